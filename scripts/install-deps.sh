@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Belltide needs to build, run and test.
+# Does nothing when they are all there; uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    libwxgtk3.2-dev libsdl2-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth fonts-dejavu-core adwaita-icon-theme
+    clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"

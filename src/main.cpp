@@ -1,0 +1,30 @@
+// Belltide's entry point: starts the main window with the theme named on the command line.
+#include "ui/CBelltideApp.h"
+#include "ui/sound/SdlSoundPlayer.h"
+#include "ui/wx/BelltideFrame.h"
+#include "ui/wx/WxText.h"
+
+#include <wx/app.h>
+#include <wx/image.h>
+#include <wx/stdpaths.h>
+
+#include <vector>
+
+class BelltideWxApp : public wxApp {
+public:
+    bool OnInit() override {
+        wxInitAllImageHandlers();
+        std::vector<std::string> arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.push_back(fromWx(argv[i]));
+        const std::string startupTheme =
+            CBelltideApp::startupThemeFromCommandLine(CBelltideApp::joinArguments(arguments));
+        const std::string programPath = fromWx(wxStandardPaths::Get().GetExecutablePath());
+        auto* frame = new BelltideFrame(programPath, startupTheme,
+                                        FrameServices{std::make_unique<SdlSoundPlayer>(), nullptr});
+        frame->Show();
+        return true;
+    }
+};
+
+wxIMPLEMENT_APP(BelltideWxApp);

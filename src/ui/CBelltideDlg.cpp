@@ -1,0 +1,67 @@
+#include "CBelltideDlg.h"
+
+#include "catalog/PcPath.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr const char* WelcomeText = "Welcome to Belltide";
+constexpr const char* WelcomeSound = "Belltide.wav";
+constexpr const char* SaveChangesQuestion = "Do you want to save your changes?";
+constexpr const char* ExitQuestion = "Are you absolutely sure you want to exit Belltide?";
+
+void createFolder(const std::string& folder) {
+    std::error_code ignored;
+    std::filesystem::create_directory(folder, ignored);
+}
+
+} // namespace
+
+CBelltideDlg::CBelltideDlg(const std::string& programPath, const MainWindowControls& controls)
+    : m_themeCombo(controls.themeCombo), m_saveThemeButton(controls.saveThemeButton),
+      m_noSoundButton(controls.noSoundButton), m_playButton(controls.playButton),
+      m_uploadButton(controls.uploadButton), m_changeButton(controls.changeButton),
+      m_extendedCheck(controls.extendedCheck), m_eventList(controls.eventList),
+      m_statusBar(controls.statusBar), m_prompts(controls.prompts), m_sound(controls.sound) {
+    const std::string programFolder = folderOf(programPath);
+    std::error_code ignored;
+    std::filesystem::current_path(programFolder, ignored);
+    m_folders = ThemeFolders::besideProgram(programFolder);
+}
+
+void CBelltideDlg::OnInitDialog() {
+    m_statusBar.setText(WelcomeText);
+    createFolder(m_folders.themesDir);
+    createFolder(m_folders.soundsDir);
+    m_eventList.insertColumn(0, "Events", ColumnAlign::Left, 130);
+    m_eventList.insertColumn(1, "Sounds", ColumnAlign::Left, 130);
+    m_eventList.insertColumn(2, "Size", ColumnAlign::Right, 80);
+    applyEnabling(ThemeShown::No);
+    m_extendedCheck.setChecked(true);
+    m_sound.playFile(WelcomeSound);
+}
+
+bool CBelltideDlg::OnClose() {
+    promptSaveChanges();
+    return m_prompts.askYesNo(ExitQuestion);
+}
+
+void CBelltideDlg::promptSaveChanges() {
+    if (m_modified && m_prompts.askYesNo(SaveChangesQuestion))
+        OnSaveTheme();
+    m_modified = false;
+}
+
+void CBelltideDlg::OnSaveTheme() {}
+
+void CBelltideDlg::applyEnabling(ThemeShown shown) {
+    const bool themeShown = shown == ThemeShown::Yes;
+    m_playButton.enable(false);
+    m_changeButton.enable(false);
+    m_noSoundButton.enable(false);
+    m_saveThemeButton.enable(themeShown);
+    m_uploadButton.enable(themeShown);
+    m_extendedCheck.enable(themeShown && m_theme.hasExtendedEvents());
+}

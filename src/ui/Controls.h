@@ -1,0 +1,78 @@
+// The small control interfaces through which window logic talks to its toolkit (UI thread only).
+#pragma once
+
+#include <string>
+
+class Button {
+public:
+    virtual ~Button() = default;
+    virtual void enable(bool enabled) = 0;
+};
+
+class CheckBox : public Button {
+public:
+    virtual void setChecked(bool checked) = 0;
+    virtual bool isChecked() const = 0;
+};
+
+class StatusLine {
+public:
+    virtual ~StatusLine() = default;
+    virtual void setText(const std::string& text) = 0;
+};
+
+// A drop-down list without an edit field; shows its items in the order they were added.
+class ComboBox {
+public:
+    virtual ~ComboBox() = default;
+    virtual void clear() = 0;
+    virtual void addItem(const std::string& text) = 0;
+    virtual int count() const = 0;
+    virtual std::string itemText(int index) const = 0;
+    // -1 when no item is selected.
+    virtual int selection() const = 0;
+    // -1 clears the selection.
+    virtual void setSelection(int index) = 0;
+};
+
+enum class ColumnAlign { Left, Right };
+
+// A report-style list of text rows.
+class ListView {
+public:
+    virtual ~ListView() = default;
+    virtual void insertColumn(int column, const std::string& heading, ColumnAlign align,
+                              int widthPixels) = 0;
+    virtual void deleteAllRows() = 0;
+    // Inserts a row at the index with the text of column 0; the other columns start empty.
+    virtual void insertRow(int row, const std::string& text) = 0;
+    virtual void setCellText(int row, int column, const std::string& text) = 0;
+    virtual std::string cellText(int row, int column) const = 0;
+    virtual int rowCount() const = 0;
+    // The row the user last selected; -1 when none is, and after every deleteAllRows.
+    virtual int selectionMark() const = 0;
+};
+
+// Message boxes with the program's title, and the wait cursor.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // Information or error with an OK button only.
+    virtual void showMessage(const std::string& text) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool askYesNo(const std::string& question) = 0;
+    virtual void beginWaitCursor() = 0;
+    virtual void endWaitCursor() = 0;
+};
+
+// Shows the wait cursor for the life of the object.
+class WaitCursor {
+public:
+    explicit WaitCursor(Prompts& prompts) : m_prompts(prompts) { m_prompts.beginWaitCursor(); }
+    ~WaitCursor() { m_prompts.endWaitCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Prompts& m_prompts;
+};

@@ -1,0 +1,10 @@
+#include "ThemeFolders.h"
+
+#include "catalog/PcPath.h"
+
+ThemeFolders ThemeFolders::besideProgram(const std::string& programFolder) {
+    ThemeFolders folders;
+    folders.themesDir = programFolder + PathSeparator + "themes" + PathSeparator;
+    folders.soundsDir = folders.themesDir + "sounds" + PathSeparator;
+    return folders;
+}

@@ -1,0 +1,31 @@
+// SoundPlayer on SDL2 audio: one output device, opened on first use (UI thread only).
+#pragma once
+
+#include "ui/SoundPlayer.h"
+
+#include <SDL_audio.h>
+
+#include <cstdint>
+#include <vector>
+
+class SdlSoundPlayer : public SoundPlayer {
+public:
+    SdlSoundPlayer() = default;
+    ~SdlSoundPlayer() override;
+    SdlSoundPlayer(const SdlSoundPlayer&) = delete;
+    SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
+
+    void playFile(const std::string& path) override;
+    void stop() override;
+
+private:
+    bool openDevice();
+    // The file's samples in the device's format; empty when it is no readable wave file.
+    std::vector<std::uint8_t> loadConverted(const std::string& path) const;
+    std::vector<std::uint8_t> defaultSound() const;
+
+    enum class State { Closed, Open, Unavailable };
+    State m_state = State::Closed;
+    SDL_AudioDeviceID m_device = 0;
+    SDL_AudioSpec m_spec{};
+};

@@ -1,0 +1,202 @@
+#include "BelltideFrame.h"
+
+#include "EventListView.h"
+#include "WxText.h"
+#include "ui/ControlIds.h"
+
+#include <wx/bmpbuttn.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/filename.h>
+#include <wx/iconbndl.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/statusbr.h>
+
+namespace {
+
+// The window's layout in dialog units: x, y, width, height.
+struct DialogRect {
+    int x, y, width, height;
+};
+
+constexpr DialogRect ClientDlu{0, 0, 349, 214};
+constexpr DialogRect CloseRect{294, 197, 50, 14};
+constexpr DialogRect ListRect{2, 0, 266, 185};
+constexpr DialogRect ChangeRect{275, 75, 68, 14};
+constexpr DialogRect PlayRect{275, 58, 68, 14};
+constexpr DialogRect UploadRect{275, 152, 68, 14};
+constexpr DialogRect DownloadRect{275, 134, 68, 14};
+constexpr DialogRect NoSoundRect{275, 92, 68, 14};
+constexpr DialogRect OpenRect{151, 197, 55, 14};
+constexpr DialogRect SaveRect{213, 197, 55, 14};
+constexpr DialogRect ThemeListRect{5, 198, 139, 14};
+constexpr DialogRect ExtendedRect{5, 187, 109, 10};
+constexpr DialogRect LogoRect{275, 0, 68, 55};
+
+wxBitmap artworkBitmap(const wxString& fileName) {
+    const wxString path = "artwork" + wxString(wxFileName::GetPathSeparator()) + fileName;
+    if (!wxFileName::FileExists(path))
+        return {};
+    wxLogNull quiet;
+    return wxBitmap(path, wxBITMAP_TYPE_PNG);
+}
+
+} // namespace
+
+BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& startupTheme,
+                             FrameServices services)
+    : wxFrame(nullptr, wxID_ANY, "Belltide", wxDefaultPosition, wxDefaultSize,
+              wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN),
+      m_sound(std::move(services.sound)), m_prompts(std::move(services.prompts)) {
+    if (!m_prompts)
+        m_prompts = std::make_unique<WxPrompts>(this);
+    createMenuBar();
+    createControls();
+    m_logic = std::make_unique<CBelltideDlg>(
+        programPath,
+        MainWindowControls{*m_eventList, *m_themeCombo, *m_statusBar, *m_saveThemeButton,
+                           *m_noSoundButton, *m_playButton, *m_uploadButton, *m_changeButton,
+                           *m_extendedCheck, *m_prompts, *m_sound});
+    // The logic has made the program folder current, where the artwork lies.
+    loadArtwork();
+    bindEvents();
+    m_logic->setStartupTheme(startupTheme);
+    m_logic->OnInitDialog();
+}
+
+BelltideFrame::~BelltideFrame() {
+    m_sound->stop();
+}
+
+// wx takes menu ids below 0x7FFF only; the commands keep their numbers modulo 0x8000.
+int BelltideFrame::menuId(int command) {
+    return command & 0x7FFF;
+}
+
+void BelltideFrame::createMenuBar() {
+    auto* file = new wxMenu;
+    file->Append(menuId(CommandId::NewTheme), "New Theme");
+    file->Append(menuId(CommandId::OpenTheme), "&Open Theme...");
+    file->Append(menuId(CommandId::SaveTheme), "&Save Theme...");
+    file->AppendSeparator();
+    file->Append(menuId(CommandId::Exit), "E&xit");
+    auto* help = new wxMenu;
+    help->Append(menuId(CommandId::Help), "&Help");
+    help->AppendSeparator();
+    help->Append(menuId(CommandId::About), "&About");
+    auto* bar = new wxMenuBar;
+    bar->Append(file, "&File");
+    bar->Append(help, "&Help");
+    SetMenuBar(bar);
+}
+
+void BelltideFrame::createControls() {
+    m_panel = new wxPanel(this, wxID_ANY);
+    const auto place = [this](const DialogRect& r) {
+        return std::pair{m_panel->ConvertDialogToPixels(wxPoint(r.x, r.y)),
+                         m_panel->ConvertDialogToPixels(wxSize(r.width, r.height))};
+    };
+    const auto button = [&](int id, const char* text, const DialogRect& r) {
+        const auto [pos, size] = place(r);
+        return new wxButton(m_panel, id, text, pos, size);
+    };
+
+    // Created in the template's order, which is also the tab order.
+    auto* close = button(ControlId::Close, "Close", CloseRect);
+    close->SetDefault();
+    const auto [listPos, listSize] = place(ListRect);
+    m_eventListView = new EventListView(m_panel, ControlId::EventList, listPos, listSize);
+    auto* change = button(ControlId::ChangeSound, "Change Sound...", ChangeRect);
+    auto* play = button(ControlId::PlaySound, "Play Sound", PlayRect);
+    auto* upload = button(ControlId::UploadTheme, "Upload Theme", UploadRect);
+    button(ControlId::DownloadTheme, "Download Theme", DownloadRect);
+    auto* noSound = button(ControlId::NoSound, "No Sound", NoSoundRect);
+    button(ControlId::OpenTheme, "Open Theme...", OpenRect);
+    auto* save = button(ControlId::SaveTheme, "Save Theme...", SaveRect);
+    const auto [comboPos, comboSize] = place(ThemeListRect);
+    auto* combo =
+        new wxComboBox(m_panel, ControlId::ThemeList, wxEmptyString, comboPos,
+                       wxSize(comboSize.x, -1), 0, nullptr, wxCB_READONLY | wxCB_DROPDOWN);
+    // GTK refuses a check box smaller than its label, so it keeps its natural size.
+    auto* extended = new wxCheckBox(m_panel, ControlId::ExtendedCheck,
+                                    "Upload extended notifications", place(ExtendedRect).first);
+    const auto [logoPos, logoSize] = place(LogoRect);
+    auto* logo = new wxBitmapButton(m_panel, ControlId::Logo, wxNullBitmap, logoPos, logoSize,
+                                    wxBORDER_NONE);
+    logo->SetCursor(wxCursor(wxCURSOR_HAND));
+
+    SetClientSize(m_panel->ConvertDialogToPixels(wxSize(ClientDlu.width, ClientDlu.height)));
+    CreateStatusBar(1);
+    // Not resizable: the window keeps the size of its layout.
+    SetMinSize(GetSize());
+    SetMaxSize(GetSize());
+
+    m_eventList = std::make_unique<WxListView>(m_eventListView);
+    m_themeCombo = std::make_unique<WxComboBox>(combo);
+    m_statusBar = std::make_unique<WxStatusLine>(GetStatusBar());
+    m_saveThemeButton = std::make_unique<WxButton>(save);
+    m_noSoundButton = std::make_unique<WxButton>(noSound);
+    m_playButton = std::make_unique<WxButton>(play);
+    m_uploadButton = std::make_unique<WxButton>(upload);
+    m_changeButton = std::make_unique<WxButton>(change);
+    m_extendedCheck = std::make_unique<WxCheckBox>(extended);
+}
+
+void BelltideFrame::loadArtwork() {
+    wxIconBundle icons;
+    for (const char* size : {"16", "32", "64"}) {
+        const wxBitmap bitmap = artworkBitmap(wxString("belltide-") + size + ".png");
+        if (bitmap.IsOk()) {
+            wxIcon icon;
+            icon.CopyFromBitmap(bitmap);
+            icons.AddIcon(icon);
+        }
+    }
+    if (!icons.IsEmpty())
+        SetIcons(icons);
+    const wxBitmap logo = artworkBitmap("logo.png");
+    if (logo.IsOk())
+        static_cast<wxBitmapButton*>(FindWindow(ControlId::Logo))->SetBitmap(logo);
+}
+
+void BelltideFrame::bindEvents() {
+    Bind(wxEVT_CLOSE_WINDOW, &BelltideFrame::onClose, this);
+    Bind(wxEVT_CHAR_HOOK, &BelltideFrame::onCharHook, this);
+    const auto closeWindow = [this](wxCommandEvent&) { Close(); };
+    Bind(wxEVT_BUTTON, closeWindow, ControlId::Close);
+    Bind(wxEVT_MENU, closeWindow, menuId(CommandId::Exit));
+    const auto saveTheme = [this](wxCommandEvent&) { m_logic->OnSaveTheme(); };
+    Bind(wxEVT_BUTTON, saveTheme, ControlId::SaveTheme);
+    Bind(wxEVT_MENU, saveTheme, menuId(CommandId::SaveTheme));
+}
+
+void BelltideFrame::onCharHook(wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    if (key == WXK_ESCAPE) {
+        Close();
+        return;
+    }
+    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
+        // As in a dialog: Enter presses the focused button, else the default button "Close".
+        if (auto* focused = dynamic_cast<wxButton*>(FindFocus())) {
+            wxCommandEvent click(wxEVT_BUTTON, focused->GetId());
+            click.SetEventObject(focused);
+            focused->ProcessWindowEvent(click);
+            return;
+        }
+        Close();
+        return;
+    }
+    event.Skip();
+}
+
+void BelltideFrame::onClose(wxCloseEvent& event) {
+    if (event.CanVeto() && !m_logic->OnClose()) {
+        event.Veto();
+        return;
+    }
+    Destroy();
+}

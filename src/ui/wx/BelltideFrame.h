@@ -1,0 +1,54 @@
+// The main window: lays out the controls of the Belltide window and forwards their events.
+#pragma once
+
+#include "ui/CBelltideDlg.h"
+#include "ui/wx/WxControls.h"
+
+#include <wx/frame.h>
+
+#include <memory>
+#include <string>
+
+class EventListView;
+class wxPanel;
+
+// What the window uses besides its own controls; prompts default to message boxes.
+struct FrameServices {
+    std::unique_ptr<SoundPlayer> sound;
+    std::unique_ptr<Prompts> prompts;
+};
+
+class BelltideFrame : public wxFrame {
+public:
+    // programPath is the running executable; the window's logic makes its folder current.
+    BelltideFrame(const std::string& programPath, const std::string& startupTheme,
+                  FrameServices services);
+    ~BelltideFrame() override;
+
+    CBelltideDlg& logic() { return *m_logic; }
+    // The id under which a menu command of CommandId is known to wx.
+    static int menuId(int command);
+
+private:
+    void createMenuBar();
+    void createControls();
+    void loadArtwork();
+    void bindEvents();
+    void onCharHook(wxKeyEvent& event);
+    void onClose(wxCloseEvent& event);
+
+    wxPanel* m_panel = nullptr;
+    EventListView* m_eventListView = nullptr;
+    std::unique_ptr<SoundPlayer> m_sound;
+    std::unique_ptr<WxListView> m_eventList;
+    std::unique_ptr<WxComboBox> m_themeCombo;
+    std::unique_ptr<WxStatusLine> m_statusBar;
+    std::unique_ptr<WxButton> m_saveThemeButton;
+    std::unique_ptr<WxButton> m_noSoundButton;
+    std::unique_ptr<WxButton> m_playButton;
+    std::unique_ptr<WxButton> m_uploadButton;
+    std::unique_ptr<WxButton> m_changeButton;
+    std::unique_ptr<WxCheckBox> m_extendedCheck;
+    std::unique_ptr<Prompts> m_prompts;
+    std::unique_ptr<CBelltideDlg> m_logic;
+};

@@ -1,0 +1,82 @@
+// wxWidgets implementations of the control interfaces (UI thread only).
+#pragma once
+
+#include "ui/Controls.h"
+
+class EventListView;
+class wxButton;
+class wxCheckBox;
+class wxComboBox;
+class wxStatusBar;
+class wxWindow;
+
+class WxButton : public Button {
+public:
+    explicit WxButton(wxButton* button) : m_button(button) {}
+    void enable(bool enabled) override;
+
+private:
+    wxButton* m_button;
+};
+
+class WxCheckBox : public CheckBox {
+public:
+    explicit WxCheckBox(wxCheckBox* box) : m_box(box) {}
+    void enable(bool enabled) override;
+    void setChecked(bool checked) override;
+    bool isChecked() const override;
+
+private:
+    wxCheckBox* m_box;
+};
+
+class WxStatusLine : public StatusLine {
+public:
+    explicit WxStatusLine(wxStatusBar* bar) : m_bar(bar) {}
+    void setText(const std::string& text) override;
+
+private:
+    wxStatusBar* m_bar;
+};
+
+class WxComboBox : public ComboBox {
+public:
+    explicit WxComboBox(wxComboBox* combo) : m_combo(combo) {}
+    void clear() override;
+    void addItem(const std::string& text) override;
+    int count() const override;
+    std::string itemText(int index) const override;
+    int selection() const override;
+    void setSelection(int index) override;
+
+private:
+    wxComboBox* m_combo;
+};
+
+class WxListView : public ListView {
+public:
+    explicit WxListView(EventListView* list) : m_list(list) {}
+    void insertColumn(int column, const std::string& heading, ColumnAlign align,
+                      int widthPixels) override;
+    void deleteAllRows() override;
+    void insertRow(int row, const std::string& text) override;
+    void setCellText(int row, int column, const std::string& text) override;
+    std::string cellText(int row, int column) const override;
+    int rowCount() const override;
+    int selectionMark() const override;
+
+private:
+    EventListView* m_list;
+};
+
+class WxPrompts : public Prompts {
+public:
+    explicit WxPrompts(wxWindow* owner) : m_owner(owner) {}
+    void showMessage(const std::string& text) override;
+    bool askYesNo(const std::string& question) override;
+    void beginWaitCursor() override;
+    void endWaitCursor() override;
+
+private:
+    wxWindow* m_owner;
+};

@@ -1,0 +1,121 @@
+#include "support/FakeControls.h"
+#include "support/TempFolder.h"
+#include "ui/ControlIds.h"
+#include "ui/wx/BelltideFrame.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/checkbox.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+
+namespace fs = std::filesystem;
+
+class MainWindowGui : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory_symlink(fs::path(BELLTIDE_BUILD_DIR) / "artwork",
+                                     folder.path() / "artwork");
+        auto scripted = std::make_unique<ScriptedPrompts>();
+        auto recorder = std::make_unique<RecordingSoundPlayer>();
+        prompts = scripted.get();
+        sound = recorder.get();
+        frame = new BelltideFrame((folder.path() / "belltide").string(), "",
+                                  FrameServices{std::move(recorder), std::move(scripted)});
+        frame->Show();
+        wxYield();
+    }
+
+    void TearDown() override {
+        if (!closing())
+            frame->Destroy();
+        wxTheApp->ProcessIdle();
+    }
+
+    bool closing() const { return wxTheApp->IsScheduledForDestruction(frame); }
+
+    wxWindow* control(int id) const {
+        wxWindow* window = frame->FindWindow(id);
+        EXPECT_NE(window, nullptr) << "no control " << id;
+        return window;
+    }
+
+    TempFolder folder;
+    BelltideFrame* frame = nullptr;
+    ScriptedPrompts* prompts = nullptr;
+    RecordingSoundPlayer* sound = nullptr;
+};
+
+TEST_F(MainWindowGui, StartsWithTheControlsOfTheTemplateInTheirFirstState) {
+    EXPECT_EQ(frame->GetTitle(), "Belltide");
+    EXPECT_FALSE(frame->HasFlag(wxRESIZE_BORDER));
+    for (int id : {ControlId::ChangeSound, ControlId::PlaySound, ControlId::UploadTheme,
+                   ControlId::NoSound, ControlId::SaveTheme, ControlId::ExtendedCheck})
+        EXPECT_FALSE(control(id)->IsEnabled()) << "control " << id;
+    for (int id : {ControlId::Close, ControlId::DownloadTheme, ControlId::OpenTheme,
+                   ControlId::ThemeList, ControlId::Logo, ControlId::EventList})
+        EXPECT_TRUE(control(id)->IsEnabled()) << "control " << id;
+    EXPECT_TRUE(static_cast<wxCheckBox*>(control(ControlId::ExtendedCheck))->GetValue());
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Welcome to Belltide");
+    EXPECT_EQ(control(ControlId::Close)->GetLabel(), "Close");
+    EXPECT_EQ(control(ControlId::ExtendedCheck)->GetLabel(), "Upload extended notifications");
+    EXPECT_TRUE(fs::is_directory(folder.path() / "themes" / "sounds"));
+    EXPECT_EQ(sound->played, std::vector<std::string>{"Belltide.wav"});
+}
+
+TEST_F(MainWindowGui, ListHasItsThreeColumnsAndNoRows) {
+    auto* list = static_cast<wxListCtrl*>(control(ControlId::EventList));
+    ASSERT_EQ(list->GetColumnCount(), 3);
+    const char* headings[] = {"Events", "Sounds", "Size"};
+    const int widths[] = {130, 130, 80};
+    for (int column = 0; column < 3; ++column) {
+        wxListItem item;
+        item.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_FORMAT);
+        list->GetColumn(column, item);
+        EXPECT_EQ(item.GetText(), headings[column]);
+        EXPECT_EQ(list->GetColumnWidth(column), widths[column]);
+        EXPECT_EQ(item.GetAlign(), column == 2 ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT);
+    }
+    EXPECT_EQ(list->GetItemCount(), 0);
+}
+
+TEST_F(MainWindowGui, ControlsLieInsideTheWindowWithoutOverlapping) {
+    const wxRect client(frame->GetClientSize());
+    std::vector<wxRect> rects;
+    for (int id : {ControlId::Close, ControlId::EventList, ControlId::ChangeSound,
+                   ControlId::PlaySound, ControlId::UploadTheme, ControlId::DownloadTheme,
+                   ControlId::NoSound, ControlId::OpenTheme, ControlId::SaveTheme,
+                   ControlId::ThemeList, ControlId::ExtendedCheck, ControlId::Logo}) {
+        const wxRect rect = control(id)->GetRect();
+        EXPECT_TRUE(client.Contains(rect)) << "control " << id << " leaves the window";
+        for (const auto& other : rects)
+            EXPECT_FALSE(rect.Intersects(other)) << "control " << id << " overlaps another";
+        rects.push_back(rect);
+    }
+}
+
+TEST_F(MainWindowGui, EveryWayOfClosingAsksTheExitQuestion) {
+    const std::string exitQuestion = "Are you absolutely sure you want to exit Belltide?";
+    prompts->answers = {false, false, false, false, true};
+
+    wxCommandEvent closeButton(wxEVT_BUTTON, ControlId::Close);
+    control(ControlId::Close)->ProcessWindowEvent(closeButton);
+    wxCommandEvent exitMenu(wxEVT_MENU, BelltideFrame::menuId(CommandId::Exit));
+    frame->ProcessWindowEvent(exitMenu);
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
+    escape.m_keyCode = WXK_ESCAPE;
+    frame->ProcessWindowEvent(escape);
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = WXK_RETURN;
+    control(ControlId::EventList)->SetFocus();
+    frame->ProcessWindowEvent(enter);
+    wxYield();
+    EXPECT_EQ(prompts->questions, std::vector<std::string>(4, exitQuestion));
+    EXPECT_FALSE(closing()) << "No keeps the window open";
+
+    frame->Close();
+    EXPECT_EQ(prompts->questions.size(), 5u);
+    EXPECT_TRUE(closing());
+}

@@ -1,0 +1,112 @@
+// In-memory controls and services that record what the window logic does with them.
+#pragma once
+
+#include "ui/Controls.h"
+#include "ui/SoundPlayer.h"
+
+#include <array>
+#include <deque>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class FakeButton : public Button {
+public:
+    void enable(bool on) override { enabled = on; }
+    bool enabled = true;
+};
+
+class FakeCheckBox : public CheckBox {
+public:
+    void enable(bool on) override { enabled = on; }
+    void setChecked(bool on) override { checked = on; }
+    bool isChecked() const override { return checked; }
+    bool enabled = true;
+    bool checked = false;
+};
+
+class FakeStatusLine : public StatusLine {
+public:
+    void setText(const std::string& newText) override { text = newText; }
+    std::string text;
+};
+
+class FakeComboBox : public ComboBox {
+public:
+    void clear() override {
+        items.clear();
+        selected = -1;
+    }
+    void addItem(const std::string& text) override { items.push_back(text); }
+    int count() const override { return static_cast<int>(items.size()); }
+    std::string itemText(int index) const override {
+        return items.at(static_cast<std::size_t>(index));
+    }
+    int selection() const override { return selected; }
+    void setSelection(int index) override { selected = index; }
+    std::vector<std::string> items;
+    int selected = -1;
+};
+
+class FakeListView : public ListView {
+public:
+    struct Column {
+        std::string heading;
+        ColumnAlign align;
+        int width;
+    };
+    using Row = std::array<std::string, 3>;
+
+    void insertColumn(int column, const std::string& heading, ColumnAlign align,
+                      int widthPixels) override {
+        columns.insert(columns.begin() + column, Column{heading, align, widthPixels});
+    }
+    void deleteAllRows() override {
+        rows.clear();
+        mark = -1;
+    }
+    void insertRow(int row, const std::string& text) override {
+        rows.insert(rows.begin() + row, Row{text, "", ""});
+    }
+    void setCellText(int row, int column, const std::string& text) override {
+        rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)) = text;
+    }
+    std::string cellText(int row, int column) const override {
+        return rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column));
+    }
+    int rowCount() const override { return static_cast<int>(rows.size()); }
+    int selectionMark() const override { return mark; }
+
+    std::vector<Column> columns;
+    std::vector<Row> rows;
+    int mark = -1;
+};
+
+// Answers questions from a script and records every text it was shown.
+class ScriptedPrompts : public Prompts {
+public:
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    bool askYesNo(const std::string& question) override {
+        questions.push_back(question);
+        if (answers.empty())
+            throw std::logic_error("unexpected question: " + question);
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void beginWaitCursor() override { ++waitDepth; }
+    void endWaitCursor() override { --waitDepth; }
+
+    std::deque<bool> answers;
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    int waitDepth = 0;
+};
+
+class RecordingSoundPlayer : public SoundPlayer {
+public:
+    void playFile(const std::string& path) override { played.push_back(path); }
+    void stop() override { ++stops; }
+    std::vector<std::string> played;
+    int stops = 0;
+};

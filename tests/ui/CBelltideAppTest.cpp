@@ -1,0 +1,31 @@
+#include "ui/CBelltideApp.h"
+
+#include <gtest/gtest.h>
+
+struct CommandLineCase {
+    std::string commandLine;
+    std::string startupTheme;
+};
+
+class StartupTheme : public ::testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(StartupTheme, RemovesOneQuoteFromEachEndAndNothingElse) {
+    EXPECT_EQ(CBelltideApp::startupThemeFromCommandLine(GetParam().commandLine),
+              GetParam().startupTheme);
+}
+
+INSTANTIATE_TEST_SUITE_P(Quotes, StartupTheme,
+                         ::testing::Values(CommandLineCase{"", ""},
+                                           CommandLineCase{"/t/a b.kbt", "/t/a b.kbt"},
+                                           CommandLineCase{"\"/t/a b.kbt\"", "/t/a b.kbt"},
+                                           CommandLineCase{"\"/t/x.kbt", "/t/x.kbt"},
+                                           CommandLineCase{"/t/x.kbt\"", "/t/x.kbt"},
+                                           CommandLineCase{"\"\"x.kbt\"\"", "\"x.kbt\""},
+                                           CommandLineCase{"\"", ""}, CommandLineCase{"\"\"", ""},
+                                           CommandLineCase{" x.kbt ", " x.kbt "}));
+
+TEST(CommandLine, JoinsTheArgumentsAfterTheProgramWithSpaces) {
+    EXPECT_EQ(CBelltideApp::joinArguments({}), "");
+    EXPECT_EQ(CBelltideApp::joinArguments({"/t/my", "theme.kbt"}), "/t/my theme.kbt");
+    EXPECT_EQ(CBelltideApp::joinArguments({"", "x"}), " x");
+}

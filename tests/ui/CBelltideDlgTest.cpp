@@ -1,0 +1,94 @@
+#include "support/MainWindowFixture.h"
+
+#include "catalog/PcPath.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+const std::string SaveQuestion = "Do you want to save your changes?";
+const std::string ExitQuestion = "Are you absolutely sure you want to exit Belltide?";
+} // namespace
+
+class MainWindowStart : public MainWindowFixture {};
+
+TEST_F(MainWindowStart, MakesTheProgramFolderCurrentAndDerivesTheThemeFolders) {
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), folder.path()));
+    const std::string programFolder = folder.path().string();
+    EXPECT_EQ(dlg->folders().themesDir, programFolder + PathSeparator + "themes" + PathSeparator);
+    EXPECT_EQ(dlg->folders().soundsDir, dlg->folders().themesDir + "sounds" + PathSeparator);
+}
+
+TEST_F(MainWindowStart, CreatesBothFoldersAndKeepsWhatTheyHold) {
+    EXPECT_FALSE(fs::exists(folder.path() / "themes"));
+    dlg->OnInitDialog();
+    EXPECT_TRUE(fs::is_directory(folder.path() / "themes" / "sounds"));
+
+    folder.writeFile("themes/sounds/kept.wav", 10);
+    TestableBelltideDlg again((folder.path() / "belltide").string(), controls());
+    again.OnInitDialog();
+    EXPECT_TRUE(fs::exists(folder.path() / "themes" / "sounds" / "kept.wav"));
+}
+
+TEST_F(MainWindowStart, ShowsTheWelcomeAndAnEmptyListWithThreeColumns) {
+    dlg->OnInitDialog();
+    EXPECT_EQ(statusBar.text, "Welcome to Belltide");
+    ASSERT_EQ(eventList.columns.size(), 3u);
+    EXPECT_EQ(eventList.columns[0].heading, "Events");
+    EXPECT_EQ(eventList.columns[1].heading, "Sounds");
+    EXPECT_EQ(eventList.columns[2].heading, "Size");
+    EXPECT_EQ(eventList.columns[0].width, 130);
+    EXPECT_EQ(eventList.columns[1].width, 130);
+    EXPECT_EQ(eventList.columns[2].width, 80);
+    EXPECT_EQ(eventList.columns[2].align, ColumnAlign::Right);
+    EXPECT_EQ(eventList.columns[0].align, ColumnAlign::Left);
+    EXPECT_EQ(eventList.rowCount(), 0);
+}
+
+TEST_F(MainWindowStart, EnablesOnlyWhatWorksWithoutATheme) {
+    dlg->OnInitDialog();
+    EXPECT_FALSE(playButton.enabled);
+    EXPECT_FALSE(changeButton.enabled);
+    EXPECT_FALSE(noSoundButton.enabled);
+    EXPECT_FALSE(saveThemeButton.enabled);
+    EXPECT_FALSE(uploadButton.enabled);
+    EXPECT_FALSE(extendedCheck.enabled);
+    EXPECT_TRUE(extendedCheck.checked);
+    EXPECT_FALSE(dlg->isModified());
+}
+
+TEST_F(MainWindowStart, PlaysTheWelcomeSoundFromTheProgramFolder) {
+    dlg->OnInitDialog();
+    ASSERT_EQ(sound.played.size(), 1u);
+    EXPECT_EQ(sound.played[0], "Belltide.wav");
+}
+
+class CloseSequence : public MainWindowFixture {
+protected:
+    void SetUp() override { dlg->OnInitDialog(); }
+};
+
+TEST_F(CloseSequence, WithoutChangesAsksOnlyTheExitQuestion) {
+    prompts.answers = {true};
+    EXPECT_TRUE(dlg->OnClose());
+    EXPECT_EQ(prompts.questions, std::vector<std::string>{ExitQuestion});
+}
+
+TEST_F(CloseSequence, NoToTheExitQuestionKeepsTheWindowOpen) {
+    prompts.answers = {false};
+    EXPECT_FALSE(dlg->OnClose());
+    prompts.answers = {true};
+    EXPECT_TRUE(dlg->OnClose()) << "the window can still be closed later";
+}
+
+TEST_F(CloseSequence, OffersToSaveChangesFirstAndForgetsThemEitherWay) {
+    for (const bool saveAnswer : {false, true}) {
+        dlg->m_modified = true;
+        prompts.questions.clear();
+        prompts.answers = {saveAnswer, false};
+        EXPECT_FALSE(dlg->OnClose());
+        EXPECT_EQ(prompts.questions, (std::vector<std::string>{SaveQuestion, ExitQuestion}));
+        EXPECT_FALSE(dlg->isModified()) << "save answered " << saveAnswer;
+    }
+}
