@@ -8,6 +8,7 @@
 #include <wx/image.h>
 #include <wx/stdpaths.h>
 
+#include <filesystem>
 #include <vector>
 
 class BelltideWxApp : public wxApp {
@@ -17,8 +18,12 @@ public:
         std::vector<std::string> arguments;
         for (int i = 1; i < argc; ++i)
             arguments.push_back(fromWx(argv[i]));
-        const std::string startupTheme =
+        std::string startupTheme =
             CBelltideApp::startupThemeFromCommandLine(CBelltideApp::joinArguments(arguments));
+        // The window makes the program's folder current; a path typed in a shell is meant
+        // from where the shell stands.
+        if (!startupTheme.empty())
+            startupTheme = std::filesystem::absolute(startupTheme).string();
         const std::string programPath = fromWx(wxStandardPaths::Get().GetExecutablePath());
         auto* frame = new BelltideFrame(programPath, startupTheme,
                                         FrameServices{std::make_unique<SdlSoundPlayer>(), nullptr});

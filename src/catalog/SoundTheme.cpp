@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 std::string SoundEntry::sizeText() const {
@@ -26,7 +27,7 @@ std::uint32_t sizeKBForLength(std::uint64_t lengthInBytes) {
 
 std::optional<std::uint32_t> measureSizeKB(const std::string& path) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path, std::ios::binary))
         return std::nullopt;
     const auto length = std::filesystem::file_size(path, error);
     if (error)

@@ -36,7 +36,7 @@ bool isExtendedEventName(const std::string& eventName);
 
 // Size of a file in kilobytes as the program shows it: (length >> 10) + 1, in 32 bits.
 std::uint32_t sizeKBForLength(std::uint64_t lengthInBytes);
-// The size rule applied to a file on disk; empty when the file cannot be opened.
+// The size rule applied to a file on disk; empty when it is no file that can be opened.
 std::optional<std::uint32_t> measureSizeKB(const std::string& path);
 
 class SoundTheme {
@@ -71,6 +71,11 @@ public:
 
     // The distinct sound files the theme uses, by file title; the first in event order wins.
     SoundFileSet soundFiles() const;
+
+    // Writes workFolder + "theme.dsc", then the archive with it and every sound file. The
+    // archive takes the place of an existing file only when complete; raises
+    // "Could not save theme ..." otherwise. An unreadable sound becomes an empty member.
+    void saveToArchive(const std::string& workFolder, const std::string& archivePath) const;
 
 private:
     Entries m_entries;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalog/SoundTheme.h"
+#include "device/DeviceLink.h"
 #include "ui/Controls.h"
 #include "ui/SoundPlayer.h"
 #include "ui/ThemeFolders.h"
@@ -31,14 +32,29 @@ public:
 
     void setStartupTheme(const std::string& path) { m_startupTheme = path; }
 
-    // Status line, folders, list columns, initial control states, welcome sound.
+    // Status line, folders, list columns, initial control states, the theme list, the theme
+    // named on the command line, welcome sound.
     void OnInitDialog();
     // The close sequence; true when the window is to close.
     bool OnClose();
 
+    void OnNewTheme();
+    void OnOpenTheme();
+    void OnSaveTheme();
+    void OnThemeSelChange();
+    void OnThemeDropDown();
+
+    // Extracts the archive into the sounds folder and shows it. Raises MessageError, before
+    // anything has changed, when it cannot be opened, is damaged or holds no descriptor.
+    void loadTheme(const std::string& archivePath);
+    // Refills the theme list from the library; nothing is selected.
+    void fillThemeList();
+    // Refills the theme list and selects the item of that name, if there is one.
+    void selectTheme(const std::string& fileName);
     // Offers to save unsaved changes; afterwards nothing counts as unsaved.
     void promptSaveChanges();
-    void OnSaveTheme();
+    // Copies a theme into the library, asking before a theme of the same name is replaced.
+    void importThemeFile(const std::string& source, const std::string& target);
 
     const SoundTheme& theme() const { return m_theme; }
     const ThemeFolders& folders() const { return m_folders; }
@@ -48,6 +64,13 @@ protected:
     enum class ThemeShown { No, Yes };
     // The one place that decides which controls are enabled.
     void applyEnabling(ThemeShown shown);
+    // One row per entry of m_theme; every sound is looked for in the sounds folder and measured.
+    void rebuildEventRows();
+    // The texts of the "Sounds" and "Size" columns of a row.
+    void showSound(int row, const SoundEntry& entry);
+    // loadTheme, with a failure shown in a message box; false when it failed.
+    bool tryLoadTheme(const std::string& archivePath);
+    void loadStartupTheme();
 
     ComboBox& m_themeCombo;
     Button& m_saveThemeButton;
@@ -62,6 +85,7 @@ protected:
     SoundPlayer& m_sound;
     SoundTheme m_theme;
     std::string m_startupTheme;
+    DeviceLink m_device;
     ThemeFolders m_folders;
     bool m_modified = false;
 };

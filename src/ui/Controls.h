@@ -1,6 +1,7 @@
 // The small control interfaces through which window logic talks to its toolkit (UI thread only).
 #pragma once
 
+#include <optional>
 #include <string>
 
 class Button {
@@ -53,7 +54,14 @@ public:
     virtual int selectionMark() const = 0;
 };
 
-// Message boxes with the program's title, and the wait cursor.
+struct FileDialogOptions {
+    std::string filterDescription; // "Theme Files (*.kbt)"
+    std::string filterPattern;     // "*.kbt"
+    std::string defaultExtension;  // added to a name typed without one; may be empty
+    std::string initialFolder;     // empty for the platform's choice
+};
+
+// Message boxes with the program's title, file dialogs, and the wait cursor.
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -61,6 +69,11 @@ public:
     virtual void showMessage(const std::string& text) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(const std::string& question) = 0;
+    // The full path of an existing file the user chose; empty when cancelled.
+    virtual std::optional<std::string> chooseFileToOpen(const FileDialogOptions& options) = 0;
+    // The full path the user chose to write, after asking before an existing file is replaced;
+    // empty when cancelled.
+    virtual std::optional<std::string> chooseFileToSave(const FileDialogOptions& options) = 0;
     virtual void beginWaitCursor() = 0;
     virtual void endWaitCursor() = 0;
 };

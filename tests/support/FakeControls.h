@@ -6,6 +6,7 @@
 
 #include <array>
 #include <deque>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -94,10 +95,27 @@ public:
         answers.pop_front();
         return answer;
     }
+    std::optional<std::string> chooseFileToOpen(const FileDialogOptions& options) override {
+        return nextFile(options);
+    }
+    std::optional<std::string> chooseFileToSave(const FileDialogOptions& options) override {
+        return nextFile(options);
+    }
     void beginWaitCursor() override { ++waitDepth; }
     void endWaitCursor() override { --waitDepth; }
 
+    std::optional<std::string> nextFile(const FileDialogOptions& options) {
+        dialogs.push_back(options);
+        if (files.empty())
+            throw std::logic_error("unexpected file dialog");
+        auto file = files.front();
+        files.pop_front();
+        return file;
+    }
+
     std::deque<bool> answers;
+    std::deque<std::optional<std::string>> files; // nullopt: the user cancels
+    std::vector<FileDialogOptions> dialogs;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
     int waitDepth = 0;

@@ -1,6 +1,7 @@
 // A main window logic on in-memory controls, its program placed in a fresh folder.
 #pragma once
 
+#include "catalog/MessageError.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
 #include "ui/CBelltideDlg.h"

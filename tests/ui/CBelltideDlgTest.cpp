@@ -87,8 +87,21 @@ TEST_F(CloseSequence, OffersToSaveChangesFirstAndForgetsThemEitherWay) {
         dlg->m_modified = true;
         prompts.questions.clear();
         prompts.answers = {saveAnswer, false};
+        if (saveAnswer)
+            prompts.files = {std::nullopt}; // Yes, then Cancel in the save dialog
         EXPECT_FALSE(dlg->OnClose());
         EXPECT_EQ(prompts.questions, (std::vector<std::string>{SaveQuestion, ExitQuestion}));
+        EXPECT_EQ(prompts.dialogs.size(), saveAnswer ? 1u : 0u);
         EXPECT_FALSE(dlg->isModified()) << "save answered " << saveAnswer;
     }
+}
+
+TEST_F(CloseSequence, YesToTheSaveQuestionSavesTheTheme) {
+    dlg->OnNewTheme();
+    dlg->m_modified = true;
+    const std::string path = dlg->folders().themesDir + "kept.kbt";
+    prompts.answers = {true, true};
+    prompts.files = {path};
+    EXPECT_TRUE(dlg->OnClose());
+    EXPECT_TRUE(fs::exists(path));
 }

@@ -168,9 +168,16 @@ void BelltideFrame::bindEvents() {
     const auto closeWindow = [this](wxCommandEvent&) { Close(); };
     Bind(wxEVT_BUTTON, closeWindow, ControlId::Close);
     Bind(wxEVT_MENU, closeWindow, menuId(CommandId::Exit));
-    const auto saveTheme = [this](wxCommandEvent&) { m_logic->OnSaveTheme(); };
-    Bind(wxEVT_BUTTON, saveTheme, ControlId::SaveTheme);
-    Bind(wxEVT_MENU, saveTheme, menuId(CommandId::SaveTheme));
+    const auto command = [this](void (CBelltideDlg::*handler)()) {
+        return [this, handler](wxCommandEvent&) { (m_logic.get()->*handler)(); };
+    };
+    Bind(wxEVT_MENU, command(&CBelltideDlg::OnNewTheme), menuId(CommandId::NewTheme));
+    Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnOpenTheme), ControlId::OpenTheme);
+    Bind(wxEVT_MENU, command(&CBelltideDlg::OnOpenTheme), menuId(CommandId::OpenTheme));
+    Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnSaveTheme), ControlId::SaveTheme);
+    Bind(wxEVT_MENU, command(&CBelltideDlg::OnSaveTheme), menuId(CommandId::SaveTheme));
+    Bind(wxEVT_COMBOBOX, command(&CBelltideDlg::OnThemeSelChange), ControlId::ThemeList);
+    Bind(wxEVT_COMBOBOX_DROPDOWN, command(&CBelltideDlg::OnThemeDropDown), ControlId::ThemeList);
 }
 
 void BelltideFrame::onCharHook(wxKeyEvent& event) {

@@ -6,6 +6,8 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 #include <wx/utils.h>
@@ -13,8 +15,14 @@
 #include <algorithm>
 
 namespace {
+
 const wxString ProgramTitle = "Belltide";
+
+wxString wildcardOf(const FileDialogOptions& options) {
+    return toWx(options.filterDescription) + "|" + toWx(options.filterPattern);
 }
+
+} // namespace
 
 void WxButton::enable(bool enabled) {
     m_button->Enable(enabled);
@@ -101,6 +109,31 @@ void WxPrompts::showMessage(const std::string& text) {
 
 bool WxPrompts::askYesNo(const std::string& question) {
     return wxMessageBox(toWx(question), ProgramTitle, wxYES_NO | wxICON_QUESTION, m_owner) == wxYES;
+}
+
+std::optional<std::string> WxPrompts::chooseFileToOpen(const FileDialogOptions& options) {
+    wxFileDialog dialog(m_owner, wxFileSelectorPromptStr, toWx(options.initialFolder),
+                        wxEmptyString, wildcardOf(options), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK)
+        return std::nullopt;
+    return fromWx(dialog.GetPath());
+}
+
+std::optional<std::string> WxPrompts::chooseFileToSave(const FileDialogOptions& options) {
+    wxFileDialog dialog(m_owner, wxFileSelectorPromptStr, toWx(options.initialFolder),
+                        wxEmptyString, wildcardOf(options), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK)
+        return std::nullopt;
+    wxFileName path(dialog.GetPath());
+    if (!path.HasExt() && !options.defaultExtension.empty()) {
+        // The native dialog asked about the name as typed; ask again for the one written.
+        path.SetExt(toWx(options.defaultExtension));
+        if (path.FileExists() &&
+            wxMessageBox(path.GetFullName() + " already exists.\nDo you want to replace it?",
+                         ProgramTitle, wxYES_NO | wxICON_WARNING, m_owner) != wxYES)
+            return std::nullopt;
+    }
+    return fromWx(path.GetFullPath());
 }
 
 void WxPrompts::beginWaitCursor() {

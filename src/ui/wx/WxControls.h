@@ -74,6 +74,8 @@ public:
     explicit WxPrompts(wxWindow* owner) : m_owner(owner) {}
     void showMessage(const std::string& text) override;
     bool askYesNo(const std::string& question) override;
+    std::optional<std::string> chooseFileToOpen(const FileDialogOptions& options) override;
+    std::optional<std::string> chooseFileToSave(const FileDialogOptions& options) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
 

@@ -1,0 +1,29 @@
+// Saving a theme as an archive: its descriptor first, then each distinct sound file.
+#include "catalog/MessageError.h"
+#include "catalog/SoundTheme.h"
+#include "themes/ReplacementFile.h"
+#include "themes/ThemeArchive.h"
+#include "themes/ThemeDescriptor.h"
+
+#include <fstream>
+
+void SoundTheme::saveToArchive(const std::string& workFolder,
+                               const std::string& archivePath) const {
+    const MessageError failed("Could not save theme \"" + archivePath + "\".");
+    {
+        std::ofstream descriptor(workFolder + DescriptorFileName,
+                                 std::ios::binary | std::ios::trunc);
+        if (!writeDescriptor(descriptor, *this).flush())
+            throw failed;
+    }
+    ReplacementFile replacement(archivePath);
+    const ThemeArchive archive(replacement.path());
+    if (!archive.create() || !archive.addFile(workFolder, DescriptorFileName))
+        throw failed;
+    for (const auto& file : soundFiles()) {
+        if (!archive.addFile(file.folder, file.name + file.extension))
+            throw failed;
+    }
+    if (!replacement.commit())
+        throw failed;
+}

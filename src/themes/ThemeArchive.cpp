@@ -1,0 +1,132 @@
+#include "ThemeArchive.h"
+
+#include "catalog/MessageError.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+constexpr char Magic[8] = {'Z', 'i', 'm', 'o', 'P', 'A', 'C', 'K'};
+constexpr std::size_t NameOffset = 8;
+constexpr std::size_t LengthOffset = 264;
+using Header = std::array<char, ThemeArchive::HeaderSize>;
+
+void putLittleEndian(char* at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::uint32_t getLittleEndian(const char* at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(at[i]);
+    return value;
+}
+
+MessageError damaged(const std::string& path) {
+    return MessageError("The theme file \"" + path + "\" is damaged.");
+}
+
+} // namespace
+
+bool ThemeArchive::isSafeMemberName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("/\\:") == std::string::npos;
+}
+
+bool ThemeArchive::create() const {
+    std::ofstream archive(m_path, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(archive);
+}
+
+bool ThemeArchive::addFile(const std::string& folder, const std::string& name) const {
+    if (name.size() >= NameFieldSize)
+        return false;
+    std::ifstream source(folder + name, std::ios::binary);
+    std::ofstream archive(m_path, std::ios::binary | std::ios::app);
+    if (!archive)
+        return false;
+
+    // An unreadable source keeps the length a failed size query gives: 0xFFFFFFFF, no data.
+    std::uint32_t length = 0xFFFFFFFF;
+    if (source && source.seekg(0, std::ios::end)) {
+        const auto size = static_cast<std::int64_t>(source.tellg());
+        // Readers take lengths as signed 32-bit values.
+        if (size > INT32_MAX)
+            return false;
+        length = static_cast<std::uint32_t>(size);
+        source.seekg(0, std::ios::beg);
+    }
+    Header header{};
+    std::memcpy(header.data(), Magic, sizeof Magic);
+    std::memcpy(header.data() + NameOffset, name.c_str(), name.size() + 1);
+    putLittleEndian(header.data() + LengthOffset, length);
+    archive.write(header.data(), static_cast<std::streamsize>(header.size()));
+    if (length != 0xFFFFFFFF)
+        copyStreamBytes(source, archive, static_cast<std::int32_t>(length));
+    archive.flush();
+    return static_cast<bool>(archive) && (length == 0xFFFFFFFF || static_cast<bool>(source));
+}
+
+std::vector<ArchiveMember> ThemeArchive::members() const {
+    std::ifstream archive(m_path, std::ios::binary | std::ios::ate);
+    if (!archive)
+        throw MessageError("Could not open file");
+    const auto fileSize = static_cast<std::uint64_t>(static_cast<std::int64_t>(archive.tellg()));
+    std::vector<ArchiveMember> list;
+    std::uint64_t position = 0;
+    while (position < fileSize) {
+        if (fileSize - position < HeaderSize)
+            throw damaged(m_path);
+        Header header;
+        archive.seekg(static_cast<std::streamoff>(position));
+        if (!archive.read(header.data(), static_cast<std::streamsize>(header.size())))
+            throw damaged(m_path);
+        const char* nameField = header.data() + NameOffset;
+        const char* nul = std::find(nameField, nameField + NameFieldSize, '\0');
+        if (nul == nameField + NameFieldSize)
+            throw damaged(m_path);
+        ArchiveMember member;
+        member.name.assign(nameField, nul);
+        if (!isSafeMemberName(member.name))
+            throw damaged(m_path);
+        // Lengths are signed: a negative one, as written for an unreadable source, has no data.
+        const auto length =
+            static_cast<std::int32_t>(getLittleEndian(header.data() + LengthOffset));
+        member.dataOffset = position + HeaderSize;
+        member.dataLength = length > 0 ? static_cast<std::uint32_t>(length) : 0;
+        if (member.dataLength > fileSize - member.dataOffset)
+            throw damaged(m_path);
+        position = member.dataOffset + member.dataLength;
+        list.push_back(std::move(member));
+    }
+    return list;
+}
+
+void ThemeArchive::extractAll(const std::string& folder) const {
+    const auto list = members();
+    std::ifstream archive(m_path, std::ios::binary);
+    if (!archive)
+        throw MessageError("Could not open file");
+    for (const auto& member : list) {
+        std::ofstream out(folder + member.name, std::ios::binary | std::ios::trunc);
+        if (!out)
+            continue;
+        archive.seekg(static_cast<std::streamoff>(member.dataOffset));
+        copyStreamBytes(archive, out, static_cast<std::int32_t>(member.dataLength));
+    }
+}
+
+void ThemeArchive::copyStreamBytes(std::istream& in, std::ostream& out, std::int32_t count) {
+    std::array<char, ChunkSize> buffer;
+    std::int32_t chunk = std::min(count, ChunkSize);
+    while (chunk > 0 && in.read(buffer.data(), chunk)) {
+        out.write(buffer.data(), chunk);
+        count -= chunk;
+        chunk = std::min(count, ChunkSize);
+    }
+}

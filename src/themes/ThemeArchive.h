@@ -1,0 +1,44 @@
+// The .kbt theme archive: members back to back, each a 272-byte header and the file's bytes.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+struct ArchiveMember {
+    std::string name;
+    std::uint64_t dataOffset = 0;
+    std::uint32_t dataLength = 0; // 0 for a member written with an unreadable source
+};
+
+class ThemeArchive {
+public:
+    static constexpr std::size_t HeaderSize = 272;
+    static constexpr std::size_t NameFieldSize = 256;
+    static constexpr std::int32_t ChunkSize = 2048;
+
+    explicit ThemeArchive(std::string path) : m_path(std::move(path)) {}
+
+    // Creates the archive file, or cuts an existing one to nothing. False when it cannot.
+    bool create() const;
+    // Appends folder + name as a member called name. A source that cannot be read becomes an
+    // empty member. False when the archive cannot be written or the name does not fit.
+    bool addFile(const std::string& folder, const std::string& name) const;
+    // Every member, after checking the whole archive. Raises "Could not open file", or
+    // the damaged-theme message for a header cut short, a name that is no plain file name,
+    // or data that runs past the end of the file.
+    std::vector<ArchiveMember> members() const;
+    // Writes every member to folder + name; raises as members() does, before writing anything.
+    // A member whose file cannot be created is skipped.
+    void extractAll(const std::string& folder) const;
+
+    // Copies count bytes in chunks of ChunkSize; stops early only when the input fails.
+    static void copyStreamBytes(std::istream& in, std::ostream& out, std::int32_t count);
+
+    // True for a name that stays inside the folder it is extracted to.
+    static bool isSafeMemberName(const std::string& name);
+
+private:
+    std::string m_path;
+};
