@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds everything and runs the whole test suite.
-# With "asan" the build and the tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what the tests need, builds everything and runs the whole test suite: a short run of
+# every fuzz target, then the unit, sound and GUI tests.
+# With "asan" the suite is built with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
+./scripts/build.sh fuzz
 ./scripts/build.sh "${1:-}"
+
+ctest --test-dir build-fuzz --output-on-failure --parallel 2
 
 build=build
 if [ "${1:-}" = asan ]; then

@@ -7,6 +7,7 @@
 
 #include <wx/app.h>
 #include <wx/checkbox.h>
+#include <wx/combobox.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
@@ -118,4 +119,68 @@ TEST_F(MainWindowGui, EveryWayOfClosingAsksTheExitQuestion) {
     frame->Close();
     EXPECT_EQ(prompts->questions.size(), 5u);
     EXPECT_TRUE(closing());
+}
+
+class ThemeCommandsGui : public MainWindowGui {
+protected:
+    void click(int id) {
+        wxCommandEvent event(wxEVT_BUTTON, id);
+        event.SetEventObject(control(id));
+        control(id)->ProcessWindowEvent(event);
+        wxYield();
+    }
+    void menu(int command) {
+        wxCommandEvent event(wxEVT_MENU, BelltideFrame::menuId(command));
+        frame->ProcessWindowEvent(event);
+        wxYield();
+    }
+    void comboEvent(wxEventType type) {
+        wxCommandEvent event(type, ControlId::ThemeList);
+        event.SetEventObject(combo());
+        combo()->ProcessWindowEvent(event);
+        wxYield();
+    }
+    wxListCtrl* list() const { return static_cast<wxListCtrl*>(control(ControlId::EventList)); }
+    wxComboBox* combo() const { return static_cast<wxComboBox*>(control(ControlId::ThemeList)); }
+    std::string themesDir() const { return frame->logic().folders().themesDir; }
+};
+
+TEST_F(ThemeCommandsGui, NewSaveAndOpenWorkInTheRealWindow) {
+    menu(CommandId::NewTheme);
+    ASSERT_EQ(list()->GetItemCount(), 25);
+    EXPECT_EQ(list()->GetItemText(0, 0), "Asterisk");
+    EXPECT_EQ(list()->GetItemText(24, 0), "_lowbatt");
+    EXPECT_EQ(list()->GetItemText(3, 1), "(none)");
+    EXPECT_EQ(list()->GetItemText(3, 2), "");
+    EXPECT_TRUE(control(ControlId::SaveTheme)->IsEnabled());
+    EXPECT_TRUE(control(ControlId::UploadTheme)->IsEnabled());
+    EXPECT_TRUE(control(ControlId::ExtendedCheck)->IsEnabled());
+
+    prompts->files = {themesDir() + "gui.kbt"};
+    click(ControlId::SaveTheme);
+    EXPECT_TRUE(fs::exists(themesDir() + "gui.kbt"));
+    EXPECT_EQ(combo()->GetStringSelection(), "gui.kbt");
+
+    prompts->files = {themesDir() + "gui.kbt"};
+    menu(CommandId::OpenTheme);
+    EXPECT_EQ(list()->GetItemCount(), 25);
+    EXPECT_EQ(combo()->GetStringSelection(), "gui.kbt");
+    EXPECT_TRUE(prompts->questions.empty());
+}
+
+TEST_F(ThemeCommandsGui, TheThemeListRefillsOnDropDownAndLoadsThePick) {
+    menu(CommandId::NewTheme);
+    prompts->files = {themesDir() + "b.kbt"};
+    menu(CommandId::SaveTheme);
+    fs::copy_file(themesDir() + "b.kbt", themesDir() + "A.kbt");
+    comboEvent(wxEVT_COMBOBOX_DROPDOWN);
+    ASSERT_EQ(combo()->GetCount(), 2u);
+    EXPECT_EQ(combo()->GetString(0), "A.kbt");
+    EXPECT_EQ(combo()->GetSelection(), wxNOT_FOUND);
+
+    list()->SetItemCount(0); // the load must fill the list again
+    combo()->SetSelection(0);
+    comboEvent(wxEVT_COMBOBOX);
+    EXPECT_EQ(list()->GetItemCount(), 25);
+    EXPECT_EQ(combo()->GetStringSelection(), "A.kbt");
 }

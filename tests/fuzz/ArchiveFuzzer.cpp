@@ -1,0 +1,56 @@
+// Feeds arbitrary bytes to the archive checker and extractor: nothing may be written outside the
+// target folder, and every extracted member must have the length its header gives.
+#include "catalog/MessageError.h"
+#include "themes/ThemeArchive.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path workRoot() {
+    const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path root = base / ("belltide-archive-fuzz-" + std::to_string(::getpid()));
+    fs::create_directories(root);
+    return root;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const fs::path root = workRoot();
+    static const fs::path archivePath = root / "archive.kbt";
+    static const fs::path out = root / "out";
+    fs::remove_all(out);
+    fs::create_directory(out);
+    std::ofstream(archivePath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+
+    const ThemeArchive archive(archivePath.string());
+    std::map<std::string, std::uint32_t> lengths;
+    try {
+        for (const auto& member : archive.members())
+            lengths[member.name] = member.dataLength; // the last of a name is what stays
+        archive.extractAll((out / "").string());
+    } catch (const MessageError&) {
+        if (!fs::is_empty(out))
+            std::abort(); // a refused archive wrote something
+    }
+    for (const auto& item : fs::directory_iterator(root)) {
+        if (item.path() != archivePath && item.path() != out)
+            std::abort(); // written beside the target folder
+    }
+    for (const auto& item : fs::directory_iterator(out)) {
+        const auto found = lengths.find(item.path().filename().string());
+        if (found == lengths.end() || !item.is_regular_file() ||
+            fs::file_size(item.path()) != found->second)
+            std::abort();
+    }
+    return 0;
+}
