@@ -3,6 +3,7 @@
 
 #include "catalog/SoundTheme.h"
 #include "device/DeviceLink.h"
+#include "ui/CEventListCtrl.h"
 #include "ui/Controls.h"
 #include "ui/SoundPlayer.h"
 #include "ui/ThemeFolders.h"
@@ -38,11 +39,23 @@ public:
     // The close sequence; true when the window is to close.
     bool OnClose();
 
+    // Theme commands.
     void OnNewTheme();
     void OnOpenTheme();
     void OnSaveTheme();
     void OnThemeSelChange();
     void OnThemeDropDown();
+
+    // Event list and sound commands; they act on the list's selection mark.
+    void OnListClick();
+    void OnListRightClick();
+    void OnListDoubleClick();
+    void OnPlaySound();
+    void OnChangeSound();
+    void OnNoSound();
+    void OnExtendedCheck();
+    // A file dropped on a row: as Change Sound, for a readable wave file.
+    void OnDropSoundFile(int row, const std::string& path);
 
     // Extracts the archive into the sounds folder and shows it. Raises MessageError, before
     // anything has changed, when it cannot be opened, is damaged or holds no descriptor.
@@ -58,16 +71,25 @@ public:
 
     const SoundTheme& theme() const { return m_theme; }
     const ThemeFolders& folders() const { return m_folders; }
+    const CEventListCtrl& eventList() const { return m_eventList; }
+    CEventListCtrl& eventList() { return m_eventList; }
     bool isModified() const { return m_modified; }
 
 protected:
     enum class ThemeShown { No, Yes };
     // The one place that decides which controls are enabled.
     void applyEnabling(ThemeShown shown);
+    void enableSoundCommands();
     // One row per entry of m_theme; every sound is looked for in the sounds folder and measured.
     void rebuildEventRows();
     // The texts of the "Sounds" and "Size" columns of a row.
     void showSound(int row, const SoundEntry& entry);
+    // The entry the row shows; end() for no row.
+    SoundTheme::iterator entryOfRow(int row);
+    // The entry of the selected row; shows "No sound selected" and gives end() without one.
+    SoundTheme::iterator selectedEntry();
+    // Points the row's entry at the file; false, with a message, when it cannot be opened.
+    bool assignSoundFile(int row, const std::string& path);
     // loadTheme, with a failure shown in a message box; false when it failed.
     bool tryLoadTheme(const std::string& archivePath);
     void loadStartupTheme();
@@ -79,7 +101,7 @@ protected:
     Button& m_uploadButton;
     Button& m_changeButton;
     CheckBox& m_extendedCheck;
-    ListView& m_eventList;
+    CEventListCtrl m_eventList;
     StatusLine& m_statusBar;
     Prompts& m_prompts;
     SoundPlayer& m_sound;

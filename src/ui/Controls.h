@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+class CSoundFileDialog;
+
 class Button {
 public:
     virtual ~Button() = default;
@@ -38,20 +40,18 @@ public:
 
 enum class ColumnAlign { Left, Right };
 
-// A report-style list of text rows.
+// The widget of a report-style list; what it shows comes from its CEventListCtrl.
 class ListView {
 public:
     virtual ~ListView() = default;
     virtual void insertColumn(int column, const std::string& heading, ColumnAlign align,
                               int widthPixels) = 0;
-    virtual void deleteAllRows() = 0;
-    // Inserts a row at the index with the text of column 0; the other columns start empty.
-    virtual void insertRow(int row, const std::string& text) = 0;
-    virtual void setCellText(int row, int column, const std::string& text) = 0;
-    virtual std::string cellText(int row, int column) const = 0;
-    virtual int rowCount() const = 0;
-    // The row the user last selected; -1 when none is, and after every deleteAllRows.
-    virtual int selectionMark() const = 0;
+    // The number of rows changed; no row is shown selected afterwards.
+    virtual void setRowCount(int count) = 0;
+    virtual void refreshRows(int first, int last) = 0;
+    virtual void showSelected(int row) = 0;
+    // Pops up the menu of the sound commands at the pointer.
+    virtual void showSoundMenu() = 0;
 };
 
 struct FileDialogOptions {
@@ -74,6 +74,9 @@ public:
     // The full path the user chose to write, after asking before an existing file is replaced;
     // empty when cancelled.
     virtual std::optional<std::string> chooseFileToSave(const FileDialogOptions& options) = 0;
+    // The wave file the user chose in the previewing Open dialog, which has no parent window;
+    // empty when cancelled.
+    virtual std::optional<std::string> chooseSoundFile(CSoundFileDialog& dialog) = 0;
     virtual void beginWaitCursor() = 0;
     virtual void endWaitCursor() = 0;
 };

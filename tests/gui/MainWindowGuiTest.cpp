@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
+
+#include <fstream>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
+#include <wx/time.h>
+#include <wx/uiaction.h>
 
 namespace fs = std::filesystem;
 
@@ -140,6 +144,20 @@ protected:
         combo()->ProcessWindowEvent(event);
         wxYield();
     }
+    // A real mouse click on the row, as the user makes it.
+    void clickRow(int row) {
+        wxRect rect;
+        ASSERT_TRUE(list()->GetItemRect(row, rect));
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(list()->ClientToScreen(rect.GetPosition() + wxPoint(20, rect.height / 2)));
+        wxYield();
+        mouse.MouseClick();
+        const auto deadline = wxGetLocalTimeMillis() + 3000;
+        while (list()->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED) != row &&
+               wxGetLocalTimeMillis() < deadline)
+            wxYield();
+    }
+
     wxListCtrl* list() const { return static_cast<wxListCtrl*>(control(ControlId::EventList)); }
     wxComboBox* combo() const { return static_cast<wxComboBox*>(control(ControlId::ThemeList)); }
     std::string themesDir() const { return frame->logic().folders().themesDir; }
@@ -183,4 +201,43 @@ TEST_F(ThemeCommandsGui, TheThemeListRefillsOnDropDownAndLoadsThePick) {
     comboEvent(wxEVT_COMBOBOX);
     EXPECT_EQ(list()->GetItemCount(), 25);
     EXPECT_EQ(combo()->GetStringSelection(), "A.kbt");
+}
+
+TEST_F(ThemeCommandsGui, SoundCommandsActOnTheRowSelectedInTheRealList) {
+    menu(CommandId::NewTheme);
+    fs::path wave = folder.path() / "ding.wav";
+    std::ofstream(wave) << std::string(1500, 'd');
+    frame->logic().OnDropSoundFile(1, wave.string());
+    EXPECT_EQ(list()->GetItemText(1, 1), "ding.wav");
+    EXPECT_EQ(list()->GetItemText(1, 2), "2 KB");
+
+    click(ControlId::PlaySound);
+    EXPECT_EQ(prompts->messages, std::vector<std::string>{"No sound selected"});
+
+    clickRow(1);
+    EXPECT_TRUE(control(ControlId::PlaySound)->IsEnabled());
+    EXPECT_TRUE(control(ControlId::NoSound)->IsEnabled());
+    click(ControlId::PlaySound);
+    EXPECT_EQ(sound->played.back(), wave.string());
+
+    menu(CommandId::PopupNoSound);
+    EXPECT_EQ(list()->GetItemText(1, 1), "(none)");
+    EXPECT_EQ(list()->GetItemText(1, 2), "");
+    const auto playedBefore = sound->played.size();
+    menu(CommandId::PopupPlay);
+    EXPECT_EQ(sound->played.size(), playedBefore) << "nothing to play";
+}
+
+TEST_F(ThemeCommandsGui, UncheckingDrawsNotificationRowsInGrey) {
+    menu(CommandId::NewTheme);
+    auto* check = static_cast<wxCheckBox*>(control(ControlId::ExtendedCheck));
+    check->SetValue(false);
+    wxCommandEvent toggled(wxEVT_CHECKBOX, ControlId::ExtendedCheck);
+    toggled.SetEventObject(check);
+    check->ProcessWindowEvent(toggled);
+    wxYield();
+    const wxColour grey(0x80, 0x80, 0x80);
+    EXPECT_NE(list()->GetItemTextColour(0), grey) << list()->GetItemText(0);
+    EXPECT_EQ(list()->GetItemTextColour(14), grey) << list()->GetItemText(14);
+    EXPECT_EQ(list()->GetItemTextColour(24), grey) << list()->GetItemText(24);
 }

@@ -1,10 +1,10 @@
 // In-memory controls and services that record what the window logic does with them.
 #pragma once
 
+#include "ui/CSoundFileDialog.h"
 #include "ui/Controls.h"
 #include "ui/SoundPlayer.h"
 
-#include <array>
 #include <deque>
 #include <optional>
 #include <stdexcept>
@@ -49,6 +49,7 @@ public:
     int selected = -1;
 };
 
+// Records what the list control asks of its widget.
 class FakeListView : public ListView {
 public:
     struct Column {
@@ -56,31 +57,24 @@ public:
         ColumnAlign align;
         int width;
     };
-    using Row = std::array<std::string, 3>;
 
     void insertColumn(int column, const std::string& heading, ColumnAlign align,
                       int widthPixels) override {
         columns.insert(columns.begin() + column, Column{heading, align, widthPixels});
     }
-    void deleteAllRows() override {
-        rows.clear();
-        mark = -1;
+    void setRowCount(int count) override { rowCount = count; }
+    void refreshRows(int first, int last) override {
+        for (int row = first; row <= last; ++row)
+            refreshed.push_back(row);
     }
-    void insertRow(int row, const std::string& text) override {
-        rows.insert(rows.begin() + row, Row{text, "", ""});
-    }
-    void setCellText(int row, int column, const std::string& text) override {
-        rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)) = text;
-    }
-    std::string cellText(int row, int column) const override {
-        return rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column));
-    }
-    int rowCount() const override { return static_cast<int>(rows.size()); }
-    int selectionMark() const override { return mark; }
+    void showSelected(int row) override { shownSelected = row; }
+    void showSoundMenu() override { ++menusShown; }
 
     std::vector<Column> columns;
-    std::vector<Row> rows;
-    int mark = -1;
+    int rowCount = 0;
+    std::vector<int> refreshed;
+    int shownSelected = -1;
+    int menusShown = 0;
 };
 
 // Answers questions from a script and records every text it was shown.
@@ -101,6 +95,12 @@ public:
     std::optional<std::string> chooseFileToSave(const FileDialogOptions& options) override {
         return nextFile(options);
     }
+    // Before answering, the user browses: each path of previewSelections is selected in turn.
+    std::optional<std::string> chooseSoundFile(CSoundFileDialog& dialog) override {
+        for (const auto& path : previewSelections)
+            dialog.OnFileNameChange(path);
+        return nextFile(CSoundFileDialog::options());
+    }
     void beginWaitCursor() override { ++waitDepth; }
     void endWaitCursor() override { --waitDepth; }
 
@@ -116,6 +116,7 @@ public:
     std::deque<bool> answers;
     std::deque<std::optional<std::string>> files; // nullopt: the user cancels
     std::vector<FileDialogOptions> dialogs;
+    std::vector<std::string> previewSelections;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
     int waitDepth = 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalog/MessageError.h"
+#include "support/ArchiveBytes.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
 #include "ui/CBelltideDlg.h"
@@ -25,13 +26,29 @@ protected:
     }
 
     MainWindowControls controls() {
-        return MainWindowControls{eventList,     themeCombo, statusBar,    saveThemeButton,
+        return MainWindowControls{listView,      themeCombo, statusBar,    saveThemeButton,
                                   noSoundButton, playButton, uploadButton, changeButton,
                                   extendedCheck, prompts,    sound};
     }
 
     TempFolder folder;
-    FakeListView eventList;
+    // Loads a theme from the library: Asterisk and _Notify play chime.wav (2047 bytes),
+    // Question gong.wav (2048 bytes), Start Up nothing.
+    void loadSampleTheme() {
+        const std::string descriptor = "4\r\nAsterisk\r\nchime\r\n.wav\r\nQuestion\r\ngong\r\n"
+                                       ".wav\r\nStart Up\r\n(none)\r\n\r\n_Notify\r\nchime\r\n"
+                                       ".wav\r\n";
+        const std::string path = dlg->folders().themesDir + "sample.kbt";
+        writeBytes(path, memberBytes("theme.dsc", descriptor) +
+                             memberBytes("chime.wav", std::string(2047, 'c')) +
+                             memberBytes("gong.wav", std::string(2048, 'g')));
+        dlg->loadTheme(path);
+    }
+
+    // The rows the window's list shows.
+    const std::vector<CEventListCtrl::Row>& rows() const { return dlg->eventList().rows(); }
+
+    FakeListView listView;
     FakeComboBox themeCombo;
     FakeStatusLine statusBar;
     FakeButton saveThemeButton, noSoundButton, playButton, uploadButton, changeButton;

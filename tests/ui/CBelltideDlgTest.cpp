@@ -34,16 +34,16 @@ TEST_F(MainWindowStart, CreatesBothFoldersAndKeepsWhatTheyHold) {
 TEST_F(MainWindowStart, ShowsTheWelcomeAndAnEmptyListWithThreeColumns) {
     dlg->OnInitDialog();
     EXPECT_EQ(statusBar.text, "Welcome to Belltide");
-    ASSERT_EQ(eventList.columns.size(), 3u);
-    EXPECT_EQ(eventList.columns[0].heading, "Events");
-    EXPECT_EQ(eventList.columns[1].heading, "Sounds");
-    EXPECT_EQ(eventList.columns[2].heading, "Size");
-    EXPECT_EQ(eventList.columns[0].width, 130);
-    EXPECT_EQ(eventList.columns[1].width, 130);
-    EXPECT_EQ(eventList.columns[2].width, 80);
-    EXPECT_EQ(eventList.columns[2].align, ColumnAlign::Right);
-    EXPECT_EQ(eventList.columns[0].align, ColumnAlign::Left);
-    EXPECT_EQ(eventList.rowCount(), 0);
+    ASSERT_EQ(listView.columns.size(), 3u);
+    EXPECT_EQ(listView.columns[0].heading, "Events");
+    EXPECT_EQ(listView.columns[1].heading, "Sounds");
+    EXPECT_EQ(listView.columns[2].heading, "Size");
+    EXPECT_EQ(listView.columns[0].width, 130);
+    EXPECT_EQ(listView.columns[1].width, 130);
+    EXPECT_EQ(listView.columns[2].width, 80);
+    EXPECT_EQ(listView.columns[2].align, ColumnAlign::Right);
+    EXPECT_EQ(listView.columns[0].align, ColumnAlign::Left);
+    EXPECT_EQ(dlg->eventList().rowCount(), 0);
 }
 
 TEST_F(MainWindowStart, EnablesOnlyWhatWorksWithoutATheme) {

@@ -40,7 +40,7 @@ protected:
         return path;
     }
 
-    std::vector<FakeListView::Row> expectedRows() const {
+    std::vector<CEventListCtrl::Row> expectedRows() const {
         return {{"Asterisk", "chime.wav", "2 KB"},
                 {"Question", "gong.wav", "3 KB"},
                 {"Start Up", "(none)", ""},
@@ -54,10 +54,10 @@ protected:
 
 TEST_F(ThemeCommands, NewThemeShowsTwentyFiveSilentRows) {
     dlg->OnNewTheme();
-    ASSERT_EQ(eventList.rowCount(), 25);
-    EXPECT_EQ(eventList.rows.front()[0], "Asterisk");
-    EXPECT_EQ(eventList.rows.back()[0], "_lowbatt");
-    for (const auto& row : eventList.rows) {
+    ASSERT_EQ(dlg->eventList().rowCount(), 25);
+    EXPECT_EQ(rows().front()[0], "Asterisk");
+    EXPECT_EQ(rows().back()[0], "_lowbatt");
+    for (const auto& row : rows()) {
         EXPECT_EQ(row[1], "(none)");
         EXPECT_EQ(row[2], "");
     }
@@ -73,7 +73,7 @@ TEST_F(ThemeCommands, NewThemeShowsTwentyFiveSilentRows) {
 TEST_F(ThemeCommands, LoadingShowsTheRowsMeasuredInTheSoundsFolder) {
     const auto path = makeThemeFile((folder.path() / "elsewhere.kbt").string());
     dlg->loadTheme(path);
-    EXPECT_EQ(eventList.rows, expectedRows());
+    EXPECT_EQ(rows(), expectedRows());
     EXPECT_EQ(readBytes(soundsDir() + "gong.wav"), std::string(2048, 'w'));
     EXPECT_EQ(dlg->theme().find("Question")->second.path(), soundsDir() + "gong.wav");
     EXPECT_TRUE(saveThemeButton.enabled && uploadButton.enabled && extendedCheck.enabled);
@@ -96,8 +96,8 @@ TEST_F(ThemeCommands, AMissingWaveLoadsAsNoSound) {
         memberBytes("theme.dsc", "2\r\nAsterisk\r\nlost\r\n.wav\r\nQuestion\r\nhere\r\n.wav\r\n") +
             memberBytes("here.wav", std::string(1024, 'h')));
     dlg->loadTheme(themesDir() + "partial.kbt");
-    EXPECT_EQ(eventList.rows, (std::vector<FakeListView::Row>{{"Asterisk", "(none)", ""},
-                                                              {"Question", "here.wav", "2 KB"}}));
+    EXPECT_EQ(rows(), (std::vector<CEventListCtrl::Row>{{"Asterisk", "(none)", ""},
+                                                        {"Question", "here.wav", "2 KB"}}));
     EXPECT_FALSE(extendedCheck.enabled) << "no notification rows";
 }
 
@@ -115,7 +115,7 @@ TEST_P(FailedLoad, ChangesNothingAndSaysWhy) {
     const std::string badPath = themesDir() + "bad.kbt";
     if (!GetParam().bytes.empty())
         writeBytes(badPath, GetParam().bytes);
-    const auto rowsBefore = eventList.rows;
+    const auto rowsBefore = rows();
     const auto descriptorBefore = readBytes(soundsDir() + "theme.dsc");
     const auto comboBefore = themeCombo.items;
     const auto selectedBefore = themeCombo.selected;
@@ -129,7 +129,7 @@ TEST_P(FailedLoad, ChangesNothingAndSaysWhy) {
             expected.replace(at, 1, badPath);
         EXPECT_EQ(error.text(), expected);
     }
-    EXPECT_EQ(eventList.rows, rowsBefore);
+    EXPECT_EQ(rows(), rowsBefore);
     EXPECT_EQ(dlg->theme().size(), 4);
     EXPECT_EQ(themeCombo.items, comboBefore);
     EXPECT_EQ(themeCombo.selected, selectedBefore);
@@ -163,11 +163,11 @@ TEST_F(ThemeCommands, SavingIntoTheLibrarySelectsTheThemeAndClearsTheMark) {
     EXPECT_EQ(selectedTheme(), "x.kbt");
 
     // What was saved loads back the same, in a fresh window.
-    eventList.rows.clear();
+
     fs::remove_all(soundsDir());
     fs::create_directories(soundsDir());
     dlg->loadTheme(themesDir() + "x.kbt");
-    EXPECT_EQ(eventList.rows, expectedRows());
+    EXPECT_EQ(rows(), expectedRows());
     EXPECT_EQ(readBytes(soundsDir() + "chime.wav"), std::string(2047, 'w'));
 }
 
@@ -206,7 +206,7 @@ TEST_F(ThemeCommands, OpeningFromTheLibraryLoadsWithoutCopying) {
     const auto path = makeThemeFile(themesDir() + "lib.kbt");
     prompts.files = {path};
     dlg->OnOpenTheme();
-    EXPECT_EQ(eventList.rows, expectedRows());
+    EXPECT_EQ(rows(), expectedRows());
     EXPECT_TRUE(prompts.questions.empty());
     EXPECT_EQ(prompts.dialogs[0].initialFolder, "") << "the open dialog picks its own folder";
     EXPECT_EQ(selectedTheme(), "lib.kbt");
@@ -216,7 +216,7 @@ TEST_F(ThemeCommands, OpeningFromElsewhereCopiesTheThemeIntoTheLibrary) {
     const auto path = makeThemeFile((folder.path() / "away.kbt").string());
     prompts.files = {path};
     dlg->OnOpenTheme();
-    EXPECT_EQ(eventList.rows, expectedRows());
+    EXPECT_EQ(rows(), expectedRows());
     EXPECT_EQ(readBytes(themesDir() + "away.kbt"), readBytes(path));
     EXPECT_EQ(selectedTheme(), "") << "the list was filled before the copy";
 }
@@ -232,7 +232,7 @@ TEST_F(ThemeCommands, OpeningOverALibraryThemeAsksFirst) {
         EXPECT_EQ(prompts.questions, std::vector<std::string>{OverwriteQuestion});
         EXPECT_EQ(readBytes(themesDir() + "same.kbt"),
                   overwrite ? readBytes(path) : "library copy");
-        EXPECT_EQ(eventList.rows, expectedRows()) << "the opened theme stays loaded";
+        EXPECT_EQ(rows(), expectedRows()) << "the opened theme stays loaded";
     }
 }
 
@@ -282,7 +282,7 @@ TEST_F(ThemeCommands, PickingAThemeInTheListLoadsIt) {
     dlg->OnThemeDropDown();
     themeCombo.selected = 0;
     dlg->OnThemeSelChange();
-    EXPECT_EQ(eventList.rows, expectedRows());
+    EXPECT_EQ(rows(), expectedRows());
     EXPECT_EQ(selectedTheme(), "pick.kbt");
 }
 
@@ -290,7 +290,7 @@ TEST_F(ThemeCommands, NoSelectionInTheListLoadsNothing) {
     makeThemeFile(themesDir() + "pick.kbt");
     dlg->OnThemeDropDown();
     dlg->OnThemeSelChange();
-    EXPECT_EQ(eventList.rowCount(), 0);
+    EXPECT_EQ(dlg->eventList().rowCount(), 0);
     EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -305,7 +305,7 @@ TEST_F(ThemeCommands, SavingChangesFirstStillLoadsThePickedTheme) {
     dlg->OnThemeSelChange();
     EXPECT_EQ(prompts.questions, std::vector<std::string>{SaveQuestion});
     EXPECT_TRUE(fs::exists(themesDir() + "saved.kbt"));
-    EXPECT_EQ(eventList.rows, expectedRows());
+    EXPECT_EQ(rows(), expectedRows());
     EXPECT_EQ(selectedTheme(), "picked.kbt");
 }
 
@@ -328,7 +328,7 @@ TEST_F(StartupThemeFile, FromElsewhereIsCopiedIntoTheLibraryAndLoaded) {
     dlg->setStartupTheme(path);
     dlg->OnInitDialog();
     EXPECT_EQ(readBytes(themesDir() + "given.kbt"), readBytes(path));
-    EXPECT_EQ(eventList.rows, (std::vector<FakeListView::Row>{{"Asterisk", "(none)", ""}}));
+    EXPECT_EQ(rows(), (std::vector<CEventListCtrl::Row>{{"Asterisk", "(none)", ""}}));
 }
 
 TEST_F(StartupThemeFile, FromTheLibraryIsLoadedWithoutCopying) {
@@ -339,7 +339,7 @@ TEST_F(StartupThemeFile, FromTheLibraryIsLoadedWithoutCopying) {
     EXPECT_TRUE(prompts.questions.empty());
     EXPECT_EQ(themeCombo.items, std::vector<std::string>{"lib.kbt"});
     EXPECT_EQ(themeCombo.selected, 0);
-    EXPECT_EQ(eventList.rowCount(), 1);
+    EXPECT_EQ(dlg->eventList().rowCount(), 1);
 }
 
 TEST_F(StartupThemeFile, ThatDoesNotExistIsReportedAndCreatesNothing) {

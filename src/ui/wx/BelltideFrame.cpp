@@ -15,6 +15,8 @@
 #include <wx/panel.h>
 #include <wx/statusbr.h>
 
+#include <tuple>
+
 namespace {
 
 // The window's layout in dialog units: x, y, width, height.
@@ -57,9 +59,14 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     createControls();
     m_logic = std::make_unique<CBelltideDlg>(
         programPath,
-        MainWindowControls{*m_eventList, *m_themeCombo, *m_statusBar, *m_saveThemeButton,
+        MainWindowControls{*m_eventListView, *m_themeCombo, *m_statusBar, *m_saveThemeButton,
                            *m_noSoundButton, *m_playButton, *m_uploadButton, *m_changeButton,
                            *m_extendedCheck, *m_prompts, *m_sound});
+    m_eventListView->setModel(&m_logic->eventList());
+    // A row selected with the mouse or the keyboard enables the sound commands alike.
+    m_eventListView->setHandlers(
+        {[this] { m_logic->OnListClick(); },
+         [this](int row, const std::string& path) { m_logic->OnDropSoundFile(row, path); }});
     // The logic has made the program folder current, where the artwork lies.
     loadArtwork();
     bindEvents();
@@ -134,7 +141,6 @@ void BelltideFrame::createControls() {
     SetMinSize(GetSize());
     SetMaxSize(GetSize());
 
-    m_eventList = std::make_unique<WxListView>(m_eventListView);
     m_themeCombo = std::make_unique<WxComboBox>(combo);
     m_statusBar = std::make_unique<WxStatusLine>(GetStatusBar());
     m_saveThemeButton = std::make_unique<WxButton>(save);
@@ -178,6 +184,20 @@ void BelltideFrame::bindEvents() {
     Bind(wxEVT_MENU, command(&CBelltideDlg::OnSaveTheme), menuId(CommandId::SaveTheme));
     Bind(wxEVT_COMBOBOX, command(&CBelltideDlg::OnThemeSelChange), ControlId::ThemeList);
     Bind(wxEVT_COMBOBOX_DROPDOWN, command(&CBelltideDlg::OnThemeDropDown), ControlId::ThemeList);
+
+    for (const auto& [button, popup, handler] :
+         {std::tuple{ControlId::PlaySound, CommandId::PopupPlay, &CBelltideDlg::OnPlaySound},
+          std::tuple{ControlId::ChangeSound, CommandId::PopupChange, &CBelltideDlg::OnChangeSound},
+          std::tuple{ControlId::NoSound, CommandId::PopupNoSound, &CBelltideDlg::OnNoSound}}) {
+        Bind(wxEVT_BUTTON, command(handler), button);
+        Bind(wxEVT_MENU, command(handler), menuId(popup));
+    }
+    Bind(wxEVT_CHECKBOX, command(&CBelltideDlg::OnExtendedCheck), ControlId::ExtendedCheck);
+    // Double click, and Enter on the selected row.
+    m_eventListView->Bind(wxEVT_LIST_ITEM_ACTIVATED,
+                          [this](wxListEvent&) { m_logic->OnListDoubleClick(); });
+    m_eventListView->Bind(wxEVT_CONTEXT_MENU,
+                          [this](wxContextMenuEvent&) { m_logic->OnListRightClick(); });
 }
 
 void BelltideFrame::onCharHook(wxKeyEvent& event) {
@@ -187,6 +207,11 @@ void BelltideFrame::onCharHook(wxKeyEvent& event) {
         return;
     }
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
+        // Enter on the list plays the selected row.
+        if (FindFocus() == m_eventListView && m_logic->eventList().selectionMark() != -1) {
+            event.Skip();
+            return;
+        }
         // As in a dialog: Enter presses the focused button, else the default button "Close".
         if (auto* focused = dynamic_cast<wxButton*>(FindFocus())) {
             wxCommandEvent click(wxEVT_BUTTON, focused->GetId());

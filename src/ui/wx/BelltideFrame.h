@@ -40,7 +40,6 @@ private:
     wxPanel* m_panel = nullptr;
     EventListView* m_eventListView = nullptr;
     std::unique_ptr<SoundPlayer> m_sound;
-    std::unique_ptr<WxListView> m_eventList;
     std::unique_ptr<WxComboBox> m_themeCombo;
     std::unique_ptr<WxStatusLine> m_statusBar;
     std::unique_ptr<WxButton> m_saveThemeButton;

@@ -1,24 +1,88 @@
 #include "EventListView.h"
 
 #include "WxText.h"
+#include "ui/CEventListCtrl.h"
+#include "ui/ControlIds.h"
+#include "ui/wx/BelltideFrame.h"
+
+#include <wx/dnd.h>
+#include <wx/menu.h>
+
+class EventListDropTarget : public wxFileDropTarget {
+public:
+    explicit EventListDropTarget(EventListView* list) : m_list(list) {}
+    bool OnDropFiles(wxCoord x, wxCoord y, const wxArrayString& files) override {
+        if (files.size() != 1)
+            return false;
+        m_list->dropFile(x, y, fromWx(files[0]));
+        return true;
+    }
+
+private:
+    EventListView* m_list;
+};
 
 EventListView::EventListView(wxWindow* parent, wxWindowID id, const wxPoint& pos,
                              const wxSize& size)
     : wxListCtrl(parent, id, pos, size,
                  wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxBORDER_SUNKEN) {
+    SetDropTarget(new EventListDropTarget(this));
     Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
-        m_selectionMark = static_cast<int>(event.GetIndex());
-        event.Skip();
+        if (m_model)
+            m_model->setSelectionMark(static_cast<int>(event.GetIndex()));
+        if (m_handlers.rowSelected)
+            m_handlers.rowSelected();
     });
 }
 
-void EventListView::syncRowCount() {
-    SetItemCount(static_cast<long>(m_rows.size()));
+void EventListView::insertColumn(int column, const std::string& heading, ColumnAlign align,
+                                 int widthPixels) {
+    InsertColumn(column, toWx(heading),
+                 align == ColumnAlign::Right ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT,
+                 widthPixels);
+}
+
+void EventListView::setRowCount(int count) {
+    const long selected = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    if (selected != -1)
+        SetItemState(selected, 0, wxLIST_STATE_SELECTED);
+    SetItemCount(count);
     Refresh();
 }
 
+void EventListView::refreshRows(int first, int last) {
+    if (first >= 0 && last >= first && last < GetItemCount())
+        RefreshItems(first, last);
+}
+
+void EventListView::showSelected(int row) {
+    SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+}
+
+void EventListView::showSoundMenu() {
+    wxMenu menu;
+    menu.Append(BelltideFrame::menuId(CommandId::PopupPlay), "Play");
+    menu.Append(BelltideFrame::menuId(CommandId::PopupChange), "Change");
+    menu.Append(BelltideFrame::menuId(CommandId::PopupNoSound), "No Sound");
+    PopupMenu(&menu);
+}
+
 wxString EventListView::OnGetItemText(long item, long column) const {
-    if (item < 0 || static_cast<std::size_t>(item) >= m_rows.size() || column < 0 || column > 2)
-        return {};
-    return toWx(m_rows[static_cast<std::size_t>(item)][static_cast<std::size_t>(column)]);
+    return m_model ? toWx(m_model->cellText(static_cast<int>(item), static_cast<int>(column)))
+                   : wxString();
+}
+
+wxItemAttr* EventListView::OnGetItemAttr(long item) const {
+    const auto colour = m_model ? m_model->textColour(static_cast<int>(item)) : std::nullopt;
+    if (!colour)
+        return nullptr;
+    m_dimmed.SetTextColour(wxColour((*colour >> 16) & 0xFF, (*colour >> 8) & 0xFF, *colour & 0xFF));
+    return &m_dimmed;
+}
+
+void EventListView::dropFile(wxCoord x, wxCoord y, const std::string& path) {
+    int flags = 0;
+    const long row = HitTest(wxPoint(x, y), flags);
+    if (m_handlers.fileDropped && row != wxNOT_FOUND && (flags & wxLIST_HITTEST_ONITEM))
+        m_handlers.fileDropped(static_cast<int>(row), path);
 }

@@ -1,34 +1,48 @@
-// The event list widget: a virtual report list that shows the rows its adapter holds.
+// The event list widget: a virtual report list that shows the rows of its CEventListCtrl.
 #pragma once
+
+#include "ui/Controls.h"
 
 #include <wx/listctrl.h>
 
-#include <array>
+#include <functional>
 #include <string>
-#include <vector>
 
-class EventListView : public wxListCtrl {
+class CEventListCtrl;
+
+class EventListView : public wxListCtrl, public ListView {
 public:
-    using Row = std::array<std::string, 3>;
+    // What the window does when the user selects a row, and with a file dropped on a row.
+    struct Handlers {
+        std::function<void()> rowSelected;
+        std::function<void(int row, const std::string& path)> fileDropped;
+    };
 
     EventListView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size);
 
-    std::vector<Row>& rows() { return m_rows; }
-    const std::vector<Row>& rows() const { return m_rows; }
-    // Tells the control that the rows changed in number.
-    void syncRowCount();
+    // The list whose rows are shown; set once, before the first row is added.
+    void setModel(CEventListCtrl* model) { m_model = model; }
+    void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }
 
-    // The row the user last selected with the mouse or the keyboard; -1 for none.
-    int selectionMark() const { return m_selectionMark; }
-    void clearSelectionMark() { m_selectionMark = -1; }
+    void insertColumn(int column, const std::string& heading, ColumnAlign align,
+                      int widthPixels) override;
+    void setRowCount(int count) override;
+    void refreshRows(int first, int last) override;
+    void showSelected(int row) override;
+    void showSoundMenu() override;
 
     // The list is not a tab stop, as in the window's template.
     bool AcceptsFocusFromKeyboard() const override { return false; }
 
 protected:
     wxString OnGetItemText(long item, long column) const override;
+    wxItemAttr* OnGetItemAttr(long item) const override;
 
 private:
-    std::vector<Row> m_rows;
-    int m_selectionMark = -1;
+    friend class EventListDropTarget;
+    void dropFile(wxCoord x, wxCoord y, const std::string& path);
+
+    CEventListCtrl* m_model = nullptr;
+    Handlers m_handlers;
+    mutable wxItemAttr m_dimmed;
 };

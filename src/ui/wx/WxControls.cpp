@@ -1,18 +1,17 @@
 #include "WxControls.h"
 
-#include "EventListView.h"
 #include "WxText.h"
+#include "ui/CSoundFileDialog.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/filedlg.h>
+#include <wx/filedlgcustomize.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 #include <wx/utils.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -61,48 +60,6 @@ void WxComboBox::setSelection(int index) {
     m_combo->SetSelection(index);
 }
 
-void WxListView::insertColumn(int column, const std::string& heading, ColumnAlign align,
-                              int widthPixels) {
-    m_list->InsertColumn(column, toWx(heading),
-                         align == ColumnAlign::Right ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT,
-                         widthPixels);
-}
-
-void WxListView::deleteAllRows() {
-    m_list->rows().clear();
-    m_list->clearSelectionMark();
-    m_list->syncRowCount();
-}
-
-void WxListView::insertRow(int row, const std::string& text) {
-    auto& rows = m_list->rows();
-    const auto at = std::min(static_cast<std::size_t>(std::max(row, 0)), rows.size());
-    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), EventListView::Row{text, "", ""});
-    m_list->syncRowCount();
-}
-
-void WxListView::setCellText(int row, int column, const std::string& text) {
-    auto& rows = m_list->rows();
-    if (row < 0 || static_cast<std::size_t>(row) >= rows.size() || column < 0 || column > 2)
-        return;
-    rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
-    m_list->RefreshItem(row);
-}
-
-std::string WxListView::cellText(int row, int column) const {
-    const auto& rows = m_list->rows();
-    if (row < 0 || static_cast<std::size_t>(row) >= rows.size() || column < 0 || column > 2)
-        return {};
-    return rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-}
-
-int WxListView::rowCount() const {
-    return static_cast<int>(m_list->rows().size());
-}
-int WxListView::selectionMark() const {
-    return m_list->selectionMark();
-}
-
 void WxPrompts::showMessage(const std::string& text) {
     wxMessageBox(toWx(text), ProgramTitle, wxOK, m_owner);
 }
@@ -134,6 +91,36 @@ std::optional<std::string> WxPrompts::chooseFileToSave(const FileDialogOptions& 
             return std::nullopt;
     }
     return fromWx(path.GetFullPath());
+}
+
+namespace {
+
+// Passes every change of the dialog's selection on to the preview rule.
+class SoundPreviewHook : public wxFileDialogCustomizeHook {
+public:
+    SoundPreviewHook(wxFileDialog& dialog, CSoundFileDialog& preview)
+        : m_dialog(dialog), m_preview(preview) {}
+    void AddCustomControls(wxFileDialogCustomize&) override {}
+    void UpdateCustomControls() override {
+        m_preview.OnFileNameChange(fromWx(m_dialog.GetCurrentlySelectedFilename()));
+    }
+
+private:
+    wxFileDialog& m_dialog;
+    CSoundFileDialog& m_preview;
+};
+
+} // namespace
+
+std::optional<std::string> WxPrompts::chooseSoundFile(CSoundFileDialog& preview) {
+    const FileDialogOptions options = CSoundFileDialog::options();
+    wxFileDialog dialog(nullptr, wxFileSelectorPromptStr, toWx(options.initialFolder),
+                        wxEmptyString, wildcardOf(options), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    SoundPreviewHook hook(dialog, preview);
+    dialog.SetCustomizeHook(hook);
+    if (dialog.ShowModal() != wxID_OK)
+        return std::nullopt;
+    return fromWx(dialog.GetPath());
 }
 
 void WxPrompts::beginWaitCursor() {

@@ -3,7 +3,6 @@
 
 #include "ui/Controls.h"
 
-class EventListView;
 class wxButton;
 class wxCheckBox;
 class wxComboBox;
@@ -53,22 +52,6 @@ private:
     wxComboBox* m_combo;
 };
 
-class WxListView : public ListView {
-public:
-    explicit WxListView(EventListView* list) : m_list(list) {}
-    void insertColumn(int column, const std::string& heading, ColumnAlign align,
-                      int widthPixels) override;
-    void deleteAllRows() override;
-    void insertRow(int row, const std::string& text) override;
-    void setCellText(int row, int column, const std::string& text) override;
-    std::string cellText(int row, int column) const override;
-    int rowCount() const override;
-    int selectionMark() const override;
-
-private:
-    EventListView* m_list;
-};
-
 class WxPrompts : public Prompts {
 public:
     explicit WxPrompts(wxWindow* owner) : m_owner(owner) {}
@@ -76,6 +59,7 @@ public:
     bool askYesNo(const std::string& question) override;
     std::optional<std::string> chooseFileToOpen(const FileDialogOptions& options) override;
     std::optional<std::string> chooseFileToSave(const FileDialogOptions& options) override;
+    std::optional<std::string> chooseSoundFile(CSoundFileDialog& dialog) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
 

@@ -1,0 +1,48 @@
+#include "CEventListCtrl.h"
+
+void CEventListCtrl::insertColumn(int column, const std::string& heading, ColumnAlign align,
+                                  int widthPixels) {
+    m_view.insertColumn(column, heading, align, widthPixels);
+}
+
+void CEventListCtrl::deleteAllRows() {
+    m_rows.clear();
+    m_selectionMark = -1;
+    m_view.setRowCount(0);
+}
+
+void CEventListCtrl::insertRow(int row, const std::string& text) {
+    const int at = row < 0 ? 0 : (row > rowCount() ? rowCount() : row);
+    m_rows.insert(m_rows.begin() + at, Row{text, "", ""});
+    m_view.setRowCount(rowCount());
+}
+
+void CEventListCtrl::setCellText(int row, int column, const std::string& text) {
+    if (!isRow(row) || column < 0 || column > 2)
+        return;
+    m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
+    m_view.refreshRows(row, row);
+}
+
+std::string CEventListCtrl::cellText(int row, int column) const {
+    if (!isRow(row) || column < 0 || column > 2)
+        return {};
+    return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+void CEventListCtrl::setSelectionMark(int row) {
+    m_selectionMark = isRow(row) ? row : -1;
+}
+
+void CEventListCtrl::selectRow(int row) {
+    if (!isRow(row))
+        return;
+    m_selectionMark = row;
+    m_view.showSelected(row);
+}
+
+std::optional<std::uint32_t> CEventListCtrl::textColour(int row) const {
+    if (m_dimmedRows.count(row) != 0)
+        return DimmedTextColour;
+    return std::nullopt;
+}
