@@ -6,13 +6,13 @@ cd "$(dirname "$0")/.."
 
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBELLTIDE_TESTS=OFF > /dev/null
 cmake --build build-release --target belltide_archive_bench > /dev/null
-build-release/bench/belltide_archive_bench --benchmark_repetitions="${REPETITIONS:-5}" \
+build-release/bench/belltide_archive_bench --benchmark_filter="^BM_(Belltide|Tar)" \
+    --benchmark_repetitions="${REPETITIONS:-5}" \
     --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null |
 awk -F, '
     /_median"/ {
         gsub(/"/, "", $1); sub(/_median$/, "", $1); sub(/\/real_time$/, "", $1)
         time[$1] = $3
-        if ($0 ~ /ExtractPeakMemory/) peak[$1] = $NF
     }
     END {
         start = time["BM_TarStartOnly"]
@@ -21,8 +21,10 @@ awk -F, '
             for (op = 1; op <= 2; ++op) {
                 name = (op == 1) ? "Pack" : "Extract"
                 ours = time["BM_Belltide" name "/" i]; tar = time["BM_Tar" name "/" i]
-                printf "%-8s %-7s belltide %9.3f ms  tar %9.3f ms  ratio %.2f  (tar without its start %.2f)\n",
-                       label[i + 1], name, ours, tar, ours / tar, (tar > start) ? ours / (tar - start) : 0
+                work = tar - start
+                printf "%-8s %-7s belltide %9.3f ms  tar %9.3f ms  ratio %.2f", label[i + 1], name, ours, tar, ours / tar
+                if (work > 0) printf "  (to tar without its start %.2f)", ours / work
+                printf "\n"
             }
         }
         printf "tar start alone: %.3f ms\n", start

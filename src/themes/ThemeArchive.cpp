@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <fstream>
+#include <memory>
 
 namespace {
 
@@ -26,6 +27,42 @@ std::uint32_t getLittleEndian(const char* at) {
         value = (value << 8) | static_cast<unsigned char>(at[i]);
     return value;
 }
+
+// Members are copied in chunks of ChunkSize, but a file stream passes every write of a kilobyte
+// or more straight to the system. This collects the chunks into large blocks first.
+class BlockWriter : public std::streambuf {
+public:
+    static constexpr std::size_t BlockSize = 64 * 1024;
+
+    explicit BlockWriter(std::streambuf& file)
+        : m_file(file), m_block(std::make_unique_for_overwrite<char[]>(BlockSize)) {
+        setp(m_block.get(), m_block.get() + BlockSize);
+    }
+    ~BlockWriter() override { writeBlock(); }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!writeBlock())
+            return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override { return writeBlock() && m_file.pubsync() == 0 ? 0 : -1; }
+
+private:
+    bool writeBlock() {
+        const std::streamsize pending = pptr() - pbase();
+        const bool written = pending == 0 || m_file.sputn(pbase(), pending) == pending;
+        setp(m_block.get(), m_block.get() + BlockSize);
+        return written;
+    }
+
+    std::streambuf& m_file;
+    std::unique_ptr<char[]> m_block;
+};
 
 MessageError damaged(const std::string& path) {
     return MessageError("The theme file \"" + path + "\" is damaged.");
@@ -47,9 +84,11 @@ bool ThemeArchive::addFile(const std::string& folder, const std::string& name) c
     if (name.size() >= NameFieldSize)
         return false;
     std::ifstream source(folder + name, std::ios::binary);
-    std::ofstream archive(m_path, std::ios::binary | std::ios::app);
-    if (!archive)
+    std::ofstream archiveFile(m_path, std::ios::binary | std::ios::app);
+    if (!archiveFile)
         return false;
+    BlockWriter block(*archiveFile.rdbuf());
+    std::ostream archive(&block);
 
     // An unreadable source keeps the length a failed size query gives: 0xFFFFFFFF, no data.
     std::uint32_t length = 0xFFFFFFFF;
@@ -69,7 +108,8 @@ bool ThemeArchive::addFile(const std::string& folder, const std::string& name) c
     if (length != 0xFFFFFFFF)
         copyStreamBytes(source, archive, static_cast<std::int32_t>(length));
     archive.flush();
-    return static_cast<bool>(archive) && (length == 0xFFFFFFFF || static_cast<bool>(source));
+    archiveFile.close();
+    return archive && archiveFile && (length == 0xFFFFFFFF || static_cast<bool>(source));
 }
 
 std::vector<ArchiveMember> ThemeArchive::members() const {
@@ -113,11 +153,14 @@ void ThemeArchive::extractAll(const std::string& folder) const {
     if (!archive)
         throw MessageError("Could not open file");
     for (const auto& member : list) {
-        std::ofstream out(folder + member.name, std::ios::binary | std::ios::trunc);
-        if (!out)
+        std::ofstream file(folder + member.name, std::ios::binary | std::ios::trunc);
+        if (!file)
             continue;
+        BlockWriter block(*file.rdbuf());
+        std::ostream out(&block);
         archive.seekg(static_cast<std::streamoff>(member.dataOffset));
         copyStreamBytes(archive, out, static_cast<std::int32_t>(member.dataLength));
+        out.flush();
     }
 }
 
