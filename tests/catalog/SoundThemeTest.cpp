@@ -106,6 +106,7 @@ TEST_F(SoundFiles, SkippedNotificationsDoNotHideAnEventsFile) {
 struct SizeCase {
     std::size_t bytes;
     std::uint32_t kilobytes;
+    friend void PrintTo(const SizeCase& size, std::ostream* out) { *out << size.bytes << " bytes"; }
 };
 
 class SizeRule : public ::testing::TestWithParam<SizeCase> {};

@@ -153,6 +153,7 @@ TEST_F(ThemeArchiveTest, SkipsAMemberWhoseFileCannotBeCreated) {
 struct DamageCase {
     const char* what;
     std::string bytes;
+    friend void PrintTo(const DamageCase& damage, std::ostream* out) { *out << damage.what; }
 };
 
 class DamagedArchive : public ThemeArchiveTest, public ::testing::WithParamInterface<DamageCase> {};

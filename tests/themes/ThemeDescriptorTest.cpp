@@ -68,6 +68,7 @@ struct CountCase {
     const char* what;
     std::string text;
     std::string rows;
+    friend void PrintTo(const CountCase& count, std::ostream* out) { *out << count.what; }
 };
 
 class DescriptorCount : public ::testing::TestWithParam<CountCase> {};

@@ -5,6 +5,9 @@
 struct CommandLineCase {
     std::string commandLine;
     std::string startupTheme;
+    friend void PrintTo(const CommandLineCase& line, std::ostream* out) {
+        *out << line.commandLine;
+    }
 };
 
 class StartupTheme : public ::testing::TestWithParam<CommandLineCase> {};

@@ -105,6 +105,7 @@ struct BadTheme {
     const char* what;
     std::string bytes; // empty: no file at all
     std::string message;
+    friend void PrintTo(const BadTheme& bad, std::ostream* out) { *out << bad.what; }
 };
 
 class FailedLoad : public ThemeCommands, public ::testing::WithParamInterface<BadTheme> {};

@@ -100,7 +100,10 @@ class SoundPreviewHook : public wxFileDialogCustomizeHook {
 public:
     SoundPreviewHook(wxFileDialog& dialog, CSoundFileDialog& preview)
         : m_dialog(dialog), m_preview(preview) {}
-    void AddCustomControls(wxFileDialogCustomize&) override {}
+    // wx calls the hook only for a dialog that has a control of its own.
+    void AddCustomControls(wxFileDialogCustomize& customize) override {
+        customize.AddStaticText("Each wave file you select is played.");
+    }
     void UpdateCustomControls() override {
         m_preview.OnFileNameChange(fromWx(m_dialog.GetCurrentlySelectedFilename()));
     }
