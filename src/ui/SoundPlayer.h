@@ -10,4 +10,7 @@ public:
     // sound instead; without an audio device nothing is heard and nothing is reported.
     virtual void playFile(const std::string& path) = 0;
     virtual void stop() = 0;
+    // Gives the audio output back to the system when nothing is playing; the next sound takes
+    // it again. Meant to be called now and then.
+    virtual void releaseIdleOutput() = 0;
 };

@@ -126,6 +126,7 @@ class RecordingSoundPlayer : public SoundPlayer {
 public:
     void playFile(const std::string& path) override { played.push_back(path); }
     void stop() override { ++stops; }
+    void releaseIdleOutput() override {}
     std::vector<std::string> played;
     int stops = 0;
 };

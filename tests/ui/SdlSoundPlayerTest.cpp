@@ -105,6 +105,25 @@ TEST_F(SdlSoundPlayerTest, ANewSoundCutsOffTheOnePlaying) {
     EXPECT_LT(first.last, second.first);
 }
 
+TEST_F(SdlSoundPlayerTest, GivesTheOutputBackOnlyWhenTheSoundHasEnded) {
+    const auto wave = flatWave("flat.wav", 3000, 0.5);
+    SdlSoundPlayer player;
+    player.playFile(wave);
+    waitForFrames(3000, Rate / 10);
+    player.releaseIdleOutput();
+    waitForFrames(3000, Rate / 2);
+    EXPECT_EQ(framesOf(readOutput(output), 3000).frames, std::size_t{Rate / 2})
+        << "still playing: the output stays";
+    player.releaseIdleOutput();
+    const auto size = std::filesystem::file_size(output);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(std::filesystem::file_size(output), size) << "no more silence is written";
+    player.playFile(wave);
+    waitForFrames(3000, Rate / 2);
+    EXPECT_EQ(framesOf(readOutput(output), 3000).frames, std::size_t{Rate / 2})
+        << "the next sound opens the output again";
+}
+
 TEST_F(SdlSoundPlayerTest, AFileThatIsNoWaveGivesTheDefaultSound) {
     const auto notWave = folder.writeFile("text.wav", 500, 'z').string();
     for (const auto& path : {notWave, (folder.path() / "missing.wav").string()}) {

@@ -15,10 +15,22 @@ constexpr double DefaultToneSeconds = 0.15;
 } // namespace
 
 SdlSoundPlayer::~SdlSoundPlayer() {
+    closeDevice();
+}
+
+void SdlSoundPlayer::closeDevice() {
     if (m_state != State::Open)
         return;
     SDL_CloseAudioDevice(m_device);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    m_device = 0;
+    m_state = State::Closed;
+}
+
+void SdlSoundPlayer::releaseIdleOutput() {
+    // An open device keeps feeding silence to the system even when nothing plays.
+    if (m_state == State::Open && SDL_GetQueuedAudioSize(m_device) == 0)
+        closeDevice();
 }
 
 bool SdlSoundPlayer::openDevice() {

@@ -17,9 +17,11 @@ public:
 
     void playFile(const std::string& path) override;
     void stop() override;
+    void releaseIdleOutput() override;
 
 private:
     bool openDevice();
+    void closeDevice();
     // The file's samples in the device's format; empty when it is no readable wave file.
     std::vector<std::uint8_t> loadConverted(const std::string& path) const;
     std::vector<std::uint8_t> defaultSound() const;

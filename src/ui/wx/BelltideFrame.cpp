@@ -170,6 +170,8 @@ void BelltideFrame::loadArtwork() {
 
 void BelltideFrame::bindEvents() {
     Bind(wxEVT_CLOSE_WINDOW, &BelltideFrame::onClose, this);
+    m_soundIdleTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { m_sound->releaseIdleOutput(); });
+    m_soundIdleTimer.Start(2000);
     Bind(wxEVT_CHAR_HOOK, &BelltideFrame::onCharHook, this);
     const auto closeWindow = [this](wxCommandEvent&) { Close(); };
     Bind(wxEVT_BUTTON, closeWindow, ControlId::Close);

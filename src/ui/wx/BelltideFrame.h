@@ -5,6 +5,7 @@
 #include "ui/wx/WxControls.h"
 
 #include <wx/frame.h>
+#include <wx/timer.h>
 
 #include <memory>
 #include <string>
@@ -50,4 +51,5 @@ private:
     std::unique_ptr<WxCheckBox> m_extendedCheck;
     std::unique_ptr<Prompts> m_prompts;
     std::unique_ptr<CBelltideDlg> m_logic;
+    wxTimer m_soundIdleTimer;
 };
