@@ -46,16 +46,6 @@ TEST(SoundTheme, FirstInsertOfAnEventWins) {
     EXPECT_EQ(theme.find("Asterisk")->second.path(), "a/first.wav");
 }
 
-TEST(SoundTheme, ClearKeepsTheUploadFlag) {
-    SoundTheme theme;
-    EXPECT_TRUE(theme.uploadExtended());
-    theme.setUploadExtended(false);
-    theme.insert("Asterisk", SoundEntry::none());
-    theme.clear();
-    EXPECT_EQ(theme.size(), 0);
-    EXPECT_FALSE(theme.uploadExtended());
-}
-
 TEST(SoundTheme, HasExtendedEventsOnlyWithAnUnderscoreName) {
     SoundTheme theme;
     EXPECT_FALSE(theme.hasExtendedEvents());
@@ -127,10 +117,4 @@ TEST(SizeRuleLimits, UsesThirtyTwoBitLengthsAndNeedsAReadableFile) {
     TempFolder folder;
     EXPECT_EQ(measureSizeKB((folder.path() / "missing.wav").string()), std::nullopt);
     EXPECT_EQ(measureSizeKB(folder.path().string()), std::nullopt) << "a folder is no sound";
-}
-
-TEST(SoundEntry, ShowsASizeOnlyForAFileWithExtension) {
-    EXPECT_EQ((SoundEntry{"f/", "a", ".wav", 3}).sizeText(), "3 KB");
-    EXPECT_EQ((SoundEntry{"f/", "a", "", 3}).sizeText(), "");
-    EXPECT_EQ((SoundEntry{"f/", NoSoundName, ".wav", 3}).sizeText(), "");
 }

@@ -68,11 +68,10 @@ TEST_F(MainWindowGui, StartsWithTheControlsOfTheTemplateInTheirFirstState) {
     EXPECT_EQ(control(ControlId::ExtendedCheck)->GetLabel(), "Upload extended notifications");
     EXPECT_TRUE(fs::is_directory(folder.path() / "themes" / "sounds"));
     EXPECT_EQ(sound->played, std::vector<std::string>{"Belltide.wav"});
-}
 
-TEST_F(MainWindowGui, ListHasItsThreeColumnsAndNoRows) {
     auto* list = static_cast<wxListCtrl*>(control(ControlId::EventList));
     ASSERT_EQ(list->GetColumnCount(), 3);
+    EXPECT_EQ(list->GetItemCount(), 0);
     const char* headings[] = {"Events", "Sounds", "Size"};
     const int widths[] = {130, 130, 80};
     for (int column = 0; column < 3; ++column) {
@@ -83,7 +82,6 @@ TEST_F(MainWindowGui, ListHasItsThreeColumnsAndNoRows) {
         EXPECT_EQ(list->GetColumnWidth(column), widths[column]);
         EXPECT_EQ(item.GetAlign(), column == 2 ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT);
     }
-    EXPECT_EQ(list->GetItemCount(), 0);
 }
 
 TEST_F(MainWindowGui, ControlsLieInsideTheWindowWithoutOverlapping) {

@@ -26,9 +26,3 @@ INSTANTIATE_TEST_SUITE_P(Quotes, StartupTheme,
                                            CommandLineCase{"\"\"x.kbt\"\"", "\"x.kbt\""},
                                            CommandLineCase{"\"", ""}, CommandLineCase{"\"\"", ""},
                                            CommandLineCase{" x.kbt ", " x.kbt "}));
-
-TEST(CommandLine, JoinsTheArgumentsAfterTheProgramWithSpaces) {
-    EXPECT_EQ(CBelltideApp::joinArguments({}), "");
-    EXPECT_EQ(CBelltideApp::joinArguments({"/t/my", "theme.kbt"}), "/t/my theme.kbt");
-    EXPECT_EQ(CBelltideApp::joinArguments({"", "x"}), " x");
-}

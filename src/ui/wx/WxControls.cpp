@@ -17,8 +17,37 @@ namespace {
 
 const wxString ProgramTitle = "Belltide";
 
-wxString wildcardOf(const FileDialogOptions& options) {
-    return toWx(options.filterDescription) + "|" + toWx(options.filterPattern);
+// Passes every change of the dialog's selection on to the preview rule.
+class SoundPreviewHook : public wxFileDialogCustomizeHook {
+public:
+    explicit SoundPreviewHook(CSoundFileDialog& preview) : m_preview(preview) {}
+    // wx calls the hook only for a dialog that has a control of its own.
+    void AddCustomControls(wxFileDialogCustomize& customize) override {
+        customize.AddStaticText("Each wave file you select is played.");
+    }
+    void UpdateCustomControls() override {
+        if (m_dialog)
+            m_preview.OnFileNameChange(fromWx(m_dialog->GetCurrentlySelectedFilename()));
+    }
+    void attach(wxFileDialog* dialog) { m_dialog = dialog; }
+
+private:
+    CSoundFileDialog& m_preview;
+    wxFileDialog* m_dialog = nullptr;
+};
+
+// Runs a file dialog, previewing sounds when asked to; the chosen path, or none on Cancel.
+std::optional<wxString> runFileDialog(wxWindow* owner, const FileDialogOptions& options, long style,
+                                      SoundPreviewHook* hook = nullptr) {
+    wxFileDialog dialog(owner, wxFileSelectorPromptStr, toWx(options.initialFolder), wxEmptyString,
+                        toWx(options.filterDescription) + "|" + toWx(options.filterPattern), style);
+    if (hook) {
+        hook->attach(&dialog);
+        dialog.SetCustomizeHook(*hook);
+    }
+    if (dialog.ShowModal() != wxID_OK)
+        return std::nullopt;
+    return dialog.GetPath();
 }
 
 } // namespace
@@ -69,19 +98,15 @@ bool WxPrompts::askYesNo(const std::string& question) {
 }
 
 std::optional<std::string> WxPrompts::chooseFileToOpen(const FileDialogOptions& options) {
-    wxFileDialog dialog(m_owner, wxFileSelectorPromptStr, toWx(options.initialFolder),
-                        wxEmptyString, wildcardOf(options), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    if (dialog.ShowModal() != wxID_OK)
-        return std::nullopt;
-    return fromWx(dialog.GetPath());
+    const auto chosen = runFileDialog(m_owner, options, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    return chosen ? std::optional(fromWx(*chosen)) : std::nullopt;
 }
 
 std::optional<std::string> WxPrompts::chooseFileToSave(const FileDialogOptions& options) {
-    wxFileDialog dialog(m_owner, wxFileSelectorPromptStr, toWx(options.initialFolder),
-                        wxEmptyString, wildcardOf(options), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    if (dialog.ShowModal() != wxID_OK)
+    const auto chosen = runFileDialog(m_owner, options, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (!chosen)
         return std::nullopt;
-    wxFileName path(dialog.GetPath());
+    wxFileName path(*chosen);
     if (!path.HasExt() && !options.defaultExtension.empty()) {
         // The native dialog asked about the name as typed; ask again for the one written.
         path.SetExt(toWx(options.defaultExtension));
@@ -93,37 +118,11 @@ std::optional<std::string> WxPrompts::chooseFileToSave(const FileDialogOptions& 
     return fromWx(path.GetFullPath());
 }
 
-namespace {
-
-// Passes every change of the dialog's selection on to the preview rule.
-class SoundPreviewHook : public wxFileDialogCustomizeHook {
-public:
-    SoundPreviewHook(wxFileDialog& dialog, CSoundFileDialog& preview)
-        : m_dialog(dialog), m_preview(preview) {}
-    // wx calls the hook only for a dialog that has a control of its own.
-    void AddCustomControls(wxFileDialogCustomize& customize) override {
-        customize.AddStaticText("Each wave file you select is played.");
-    }
-    void UpdateCustomControls() override {
-        m_preview.OnFileNameChange(fromWx(m_dialog.GetCurrentlySelectedFilename()));
-    }
-
-private:
-    wxFileDialog& m_dialog;
-    CSoundFileDialog& m_preview;
-};
-
-} // namespace
-
 std::optional<std::string> WxPrompts::chooseSoundFile(CSoundFileDialog& preview) {
-    const FileDialogOptions options = CSoundFileDialog::options();
-    wxFileDialog dialog(nullptr, wxFileSelectorPromptStr, toWx(options.initialFolder),
-                        wxEmptyString, wildcardOf(options), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    SoundPreviewHook hook(dialog, preview);
-    dialog.SetCustomizeHook(hook);
-    if (dialog.ShowModal() != wxID_OK)
-        return std::nullopt;
-    return fromWx(dialog.GetPath());
+    SoundPreviewHook hook(preview);
+    const auto chosen = runFileDialog(nullptr, CSoundFileDialog::options(),
+                                      wxFD_OPEN | wxFD_FILE_MUST_EXIST, &hook);
+    return chosen ? std::optional(fromWx(*chosen)) : std::nullopt;
 }
 
 void WxPrompts::beginWaitCursor() {
