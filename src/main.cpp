@@ -26,7 +26,7 @@ public:
             startupTheme = std::filesystem::absolute(startupTheme).string();
         const std::string programPath = fromWx(wxStandardPaths::Get().GetExecutablePath());
         auto* frame = new BelltideFrame(programPath, startupTheme,
-                                        FrameServices{std::make_unique<SdlSoundPlayer>(), nullptr});
+                                        FrameServices{std::make_unique<SdlSoundPlayer>(), nullptr, nullptr});
         frame->Show();
         return true;
     }

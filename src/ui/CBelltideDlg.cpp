@@ -23,7 +23,8 @@ CBelltideDlg::CBelltideDlg(const std::string& programPath, const MainWindowContr
       m_noSoundButton(controls.noSoundButton), m_playButton(controls.playButton),
       m_uploadButton(controls.uploadButton), m_changeButton(controls.changeButton),
       m_extendedCheck(controls.extendedCheck), m_eventList(controls.eventList),
-      m_statusBar(controls.statusBar), m_prompts(controls.prompts), m_sound(controls.sound) {
+      m_statusBar(controls.statusBar), m_prompts(controls.prompts), m_sound(controls.sound),
+      m_deviceMessages(controls.prompts), m_device(controls.device, m_deviceMessages) {
     const std::string programFolder = folderOf(programPath);
     std::error_code ignored;
     std::filesystem::current_path(programFolder, ignored);

@@ -23,6 +23,17 @@ struct MainWindowControls {
     CheckBox& extendedCheck;
     Prompts& prompts;
     SoundPlayer& sound;
+    RemoteDevice& device;
+};
+
+// The device link's in-place messages, shown as the window's message boxes.
+class PromptDeviceMessages : public DeviceMessages {
+public:
+    explicit PromptDeviceMessages(Prompts& prompts) : m_prompts(prompts) {}
+    void showMessage(const std::string& text) override { m_prompts.showMessage(text); }
+
+private:
+    Prompts& m_prompts;
 };
 
 class CBelltideDlg {
@@ -107,6 +118,7 @@ protected:
     SoundPlayer& m_sound;
     SoundTheme m_theme;
     std::string m_startupTheme;
+    PromptDeviceMessages m_deviceMessages;
     DeviceLink m_device;
     ThemeFolders m_folders;
     bool m_modified = false;

@@ -28,7 +28,7 @@ protected:
         prompts = scripted.get();
         sound = recorder.get();
         frame = new BelltideFrame((folder.path() / "belltide").string(), "",
-                                  FrameServices{std::move(recorder), std::move(scripted)});
+                                  FrameServices{std::move(recorder), std::move(scripted), nullptr});
         frame->Show();
         wxYield();
     }

@@ -5,6 +5,7 @@
 #include "support/ArchiveBytes.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
+#include "device/VirtualHandheld.h"
 #include "ui/CBelltideDlg.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ protected:
     MainWindowControls controls() {
         return MainWindowControls{listView,      themeCombo, statusBar,    saveThemeButton,
                                   noSoundButton, playButton, uploadButton, changeButton,
-                                  extendedCheck, prompts,    sound};
+                                  extendedCheck, prompts,    sound,        device};
     }
 
     TempFolder folder;
@@ -55,5 +56,6 @@ protected:
     FakeCheckBox extendedCheck;
     ScriptedPrompts prompts;
     RecordingSoundPlayer sound;
+    VirtualHandheld device{folder.path() / "no-device"};
     std::unique_ptr<TestableBelltideDlg> dlg;
 };

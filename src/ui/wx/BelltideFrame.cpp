@@ -2,6 +2,7 @@
 
 #include "EventListView.h"
 #include "WxText.h"
+#include "device/VirtualHandheld.h"
 #include "ui/ControlIds.h"
 
 #include <wx/bmpbuttn.h>
@@ -52,16 +53,20 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
                              FrameServices services)
     : wxFrame(nullptr, wxID_ANY, "Belltide", wxDefaultPosition, wxDefaultSize,
               wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN),
-      m_sound(std::move(services.sound)), m_prompts(std::move(services.prompts)) {
+      m_sound(std::move(services.sound)), m_prompts(std::move(services.prompts)),
+      m_device(std::move(services.device)) {
     if (!m_prompts)
         m_prompts = std::make_unique<WxPrompts>(this);
+    if (!m_device)
+        m_device = std::make_unique<VirtualHandheld>(
+            VirtualHandheld::defaultFolder(std::filesystem::path(programPath).parent_path()));
     createMenuBar();
     createControls();
     m_logic = std::make_unique<CBelltideDlg>(
         programPath,
         MainWindowControls{*m_eventListView, *m_themeCombo, *m_statusBar, *m_saveThemeButton,
                            *m_noSoundButton, *m_playButton, *m_uploadButton, *m_changeButton,
-                           *m_extendedCheck, *m_prompts, *m_sound});
+                           *m_extendedCheck, *m_prompts, *m_sound, *m_device});
     m_eventListView->setModel(&m_logic->eventList());
     // A row selected with the mouse or the keyboard enables the sound commands alike.
     m_eventListView->setHandlers(

@@ -13,10 +13,12 @@
 class EventListView;
 class wxPanel;
 
-// What the window uses besides its own controls; prompts default to message boxes.
+// What the window uses besides its own controls; prompts default to message boxes and the
+// device to the virtual handheld beside the program.
 struct FrameServices {
     std::unique_ptr<SoundPlayer> sound;
     std::unique_ptr<Prompts> prompts;
+    std::unique_ptr<RemoteDevice> device;
 };
 
 class BelltideFrame : public wxFrame {
@@ -50,6 +52,7 @@ private:
     std::unique_ptr<WxButton> m_changeButton;
     std::unique_ptr<WxCheckBox> m_extendedCheck;
     std::unique_ptr<Prompts> m_prompts;
+    std::unique_ptr<RemoteDevice> m_device;
     std::unique_ptr<CBelltideDlg> m_logic;
     wxTimer m_soundIdleTimer;
 };

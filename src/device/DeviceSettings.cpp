@@ -1,0 +1,200 @@
+// The handheld's sound settings: the event scheme "Curr0" and the notification "Wave" values.
+#include "DeviceLink.h"
+
+#include "catalog/SoundCatalog.h"
+#include "device/Utf16.h"
+
+namespace {
+
+constexpr const char* EventKey = "Snd\\Event";
+constexpr const char* EventValue = "Curr0";
+constexpr char16_t WaveValue[] = u"Wave";
+// Fewer strings than this in "Curr0" and the device counts as having no scheme.
+constexpr int MinimumSchemeStrings = 10;
+constexpr int DefaultedSlots = 20;
+
+SoundEntry entryForDeviceName(const std::string& name) {
+    if (name.empty() || name == " ")
+        return SoundEntry::none();
+    return SoundEntry{"", name, ".wav", 0};
+}
+
+// The UTF-16 text from the first unit up to a NUL or the end of the data, and where it ended.
+std::u16string stringAt(const std::vector<std::uint8_t>& data, std::size_t& unit) {
+    std::u16string text;
+    const std::size_t units = data.size() / 2;
+    for (; unit < units; ++unit) {
+        const auto c = static_cast<char16_t>(data[2 * unit] | (data[2 * unit + 1] << 8));
+        if (c == 0) {
+            ++unit;
+            break;
+        }
+        text += c;
+    }
+    return text;
+}
+
+void appendUtf16(std::vector<std::uint8_t>& out, const std::u16string& text) {
+    for (const char16_t c : text) {
+        out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    out.push_back(0);
+    out.push_back(0);
+}
+
+} // namespace
+
+SoundTheme DeviceLink::readSoundTheme() {
+    SoundTheme theme;
+    parseEventScheme(theme, readRegistryValue(Rapi::HKEY_LOCAL_MACHINE, EventKey, EventValue));
+    readNotificationSounds(theme);
+    return theme;
+}
+
+void DeviceLink::writeSoundTheme(SoundTheme theme) {
+    writeMultiStringValue(Rapi::HKEY_LOCAL_MACHINE, EventKey, EventValue, buildEventScheme(theme));
+    if (theme.uploadExtended())
+        writeNotificationSounds(theme);
+}
+
+std::optional<std::vector<std::uint8_t>>
+DeviceLink::readRegistryValue(Rapi::Key root, const std::string& keyPath,
+                              const std::string& valueName) {
+    Rapi::Key key = 0;
+    if (m_device.CeRegOpenKeyEx(root, toUtf16(keyPath), &key) != Rapi::ERROR_SUCCESS) {
+        m_messages.showMessage("Could not find main register key");
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> buffer(EventSchemeBufferSize);
+    std::uint32_t size = EventSchemeBufferSize;
+    std::uint32_t type = 0;
+    const long result =
+        m_device.CeRegQueryValueEx(key, toUtf16(valueName), &type, buffer.data(), &size);
+    m_device.CeRegCloseKey(key);
+    if (result != Rapi::ERROR_SUCCESS) {
+        m_messages.showMessage("Could not find register key");
+        return std::nullopt;
+    }
+    // Only what the device returned: a full buffer may lack its closing NULs.
+    buffer.resize(std::min(size, EventSchemeBufferSize));
+    return buffer;
+}
+
+void DeviceLink::writeMultiStringValue(Rapi::Key root, const std::string& keyPath,
+                                       const std::string& valueName,
+                                       const std::vector<std::uint8_t>& data) {
+    Rapi::Key key = 0;
+    if (m_device.CeRegOpenKeyEx(root, toUtf16(keyPath), &key) != Rapi::ERROR_SUCCESS) {
+        m_messages.showMessage("Could not find main register key");
+        return;
+    }
+    if (m_device.CeRegSetValueEx(key, toUtf16(valueName), Rapi::REG_MULTI_SZ, data.data(),
+                                 static_cast<std::uint32_t>(data.size())) != Rapi::ERROR_SUCCESS)
+        m_messages.showMessage("Could not find register key");
+    m_device.CeRegCloseKey(key);
+}
+
+void DeviceLink::parseEventScheme(SoundTheme& theme,
+                                  const std::optional<std::vector<std::uint8_t>>& data) {
+    int walked = 0;
+    if (data && data->size() >= 2 && ((*data)[0] != 0 || (*data)[1] != 0)) {
+        std::size_t unit = 0;
+        for (int slot = 0; slot < SoundCatalog::EventSlotCount && unit < data->size() / 2; ++slot) {
+            const std::u16string text = stringAt(*data, unit);
+            if (text.empty())
+                break; // the empty string that closes the list
+            const auto eventName = SoundCatalog::eventName(slot);
+            if (!eventName.empty())
+                theme.insert(std::string(eventName), entryForDeviceName(fromUtf16(text)));
+            ++walked;
+        }
+    }
+    if (walked >= MinimumSchemeStrings)
+        return;
+    theme.clear();
+    for (int slot = 0; slot < DefaultedSlots; ++slot) {
+        const auto eventName = SoundCatalog::eventName(slot);
+        if (!eventName.empty())
+            theme.insert(std::string(eventName),
+                         SoundEntry{"", std::string(SoundCatalog::defaultWaveName(slot)), ".wav", 0});
+    }
+}
+
+std::vector<std::uint8_t> DeviceLink::buildEventScheme(const SoundTheme& theme) {
+    std::vector<std::uint8_t> data;
+    for (int slot = 0; slot < SoundCatalog::EventSlotCount; ++slot) {
+        const auto eventName = SoundCatalog::eventName(slot);
+        const auto entry = eventName.empty() ? theme.end() : theme.find(std::string(eventName));
+        const bool silent = entry == theme.end() || !entry->second.hasSound();
+        appendUtf16(data, toUtf16(silent ? " " : entry->second.name));
+    }
+    data.push_back(0);
+    data.push_back(0);
+    return data;
+}
+
+void DeviceLink::readNotificationSounds(SoundTheme& theme) {
+    for (int i = 0; i < SoundCatalog::NotificationCount; ++i) {
+        const std::string displayName(SoundCatalog::notificationName(i));
+        Rapi::Key key = 0;
+        if (m_device.CeRegOpenKeyEx(Rapi::HKEY_CURRENT_USER,
+                                    toUtf16(std::string(SoundCatalog::notificationKey(i))),
+                                    &key) != Rapi::ERROR_SUCCESS) {
+            theme.insert(displayName, SoundEntry::none());
+            continue;
+        }
+        std::vector<std::uint8_t> buffer(WaveBufferSize);
+        std::uint32_t size = WaveBufferSize;
+        std::uint32_t type = 0;
+        if (m_device.CeRegQueryValueEx(key, WaveValue, &type, buffer.data(), &size) !=
+            Rapi::ERROR_SUCCESS) {
+            theme.insert(displayName, SoundEntry::none());
+        } else {
+            buffer.resize(std::min(size, WaveBufferSize));
+            std::size_t unit = 0;
+            theme.insert(displayName, entryForDeviceName(fromUtf16(stringAt(buffer, unit))));
+        }
+        m_device.CeRegCloseKey(key);
+    }
+}
+
+void DeviceLink::writeNotificationSounds(const SoundTheme& theme) {
+    for (int i = 0; i < SoundCatalog::NotificationCount; ++i) {
+        Rapi::Key key = 0;
+        if (m_device.CeRegOpenKeyEx(Rapi::HKEY_CURRENT_USER,
+                                    toUtf16(std::string(SoundCatalog::notificationKey(i))),
+                                    &key) != Rapi::ERROR_SUCCESS)
+            continue;
+        const auto entry = theme.find(std::string(SoundCatalog::notificationName(i)));
+        if (entry != theme.end()) {
+            std::vector<std::uint8_t> data;
+            appendUtf16(data, toUtf16(entry->second.hasSound() ? entry->second.name : ""));
+            m_device.CeRegSetValueEx(key, WaveValue, Rapi::REG_SZ, data.data(),
+                                     static_cast<std::uint32_t>(data.size()));
+        }
+        m_device.CeRegCloseKey(key);
+    }
+}
+
+void DeviceLink::refreshDeviceAudio() {
+    std::uint32_t outputSize = 0;
+    std::uint8_t* output = nullptr;
+    const std::int32_t code =
+        m_device.CeRapiInvoke(u"coredll.dll", u"AudioUpdateFromRegistry", &outputSize, &output);
+    if (output)
+        m_device.CeRapiFreeBuffer(output);
+    switch (code) {
+    case Rapi::ERROR_FILE_NOT_FOUND:
+        m_messages.showMessage("file not found");
+        break;
+    case Rapi::ERROR_CALL_NOT_IMPLEMENTED:
+        m_messages.showMessage("call not implemented");
+        break;
+    case Rapi::ERROR_EXCEPTION_IN_SERVICE:
+        m_messages.showMessage("exception in service");
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,228 @@
+#include "VirtualHandheld.h"
+
+#include "device/RegistryFile.h"
+#include "device/Utf16.h"
+#include "themes/ThemeLibrary.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr long ERROR_ACCESS_DENIED = 5;
+
+class FinishedAttempt : public Rapi::InitAttempt {
+public:
+    explicit FinishedAttempt(std::int32_t result) : m_result(result) {}
+    bool wait(std::chrono::milliseconds) override { return true; }
+    std::int32_t result() const override { return m_result; }
+
+private:
+    std::int32_t m_result;
+};
+
+// A device that never answers: every wait runs out.
+class SilentAttempt : public Rapi::InitAttempt {
+public:
+    bool wait(std::chrono::milliseconds timeout) override {
+        std::this_thread::sleep_for(timeout);
+        return false;
+    }
+    std::int32_t result() const override { return Rapi::E_FAIL; }
+};
+
+const char* rootName(Rapi::Key root) {
+    if (root == Rapi::HKEY_LOCAL_MACHINE)
+        return "HKEY_LOCAL_MACHINE";
+    if (root == Rapi::HKEY_CURRENT_USER)
+        return "HKEY_CURRENT_USER";
+    return nullptr;
+}
+
+} // namespace
+
+fs::path VirtualHandheld::defaultFolder(const fs::path& programFolder) {
+    if (const char* chosen = std::getenv("BELLTIDE_DEVICE"); chosen && *chosen)
+        return chosen;
+    return programFolder / "device";
+}
+
+std::shared_ptr<Rapi::InitAttempt> VirtualHandheld::CeRapiInitEx() {
+    std::error_code error;
+    if (!fs::is_directory(m_folder, error))
+        return std::make_shared<FinishedAttempt>(Rapi::E_FAIL);
+    if (fs::exists(m_folder / "offline", error))
+        return std::make_shared<SilentAttempt>();
+    return std::make_shared<FinishedAttempt>(0);
+}
+
+long VirtualHandheld::CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) {
+    const char* rootText = rootName(root);
+    if (!rootText)
+        return Rapi::ERROR_FILE_NOT_FOUND;
+    const std::string path = std::string(rootText) + "\\" + fromUtf16(subKey);
+    if (!RegistryFile::fromBytes(readFileBytes(registryPath().string())).hasKey(path))
+        return Rapi::ERROR_FILE_NOT_FOUND;
+    *key = m_nextHandle++;
+    m_keys[*key] = path;
+    return Rapi::ERROR_SUCCESS;
+}
+
+long VirtualHandheld::CeRegQueryValueEx(Rapi::Key key, const std::u16string& name,
+                                        std::uint32_t* type, std::uint8_t* data,
+                                        std::uint32_t* size) {
+    const auto open = m_keys.find(key);
+    if (open == m_keys.end() || !size)
+        return Rapi::ERROR_FILE_NOT_FOUND;
+    const auto registry = RegistryFile::fromBytes(readFileBytes(registryPath().string()));
+    const RegistryValue* value = registry.find(open->second, fromUtf16(name));
+    if (!value)
+        return Rapi::ERROR_FILE_NOT_FOUND;
+    const auto needed = static_cast<std::uint32_t>(value->data.size());
+    if (type)
+        *type = value->type;
+    if (data && needed > *size) {
+        *size = needed;
+        return Rapi::ERROR_MORE_DATA;
+    }
+    if (data)
+        std::copy(value->data.begin(), value->data.end(), data);
+    *size = needed;
+    return Rapi::ERROR_SUCCESS;
+}
+
+long VirtualHandheld::CeRegSetValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t type,
+                                      const std::uint8_t* data, std::uint32_t size) {
+    const auto open = m_keys.find(key);
+    if (open == m_keys.end())
+        return Rapi::ERROR_FILE_NOT_FOUND;
+    auto registry = RegistryFile::fromBytes(readFileBytes(registryPath().string()));
+    registry.set(open->second, fromUtf16(name),
+                 RegistryValue{type, std::vector<std::uint8_t>(data, data + size)});
+    return replaceFileBytes(registryPath().string(), registry.toBytes()) ? Rapi::ERROR_SUCCESS
+                                                                         : ERROR_ACCESS_DENIED;
+}
+
+long VirtualHandheld::CeRegCloseKey(Rapi::Key key) {
+    return m_keys.erase(key) ? Rapi::ERROR_SUCCESS : Rapi::ERROR_FILE_NOT_FOUND;
+}
+
+fs::path VirtualHandheld::resolve(const std::string& devicePath) const {
+    fs::path current = m_folder;
+    std::size_t start = devicePath.compare(0, 1, "\\") == 0 ? 1 : 0;
+    while (start <= devicePath.size()) {
+        auto end = devicePath.find('\\', start);
+        if (end == std::string::npos)
+            end = devicePath.size();
+        const std::string part = devicePath.substr(start, end - start);
+        if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos)
+            return {};
+        fs::path next = current / part;
+        std::error_code error;
+        for (const auto& item : fs::directory_iterator(current, error)) {
+            if (equalIgnoringCase(item.path().filename().string(), part)) {
+                next = item.path();
+                break;
+            }
+        }
+        const bool last = end == devicePath.size();
+        if (!last && !fs::is_directory(next, error))
+            return {};
+        current = next;
+        start = end + 1;
+        if (last)
+            break;
+    }
+    return current;
+}
+
+Rapi::Handle VirtualHandheld::CeCreateFile(const std::u16string& path, std::uint32_t access,
+                                           std::uint32_t, std::uint32_t disposition,
+                                           std::uint32_t) {
+    const fs::path file = resolve(fromUtf16(path));
+    if (file.empty())
+        return Rapi::InvalidHandle;
+    // Share mode 0: a file open on the device cannot be opened again until it is closed.
+    for (const auto& [handle, open] : m_files) {
+        if (open.path == file)
+            return Rapi::InvalidHandle;
+    }
+    std::ios::openmode mode = std::ios::binary;
+    if (access & Rapi::GENERIC_WRITE && disposition == Rapi::CREATE_ALWAYS)
+        mode |= std::ios::out | std::ios::trunc;
+    else if (access & Rapi::GENERIC_READ && disposition == Rapi::OPEN_EXISTING)
+        mode |= std::ios::in;
+    else
+        return Rapi::InvalidHandle;
+    std::error_code error;
+    if ((mode & std::ios::in) && !fs::is_regular_file(file, error))
+        return Rapi::InvalidHandle;
+    OpenFile open{file, std::fstream(file, mode)};
+    if (!open.stream)
+        return Rapi::InvalidHandle;
+    const Rapi::Handle handle = m_nextHandle++;
+    m_files.emplace(handle, std::move(open));
+    return handle;
+}
+
+std::uint32_t VirtualHandheld::CeGetFileSize(Rapi::Handle file, std::uint32_t* high) {
+    const auto open = m_files.find(file);
+    if (open == m_files.end())
+        return Rapi::INVALID_FILE_SIZE;
+    open->second.stream.flush();
+    std::error_code error;
+    const auto size = fs::file_size(open->second.path, error);
+    if (error)
+        return Rapi::INVALID_FILE_SIZE;
+    if (high)
+        *high = static_cast<std::uint32_t>(size >> 32);
+    return static_cast<std::uint32_t>(size);
+}
+
+bool VirtualHandheld::CeReadFile(Rapi::Handle file, void* buffer, std::uint32_t toRead,
+                                 std::uint32_t* read) {
+    const auto open = m_files.find(file);
+    if (open == m_files.end() || !read)
+        return false;
+    open->second.stream.read(static_cast<char*>(buffer), toRead);
+    *read = static_cast<std::uint32_t>(open->second.stream.gcount());
+    open->second.stream.clear();
+    return true;
+}
+
+bool VirtualHandheld::CeWriteFile(Rapi::Handle file, const void* buffer, std::uint32_t toWrite,
+                                  std::uint32_t* written) {
+    const auto open = m_files.find(file);
+    if (open == m_files.end() || !written)
+        return false;
+    open->second.stream.write(static_cast<const char*>(buffer), toWrite);
+    *written = open->second.stream ? toWrite : 0;
+    return static_cast<bool>(open->second.stream);
+}
+
+bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) { return m_files.erase(file) != 0; }
+
+std::int32_t VirtualHandheld::CeRapiInvoke(const std::u16string& library,
+                                           const std::u16string& function,
+                                           std::uint32_t* outputSize, std::uint8_t** output) {
+    if (outputSize)
+        *outputSize = 0;
+    if (output)
+        *output = nullptr;
+    if (!equalIgnoringCase(fromUtf16(library), "coredll.dll"))
+        return Rapi::ERROR_FILE_NOT_FOUND;
+    if (fromUtf16(function) != "AudioUpdateFromRegistry")
+        return Rapi::ERROR_CALL_NOT_IMPLEMENTED;
+    const std::time_t now = std::time(nullptr);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+    std::ofstream(m_folder / "audio-reloads.log", std::ios::app)
+        << stamp << " AudioUpdateFromRegistry\n";
+    return 0;
+}
+
+void VirtualHandheld::CeRapiFreeBuffer(void* buffer) { std::free(buffer); }

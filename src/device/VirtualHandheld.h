@@ -1,0 +1,62 @@
+// A handheld that lives in a folder: "Windows/" is its \Windows folder and "registry.reg" its
+// registry. A missing folder is a device that is not connected; a file "offline" in it is a
+// device that never answers. Each sound reload it is asked for adds a line to
+// "audio-reloads.log".
+#pragma once
+
+#include "device/RemoteDevice.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+
+class VirtualHandheld : public RemoteDevice {
+public:
+    explicit VirtualHandheld(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+
+    // BELLTIDE_DEVICE when set, else "device" in the program folder.
+    static std::filesystem::path defaultFolder(const std::filesystem::path& programFolder);
+
+    std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override;
+    void CeRapiUninit() override {}
+
+    long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override;
+    long CeRegQueryValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t* type,
+                           std::uint8_t* data, std::uint32_t* size) override;
+    long CeRegSetValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t type,
+                         const std::uint8_t* data, std::uint32_t size) override;
+    long CeRegCloseKey(Rapi::Key key) override;
+
+    Rapi::Handle CeCreateFile(const std::u16string& path, std::uint32_t access,
+                              std::uint32_t shareMode, std::uint32_t disposition,
+                              std::uint32_t attributes) override;
+    std::uint32_t CeGetFileSize(Rapi::Handle file, std::uint32_t* high) override;
+    bool CeReadFile(Rapi::Handle file, void* buffer, std::uint32_t toRead,
+                    std::uint32_t* read) override;
+    bool CeWriteFile(Rapi::Handle file, const void* buffer, std::uint32_t toWrite,
+                     std::uint32_t* written) override;
+    bool CeCloseHandle(Rapi::Handle file) override;
+
+    std::int32_t CeRapiInvoke(const std::u16string& library, const std::u16string& function,
+                              std::uint32_t* outputSize, std::uint8_t** output) override;
+    void CeRapiFreeBuffer(void* buffer) override;
+
+    std::filesystem::path registryPath() const { return m_folder / "registry.reg"; }
+
+private:
+    struct OpenFile {
+        std::filesystem::path path;
+        std::fstream stream;
+    };
+
+    // The PC path of a device path, matching names without regard to case; empty when the
+    // path leaves the device or a folder on the way is missing.
+    std::filesystem::path resolve(const std::string& devicePath) const;
+
+    std::filesystem::path m_folder;
+    std::map<Rapi::Key, std::string> m_keys;
+    std::map<Rapi::Handle, OpenFile> m_files;
+    std::uintptr_t m_nextHandle = 0x100;
+};
