@@ -25,8 +25,9 @@ public:
         if (!startupTheme.empty())
             startupTheme = std::filesystem::absolute(startupTheme).string();
         const std::string programPath = fromWx(wxStandardPaths::Get().GetExecutablePath());
-        auto* frame = new BelltideFrame(programPath, startupTheme,
-                                        FrameServices{std::make_unique<SdlSoundPlayer>(), nullptr, nullptr});
+        auto* frame =
+            new BelltideFrame(programPath, startupTheme,
+                              FrameServices{std::make_unique<SdlSoundPlayer>(), nullptr, nullptr});
         frame->Show();
         return true;
     }

@@ -68,9 +68,9 @@ bool DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
     const MessageError readFailed(quoted("Could not read file on PPC ", shownDevicePath, "."));
     const MessageError writeFailed(quoted("Could not write file to PC ", pcPath, "."));
 
-    DeviceFile source(m_device, m_device.CeCreateFile(toUtf16(deviceDir + fileName),
-                                                      Rapi::GENERIC_READ, 0, Rapi::OPEN_EXISTING,
-                                                      Rapi::FILE_ATTRIBUTE_READONLY));
+    DeviceFile source(m_device,
+                      m_device.CeCreateFile(toUtf16(deviceDir + fileName), Rapi::GENERIC_READ, 0,
+                                            Rapi::OPEN_EXISTING, Rapi::FILE_ATTRIBUTE_READONLY));
     if (!source.isOpen())
         throw MessageError(quoted("Could not open file on PPC ", shownDevicePath, "."));
     std::ofstream target(pcPath, std::ios::binary | std::ios::trunc);
@@ -103,9 +103,9 @@ bool DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
     std::ifstream source(pcDir + fileName, std::ios::binary);
     if (!source)
         throw copyFailed;
-    DeviceFile target(m_device, m_device.CeCreateFile(toUtf16(deviceDir + fileName),
-                                                      Rapi::GENERIC_WRITE, 0, Rapi::CREATE_ALWAYS,
-                                                      Rapi::FILE_ATTRIBUTE_NORMAL));
+    DeviceFile target(m_device,
+                      m_device.CeCreateFile(toUtf16(deviceDir + fileName), Rapi::GENERIC_WRITE, 0,
+                                            Rapi::CREATE_ALWAYS, Rapi::FILE_ATTRIBUTE_NORMAL));
     if (!target.isOpen())
         throw writeFailed;
 

@@ -40,9 +40,8 @@ public:
     void refreshDeviceAudio();
 
     // The value's bytes as read into a 500-byte buffer; none (after a message) on failure.
-    std::optional<std::vector<std::uint8_t>> readRegistryValue(Rapi::Key root,
-                                                               const std::string& keyPath,
-                                                               const std::string& valueName);
+    std::optional<std::vector<std::uint8_t>>
+    readRegistryValue(Rapi::Key root, const std::string& keyPath, const std::string& valueName);
     void writeMultiStringValue(Rapi::Key root, const std::string& keyPath,
                                const std::string& valueName, const std::vector<std::uint8_t>& data);
     void parseEventScheme(SoundTheme& theme, const std::optional<std::vector<std::uint8_t>>& data);

@@ -12,4 +12,6 @@ void DeviceLink::connect() {
         "Couldn't establish a connection to the device. Check Activesync connection");
 }
 
-void DeviceLink::disconnect() { m_device.CeRapiUninit(); }
+void DeviceLink::disconnect() {
+    m_device.CeRapiUninit();
+}

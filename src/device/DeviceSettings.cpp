@@ -116,8 +116,9 @@ void DeviceLink::parseEventScheme(SoundTheme& theme,
     for (int slot = 0; slot < DefaultedSlots; ++slot) {
         const auto eventName = SoundCatalog::eventName(slot);
         if (!eventName.empty())
-            theme.insert(std::string(eventName),
-                         SoundEntry{"", std::string(SoundCatalog::defaultWaveName(slot)), ".wav", 0});
+            theme.insert(
+                std::string(eventName),
+                SoundEntry{"", std::string(SoundCatalog::defaultWaveName(slot)), ".wav", 0});
     }
 }
 

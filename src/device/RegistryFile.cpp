@@ -202,8 +202,8 @@ RegistryFile RegistryFile::fromBytes(const std::string& bytes) {
         if (line.size() > 2 && line.front() == '[' && line.back() == ']' && line[1] != '-') {
             item.kind = Item::Kind::Key;
             currentKey = item.keyPath = line.substr(1, line.size() - 2);
-        } else if (!currentKey.empty() && (line.compare(0, 1, "\"") == 0 ||
-                                           line.compare(0, 1, "@") == 0)) {
+        } else if (!currentKey.empty() &&
+                   (line.compare(0, 1, "\"") == 0 || line.compare(0, 1, "@") == 0)) {
             std::string logical = line;
             while (!logical.empty() && logical.back() == '\\' && i + 1 < lines.size()) {
                 logical.pop_back();

@@ -204,7 +204,9 @@ bool VirtualHandheld::CeWriteFile(Rapi::Handle file, const void* buffer, std::ui
     return static_cast<bool>(open->second.stream);
 }
 
-bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) { return m_files.erase(file) != 0; }
+bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) {
+    return m_files.erase(file) != 0;
+}
 
 std::int32_t VirtualHandheld::CeRapiInvoke(const std::u16string& library,
                                            const std::u16string& function,
@@ -225,4 +227,6 @@ std::int32_t VirtualHandheld::CeRapiInvoke(const std::u16string& library,
     return 0;
 }
 
-void VirtualHandheld::CeRapiFreeBuffer(void* buffer) { std::free(buffer); }
+void VirtualHandheld::CeRapiFreeBuffer(void* buffer) {
+    std::free(buffer);
+}

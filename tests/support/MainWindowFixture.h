@@ -2,10 +2,10 @@
 #pragma once
 
 #include "catalog/MessageError.h"
+#include "device/VirtualHandheld.h"
 #include "support/ArchiveBytes.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
-#include "device/VirtualHandheld.h"
 #include "ui/CBelltideDlg.h"
 
 #include <gtest/gtest.h>
