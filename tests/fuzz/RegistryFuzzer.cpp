@@ -1,0 +1,22 @@
+// Feeds arbitrary bytes to the registry file reader: what it writes must read back to the same
+// text, and a value set must be found again with the same bytes.
+#include "device/RegistryFile.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    auto registry = RegistryFile::fromBytes(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string written = registry.toBytes();
+    if (RegistryFile::fromBytes(written).toBytes() != written)
+        std::abort();
+
+    const RegistryValue value{7, std::vector<std::uint8_t>(data, data + std::min<std::size_t>(size, 64))};
+    registry.set("HKEY_LOCAL_MACHINE\\Snd\\Event", "Curr0", value);
+    const auto again = RegistryFile::fromBytes(registry.toBytes());
+    const RegistryValue* found = again.find("hkey_local_machine\\snd\\event", "CURR0");
+    if (!found || found->type != value.type || found->data != value.data)
+        std::abort();
+    return 0;
+}
