@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (RegistryFile::fromBytes(written).toBytes() != written)
         std::abort();
 
-    const RegistryValue value{7, std::vector<std::uint8_t>(data, data + std::min<std::size_t>(size, 64))};
+    const RegistryValue value{
+        7, std::vector<std::uint8_t>(data, data + std::min<std::size_t>(size, 64))};
     registry.set("HKEY_LOCAL_MACHINE\\Snd\\Event", "Curr0", value);
     const auto again = RegistryFile::fromBytes(registry.toBytes());
     const RegistryValue* found = again.find("hkey_local_machine\\snd\\event", "CURR0");

@@ -59,7 +59,8 @@ public:
         }
         *type = found->second.type;
         *size = static_cast<std::uint32_t>(found->second.data.size());
-        std::memcpy(data, found->second.data.data(), *size);
+        if (*size > 0)
+            std::memcpy(data, found->second.data.data(), *size);
         return Rapi::ERROR_SUCCESS;
     }
     long CeRegSetValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t type,
@@ -99,7 +100,8 @@ public:
         *read = std::min<std::uint32_t>(toRead, static_cast<std::uint32_t>(content.size()));
         if (shortTransfers && *read > 0)
             --*read;
-        std::memcpy(buffer, content.data(), *read);
+        if (*read > 0)
+            std::memcpy(buffer, content.data(), *read);
         return true;
     }
     bool CeWriteFile(Rapi::Handle file, const void* buffer, std::uint32_t toWrite,
