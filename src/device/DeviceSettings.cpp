@@ -21,26 +21,11 @@ SoundEntry entryForDeviceName(const std::string& name) {
 
 // The UTF-16 text from the first unit up to a NUL or the end of the data, and where it ended.
 std::u16string stringAt(const std::vector<std::uint8_t>& data, std::size_t& unit) {
-    std::u16string text;
-    const std::size_t units = data.size() / 2;
-    for (; unit < units; ++unit) {
-        const auto c = static_cast<char16_t>(data[2 * unit] | (data[2 * unit + 1] << 8));
-        if (c == 0) {
-            ++unit;
-            break;
-        }
-        text += c;
-    }
+    const std::u16string units = utf16Units(data.data(), data.size());
+    const auto end = std::min(units.find(u'\0', unit), units.size());
+    std::u16string text = units.substr(unit, end - unit);
+    unit = end + 1;
     return text;
-}
-
-void appendUtf16(std::vector<std::uint8_t>& out, const std::u16string& text) {
-    for (const char16_t c : text) {
-        out.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        out.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
 }
 
 } // namespace
@@ -128,7 +113,8 @@ std::vector<std::uint8_t> DeviceLink::buildEventScheme(const SoundTheme& theme) 
         const auto eventName = SoundCatalog::eventName(slot);
         const auto entry = eventName.empty() ? theme.end() : theme.find(std::string(eventName));
         const bool silent = entry == theme.end() || !entry->second.hasSound();
-        appendUtf16(data, toUtf16(silent ? " " : entry->second.name));
+        const auto text = utf16Bytes(silent ? " " : entry->second.name);
+        data.insert(data.end(), text.begin(), text.end());
     }
     data.push_back(0);
     data.push_back(0);
@@ -169,8 +155,7 @@ void DeviceLink::writeNotificationSounds(const SoundTheme& theme) {
             continue;
         const auto entry = theme.find(std::string(SoundCatalog::notificationName(i)));
         if (entry != theme.end()) {
-            std::vector<std::uint8_t> data;
-            appendUtf16(data, toUtf16(entry->second.hasSound() ? entry->second.name : ""));
+            const auto data = utf16Bytes(entry->second.hasSound() ? entry->second.name : "");
             m_device.CeRegSetValueEx(key, WaveValue, Rapi::REG_SZ, data.data(),
                                      static_cast<std::uint32_t>(data.size()));
         }

@@ -17,11 +17,8 @@ constexpr std::size_t WrapColumn = 76;
 std::string decodeText(const std::string& bytes) {
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        std::u16string units;
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-            units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                           (static_cast<unsigned char>(bytes[i + 1]) << 8));
-        return fromUtf16(units);
+        return fromUtf16(
+            utf16Units(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 2, bytes.size() - 2));
     }
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
         return bytes.substr(3);
@@ -77,17 +74,6 @@ std::string quote(const std::string& text) {
         out += c;
     }
     return out + "\"";
-}
-
-std::vector<std::uint8_t> utf16Bytes(const std::string& text) {
-    std::vector<std::uint8_t> data;
-    for (const char16_t c : toUtf16(text)) {
-        data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
-    return data;
 }
 
 std::optional<std::vector<std::uint8_t>> parseHexBytes(const std::string& text) {
@@ -176,9 +162,7 @@ std::optional<std::pair<std::string, RegistryValue>> parseValue(const std::strin
 std::optional<std::string> plainString(const RegistryValue& value) {
     if (value.type != 1 || value.data.size() < 2 || value.data.size() % 2 != 0)
         return std::nullopt;
-    std::u16string units;
-    for (std::size_t i = 0; i + 1 < value.data.size(); i += 2)
-        units += static_cast<char16_t>(value.data[i] | (value.data[i + 1] << 8));
+    std::u16string units = utf16Units(value.data.data(), value.data.size());
     if (units.back() != 0 || units.find(u'\0') != units.size() - 1)
         return std::nullopt;
     units.pop_back();

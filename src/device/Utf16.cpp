@@ -78,3 +78,20 @@ std::string fromUtf16(const std::u16string& utf16) {
     }
     return out;
 }
+
+std::vector<std::uint8_t> utf16Bytes(const std::string& utf8) {
+    std::vector<std::uint8_t> bytes;
+    for (const char16_t unit : toUtf16(utf8)) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+}
+
+std::u16string utf16Units(const std::uint8_t* bytes, std::size_t size) {
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < size; i += 2)
+        units += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+    return units;
+}

@@ -36,10 +36,7 @@ protected:
     std::string wave(int notification) {
         const auto& data =
             device.registry[std::string(SoundCatalog::notificationKey(notification))]["Wave"].data;
-        std::u16string text;
-        for (std::size_t i = 0; i + 1 < data.size(); i += 2)
-            text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-        return fromUtf16(text);
+        return fromUtf16(utf16Units(data.data(), data.size()));
     }
 
     FakeRemoteDevice device;

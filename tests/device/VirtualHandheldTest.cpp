@@ -28,11 +28,8 @@ const std::string ForeignRegistry = std::string(RegistryFile::Header) +
                                     NotifyKey + "]\r\n\"Wave\"=\"ping\"\r\n";
 
 std::string textOf(const std::string& bytes) {
-    std::u16string units;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-        units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                       (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    return fromUtf16(units);
+    return fromUtf16(
+        utf16Units(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 2, bytes.size() - 2));
 }
 
 // The bytes of a hex(7) value as one list, line breaks and continuations removed.

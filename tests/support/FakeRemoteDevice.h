@@ -163,11 +163,8 @@ inline std::vector<std::uint8_t> utf16Strings(const std::vector<std::string>& st
                                               bool closeList = true) {
     std::vector<std::uint8_t> data;
     for (const auto& text : strings) {
-        for (const char16_t c : toUtf16(text)) {
-            data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-            data.push_back(static_cast<std::uint8_t>(c >> 8));
-        }
-        data.insert(data.end(), {0, 0});
+        const auto bytes = utf16Bytes(text);
+        data.insert(data.end(), bytes.begin(), bytes.end());
     }
     if (closeList)
         data.insert(data.end(), {0, 0});

@@ -52,19 +52,10 @@ std::vector<std::int16_t> toneFor(int k, int sampleRate) {
 std::vector<std::uint8_t> multiString(const std::vector<std::string>& strings) {
     std::vector<std::uint8_t> data;
     for (const auto& text : strings) {
-        for (const char16_t c : toUtf16(text)) {
-            data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-            data.push_back(static_cast<std::uint8_t>(c >> 8));
-        }
-        data.insert(data.end(), {0, 0});
+        const auto bytes = utf16Bytes(text);
+        data.insert(data.end(), bytes.begin(), bytes.end());
     }
     data.insert(data.end(), {0, 0});
-    return data;
-}
-
-std::vector<std::uint8_t> string(const std::string& text) {
-    auto data = multiString({text});
-    data.resize(data.size() - 2);
     return data;
 }
 
@@ -94,7 +85,7 @@ int main(int argc, char** argv) {
     registry.set("HKEY_LOCAL_MACHINE\\Snd\\Event", "Curr0", {7, multiString(scheme)});
     for (int i = 0; i < SoundCatalog::NotificationCount; ++i) {
         registry.set("HKEY_CURRENT_USER\\" + std::string(SoundCatalog::notificationKey(i)), "Wave",
-                     {1, string(NotificationWaves[i])});
+                     {1, utf16Bytes(NotificationWaves[i])});
         waves.insert(NotificationWaves[i]);
     }
     if (!replaceFileBytes((building / "registry.reg").string(), registry.toBytes()))
