@@ -48,6 +48,14 @@ std::string trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+// A line that carries on the hex data of the line before it; anything else starts anew, so a
+// value cut short can never swallow the key or value after it.
+bool isHexContinuation(const std::string& line) {
+    const std::string text = trim(line);
+    return !text.empty() &&
+           text.find_first_not_of("0123456789abcdefABCDEF,\\ \t") == std::string::npos;
+}
+
 // A quoted string with \\ and \" escapes, from text[pos] == '"'; pos ends after the closing quote.
 std::optional<std::string> unquote(const std::string& text, std::size_t& pos) {
     if (pos >= text.size() || text[pos] != '"')
@@ -189,7 +197,8 @@ RegistryFile RegistryFile::fromBytes(const std::string& bytes) {
         } else if (!currentKey.empty() &&
                    (line.compare(0, 1, "\"") == 0 || line.compare(0, 1, "@") == 0)) {
             std::string logical = line;
-            while (!logical.empty() && logical.back() == '\\' && i + 1 < lines.size()) {
+            while (!logical.empty() && logical.back() == '\\' && i + 1 < lines.size() &&
+                   isHexContinuation(lines[i + 1])) {
                 logical.pop_back();
                 item.lines.push_back(lines[++i]);
                 logical += trim(lines[i]);

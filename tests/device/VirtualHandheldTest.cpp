@@ -192,3 +192,14 @@ TEST(FactoryImage, IsCompleteLoadsAsAFullThemeAndIsNeverOverwritten) {
     ASSERT_EQ(std::system(("\"" BELLTIDE_MAKE_DEVICE "\" \"" + device.string() + "\"").c_str()), 0);
     EXPECT_EQ(readBytes(device / "registry.reg"), "changed by the user");
 }
+
+TEST(RegistryFileText, AValueCutShortNeverSwallowsTheLinesAfterIt) {
+    auto registry = RegistryFile::fromBytes(std::string(RegistryFile::Header) +
+                                            "\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"cut\"=hex:01,\\\\");
+    registry.set("HKEY_LOCAL_MACHINE\\Snd\\Event", "Curr0", {7, {0x61, 0, 0, 0, 0, 0}});
+    const auto again = RegistryFile::fromBytes(registry.toBytes());
+    ASSERT_NE(again.find("HKEY_LOCAL_MACHINE\\Snd\\Event", "Curr0"), nullptr);
+    EXPECT_EQ(again.find("HKEY_LOCAL_MACHINE\\Snd\\Event", "Curr0")->data,
+              (std::vector<std::uint8_t>{0x61, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(again.toBytes(), registry.toBytes());
+}
