@@ -19,9 +19,8 @@ SoundEntry entryForDeviceName(const std::string& name) {
     return SoundEntry{"", name, ".wav", 0};
 }
 
-// The UTF-16 text from the first unit up to a NUL or the end of the data, and where it ended.
-std::u16string stringAt(const std::vector<std::uint8_t>& data, std::size_t& unit) {
-    const std::u16string units = utf16Units(data.data(), data.size());
+// The text from unit up to a NUL or the end of the units; unit moves past the NUL.
+std::u16string nextString(const std::u16string& units, std::size_t& unit) {
     const auto end = std::min(units.find(u'\0', unit), units.size());
     std::u16string text = units.substr(unit, end - unit);
     unit = end + 1;
@@ -83,10 +82,11 @@ void DeviceLink::writeMultiStringValue(Rapi::Key root, const std::string& keyPat
 void DeviceLink::parseEventScheme(SoundTheme& theme,
                                   const std::optional<std::vector<std::uint8_t>>& data) {
     int walked = 0;
-    if (data && data->size() >= 2 && ((*data)[0] != 0 || (*data)[1] != 0)) {
+    const std::u16string units = data ? utf16Units(data->data(), data->size()) : u"";
+    if (!units.empty() && units.front() != 0) {
         std::size_t unit = 0;
-        for (int slot = 0; slot < SoundCatalog::EventSlotCount && unit < data->size() / 2; ++slot) {
-            const std::u16string text = stringAt(*data, unit);
+        for (int slot = 0; slot < SoundCatalog::EventSlotCount && unit < units.size(); ++slot) {
+            const std::u16string text = nextString(units, unit);
             if (text.empty())
                 break; // the empty string that closes the list
             const auto eventName = SoundCatalog::eventName(slot);
@@ -138,9 +138,9 @@ void DeviceLink::readNotificationSounds(SoundTheme& theme) {
             Rapi::ERROR_SUCCESS) {
             theme.insert(displayName, SoundEntry::none());
         } else {
-            buffer.resize(std::min(size, WaveBufferSize));
             std::size_t unit = 0;
-            theme.insert(displayName, entryForDeviceName(fromUtf16(stringAt(buffer, unit))));
+            const auto units = utf16Units(buffer.data(), std::min(size, WaveBufferSize));
+            theme.insert(displayName, entryForDeviceName(fromUtf16(nextString(units, unit))));
         }
         m_device.CeRegCloseKey(key);
     }
