@@ -13,3 +13,5 @@ inline constexpr char PathSeparator = '/';
 std::string fileNameOf(const std::string& path);
 // The part before the last separator, the separator removed; empty when there is none.
 std::string folderOf(const std::string& path);
+// True for a regular file that can be opened for reading; folders are not.
+bool isReadableFile(const std::string& path);

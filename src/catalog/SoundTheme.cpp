@@ -1,8 +1,9 @@
 #include "SoundTheme.h"
 
+#include "catalog/PcPath.h"
+
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 std::string SoundEntry::sizeText() const {
@@ -26,9 +27,9 @@ std::uint32_t sizeKBForLength(std::uint64_t lengthInBytes) {
 }
 
 std::optional<std::uint32_t> measureSizeKB(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path, std::ios::binary))
+    if (!isReadableFile(path))
         return std::nullopt;
+    std::error_code error;
     const auto length = std::filesystem::file_size(path, error);
     if (error)
         return std::nullopt;

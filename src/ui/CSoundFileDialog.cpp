@@ -2,20 +2,6 @@
 
 #include "catalog/PcPath.h"
 
-#include <filesystem>
-#include <fstream>
-#include <system_error>
-
-namespace {
-
-bool isReadableFile(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error) &&
-           static_cast<bool>(std::ifstream(path, std::ios::binary));
-}
-
-} // namespace
-
 FileDialogOptions CSoundFileDialog::options() {
     return FileDialogOptions{"Sound Files (*.wav)", "*.wav", "", ""};
 }
