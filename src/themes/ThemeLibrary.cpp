@@ -27,6 +27,11 @@ bool equalIgnoringCase(const std::string& a, const std::string& b) {
                       [](char x, char y) { return lower(x) == lower(y); });
 }
 
+bool hasExtension(const std::string& fileName, const std::string& extension) {
+    return fileName.size() > extension.size() &&
+           equalIgnoringCase(fileName.substr(fileName.size() - extension.size()), extension);
+}
+
 std::vector<std::string> themeFileNames(const std::string& themesDir) {
     std::vector<std::string> names;
     std::error_code error;
@@ -35,7 +40,7 @@ std::vector<std::string> themeFileNames(const std::string& themesDir) {
         if (!item.is_regular_file(ignored))
             continue;
         const std::string name = item.path().filename().string();
-        if (name.size() > 4 && equalIgnoringCase(name.substr(name.size() - 4), ".kbt"))
+        if (hasExtension(name, ".kbt"))
             names.push_back(name);
     }
     // Ties of case are broken byte-wise so that the order never depends on the folder's.

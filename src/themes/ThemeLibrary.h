@@ -11,3 +11,5 @@ bool isSameFile(const std::string& a, const std::string& b);
 // Puts a copy of source in target's place; an existing target is replaced only by a complete copy.
 bool copyThemeFile(const std::string& source, const std::string& target);
 bool equalIgnoringCase(const std::string& a, const std::string& b);
+// True when the file name has something before the extension and ends in it, in any case.
+bool hasExtension(const std::string& fileName, const std::string& extension);

@@ -73,8 +73,7 @@ void CBelltideDlg::OnExtendedCheck() {
 void CBelltideDlg::OnDropSoundFile(int row, const std::string& path) {
     if (entryOfRow(row) == m_theme.end())
         return;
-    const std::string fileName = fileNameOf(path);
-    if (fileName.size() <= 4 || !equalIgnoringCase(fileName.substr(fileName.size() - 4), ".wav")) {
+    if (!hasExtension(fileNameOf(path), ".wav")) {
         m_prompts.showMessage("Only wave files (*.wav) can be dropped on an event; \"" + path +
                               "\" is not one.");
         return;
