@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -80,3 +81,6 @@ public:
                                       std::uint32_t* outputSize, std::uint8_t** output) = 0;
     virtual void CeRapiFreeBuffer(void* buffer) = 0;
 };
+
+// Makes a device object for one thread's use: each transfer worker has its own.
+using RemoteDeviceFactory = std::function<std::unique_ptr<RemoteDevice>()>;

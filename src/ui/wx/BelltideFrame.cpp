@@ -1,6 +1,7 @@
 #include "BelltideFrame.h"
 
 #include "EventListView.h"
+#include "ProgressDialog.h"
 #include "WxText.h"
 #include "device/VirtualHandheld.h"
 #include "ui/ControlIds.h"
@@ -53,20 +54,24 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
                              FrameServices services)
     : wxFrame(nullptr, wxID_ANY, "Belltide", wxDefaultPosition, wxDefaultSize,
               wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN),
-      m_sound(std::move(services.sound)), m_prompts(std::move(services.prompts)),
-      m_device(std::move(services.device)) {
+      m_sound(std::move(services.sound)), m_prompts(std::move(services.prompts)) {
     if (!m_prompts)
         m_prompts = std::make_unique<WxPrompts>(this);
-    if (!m_device)
-        m_device = std::make_unique<VirtualHandheld>(
-            VirtualHandheld::defaultFolder(std::filesystem::path(programPath).parent_path()));
+    RemoteDeviceFactory deviceFactory = std::move(services.deviceFactory);
+    if (!deviceFactory)
+        deviceFactory = [folder = VirtualHandheld::defaultFolder(
+                             std::filesystem::path(programPath).parent_path())] {
+            return std::make_unique<VirtualHandheld>(folder);
+        };
+    m_progressWindows = std::make_unique<WxProgressWindows>(this, *m_prompts);
     createMenuBar();
     createControls();
     m_logic = std::make_unique<CBelltideDlg>(
         programPath,
         MainWindowControls{*m_eventListView, *m_themeCombo, *m_statusBar, *m_saveThemeButton,
                            *m_noSoundButton, *m_playButton, *m_uploadButton, *m_changeButton,
-                           *m_extendedCheck, *m_prompts, *m_sound, *m_device});
+                           *m_extendedCheck, *m_prompts, *m_sound, *m_progressWindows,
+                           std::move(deviceFactory)});
     m_eventListView->setModel(&m_logic->eventList());
     // A row selected with the mouse or the keyboard enables the sound commands alike.
     m_eventListView->setHandlers(
@@ -200,6 +205,8 @@ void BelltideFrame::bindEvents() {
         Bind(wxEVT_MENU, command(handler), menuId(popup));
     }
     Bind(wxEVT_CHECKBOX, command(&CBelltideDlg::OnExtendedCheck), ControlId::ExtendedCheck);
+    Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnDownloadTheme), ControlId::DownloadTheme);
+    Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnUploadTheme), ControlId::UploadTheme);
     // Double click, and Enter on the selected row.
     m_eventListView->Bind(wxEVT_LIST_ITEM_ACTIVATED,
                           [this](wxListEvent&) { m_logic->OnListDoubleClick(); });
