@@ -55,15 +55,23 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     : wxFrame(nullptr, wxID_ANY, "Belltide", wxDefaultPosition, wxDefaultSize,
               wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN),
       m_sound(std::move(services.sound)), m_prompts(std::move(services.prompts)) {
-    if (!m_prompts)
+    ProgressDialog::MessageBox messageBox = [prompts = m_prompts.get()](wxWindow*,
+                                                                        const std::string& text) {
+        prompts->showMessage(text);
+    };
+    if (!m_prompts) {
         m_prompts = std::make_unique<WxPrompts>(this);
+        messageBox = [](wxWindow* owner, const std::string& text) {
+            WxPrompts(owner).showMessage(text);
+        };
+    }
     RemoteDeviceFactory deviceFactory = std::move(services.deviceFactory);
     if (!deviceFactory)
         deviceFactory = [folder = VirtualHandheld::defaultFolder(
                              std::filesystem::path(programPath).parent_path())] {
             return std::make_unique<VirtualHandheld>(folder);
         };
-    m_progressWindows = std::make_unique<WxProgressWindows>(this, *m_prompts);
+    m_progressWindows = std::make_unique<WxProgressWindows>(this, std::move(messageBox));
     createMenuBar();
     createControls();
     m_logic = std::make_unique<CBelltideDlg>(

@@ -4,6 +4,7 @@
 
 #include <wx/gauge.h>
 #include <wx/stattext.h>
+#include <wx/utils.h>
 
 #include <algorithm>
 
@@ -16,9 +17,9 @@ constexpr int DialogOffsetY = 105;
 } // namespace
 
 ProgressDialog::ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& dialog,
-                               Prompts& prompts)
+                               MessageBox messageBox)
     : wxDialog(parent, wxID_ANY, toWx(dialog.title), wxDefaultPosition, wxDefaultSize, wxCAPTION),
-      m_prompts(prompts) {
+      m_messageBox(std::move(messageBox)) {
     const auto dlu = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
     const auto dluSize = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
     const bool left = dialog.align == TextAlign::Left;
@@ -42,8 +43,20 @@ ProgressDialog::ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& d
             event.Veto();
     });
 
-    CentreOnParent();
-    Move(GetPosition() + wxPoint(DialogOffsetX, DialogOffsetY));
+    // Centred on the main window as it stands on screen: its own position may not have been
+    // reported yet right after it has been mapped.
+    const wxRect owner(parent->ClientToScreen(wxPoint(0, 0)), parent->GetClientSize());
+    const wxSize size = GetSize();
+    Move(owner.x + (owner.width - size.x) / 2 + DialogOffsetX,
+         owner.y + (owner.height - size.y) / 2 + DialogOffsetY);
+}
+
+void ProgressDialog::beginWaitCursor() {
+    wxBeginBusyCursor();
+}
+
+void ProgressDialog::endWaitCursor() {
+    wxEndBusyCursor();
 }
 
 void ProgressDialog::setRange(int lower, int upper) {
@@ -69,9 +82,12 @@ void ProgressDialog::endModal() {
 
 void WxProgressWindows::runModal(const ProgressDialogTemplate& dialog,
                                  const std::function<void(ProgressWindow&)>& onShown) {
-    ProgressDialog window(m_owner, dialog, m_prompts);
+    ProgressDialog window(m_owner, dialog, m_messageBox);
     window.CallAfter([&] { onShown(window); });
+    // A modal grab alone leaves the main window looking ready for input.
+    m_owner->Disable();
     window.ShowModal();
+    m_owner->Enable();
 }
 
 void WxProgressWindows::callAfter(std::function<void()> call) {

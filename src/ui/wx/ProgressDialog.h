@@ -3,7 +3,6 @@
 #pragma once
 
 #include "transfer/ProgressWindow.h"
-#include "ui/Controls.h"
 
 #include <wx/dialog.h>
 
@@ -13,18 +12,22 @@ class ProgressDialog : public wxDialog, public ProgressWindow {
 public:
     static constexpr int ProgressBarId = 1018;
 
-    ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& dialog, Prompts& prompts);
+    // Shows a message box over the given window.
+    using MessageBox = std::function<void(wxWindow* owner, const std::string& text)>;
+
+    ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& dialog, MessageBox messageBox);
 
     void setRange(int lower, int upper) override;
     void setStep(int step) override { m_step = step; }
     void stepIt() override;
-    void showMessage(const std::string& text) override { m_prompts.showMessage(text); }
-    void beginWaitCursor() override { m_prompts.beginWaitCursor(); }
-    void endWaitCursor() override { m_prompts.endWaitCursor(); }
+    // Over the progress dialog: a box over the main window would raise it above the dialog.
+    void showMessage(const std::string& text) override { m_messageBox(this, text); }
+    void beginWaitCursor() override;
+    void endWaitCursor() override;
     void endModal() override;
 
 private:
-    Prompts& m_prompts;
+    MessageBox m_messageBox;
     wxGauge* m_gauge = nullptr;
     int m_lower = 0;
     int m_upper = 100;
@@ -35,12 +38,13 @@ private:
 // Runs progress dialogs over the main window; calls reach the UI thread through its events.
 class WxProgressWindows : public ProgressWindows {
 public:
-    WxProgressWindows(wxWindow* owner, Prompts& prompts) : m_owner(owner), m_prompts(prompts) {}
+    WxProgressWindows(wxWindow* owner, ProgressDialog::MessageBox messageBox)
+        : m_owner(owner), m_messageBox(std::move(messageBox)) {}
     void runModal(const ProgressDialogTemplate& dialog,
                   const std::function<void(ProgressWindow&)>& onShown) override;
     void callAfter(std::function<void()> call) override;
 
 private:
     wxWindow* m_owner;
-    Prompts& m_prompts;
+    ProgressDialog::MessageBox m_messageBox;
 };
