@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds Belltide into build/, or build-asan/ with "asan", or only the core
-# and its fuzz targets into build-fuzz/ with "fuzz".
+# Configures and builds Belltide into build/, build-asan/ with "asan", build-tsan/ with "tsan"
+# (ThreadSanitizer), or only the core and its fuzz targets into build-fuzz/ with "fuzz".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,6 +8,10 @@ if [ "${1:-}" = fuzz ]; then
     CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DBELLTIDE_FUZZ=ON -DBELLTIDE_WARNINGS_AS_ERRORS=ON
     cmake --build build-fuzz
+elif [ "${1:-}" = tsan ]; then
+    cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBELLTIDE_TSAN=ON \
+        -DBELLTIDE_WARNINGS_AS_ERRORS=ON
+    cmake --build build-tsan
 elif [ "${1:-}" = asan ]; then
     cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBELLTIDE_SANITIZE=ON \
         -DBELLTIDE_WARNINGS_AS_ERRORS=ON
