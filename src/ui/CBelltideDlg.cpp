@@ -19,16 +19,18 @@ void createFolder(const std::string& folder) {
 } // namespace
 
 CBelltideDlg::CBelltideDlg(const std::string& programPath, const MainWindowControls& controls)
+    : CBelltideDlg(ProgramFolders{folderOf(programPath), folderOf(programPath)}, controls) {}
+
+CBelltideDlg::CBelltideDlg(const ProgramFolders& folders, const MainWindowControls& controls)
     : m_themeCombo(controls.themeCombo), m_saveThemeButton(controls.saveThemeButton),
       m_noSoundButton(controls.noSoundButton), m_playButton(controls.playButton),
       m_uploadButton(controls.uploadButton), m_changeButton(controls.changeButton),
       m_extendedCheck(controls.extendedCheck), m_eventList(controls.eventList),
       m_statusBar(controls.statusBar), m_prompts(controls.prompts), m_sound(controls.sound),
       m_deviceMessages(controls.prompts), m_device(controls.device, m_deviceMessages) {
-    const std::string programFolder = folderOf(programPath);
     std::error_code ignored;
-    std::filesystem::current_path(programFolder, ignored);
-    m_folders = ThemeFolders::besideProgram(programFolder);
+    std::filesystem::current_path(folders.assetsDir, ignored);
+    m_folders = ThemeFolders::besideProgram(folders.dataDir.string());
 }
 
 void CBelltideDlg::OnInitDialog() {
