@@ -68,14 +68,6 @@ TEST_F(HelpCommandsTest, WithoutWebAddressLogoAndLinkOpenTheHelpStartPage) {
     EXPECT_EQ(linkCaption, HelpCommands::HelpLinkCaption);
 }
 
-TEST_F(HelpCommandsTest, LoadsTheBookOnceAndShowsTheStartPageEachTime) {
-    HelpCommands help(launcher, "book.htb", "");
-    help.OnHelp();
-    help.OnHelp();
-    EXPECT_EQ(launcher.booksLoaded, std::vector<std::string>{"book.htb"});
-    EXPECT_EQ(launcher.pages.size(), 2u);
-}
-
 TEST_F(HelpCommandsTest, AFailedLoadIsNotTriedAgain) {
     launcher.bookLoads = false;
     HelpCommands help(launcher, "book.htb", "");
