@@ -27,7 +27,7 @@ bool WxHelpLauncher::loadHelpBook(const std::string& bookPath) {
     (void)archivesReadable;
     // Bookmarks are left out: the program keeps no settings to store them in.
     m_help = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE & ~wxHF_BOOKMARKS);
-    m_help->SetFrameParameters("Belltide Help: %s", wxSize(900, 640));
+    m_help->SetTitleFormat("Belltide Help: %s");
     wxLogNull quiet;
     if (!wxFileName::FileExists(toWx(bookPath)) || !m_help->AddBook(wxFileName(toWx(bookPath)))) {
         m_help.reset();
@@ -37,8 +37,13 @@ bool WxHelpLauncher::loadHelpBook(const std::string& bookPath) {
 }
 
 void WxHelpLauncher::showHelpPage(const std::string& page) {
-    if (m_help)
-        m_help->Display(toWx(page));
+    if (!m_help)
+        return;
+    const bool opening = m_help->GetFrame() == nullptr;
+    m_help->Display(toWx(page));
+    // The viewer's own first size is too small for the pages' tables.
+    if (opening && m_help->GetFrame())
+        m_help->GetFrame()->SetSize(wxSize(900, 640));
 }
 
 void WxHelpLauncher::runAboutBox(CAboutDlg& dialog) {
