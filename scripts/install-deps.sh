@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core adwaita-icon-theme
     clang libclang-rt-14-dev
+    desktop-file-utils appstream shared-mime-info libxml2-utils libglib2.0-bin x11-utils man-db
 )
 
 missing=()

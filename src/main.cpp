@@ -8,6 +8,7 @@
 #include <wx/image.h>
 #include <wx/stdpaths.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -33,4 +34,14 @@ public:
     }
 };
 
-wxIMPLEMENT_APP(BelltideWxApp);
+wxIMPLEMENT_APP_NO_MAIN(BelltideWxApp);
+
+int main(int argc, char** argv) {
+    // Answered before the toolkit starts, so that they work without a display.
+    if (const auto answer =
+            CBelltideApp::terminalAnswer(std::vector<std::string>(argv + 1, argv + argc))) {
+        std::fputs(answer->c_str(), stdout);
+        return 0;
+    }
+    return wxEntry(argc, argv);
+}

@@ -18,3 +18,23 @@ std::string CBelltideApp::joinArguments(const std::vector<std::string>& argument
     }
     return line;
 }
+
+std::optional<std::string>
+CBelltideApp::terminalAnswer(const std::vector<std::string>& argumentsAfterProgram) {
+    if (argumentsAfterProgram.size() != 1)
+        return std::nullopt;
+    if (argumentsAfterProgram[0] == "--version")
+        return std::string("Belltide ") + BELLTIDE_VERSION + "\n";
+    if (argumentsAfterProgram[0] == "--help")
+        return "Usage: belltide [THEME-FILE]\n"
+               "Edits the sound scheme of a Pocket PC handheld: download its sounds, change them,\n"
+               "keep them as themes and upload them back.\n"
+               "\n"
+               "  THEME-FILE  a theme (.kbt) to copy into the theme library and open\n"
+               "  --help      show this text and end\n"
+               "  --version   show the version and end\n"
+               "\n"
+               "The handheld is the folder named by BELLTIDE_DEVICE, else the virtual handheld\n"
+               "in Belltide's data folder. The manual: man belltide, or Help in the program.\n";
+    return std::nullopt;
+}

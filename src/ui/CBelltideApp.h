@@ -1,6 +1,7 @@
 // What the application object decides before the main window opens.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,4 +12,8 @@ public:
     static std::string startupThemeFromCommandLine(const std::string& commandLine);
     // The text after the program name: the arguments joined by single spaces.
     static std::string joinArguments(const std::vector<std::string>& argumentsAfterProgram);
+    // The text to print for a lone "--help" or "--version", after which the program ends;
+    // nothing for every other command line, which names a theme.
+    static std::optional<std::string>
+    terminalAnswer(const std::vector<std::string>& argumentsAfterProgram);
 };

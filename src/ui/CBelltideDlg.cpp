@@ -19,6 +19,9 @@ void createFolder(const std::string& folder) {
 } // namespace
 
 CBelltideDlg::CBelltideDlg(const std::string& programPath, const MainWindowControls& controls)
+    : CBelltideDlg(ProgramFolders{folderOf(programPath), folderOf(programPath)}, controls) {}
+
+CBelltideDlg::CBelltideDlg(const ProgramFolders& folders, const MainWindowControls& controls)
     : m_themeCombo(controls.themeCombo), m_saveThemeButton(controls.saveThemeButton),
       m_noSoundButton(controls.noSoundButton), m_playButton(controls.playButton),
       m_uploadButton(controls.uploadButton), m_changeButton(controls.changeButton),
@@ -27,10 +30,9 @@ CBelltideDlg::CBelltideDlg(const std::string& programPath, const MainWindowContr
       m_deviceMessages(controls.prompts), m_progressWindows(controls.progressWindows),
       m_deviceFactory(controls.deviceFactory), m_remote(m_deviceFactory()),
       m_device(*m_remote, m_deviceMessages) {
-    const std::string programFolder = folderOf(programPath);
     std::error_code ignored;
-    std::filesystem::current_path(programFolder, ignored);
-    m_folders = ThemeFolders::besideProgram(programFolder);
+    std::filesystem::current_path(folders.assetsDir, ignored);
+    m_folders = ThemeFolders::besideProgram(folders.dataDir.string());
 }
 
 void CBelltideDlg::OnInitDialog() {

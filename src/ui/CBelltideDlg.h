@@ -6,6 +6,7 @@
 #include "transfer/CProgressDlg.h"
 #include "ui/CEventListCtrl.h"
 #include "ui/Controls.h"
+#include "ui/ProgramFolders.h"
 #include "ui/SoundPlayer.h"
 #include "ui/ThemeFolders.h"
 
@@ -43,6 +44,8 @@ class CBelltideDlg {
 public:
     // Makes the folder of programPath the current directory and derives the theme folders.
     CBelltideDlg(const std::string& programPath, const MainWindowControls& controls);
+    // Makes the assets folder current and keeps the theme folders in the data folder.
+    CBelltideDlg(const ProgramFolders& folders, const MainWindowControls& controls);
     virtual ~CBelltideDlg() = default;
 
     void setStartupTheme(const std::string& path) { m_startupTheme = path; }

@@ -26,3 +26,24 @@ INSTANTIATE_TEST_SUITE_P(Quotes, StartupTheme,
                                            CommandLineCase{"\"\"x.kbt\"\"", "\"x.kbt\""},
                                            CommandLineCase{"\"", ""}, CommandLineCase{"\"\"", ""},
                                            CommandLineCase{" x.kbt ", " x.kbt "}));
+
+class TerminalAnswer : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST(TerminalAnswerTest, HelpAndVersionAreAnsweredAlone) {
+    const auto help = CBelltideApp::terminalAnswer({"--help"});
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->rfind("Usage: belltide [THEME-FILE]\n", 0), 0u);
+    EXPECT_EQ(CBelltideApp::terminalAnswer({"--version"}), "Belltide 1.1\n");
+}
+
+// Every other command line names a theme, however much it looks like an option.
+TEST_P(TerminalAnswer, LeavesThemePathsToTheQuoteRule) {
+    EXPECT_FALSE(CBelltideApp::terminalAnswer(GetParam()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, TerminalAnswer,
+                         ::testing::Values(std::vector<std::string>{},
+                                           std::vector<std::string>{"--help", "x.kbt"},
+                                           std::vector<std::string>{"my", "--version"},
+                                           std::vector<std::string>{"\"--help\""},
+                                           std::vector<std::string>{"--help.kbt"}));

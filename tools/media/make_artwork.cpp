@@ -1,5 +1,5 @@
 // Draws Belltide's artwork, a golden bell over the tide, into PNG files:
-// the window icon in 16, 32 and 64 pixels, the logo (100 x 88) and the About pictures.
+// the icon in 16 to 256 pixels, the logo (100 x 88) and the About pictures.
 #include <wx/image.h>
 #include <wx/init.h>
 
@@ -125,7 +125,8 @@ int main(int argc, char** argv) {
     wxImage::AddHandler(new wxPNGHandler);
     const std::string folder = argv[1];
     bool ok = true;
-    for (int size : {16, 32, 64})
+    // 16 to 64 for the window; 128 and 256 for the desktop's menus and software centres.
+    for (int size : {16, 32, 64, 128, 256})
         ok &=
             draw(size, size, Background::Transparent)
                 .SaveFile(folder + "/belltide-" + std::to_string(size) + ".png", wxBITMAP_TYPE_PNG);

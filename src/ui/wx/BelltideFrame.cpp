@@ -2,6 +2,7 @@
 
 #include "EventListView.h"
 #include "ProgressDialog.h"
+#include "WxHelpLauncher.h"
 #include "WxText.h"
 #include "device/VirtualHandheld.h"
 #include "ui/ControlIds.h"
@@ -65,17 +66,18 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
             WxPrompts(owner).showMessage(text);
         };
     }
+    const ProgramFolders folders = ProgramFolders::locate(programPath);
+    folders.prepare();
     RemoteDeviceFactory deviceFactory = std::move(services.deviceFactory);
     if (!deviceFactory)
-        deviceFactory = [folder = VirtualHandheld::defaultFolder(
-                             std::filesystem::path(programPath).parent_path())] {
+        deviceFactory = [folder = VirtualHandheld::defaultFolder(folders.dataDir)] {
             return std::make_unique<VirtualHandheld>(folder);
         };
     m_progressWindows = std::make_unique<WxProgressWindows>(this, std::move(messageBox));
     createMenuBar();
     createControls();
     m_logic = std::make_unique<CBelltideDlg>(
-        programPath,
+        folders,
         MainWindowControls{*m_eventListView, *m_themeCombo, *m_statusBar, *m_saveThemeButton,
                            *m_noSoundButton, *m_playButton, *m_uploadButton, *m_changeButton,
                            *m_extendedCheck, *m_prompts, *m_sound, *m_progressWindows,
@@ -85,7 +87,10 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     m_eventListView->setHandlers(
         {[this] { m_logic->OnListClick(); },
          [this](int row, const std::string& path) { m_logic->OnDropSoundFile(row, path); }});
-    // The logic has made the program folder current, where the artwork lies.
+    m_helpLauncher = std::make_unique<WxHelpLauncher>(this);
+    m_help = std::make_unique<HelpCommands>(*m_helpLauncher, HelpCommands::HelpBook,
+                                            HelpCommands::WebAddress);
+    // The logic has made the assets folder current, where the artwork lies.
     loadArtwork();
     bindEvents();
     m_logic->setStartupTheme(startupTheme);
@@ -109,7 +114,7 @@ void BelltideFrame::createMenuBar() {
     file->AppendSeparator();
     file->Append(menuId(CommandId::Exit), "E&xit");
     auto* help = new wxMenu;
-    help->Append(menuId(CommandId::Help), "&Help");
+    help->Append(menuId(CommandId::Help), "&Help\tF1");
     help->AppendSeparator();
     help->Append(menuId(CommandId::About), "&About");
     auto* bar = new wxMenuBar;
@@ -215,6 +220,13 @@ void BelltideFrame::bindEvents() {
     Bind(wxEVT_CHECKBOX, command(&CBelltideDlg::OnExtendedCheck), ControlId::ExtendedCheck);
     Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnDownloadTheme), ControlId::DownloadTheme);
     Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnUploadTheme), ControlId::UploadTheme);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { m_help->OnAbout(); }, menuId(CommandId::About));
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { m_help->OnHelp(); }, menuId(CommandId::Help));
+    Bind(wxEVT_HELP, [this](wxHelpEvent&) { m_help->OnHelp(); });
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { m_help->OnLogo(); }, ControlId::Logo);
     // Double click, and Enter on the selected row.
     m_eventListView->Bind(wxEVT_LIST_ITEM_ACTIVATED,
                           [this](wxListEvent&) { m_logic->OnListDoubleClick(); });

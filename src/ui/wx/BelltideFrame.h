@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ui/CBelltideDlg.h"
+#include "ui/HelpCommands.h"
 #include "ui/wx/WxControls.h"
 
 #include <wx/frame.h>
@@ -55,5 +56,7 @@ private:
     std::unique_ptr<Prompts> m_prompts;
     std::unique_ptr<WxProgressWindows> m_progressWindows;
     std::unique_ptr<CBelltideDlg> m_logic;
+    std::unique_ptr<HelpLauncher> m_helpLauncher;
+    std::unique_ptr<HelpCommands> m_help;
     wxTimer m_soundIdleTimer;
 };

@@ -1,0 +1,47 @@
+// The main window's About, Help and web link commands (UI thread only).
+#pragma once
+
+#include "ui/HelpLauncher.h"
+
+#include <array>
+#include <string>
+#include <utility>
+
+class HelpCommands {
+public:
+    // The help book's name, resolved against the current folder, the program's assets.
+    static constexpr const char* HelpBook = "Belltide.htb";
+    static constexpr const char* StartPage = "index.html";
+    // Every page of the book that the program itself opens.
+    static constexpr std::array<const char*, 1> PagesOpened{StartPage};
+    // The maker's web address; empty when the build was given none.
+    static const char* const WebAddress;
+    // The link's caption when there is no web address and the link opens the help instead.
+    static constexpr const char* HelpLinkCaption = "Belltide Help (no web address)";
+
+    HelpCommands(HelpLauncher& launcher, std::string helpBook, std::string webAddress)
+        : m_launcher(launcher), m_helpBook(std::move(helpBook)),
+          m_webAddress(std::move(webAddress)) {}
+
+    // "&About": the About box, modally.
+    void OnAbout();
+    // "&Help", F1 and every other help request: the help's start page.
+    void OnHelp() { showHelpPage(StartPage); }
+    // The logo button; the About box's link does the same.
+    void OnLogo() { openWebLink(); }
+
+    // The web address in the default browser, or the help's start page when there is none.
+    // A failure is not reported.
+    void openWebLink();
+    std::string linkCaption() const;
+    // Loads the book on the first call; after a failed load nothing is tried again.
+    void showHelpPage(const std::string& page);
+
+private:
+    enum class BookState { NotLoaded, Loaded, Failed };
+
+    HelpLauncher& m_launcher;
+    std::string m_helpBook;
+    std::string m_webAddress;
+    BookState m_bookState = BookState::NotLoaded;
+};
