@@ -44,7 +44,7 @@ struct MainWindowHarness {
                                   [this] {
                                       return std::make_unique<FailingDevice>(
                                           std::make_unique<VirtualHandheld>(deviceFolder), failAt,
-                                          deviceCalls);
+                                          deviceCalls, failedCall);
                                   }};
     }
 
@@ -77,6 +77,7 @@ struct MainWindowHarness {
     std::filesystem::path deviceFolder = folder.path() / "no-device";
     int failAt = -1;
     int deviceCalls = 0;
+    std::string failedCall;
     std::unique_ptr<TestableBelltideDlg> dlg;
 };
 
