@@ -1,5 +1,6 @@
 #include "BelltideFrame.h"
 
+#include "Artwork.h"
 #include "EventListView.h"
 #include "ProgressDialog.h"
 #include "WxHelpLauncher.h"
@@ -11,9 +12,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
-#include <wx/filename.h>
 #include <wx/iconbndl.h>
-#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/statusbr.h>
@@ -41,12 +40,9 @@ constexpr DialogRect ThemeListRect{5, 198, 139, 14};
 constexpr DialogRect ExtendedRect{5, 187, 109, 10};
 constexpr DialogRect LogoRect{275, 0, 68, 55};
 
-wxBitmap artworkBitmap(const wxString& fileName) {
-    const wxString path = "artwork" + wxString(wxFileName::GetPathSeparator()) + fileName;
-    if (!wxFileName::FileExists(path))
-        return {};
-    wxLogNull quiet;
-    return wxBitmap(path, wxBITMAP_TYPE_PNG);
+wxBitmap artworkBitmap(const wxString& baseName) {
+    const wxImage image = artworkImage(baseName);
+    return image.IsOk() ? wxBitmap(image) : wxBitmap();
 }
 
 } // namespace
@@ -92,6 +88,9 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     // The logic has made the assets folder current, where the artwork lies.
     loadArtwork();
     bindEvents();
+#ifdef __WXMSW__
+    appendSystemMenuAbout();
+#endif
     m_logic->setStartupTheme(startupTheme);
     m_logic->OnInitDialog();
 }
@@ -174,18 +173,23 @@ void BelltideFrame::createControls() {
 }
 
 void BelltideFrame::loadArtwork() {
+#ifdef __WXMSW__
+    // The icon with its transparency lives in the program's resources.
+    wxIconBundle icons(wxString::Format("#%d", ResourceId::MainIcon), wxGetInstance());
+#else
     wxIconBundle icons;
     for (const char* size : {"16", "32", "64"}) {
-        const wxBitmap bitmap = artworkBitmap(wxString("belltide-") + size + ".png");
+        const wxBitmap bitmap = artworkBitmap(wxString("belltide-") + size);
         if (bitmap.IsOk()) {
             wxIcon icon;
             icon.CopyFromBitmap(bitmap);
             icons.AddIcon(icon);
         }
     }
+#endif
     if (!icons.IsEmpty())
         SetIcons(icons);
-    const wxBitmap logo = artworkBitmap("logo.png");
+    const wxBitmap logo = artworkBitmap("logo");
     if (logo.IsOk())
         static_cast<wxBitmapButton*>(FindWindow(ControlId::Logo))->SetBitmap(logo);
 }

@@ -41,6 +41,11 @@ private:
     void bindEvents();
     void onCharHook(wxKeyEvent& event);
     void onClose(wxCloseEvent& event);
+#ifdef __WXMSW__
+    // The About entry of the system menu (BelltideFrameMsw.cpp).
+    void appendSystemMenuAbout();
+    WXLRESULT MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) override;
+#endif
 
     wxPanel* m_panel = nullptr;
     EventListView* m_eventListView = nullptr;
