@@ -98,23 +98,23 @@ TEST_F(VirtualHandheldTest, KeepsAThemeInItsRegistryFileAndKeepsWhatItDoesNotKno
 TEST_F(VirtualHandheldTest, AnswersRegistryCallsAsTheRealOneDoes) {
     writeBytes(handheld.registryPath(), "\xEF\xBB\xBF" + ForeignRegistry); // UTF-8 is read too
     Rapi::Key key = 0;
-    EXPECT_EQ(handheld.CeRegOpenKeyEx(Rapi::HKEY_LOCAL_MACHINE, u"snd\\EVENT", &key), 0);
+    EXPECT_EQ(handheld.CeRegOpenKeyEx(Rapi::HkeyLocalMachine, u"snd\\EVENT", &key), 0);
     std::uint8_t small[4];
     std::uint32_t size = sizeof small, type = 0;
     EXPECT_EQ(handheld.CeRegQueryValueEx(key, u"OTHER", &type, small, &size),
-              Rapi::ERROR_MORE_DATA);
+              Rapi::ErrorMoreData);
     EXPECT_EQ(size, 20u) << "the size needed: keep \"me\" and a NUL";
     EXPECT_EQ(handheld.CeRegQueryValueEx(key, u"Curr0", &type, small, &size),
-              Rapi::ERROR_FILE_NOT_FOUND);
+              Rapi::ErrorFileNotFound);
     EXPECT_EQ(handheld.CeRegCloseKey(key), 0);
-    EXPECT_EQ(handheld.CeRegOpenKeyEx(Rapi::HKEY_CURRENT_USER, u"Snd\\Event", &key),
-              Rapi::ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(handheld.CeRegOpenKeyEx(Rapi::HkeyCurrentUser, u"Snd\\Event", &key),
+              Rapi::ErrorFileNotFound);
 }
 
 TEST_F(VirtualHandheldTest, OpensADeviceFileOnceAtATimeAndNeverOutsideTheDevice) {
     writeBytes(folder.path() / "device" / "Windows" / "Ding.wav", "abc");
     const auto open = [&](const std::u16string& path) {
-        return handheld.CeCreateFile(path, Rapi::GENERIC_READ, 0, Rapi::OPEN_EXISTING, 0);
+        return handheld.CeCreateFile(path, Rapi::GenericRead, 0, Rapi::OpenExisting, 0);
     };
     const Rapi::Handle first = open(u"\\WINDOWS\\ding.WAV");
     ASSERT_NE(first, Rapi::InvalidHandle);
@@ -128,7 +128,7 @@ TEST_F(VirtualHandheldTest, OpensADeviceFileOnceAtATimeAndNeverOutsideTheDevice)
     EXPECT_EQ(open(u"Windows\\..\\registry.reg"), Rapi::InvalidHandle);
     EXPECT_EQ(open(u"Windows\\missing.wav"), Rapi::InvalidHandle);
     EXPECT_EQ(
-        handheld.CeCreateFile(u"Nowhere\\x.wav", Rapi::GENERIC_WRITE, 0, Rapi::CREATE_ALWAYS, 0),
+        handheld.CeCreateFile(u"Nowhere\\x.wav", Rapi::GenericWrite, 0, Rapi::CreateAlways, 0),
         Rapi::InvalidHandle);
 }
 
