@@ -33,16 +33,19 @@ private:
 // Removes a partly written PC file unless the copy completed.
 class PartialFile {
 public:
-    explicit PartialFile(std::string path) : m_path(std::move(path)) {}
+    PartialFile(std::ofstream& stream, std::string path)
+        : m_stream(stream), m_path(std::move(path)) {}
     ~PartialFile() {
         if (m_complete)
             return;
+        m_stream.close(); // Windows removes no file that is still open
         std::error_code ignored;
         std::filesystem::remove(m_path, ignored);
     }
     void complete() { m_complete = true; }
 
 private:
+    std::ofstream& m_stream;
     std::string m_path;
     bool m_complete = false;
 };
@@ -76,7 +79,7 @@ bool DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
     std::ofstream target(pcPath, std::ios::binary | std::ios::trunc);
     if (!target)
         throw writeFailed;
-    PartialFile partial(pcPath);
+    PartialFile partial(target, pcPath);
 
     std::uint32_t high = 0;
     const std::uint32_t size = m_device.CeGetFileSize(source.handle(), &high);
