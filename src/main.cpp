@@ -27,7 +27,7 @@ public:
         const std::string programPath = fromWx(wxStandardPaths::Get().GetExecutablePath());
         auto* frame =
             new BelltideFrame(programPath, startupTheme,
-                              FrameServices{std::make_unique<SdlSoundPlayer>(), nullptr, nullptr});
+                              FrameServices{std::make_unique<SdlSoundPlayer>(), nullptr, {}});
         frame->Show();
         return true;
     }

@@ -83,5 +83,5 @@ public:
     virtual void CeRapiFreeBuffer(void* buffer) = 0;
 };
 
-// Makes a fresh device object, so that each thread can have its own.
+// Makes a device object for one thread's use: each transfer worker has its own.
 using RemoteDeviceFactory = std::function<std::unique_ptr<RemoteDevice>()>;

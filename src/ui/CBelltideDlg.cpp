@@ -24,7 +24,9 @@ CBelltideDlg::CBelltideDlg(const std::string& programPath, const MainWindowContr
       m_uploadButton(controls.uploadButton), m_changeButton(controls.changeButton),
       m_extendedCheck(controls.extendedCheck), m_eventList(controls.eventList),
       m_statusBar(controls.statusBar), m_prompts(controls.prompts), m_sound(controls.sound),
-      m_deviceMessages(controls.prompts), m_device(controls.device, m_deviceMessages) {
+      m_deviceMessages(controls.prompts), m_progressWindows(controls.progressWindows),
+      m_deviceFactory(controls.deviceFactory), m_remote(m_deviceFactory()),
+      m_device(*m_remote, m_deviceMessages) {
     const std::string programFolder = folderOf(programPath);
     std::error_code ignored;
     std::filesystem::current_path(programFolder, ignored);
@@ -38,6 +40,8 @@ void CBelltideDlg::OnInitDialog() {
     m_eventList.insertColumn(0, "Events", ColumnAlign::Left, 130);
     m_eventList.insertColumn(1, "Sounds", ColumnAlign::Left, 130);
     m_eventList.insertColumn(2, "Size", ColumnAlign::Right, 80);
+    // Runs from the event loop, once the window is on screen.
+    m_progressWindows.callAfter([this] { InitialBackupCheck(); });
     applyEnabling(ThemeShown::No);
     m_extendedCheck.setChecked(true);
     fillThemeList();

@@ -3,11 +3,13 @@
 
 #include "catalog/SoundTheme.h"
 #include "device/DeviceLink.h"
+#include "transfer/CProgressDlg.h"
 #include "ui/CEventListCtrl.h"
 #include "ui/Controls.h"
 #include "ui/SoundPlayer.h"
 #include "ui/ThemeFolders.h"
 
+#include <memory>
 #include <string>
 
 // The controls and services the main window's logic works through.
@@ -23,7 +25,8 @@ struct MainWindowControls {
     CheckBox& extendedCheck;
     Prompts& prompts;
     SoundPlayer& sound;
-    RemoteDevice& device;
+    ProgressWindows& progressWindows;
+    RemoteDeviceFactory deviceFactory;
 };
 
 // The device link's in-place messages, shown as the window's message boxes.
@@ -65,6 +68,12 @@ public:
     void OnChangeSound();
     void OnNoSound();
     void OnExtendedCheck();
+
+    // Transfers; each runs its progress dialog modally.
+    void OnDownloadTheme();
+    void OnUploadTheme();
+    // Takes the initial backup unless the library has one, and shows it.
+    void InitialBackupCheck();
     // A file dropped on a row: as Change Sound, for a readable wave file.
     void OnDropSoundFile(int row, const std::string& path);
 
@@ -104,6 +113,7 @@ protected:
     // loadTheme, with a failure shown in a message box; false when it failed.
     bool tryLoadTheme(const std::string& archivePath);
     void loadStartupTheme();
+    TransferServices transferServices() const;
 
     ComboBox& m_themeCombo;
     Button& m_saveThemeButton;
@@ -119,6 +129,9 @@ protected:
     SoundTheme m_theme;
     std::string m_startupTheme;
     PromptDeviceMessages m_deviceMessages;
+    ProgressWindows& m_progressWindows;
+    RemoteDeviceFactory m_deviceFactory;
+    std::unique_ptr<RemoteDevice> m_remote;
     DeviceLink m_device;
     ThemeFolders m_folders;
     bool m_modified = false;

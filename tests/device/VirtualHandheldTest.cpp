@@ -1,13 +1,13 @@
 #include "device/VirtualHandheld.h"
 #include "device/RegistryFile.h"
 #include "support/ArchiveBytes.h"
+#include "support/FactoryImage.h"
 #include "support/FakeRemoteDevice.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 
 namespace fs = std::filesystem;
 
@@ -51,15 +51,6 @@ std::string hexValue(const std::string& text, const std::string& name) {
     return bytes;
 }
 
-// Runs the generator of the factory image on the folder.
-int makeDevice(const fs::path& device) {
-    std::string command = "\"" BELLTIDE_MAKE_DEVICE "\" \"" + device.string() + "\"";
-#ifdef _WIN32
-    command = "\"" + command + "\""; // the command interpreter strips one outer pair of quotes
-#endif
-    return std::system(command.c_str());
-}
-
 } // namespace
 
 class VirtualHandheldTest : public ::testing::Test {
@@ -100,7 +91,7 @@ TEST_F(VirtualHandheldTest, KeepsAThemeInItsRegistryFileAndKeepsWhatItDoesNotKno
 TEST(FactoryImage, IsCompleteLoadsAsAFullThemeAndIsNeverOverwritten) {
     TempFolder folder;
     const fs::path device = folder.path() / "device";
-    ASSERT_EQ(makeDevice(device), 0);
+    ASSERT_EQ(makeFactoryImage(device), 0);
     VirtualHandheld handheld(device);
     RecordingMessages messages;
     DeviceLink link(handheld, messages);
@@ -119,7 +110,7 @@ TEST(FactoryImage, IsCompleteLoadsAsAFullThemeAndIsNeverOverwritten) {
     EXPECT_EQ(theme.soundFiles().size(), 19u);
 
     writeBytes(device / "registry.reg", "changed by the user");
-    ASSERT_EQ(makeDevice(device), 0);
+    ASSERT_EQ(makeFactoryImage(device), 0);
     EXPECT_EQ(readBytes(device / "registry.reg"), "changed by the user");
 }
 

@@ -28,9 +28,11 @@ protected:
         prompts = scripted.get();
         sound = recorder.get();
         frame = new BelltideFrame((folder.path() / "belltide").string(), "",
-                                  FrameServices{std::move(recorder), std::move(scripted), nullptr});
+                                  FrameServices{std::move(recorder), std::move(scripted), {}});
         frame->Show();
         wxYield();
+        // The start tried to back up a device that is not there.
+        prompts->messages.clear();
     }
 
     void TearDown() override {

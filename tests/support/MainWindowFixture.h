@@ -2,9 +2,11 @@
 #pragma once
 
 #include "catalog/MessageError.h"
-#include "device/VirtualHandheld.h"
 #include "support/ArchiveBytes.h"
+#include "support/DeviceBackends.h"
+#include "support/FailingDevice.h"
 #include "support/FakeControls.h"
+#include "support/FakeProgressWindows.h"
 #include "support/TempFolder.h"
 #include "ui/CBelltideDlg.h"
 
@@ -19,17 +21,30 @@ public:
     using CBelltideDlg::m_modified;
 };
 
-class MainWindowFixture : public ::testing::Test {
-protected:
-    MainWindowFixture() {
+// Everything a main window logic needs, in memory; the window's program lies in a fresh folder.
+struct MainWindowHarness {
+    MainWindowHarness() {
         dlg = std::make_unique<TestableBelltideDlg>((folder.path() / "belltide").string(),
                                                     controls());
     }
 
     MainWindowControls controls() {
-        return MainWindowControls{listView,      themeCombo, statusBar,    saveThemeButton,
-                                  noSoundButton, playButton, uploadButton, changeButton,
-                                  extendedCheck, prompts,    sound,        device};
+        return MainWindowControls{listView,
+                                  themeCombo,
+                                  statusBar,
+                                  saveThemeButton,
+                                  noSoundButton,
+                                  playButton,
+                                  uploadButton,
+                                  changeButton,
+                                  extendedCheck,
+                                  prompts,
+                                  sound,
+                                  progressWindows,
+                                  [this] {
+                                      return std::make_unique<FailingDevice>(
+                                          backend.make(deviceFolder), failAt, deviceCalls);
+                                  }};
     }
 
     TempFolder folder;
@@ -56,6 +71,13 @@ protected:
     FakeCheckBox extendedCheck;
     ScriptedPrompts prompts;
     RecordingSoundPlayer sound;
-    VirtualHandheld device{folder.path() / "no-device"};
+    FakeProgressWindows progressWindows;
+    // Each worker gets a device on this folder that fails call number failAt (-1: none).
+    std::filesystem::path deviceFolder = folder.path() / "no-device";
+    DeviceBackend backend = deviceBackends().front();
+    int failAt = -1;
+    int deviceCalls = 0;
     std::unique_ptr<TestableBelltideDlg> dlg;
 };
+
+class MainWindowFixture : public ::testing::Test, public MainWindowHarness {};

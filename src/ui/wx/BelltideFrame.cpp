@@ -1,8 +1,9 @@
 #include "BelltideFrame.h"
 
 #include "EventListView.h"
+#include "ProgressDialog.h"
 #include "WxText.h"
-#include "device/VirtualHandheld.h"
+#include "device/DefaultDevice.h"
 #include "ui/ControlIds.h"
 
 #include <wx/bmpbuttn.h>
@@ -53,20 +54,29 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
                              FrameServices services)
     : wxFrame(nullptr, wxID_ANY, "Belltide", wxDefaultPosition, wxDefaultSize,
               wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN),
-      m_sound(std::move(services.sound)), m_prompts(std::move(services.prompts)),
-      m_device(std::move(services.device)) {
-    if (!m_prompts)
+      m_sound(std::move(services.sound)), m_prompts(std::move(services.prompts)) {
+    ProgressDialog::MessageBox messageBox = [prompts = m_prompts.get()](wxWindow*,
+                                                                        const std::string& text) {
+        prompts->showMessage(text);
+    };
+    if (!m_prompts) {
         m_prompts = std::make_unique<WxPrompts>(this);
-    if (!m_device)
-        m_device = std::make_unique<VirtualHandheld>(
-            VirtualHandheld::defaultFolder(std::filesystem::path(programPath).parent_path()));
+        messageBox = [](wxWindow* owner, const std::string& text) {
+            WxPrompts(owner).showMessage(text);
+        };
+    }
+    RemoteDeviceFactory deviceFactory = std::move(services.deviceFactory);
+    if (!deviceFactory)
+        deviceFactory = defaultDeviceFactory(std::filesystem::path(programPath).parent_path());
+    m_progressWindows = std::make_unique<WxProgressWindows>(this, std::move(messageBox));
     createMenuBar();
     createControls();
     m_logic = std::make_unique<CBelltideDlg>(
         programPath,
         MainWindowControls{*m_eventListView, *m_themeCombo, *m_statusBar, *m_saveThemeButton,
                            *m_noSoundButton, *m_playButton, *m_uploadButton, *m_changeButton,
-                           *m_extendedCheck, *m_prompts, *m_sound, *m_device});
+                           *m_extendedCheck, *m_prompts, *m_sound, *m_progressWindows,
+                           std::move(deviceFactory)});
     m_eventListView->setModel(&m_logic->eventList());
     // A row selected with the mouse or the keyboard enables the sound commands alike.
     m_eventListView->setHandlers(
@@ -200,6 +210,8 @@ void BelltideFrame::bindEvents() {
         Bind(wxEVT_MENU, command(handler), menuId(popup));
     }
     Bind(wxEVT_CHECKBOX, command(&CBelltideDlg::OnExtendedCheck), ControlId::ExtendedCheck);
+    Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnDownloadTheme), ControlId::DownloadTheme);
+    Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnUploadTheme), ControlId::UploadTheme);
     // Double click, and Enter on the selected row.
     m_eventListView->Bind(wxEVT_LIST_ITEM_ACTIVATED,
                           [this](wxListEvent&) { m_logic->OnListDoubleClick(); });

@@ -11,6 +11,7 @@
 #include <string>
 
 class EventListView;
+class WxProgressWindows;
 class wxPanel;
 
 // What the window uses besides its own controls; prompts default to message boxes and the
@@ -18,7 +19,7 @@ class wxPanel;
 struct FrameServices {
     std::unique_ptr<SoundPlayer> sound;
     std::unique_ptr<Prompts> prompts;
-    std::unique_ptr<RemoteDevice> device;
+    RemoteDeviceFactory deviceFactory;
 };
 
 class BelltideFrame : public wxFrame {
@@ -52,7 +53,7 @@ private:
     std::unique_ptr<WxButton> m_changeButton;
     std::unique_ptr<WxCheckBox> m_extendedCheck;
     std::unique_ptr<Prompts> m_prompts;
-    std::unique_ptr<RemoteDevice> m_device;
+    std::unique_ptr<WxProgressWindows> m_progressWindows;
     std::unique_ptr<CBelltideDlg> m_logic;
     wxTimer m_soundIdleTimer;
 };

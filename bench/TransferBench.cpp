@@ -1,0 +1,170 @@
+// Downloads and uploads the factory theme and a large one (25 waves of 1 MiB) with the transfer
+// workers against a virtual handheld, and times cp on the same files in the same run.
+#include "catalog/SoundCatalog.h"
+#include "device/DeviceLink.h"
+#include "device/VirtualHandheld.h"
+#include "support/FakeProgressWindows.h"
+#include "transfer/CExportDlg.h"
+#include "transfer/CImportDlg.h"
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void run(const std::string& command) {
+    if (std::system(command.c_str()) != 0)
+        std::abort();
+}
+
+class SilentMessages : public DeviceMessages {
+public:
+    void showMessage(const std::string&) override { std::abort(); }
+};
+
+struct Handheld {
+    fs::path device;
+    fs::path pcFolder;   // the files of the theme on the PC, for uploads
+    fs::path soundsDir;  // where downloads go
+    SoundTheme theme;    // as on the device, pointing at pcFolder
+    std::string cpDownload, cpUpload;
+};
+
+struct Workspace {
+    fs::path root = fs::temp_directory_path() / ("belltide-transfer-" + std::to_string(::getpid()));
+    Handheld handhelds[2]; // 0: factory, 1: large
+
+    Workspace() {
+        handhelds[0] = make("factory", false);
+        handhelds[1] = make("large", true);
+    }
+    ~Workspace() { fs::remove_all(root); }
+
+    Handheld make(const std::string& name, bool large) {
+        Handheld handheld;
+        handheld.device = root / name / "device";
+        handheld.pcFolder = root / name / "pc";
+        handheld.soundsDir = root / name / "sounds";
+        run("\"" BELLTIDE_MAKE_DEVICE "\" \"" + handheld.device.string() + "\"");
+        fs::create_directories(handheld.pcFolder);
+        fs::create_directories(handheld.soundsDir);
+        VirtualHandheld remote(handheld.device);
+        SilentMessages messages;
+        DeviceLink link(remote, messages);
+        link.connect();
+        handheld.theme = link.readSoundTheme();
+        if (large) {
+            // Every row its own wave of 1 MiB.
+            std::mt19937 random(7);
+            int index = 0;
+            for (auto& [eventName, entry] : handheld.theme) {
+                entry.name = "large" + std::to_string(index++);
+                entry.extension = ".wav";
+                std::string data(1u << 20, '\0');
+                for (auto& c : data)
+                    c = static_cast<char>(random());
+                std::ofstream(handheld.device / "Windows" / (entry.name + ".wav"),
+                              std::ios::binary)
+                    << data;
+            }
+            link.writeSoundTheme(handheld.theme);
+        }
+        std::string names;
+        for (auto& [eventName, entry] : handheld.theme) {
+            entry.folder = (handheld.pcFolder / "").string();
+            if (entry.hasSound())
+                fs::copy_file(handheld.device / "Windows" / (entry.name + entry.extension),
+                              handheld.pcFolder / (entry.name + entry.extension),
+                              fs::copy_options::overwrite_existing);
+        }
+        for (const auto& file : handheld.theme.soundFiles())
+            names += " '" + file.name + file.extension + "'";
+        handheld.cpDownload = "cd '" + (handheld.device / "Windows").string() + "' && cp" +
+                              names + " '" + handheld.soundsDir.string() + "'";
+        handheld.cpUpload = "cd '" + handheld.pcFolder.string() + "' && cp" + names + " '" +
+                            (handheld.device / "Windows").string() + "'";
+        return handheld;
+    }
+};
+
+Workspace& workspace() {
+    static Workspace instance;
+    return instance;
+}
+
+std::int64_t themeBytes(const Handheld& handheld) {
+    std::int64_t bytes = 0;
+    for (const auto& file : handheld.theme.soundFiles())
+        bytes += static_cast<std::int64_t>(fs::file_size(file.path()));
+    return bytes;
+}
+
+TransferServices services(FakeProgressWindows& windows, const Handheld& handheld) {
+    return TransferServices{windows, [device = handheld.device] {
+                                return std::make_unique<VirtualHandheld>(device);
+                            }};
+}
+
+void BM_BelltideDownload(benchmark::State& state) {
+    const Handheld& handheld = workspace().handhelds[state.range(0)];
+    FakeProgressWindows windows;
+    for (auto _ : state) {
+        CImportDlg dlg((handheld.soundsDir / "").string(), services(windows, handheld));
+        dlg.DoModal();
+        if (!windows.runs.back().messages.empty())
+            std::abort();
+    }
+    state.SetBytesProcessed(state.iterations() * themeBytes(handheld));
+}
+
+void BM_BelltideUpload(benchmark::State& state) {
+    const Handheld& handheld = workspace().handhelds[state.range(0)];
+    FakeProgressWindows windows;
+    for (auto _ : state) {
+        CExportDlg dlg(handheld.theme, services(windows, handheld));
+        dlg.DoModal();
+        if (!dlg.m_succeeded || !windows.runs.back().messages.empty())
+            std::abort();
+    }
+    state.SetBytesProcessed(state.iterations() * themeBytes(handheld));
+}
+
+void BM_CpDownload(benchmark::State& state) {
+    const Handheld& handheld = workspace().handhelds[state.range(0)];
+    for (auto _ : state)
+        run(handheld.cpDownload);
+    state.SetBytesProcessed(state.iterations() * themeBytes(handheld));
+}
+
+void BM_CpUpload(benchmark::State& state) {
+    const Handheld& handheld = workspace().handhelds[state.range(0)];
+    for (auto _ : state)
+        run(handheld.cpUpload);
+    state.SetBytesProcessed(state.iterations() * themeBytes(handheld));
+}
+
+// What starting a shell and cp costs without any work.
+void BM_CpStartOnly(benchmark::State& state) {
+    workspace();
+    for (auto _ : state)
+        run("cd / && cp --version > /dev/null");
+}
+
+} // namespace
+
+BENCHMARK(BM_BelltideDownload)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CpDownload)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BelltideUpload)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CpUpload)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CpStartOnly)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

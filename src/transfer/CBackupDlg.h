@@ -1,0 +1,24 @@
+// The initial backup: the device's own sounds saved as a theme in the library.
+#pragma once
+
+#include "transfer/CProgressDlg.h"
+
+inline constexpr const char* InitialBackupFileName = "initialBackup.kbt";
+
+class CBackupDlg : public CProgressDlg {
+public:
+    static constexpr int DialogId = 138;
+
+    CBackupDlg(std::string themesDir, std::string soundsDir, TransferServices services);
+
+    static int BackupThreadProc(CBackupDlg* dlg);
+
+    std::string m_themesDir;
+    std::string m_soundsDir;
+
+private:
+    void startWorker(std::thread& worker) override;
+    SoundTheme prepare(DeviceLink& device) override;
+    void copyFile(DeviceLink& device, const SoundEntry& file) override;
+    void completeOnPc(SoundTheme& working) override;
+};

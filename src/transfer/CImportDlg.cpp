@@ -1,0 +1,25 @@
+#include "CImportDlg.h"
+
+CImportDlg::CImportDlg(std::string soundsDir, TransferServices services)
+    : CProgressDlg({DialogId, "Importing Sounds", "Importing sounds from the\nPocket PC...",
+                    TextAlign::Centre},
+                   std::move(services)),
+      m_soundsDir(std::move(soundsDir)) {}
+
+int CImportDlg::ImportThreadProc(CImportDlg* dlg) {
+    dlg->runWorker();
+    return 0;
+}
+
+void CImportDlg::startWorker(std::thread& worker) {
+    worker = std::thread(&CImportDlg::ImportThreadProc, this);
+}
+
+SoundTheme CImportDlg::prepare(DeviceLink& device) {
+    m_result = device.readSoundTheme();
+    return m_result;
+}
+
+void CImportDlg::copyFile(DeviceLink& device, const SoundEntry& file) {
+    device.copyFileFromDevice(DeviceFolder, m_soundsDir, file.name + file.extension);
+}

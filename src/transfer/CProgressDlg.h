@@ -1,0 +1,60 @@
+// The progress dialogs' common frame: a worker thread talks to the device while the dialog is
+// shown modally, and the starter reads the outcome once both are done.
+#pragma once
+
+#include "catalog/SoundTheme.h"
+#include "device/DeviceLink.h"
+#include "device/RemoteDevice.h"
+#include "transfer/ProgressWindow.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+
+// The device folder of every file copy.
+inline constexpr const char* DeviceFolder = "Windows\\";
+
+// What a transfer needs from the program: its dialogs' windows and a device of its own.
+struct TransferServices {
+    ProgressWindows& windows;
+    RemoteDeviceFactory deviceFactory;
+    std::chrono::milliseconds connectTimeout = DeviceLink::ConnectTimeoutMs;
+};
+
+class CProgressDlg {
+public:
+    CProgressDlg(ProgressDialogTemplate dialogTemplate, TransferServices services)
+        : m_template(std::move(dialogTemplate)), m_services(std::move(services)) {}
+    virtual ~CProgressDlg();
+    CProgressDlg(const CProgressDlg&) = delete;
+    CProgressDlg& operator=(const CProgressDlg&) = delete;
+
+    // UI thread. Shows the dialog and returns once its worker has ended; only then may the
+    // outcome be read.
+    void DoModal();
+    const ProgressDialogTemplate& dialogTemplate() const { return m_template; }
+
+protected:
+    // Worker thread: connect, prepare, one copy per sound file, complete, close the dialog.
+    void runWorker();
+
+    // The steps that differ between the operations, called by runWorker. A MessageError from
+    // prepare or the completion ends the operation; one from copyFile only that file.
+    virtual SoundTheme prepare(DeviceLink& device) = 0;
+    virtual void copyFile(DeviceLink& device, const SoundEntry& file) = 0;
+    virtual void completeOnDevice(DeviceLink&) {}
+    virtual void completeOnPc(SoundTheme&) {}
+    virtual void onFailure() {}
+
+    std::optional<ProgressSink> m_progress;
+
+private:
+    // UI thread, once the dialog is on screen.
+    void OnInitDialog(ProgressWindow& window);
+    virtual void startWorker(std::thread& worker) = 0;
+
+    ProgressDialogTemplate m_template;
+    TransferServices m_services;
+    std::thread m_worker;
+};

@@ -1,0 +1,65 @@
+// The toolkit side of a progress dialog, and the road from a worker thread to it.
+#pragma once
+
+#include <functional>
+#include <string>
+
+enum class TextAlign { Centre, Left };
+
+// What a progress dialog shows besides its bar.
+struct ProgressDialogTemplate {
+    int id;
+    std::string title;
+    std::string text;
+    TextAlign align;
+};
+
+// One progress dialog on screen; UI thread only.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    // The bar's range; upper is a 16-bit value.
+    virtual void setRange(int lower, int upper) = 0;
+    virtual void setStep(int step) = 0;
+    virtual void stepIt() = 0;
+    // A message box with the text and OK; returns when the user has closed it.
+    virtual void showMessage(const std::string& text) = 0;
+    virtual void beginWaitCursor() = 0;
+    virtual void endWaitCursor() = 0;
+    // The worker's close request: the one thing that ends the dialog.
+    virtual void endModal() = 0;
+};
+
+// Shows progress dialogs modally over the main window.
+class ProgressWindows {
+public:
+    virtual ~ProgressWindows() = default;
+    // UI thread. Shows the dialog, with the main window disabled, calls onShown once it is on
+    // screen and returns after its endModal.
+    virtual void runModal(const ProgressDialogTemplate& dialog,
+                          const std::function<void(ProgressWindow&)>& onShown) = 0;
+    // Any thread: has the UI thread's event loop run the call soon.
+    virtual void callAfter(std::function<void()> call) = 0;
+};
+
+// A worker's hold on its dialog: every call is carried out on the UI thread and returns after.
+class ProgressSink {
+public:
+    ProgressSink(ProgressWindows& windows, ProgressWindow& window)
+        : m_windows(windows), m_window(window) {}
+
+    void setRange(int lower, int upper);
+    void setStep(int step);
+    void stepIt();
+    void showMessage(const std::string& text);
+    void beginWaitCursor();
+    void endWaitCursor();
+    // The last call a worker makes on its dialog.
+    void close();
+
+private:
+    void onUiThread(const std::function<void(ProgressWindow&)>& call);
+
+    ProgressWindows& m_windows;
+    ProgressWindow& m_window;
+};

@@ -1,0 +1,52 @@
+// The main window's transfers: Download Theme, Upload Theme and the initial backup.
+#include "CBelltideDlg.h"
+
+#include "transfer/CBackupDlg.h"
+#include "transfer/CExportDlg.h"
+#include "transfer/CImportDlg.h"
+
+#include <filesystem>
+
+TransferServices CBelltideDlg::transferServices() const {
+    return TransferServices{m_progressWindows, m_deviceFactory};
+}
+
+void CBelltideDlg::OnDownloadTheme() {
+    promptSaveChanges();
+    WaitCursor wait(m_prompts);
+    m_statusBar.setText("Importing sounds from PocketPC...");
+    CImportDlg dlg(m_folders.soundsDir, transferServices());
+    dlg.DoModal();
+    if (dlg.m_result.size() == 0) {
+        m_statusBar.setText("Sounds not imported");
+        return;
+    }
+    m_theme = std::move(dlg.m_result);
+    rebuildEventRows();
+    // The editor's theme is no longer one of the library's.
+    m_themeCombo.setSelection(-1);
+    applyEnabling(ThemeShown::Yes);
+    m_statusBar.setText("Sounds imported");
+}
+
+void CBelltideDlg::OnUploadTheme() {
+    WaitCursor wait(m_prompts);
+    m_statusBar.setText("Exporting sounds to PocketPC...");
+    m_theme.setUploadExtended(m_extendedCheck.isChecked());
+    CExportDlg dlg(m_theme, transferServices());
+    dlg.DoModal();
+    m_statusBar.setText(dlg.m_succeeded ? "Sounds exported" : "Sounds not exported");
+}
+
+void CBelltideDlg::InitialBackupCheck() {
+    const std::string path = m_folders.themesDir + InitialBackupFileName;
+    std::error_code error;
+    if (std::filesystem::exists(path, error))
+        return;
+    {
+        CBackupDlg dlg(m_folders.themesDir, m_folders.soundsDir, transferServices());
+        dlg.DoModal();
+    }
+    if (std::filesystem::exists(path, error))
+        tryLoadTheme(path);
+}

@@ -1,0 +1,96 @@
+#include "ProgressDialog.h"
+
+#include "WxText.h"
+
+#include <wx/gauge.h>
+#include <wx/stattext.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+
+namespace {
+
+// Where the dialog stands, from the place the platform gives it.
+constexpr int DialogOffsetX = 60;
+constexpr int DialogOffsetY = 105;
+
+} // namespace
+
+ProgressDialog::ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& dialog,
+                               MessageBox messageBox)
+    : wxDialog(parent, wxID_ANY, toWx(dialog.title), wxDefaultPosition, wxDefaultSize, wxCAPTION),
+      m_messageBox(std::move(messageBox)) {
+    const auto dlu = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
+    const auto dluSize = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
+    const bool left = dialog.align == TextAlign::Left;
+    new wxStaticText(this, wxID_ANY, toWx(dialog.text), dlu(left ? 45 : 39, 7), dluSize(108, 21),
+                     (left ? wxALIGN_LEFT : wxALIGN_CENTRE_HORIZONTAL) | wxST_NO_AUTORESIZE);
+    m_gauge = new wxGauge(this, ProgressBarId, m_upper, dlu(10, 28), dluSize(166, 12),
+                          wxGA_HORIZONTAL | wxGA_SMOOTH);
+    SetClientSize(dluSize(186, 55));
+    SetEscapeId(wxID_NONE);
+    SetAffirmativeId(wxID_NONE);
+
+    // The worker needs the dialog until its own close request: keys and the window manager's
+    // close do nothing meanwhile.
+    Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
+        const int key = event.GetKeyCode();
+        if (key != WXK_ESCAPE && key != WXK_RETURN && key != WXK_NUMPAD_ENTER)
+            event.Skip();
+    });
+    Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent& event) {
+        if (event.CanVeto())
+            event.Veto();
+    });
+
+    // Centred on the main window as it stands on screen: its own position may not have been
+    // reported yet right after it has been mapped.
+    const wxRect owner(parent->ClientToScreen(wxPoint(0, 0)), parent->GetClientSize());
+    const wxSize size = GetSize();
+    Move(owner.x + (owner.width - size.x) / 2 + DialogOffsetX,
+         owner.y + (owner.height - size.y) / 2 + DialogOffsetY);
+}
+
+void ProgressDialog::beginWaitCursor() {
+    wxBeginBusyCursor();
+}
+
+void ProgressDialog::endWaitCursor() {
+    wxEndBusyCursor();
+}
+
+void ProgressDialog::setRange(int lower, int upper) {
+    m_lower = lower;
+    m_upper = upper;
+    m_position = lower;
+    m_gauge->SetRange(std::max(1, upper - lower));
+    m_gauge->SetValue(0);
+}
+
+void ProgressDialog::stepIt() {
+    m_position += m_step;
+    // As a native bar does: past the end it starts over.
+    if (m_position > m_upper)
+        m_position = m_lower + (m_position - m_upper);
+    m_gauge->SetValue(std::clamp(m_position - m_lower, 0, m_gauge->GetRange()));
+    m_gauge->Update();
+}
+
+void ProgressDialog::endModal() {
+    EndModal(wxID_OK);
+}
+
+void WxProgressWindows::runModal(const ProgressDialogTemplate& dialog,
+                                 const std::function<void(ProgressWindow&)>& onShown) {
+    ProgressDialog window(m_owner, dialog, m_messageBox);
+    window.CallAfter([&] { onShown(window); });
+    // A modal grab alone leaves the main window looking ready for input.
+    m_owner->Disable();
+    window.ShowModal();
+    m_owner->Enable();
+}
+
+void WxProgressWindows::callAfter(std::function<void()> call) {
+    // Queued on the main window, so a call left pending when it is destroyed is dropped.
+    m_owner->CallAfter(std::move(call));
+}

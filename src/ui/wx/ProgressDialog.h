@@ -1,0 +1,50 @@
+// The progress dialogs' window: a line of text and a bar, no buttons and no close box; only its
+// worker's close request ends it.
+#pragma once
+
+#include "transfer/ProgressWindow.h"
+
+#include <wx/dialog.h>
+
+class wxGauge;
+
+class ProgressDialog : public wxDialog, public ProgressWindow {
+public:
+    static constexpr int ProgressBarId = 1018;
+
+    // Shows a message box over the given window.
+    using MessageBox = std::function<void(wxWindow* owner, const std::string& text)>;
+
+    ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& dialog, MessageBox messageBox);
+
+    void setRange(int lower, int upper) override;
+    void setStep(int step) override { m_step = step; }
+    void stepIt() override;
+    // Over the progress dialog: a box over the main window would raise it above the dialog.
+    void showMessage(const std::string& text) override { m_messageBox(this, text); }
+    void beginWaitCursor() override;
+    void endWaitCursor() override;
+    void endModal() override;
+
+private:
+    MessageBox m_messageBox;
+    wxGauge* m_gauge = nullptr;
+    int m_lower = 0;
+    int m_upper = 100;
+    int m_position = 0;
+    int m_step = 10;
+};
+
+// Runs progress dialogs over the main window; calls reach the UI thread through its events.
+class WxProgressWindows : public ProgressWindows {
+public:
+    WxProgressWindows(wxWindow* owner, ProgressDialog::MessageBox messageBox)
+        : m_owner(owner), m_messageBox(std::move(messageBox)) {}
+    void runModal(const ProgressDialogTemplate& dialog,
+                  const std::function<void(ProgressWindow&)>& onShown) override;
+    void callAfter(std::function<void()> call) override;
+
+private:
+    wxWindow* m_owner;
+    ProgressDialog::MessageBox m_messageBox;
+};
