@@ -1,7 +1,6 @@
 #include "WinSoundPlayer.h"
 
-#include <mmsystem.h>
-#include <windows.h>
+#include <windows.h> // with the wave player (mmsystem.h)
 
 #include <string>
 

@@ -173,7 +173,7 @@ void BelltideFrame::createControls() {
 void BelltideFrame::loadArtwork() {
 #ifdef __WXMSW__
     // The icon with its transparency lives in the program's resources.
-    wxIconBundle icons(wxString::Format("#%d", ResourceId::MainIcon), wxGetInstance());
+    const wxIconBundle icons = resourceIcons();
 #else
     wxIconBundle icons;
     for (const char* size : {"16", "32", "64"}) {

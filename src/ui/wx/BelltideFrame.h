@@ -42,7 +42,9 @@ private:
     void onCharHook(wxKeyEvent& event);
     void onClose(wxCloseEvent& event);
 #ifdef __WXMSW__
-    // The About entry of the system menu (BelltideFrameMsw.cpp).
+    // The icon in all its sizes from the program's resources, and the About entry of the system
+    // menu (BelltideFrameMsw.cpp).
+    static wxIconBundle resourceIcons();
     void appendSystemMenuAbout();
     WXLRESULT MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) override;
 #endif

@@ -3,12 +3,18 @@
 
 #include "ui/ControlIds.h"
 
+#include <wx/iconbndl.h>
+
 #include <windows.h>
 
 #include <iterator>
 
+wxIconBundle BelltideFrame::resourceIcons() {
+    return wxIconBundle(wxString::Format("#%d", ResourceId::MainIcon), GetModuleHandleW(nullptr));
+}
+
 void BelltideFrame::appendSystemMenuAbout() {
-    HMENU systemMenu = GetSystemMenu(GetHwnd(), FALSE);
+    HMENU systemMenu = GetSystemMenu(static_cast<HWND>(GetHWND()), FALSE);
     wchar_t text[256] = {};
     if (!systemMenu || LoadStringW(GetModuleHandleW(nullptr), ResourceId::AboutString, text,
                                    static_cast<int>(std::size(text))) <= 0)
