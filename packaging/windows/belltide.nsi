@@ -2,7 +2,8 @@
 ; a Start menu entry and .kbt files opened with Belltide, all for the current user, so that no
 ; administrator is needed. The uninstaller removes what was installed and leaves the themes.
 ; makensis -DVERSION=1.1 -DBUILD=<the Windows build folder> -DOUTFILE=<installer> belltide.nsi
-Unicode true
+; 64-bit like the program it installs (and so it runs under a 64-bit-only Wine).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 

@@ -46,7 +46,8 @@ TEST_F(ProgramFoldersTest, BuildFolderKeepsEverythingBesideTheProgram) {
     folder.writeFile("build/Belltide.wav", 10);
     // An installation next to it must not win over the assets beside the program.
     folder.writeFile(
-        fs::path("build") / ProgramFolders::InstalledAssetsFromProgram / "Belltide.wav", 10);
+        (fs::path("build") / ProgramFolders::InstalledAssetsFromProgram / "Belltide.wav").string(),
+        10);
     const auto folders = ProgramFolders::locate((folder.path() / "build" / "belltide").string());
     EXPECT_EQ(folders.assetsDir, folder.path() / "build");
     EXPECT_EQ(folders.dataDir, folder.path() / "build");
@@ -56,7 +57,7 @@ TEST_F(ProgramFoldersTest, InstalledProgramKeepsItsDataInTheUsersDataFolder) {
     const fs::path assets =
         (folder.path() / "prefix/bin" / ProgramFolders::InstalledAssetsFromProgram)
             .lexically_normal();
-    folder.writeFile(fs::relative(assets / "Belltide.wav", folder.path()), 10);
+    folder.writeFile(fs::relative(assets / "Belltide.wav", folder.path()).string(), 10);
     const auto folders = ProgramFolders::locate((folder.path() / "prefix/bin/belltide").string());
     EXPECT_EQ(folders.assetsDir, assets);
     EXPECT_EQ(folders.dataDir, userData());
