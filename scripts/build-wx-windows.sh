@@ -48,8 +48,11 @@ apt_options=(
     -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache"
     -o Debug::NoLocking=1
 )
+log=$cache/wxmsw-$key.log
+echo "Building wxWidgets $version for Windows into $prefix (about 16 minutes on 2 cores;" \
+    "log: $log)" >&2
+trap 'status=$?; [ $status -eq 0 ] || tail -n 30 "$log" >&2; exit $status' EXIT
 {
-    echo "Building wxWidgets $version for Windows into $prefix (about 16 minutes on 2 cores)"
     apt-get "${apt_options[@]}" -q update
     (cd "$work" && apt-get "${apt_options[@]}" -q source --download-only wxwidgets3.2)
     tarball=$work/wxwidgets3.2_$version.orig.tar.xz
@@ -65,7 +68,8 @@ apt_options=(
         --prefix="$prefix" "${options[@]}"
     make -j"${BELLTIDE_JOBS:-2}"
     make install
-} >&2
+} >"$log" 2>&1
+trap - EXIT
 # Only a finished build counts; wx-config names its folder, so it is built in place.
 touch "$prefix/.complete"
 rm -rf "$work"
