@@ -154,8 +154,9 @@ void BelltideFrame::createControls() {
                                     wxBORDER_NONE);
     logo->SetCursor(wxCursor(wxCURSOR_HAND));
 
-    SetClientSize(m_panel->ConvertDialogToPixels(wxSize(ClientDlu.width, ClientDlu.height)));
+    // The status bar first: on Windows it takes its height from the client area.
     CreateStatusBar(1);
+    SetClientSize(m_panel->ConvertDialogToPixels(wxSize(ClientDlu.width, ClientDlu.height)));
     // Not resizable: the window keeps the size of its layout.
     SetMinSize(GetSize());
     SetMaxSize(GetSize());
