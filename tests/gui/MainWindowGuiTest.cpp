@@ -1,15 +1,21 @@
+#include "support/ArchiveBytes.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
+#include "ui/CSoundFileDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/wx/BelltideFrame.h"
+#include "ui/wx/WxControls.h"
 
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
 
 #include <fstream>
+#include <functional>
+#include <gtk/gtk.h>
 #include <wx/checkbox.h>
-#include <wx/combobox.h>
+#include <wx/choice.h>
+#include <wx/filedlg.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
@@ -20,14 +26,16 @@ namespace fs = std::filesystem;
 
 class MainWindowGui : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { openWindow(""); }
+
+    void openWindow(const std::string& startupTheme) {
         fs::create_directory_symlink(fs::path(BELLTIDE_BUILD_DIR) / "artwork",
                                      folder.path() / "artwork");
         auto scripted = std::make_unique<ScriptedPrompts>();
         auto recorder = std::make_unique<RecordingSoundPlayer>();
         prompts = scripted.get();
         sound = recorder.get();
-        frame = new BelltideFrame((folder.path() / "belltide").string(), "",
+        frame = new BelltideFrame((folder.path() / "belltide").string(), startupTheme,
                                   FrameServices{std::move(recorder), std::move(scripted), nullptr});
         frame->Show();
         wxYield();
@@ -157,7 +165,7 @@ protected:
     }
 
     wxListCtrl* list() const { return static_cast<wxListCtrl*>(control(ControlId::EventList)); }
-    wxComboBox* combo() const { return static_cast<wxComboBox*>(control(ControlId::ThemeList)); }
+    wxChoice* combo() const { return static_cast<wxChoice*>(control(ControlId::ThemeList)); }
     std::string themesDir() const { return frame->logic().folders().themesDir; }
 };
 
@@ -189,14 +197,14 @@ TEST_F(ThemeCommandsGui, TheThemeListRefillsOnDropDownAndLoadsThePick) {
     prompts->files = {themesDir() + "b.kbt"};
     menu(CommandId::SaveTheme);
     fs::copy_file(themesDir() + "b.kbt", themesDir() + "A.kbt");
-    comboEvent(wxEVT_COMBOBOX_DROPDOWN);
+    frame->logic().OnThemeDropDown();
     ASSERT_EQ(combo()->GetCount(), 2u);
     EXPECT_EQ(combo()->GetString(0), "A.kbt");
     EXPECT_EQ(combo()->GetSelection(), wxNOT_FOUND);
 
     list()->SetItemCount(0); // the load must fill the list again
     combo()->SetSelection(0);
-    comboEvent(wxEVT_COMBOBOX);
+    comboEvent(wxEVT_CHOICE);
     EXPECT_EQ(list()->GetItemCount(), 25);
     EXPECT_EQ(combo()->GetStringSelection(), "A.kbt");
 }
@@ -238,4 +246,231 @@ TEST_F(ThemeCommandsGui, UncheckingDrawsNotificationRowsInGrey) {
     EXPECT_NE(list()->GetItemTextColour(0), grey) << list()->GetItemText(0);
     EXPECT_EQ(list()->GetItemTextColour(14), grey) << list()->GetItemText(14);
     EXPECT_EQ(list()->GetItemTextColour(24), grey) << list()->GetItemText(24);
+}
+
+// What a user meets with real mouse and keyboard input, read back from the real widgets.
+class UserInputGui : public ThemeCommandsGui {
+protected:
+    void SetUp() override {
+        ThemeCommandsGui::SetUp();
+        // A window manager places and activates the window only after it is shown.
+        frame->Raise();
+        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
+    }
+
+    // Runs the event loop until the condition holds; false when the time ran out first.
+    static bool waitUntil(const std::function<bool()>& condition, int milliseconds = 3000) {
+        const auto deadline = wxGetLocalTimeMillis() + milliseconds;
+        while (!condition()) {
+            if (wxGetLocalTimeMillis() >= deadline)
+                return false;
+            wxYield();
+            wxMilliSleep(10);
+        }
+        return true;
+    }
+    // Runs the event loop for a while, for things that must not happen.
+    static void runFor(int milliseconds) {
+        waitUntil([] { return false; }, milliseconds);
+    }
+
+    // The open menu or drop-down, if any: a visible popup window of the toolkit.
+    static GtkWidget* openPopup() {
+        GList* windows = gtk_window_list_toplevels();
+        GtkWidget* found = nullptr;
+        for (GList* item = windows; item; item = item->next) {
+            auto* window = GTK_WIDGET(item->data);
+            if (gtk_widget_get_visible(window) &&
+                gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP)
+                found = window;
+        }
+        g_list_free(windows);
+        return found;
+    }
+
+    // True when the keyboard focus is on the control or on a part of it.
+    bool focusIsIn(wxWindow* window) const {
+        GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
+        return focus &&
+               (focus == window->GetHandle() || gtk_widget_is_ancestor(focus, window->GetHandle()));
+    }
+
+    void clickAt(const wxPoint& screen) {
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(screen);
+        wxYield();
+        mouse.MouseClick();
+        wxYield();
+    }
+    void clickThemeList() {
+        const wxRect rect = combo()->GetScreenRect();
+        clickAt(wxPoint(rect.GetRight() - 10, rect.y + rect.height / 2));
+    }
+    void pressKey(int key) {
+        wxUIActionSimulator keyboard;
+        keyboard.Char(key);
+        wxYield();
+    }
+
+    // The theme name the list shows, whatever kind of control it is.
+    wxString shownTheme() const {
+        if (auto* entry = dynamic_cast<wxTextEntry*>(control(ControlId::ThemeList)))
+            return entry->GetValue();
+        return static_cast<wxItemContainerImmutable*>(combo())->GetStringSelection();
+    }
+
+    void writeTheme(const std::string& name, const std::string& descriptor) {
+        writeBytes(themesDir() + name, memberBytes("theme.dsc", descriptor));
+    }
+    void writeSilentTheme(const std::string& name) {
+        writeTheme(name, "1\r\nAsterisk\r\n(none)\r\n\r\n");
+    }
+    // As the user does: the list drops down, the user picks.
+    void pickTheme(const std::string& name) {
+        frame->logic().OnThemeDropDown();
+        combo()->SetStringSelection(name);
+        frame->logic().OnThemeSelChange();
+        wxYield();
+    }
+};
+
+TEST_F(UserInputGui, TheThemeListIsOneDropDownThatShowsTheWholeLibrary) {
+    // One control of the buttons' height, passed by a single Tab.
+    EXPECT_EQ(combo()->GetSize().y, control(ControlId::OpenTheme)->GetSize().y);
+    control(ControlId::SaveTheme)->Enable();
+    control(ControlId::SaveTheme)->SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return focusIsIn(control(ControlId::SaveTheme)); }));
+    pressKey(WXK_TAB);
+    EXPECT_TRUE(waitUntil([&] { return focusIsIn(combo()); }));
+    pressKey(WXK_TAB);
+    // The check box is off, so the logo is next.
+    EXPECT_TRUE(waitUntil([&] { return focusIsIn(control(ControlId::Logo)); }))
+        << "Tab stays inside the theme list";
+
+    // The library started empty; themes added since are all offered at the first drop-down.
+    writeSilentTheme("a.kbt");
+    writeSilentTheme("b.kbt");
+    clickThemeList();
+    ASSERT_TRUE(waitUntil([] { return openPopup() != nullptr; })) << "the list does not drop down";
+    EXPECT_EQ(combo()->GetCount(), 2u);
+    pressKey(WXK_ESCAPE);
+    ASSERT_TRUE(waitUntil([] { return openPopup() == nullptr; }));
+
+    writeSilentTheme("c.kbt");
+    clickThemeList();
+    ASSERT_TRUE(waitUntil([] { return openPopup() != nullptr; }));
+    runFor(300);
+    GtkWidget* popup = openPopup();
+    ASSERT_NE(popup, nullptr);
+    int minimum = 0, natural = 0;
+    gtk_widget_get_preferred_height(popup, &minimum, &natural);
+    EXPECT_GE(gtk_widget_get_allocated_height(popup), natural) << "the drop-down cuts items off";
+    EXPECT_EQ(combo()->GetCount(), 3u);
+    pressKey(WXK_ESCAPE);
+    ASSERT_TRUE(waitUntil([] { return openPopup() == nullptr; }));
+
+    // New Theme leaves no theme named in the list.
+    pickTheme("b.kbt");
+    EXPECT_EQ(shownTheme(), "b.kbt");
+    menu(CommandId::NewTheme);
+    EXPECT_EQ(shownTheme(), "");
+}
+
+TEST_F(UserInputGui, EveryEventAndFileNameIsReadableInItsColumn) {
+    const std::string longName = "a-notification-sound-with-a-long-name";
+    writeTheme("long.kbt", "3\r\nAsterisk\r\nchime\r\n.wav\r\n_MSN Messenger: Contact online\r\n" +
+                               longName +
+                               "\r\n.wav\r\n_MSN Messenger: New message\r\n(none)\r\n\r\n");
+    pickTheme("long.kbt");
+    ASSERT_EQ(list()->GetItemCount(), 3);
+    for (int column : {0, 1}) {
+        EXPECT_GE(list()->GetColumnWidth(column), 130);
+        for (int row = 0; row < 3; ++row) {
+            const wxString text = list()->GetItemText(row, column);
+            EXPECT_LE(list()->GetTextExtent(text).x + 8, list()->GetColumnWidth(column))
+                << text << " is cut off";
+        }
+    }
+}
+
+TEST_F(UserInputGui, EscapeThatClosesAMenuOrTheDropDownOnlyClosesIt) {
+    writeSilentTheme("a.kbt");
+    prompts->answers = {false};
+    const wxRect bar = frame->GetMenuBar()->GetScreenRect();
+    clickAt(wxPoint(bar.x + 15, bar.y + bar.height / 2));
+    ASSERT_TRUE(waitUntil([] { return openPopup() != nullptr; })) << "the File menu does not open";
+    pressKey(WXK_ESCAPE);
+    ASSERT_TRUE(waitUntil([] { return openPopup() == nullptr; }));
+    clickThemeList();
+    ASSERT_TRUE(waitUntil([] { return openPopup() != nullptr; })) << "the list does not drop down";
+    pressKey(WXK_ESCAPE);
+    ASSERT_TRUE(waitUntil([] { return openPopup() == nullptr; }));
+    runFor(300);
+    EXPECT_TRUE(prompts->questions.empty());
+
+    // Nothing open: Esc starts the close sequence.
+    frame->Raise();
+    control(ControlId::OpenTheme)->SetFocus();
+    pressKey(WXK_ESCAPE);
+    EXPECT_TRUE(waitUntil([&] { return !prompts->questions.empty(); }));
+}
+
+class DamagedThemeGui : public UserInputGui {
+protected:
+    void SetUp() override {
+        writeBytes(folder.path() / "damaged.kbt", "ZimoPACK");
+        openWindow((folder.path() / "damaged.kbt").string());
+    }
+};
+
+TEST_F(DamagedThemeGui, NeverReachesTheLibraryNorStaysNamedInTheList) {
+    ASSERT_EQ(prompts->messages.size(), 1u);
+    EXPECT_FALSE(fs::exists(themesDir() + "damaged.kbt"));
+
+    writeSilentTheme("good.kbt");
+    fs::copy_file(folder.path() / "damaged.kbt", themesDir() + "bad.kbt");
+    pickTheme("good.kbt");
+    pickTheme("bad.kbt");
+    EXPECT_EQ(prompts->messages.size(), 2u);
+    EXPECT_EQ(shownTheme(), "good.kbt");
+    EXPECT_EQ(list()->GetItemCount(), 1);
+}
+
+TEST_F(UserInputGui, TheSoundDialogPlaysOnlyWhatTheUserSelects) {
+    // The dialog opens in the program's folder, the current one; End selects its last entry.
+    for (const char* name : {"a.wav", "b.wav", "z.wav"})
+        folder.writeFile(name, 100);
+    RecordingSoundPlayer preview;
+    CSoundFileDialog dialog(preview);
+    WxPrompts real(frame);
+    bool keyPressed = false;
+    wxTimer driver;
+    const auto started = wxGetLocalTimeMillis();
+    driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        GtkWidget* shown = nullptr;
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* item = windows; item; item = item->next)
+            if (GTK_IS_FILE_CHOOSER_DIALOG(item->data) &&
+                gtk_widget_get_visible(GTK_WIDGET(item->data)))
+                shown = GTK_WIDGET(item->data);
+        g_list_free(windows);
+        if (!shown)
+            return;
+        const auto elapsed = wxGetLocalTimeMillis() - started;
+        if (elapsed < 1500)
+            return;
+        if (!keyPressed) {
+            EXPECT_TRUE(preview.played.empty()) << "played " << preview.played.front();
+            keyPressed = true;
+            wxUIActionSimulator().Char(WXK_END);
+            return;
+        }
+        if (preview.played.empty() && elapsed < 4000)
+            return;
+        driver.Stop();
+        gtk_dialog_response(GTK_DIALOG(shown), GTK_RESPONSE_CANCEL);
+    });
+    driver.Start(50);
+    EXPECT_EQ(real.chooseSoundFile(dialog), std::nullopt);
+    EXPECT_EQ(preview.played.size(), 1u) << "a file the user selects is played";
 }

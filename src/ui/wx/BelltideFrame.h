@@ -55,4 +55,6 @@ private:
     std::unique_ptr<RemoteDevice> m_device;
     std::unique_ptr<CBelltideDlg> m_logic;
     wxTimer m_soundIdleTimer;
+    // Menus shown now; an Esc that reaches the window then is meant for the menu.
+    int m_openMenus = 0;
 };
