@@ -437,15 +437,15 @@ TEST_F(DamagedThemeGui, NeverReachesTheLibraryNorStaysNamedInTheList) {
 }
 
 TEST_F(UserInputGui, TheSoundDialogPlaysOnlyWhatTheUserSelects) {
-    // The dialog opens in the program's folder, the current one; End selects its last entry.
-    for (const char* name : {"a.wav", "b.wav", "z.wav"})
+    // The dialog opens in the program's folder, the current one, and selects its first entry.
+    for (const char* name : {"a.wav", "b.wav", "c.wav"})
         folder.writeFile(name, 100);
     RecordingSoundPlayer preview;
     CSoundFileDialog dialog(preview);
     WxPrompts real(frame);
-    bool keyPressed = false;
+    const wxLongLong started = wxGetLocalTimeMillis();
+    wxLongLong selectedAt = 0, lastKey = 0;
     wxTimer driver;
-    const auto started = wxGetLocalTimeMillis();
     driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         GtkWidget* shown = nullptr;
         GList* windows = gtk_window_list_toplevels();
@@ -456,17 +456,28 @@ TEST_F(UserInputGui, TheSoundDialogPlaysOnlyWhatTheUserSelects) {
         g_list_free(windows);
         if (!shown)
             return;
-        const auto elapsed = wxGetLocalTimeMillis() - started;
-        if (elapsed < 1500)
-            return;
-        if (!keyPressed) {
-            EXPECT_TRUE(preview.played.empty()) << "played " << preview.played.front();
-            keyPressed = true;
-            wxUIActionSimulator().Char(WXK_END);
+        const auto now = wxGetLocalTimeMillis();
+        if (selectedAt == 0) {
+            gchar* selected = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(shown));
+            g_free(selected);
+            if (selected || now - started > 3000)
+                selectedAt = now;
+            gtk_window_present(GTK_WINDOW(shown));
             return;
         }
-        if (preview.played.empty() && elapsed < 4000)
+        if (now - selectedAt < 500)
             return;
+        if (lastKey == 0) {
+            EXPECT_TRUE(preview.played.empty()) << "played " << preview.played.front();
+        }
+        // The user walks down the list until a wave file plays; folders play nothing.
+        if (preview.played.empty() && now - selectedAt < 5000) {
+            if (now - lastKey >= 300 && gtk_window_is_active(GTK_WINDOW(shown))) {
+                lastKey = now;
+                wxUIActionSimulator().Char(WXK_DOWN);
+            }
+            return;
+        }
         driver.Stop();
         gtk_dialog_response(GTK_DIALOG(shown), GTK_RESPONSE_CANCEL);
     });
