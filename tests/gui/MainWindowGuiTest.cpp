@@ -274,18 +274,21 @@ protected:
         waitUntil([] { return false; }, milliseconds);
     }
 
-    // The open menu or drop-down, if any: a visible popup window of the toolkit.
-    static GtkWidget* openPopup() {
+    // A shown top-level window of the toolkit that matches, if any.
+    static GtkWidget* shownWindow(bool (*matches)(GtkWidget*)) {
         GList* windows = gtk_window_list_toplevels();
         GtkWidget* found = nullptr;
-        for (GList* item = windows; item; item = item->next) {
-            auto* window = GTK_WIDGET(item->data);
-            if (gtk_widget_get_visible(window) &&
-                gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP)
-                found = window;
-        }
+        for (GList* item = windows; item; item = item->next)
+            if (gtk_widget_get_visible(GTK_WIDGET(item->data)) && matches(GTK_WIDGET(item->data)))
+                found = GTK_WIDGET(item->data);
         g_list_free(windows);
         return found;
+    }
+    // The open menu or drop-down, if any.
+    static GtkWidget* openPopup() {
+        return shownWindow([](GtkWidget* window) {
+            return gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP;
+        });
     }
 
     // True when the keyboard focus is on the control or on a part of it.
@@ -430,13 +433,8 @@ TEST_F(UserInputGui, TheSoundDialogPlaysOnlyWhatTheUserSelects) {
     wxLongLong selectedAt = 0, lastKey = 0;
     wxTimer driver;
     driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        GtkWidget* shown = nullptr;
-        GList* windows = gtk_window_list_toplevels();
-        for (GList* item = windows; item; item = item->next)
-            if (GTK_IS_FILE_CHOOSER_DIALOG(item->data) &&
-                gtk_widget_get_visible(GTK_WIDGET(item->data)))
-                shown = GTK_WIDGET(item->data);
-        g_list_free(windows);
+        GtkWidget* shown = shownWindow(
+            [](GtkWidget* window) -> bool { return GTK_IS_FILE_CHOOSER_DIALOG(window); });
         if (!shown)
             return;
         const auto now = wxGetLocalTimeMillis();
