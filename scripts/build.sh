@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds Belltide into build/, build-asan/ with "asan", build-tsan/ with "tsan"
-# (ThreadSanitizer), or only the core and its fuzz targets into build-fuzz/ with "fuzz".
+# (ThreadSanitizer), or only the core and its fuzz targets into build-fuzz/ with "fuzz", or the
+# toolkit-free parts and their tests for Windows into build-windows/ with "windows".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,6 +9,10 @@ if [ "${1:-}" = fuzz ]; then
     CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DBELLTIDE_FUZZ=ON -DBELLTIDE_WARNINGS_AS_ERRORS=ON
     cmake --build build-fuzz
+elif [ "${1:-}" = windows ]; then
+    cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBELLTIDE_WARNINGS_AS_ERRORS=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DBELLTIDE_TOOLKIT=OFF
+    cmake --build build-windows
 elif [ "${1:-}" = tsan ]; then
     cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBELLTIDE_TSAN=ON \
         -DBELLTIDE_WARNINGS_AS_ERRORS=ON

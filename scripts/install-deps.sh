@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that Belltide needs to build, run and test.
+# Installs the Debian packages that Belltide needs to build, run and test; with "windows", those
+# of the Windows build instead.
 # Does nothing when they are all there; uses sudo when not run as root.
 set -euo pipefail
 
@@ -11,6 +12,10 @@ packages=(
     clang libclang-rt-14-dev
     desktop-file-utils appstream shared-mime-info libxml2-utils libglib2.0-bin x11-utils man-db
 )
+# With "windows": what the Windows build and its tests under Wine need instead.
+if [ "${1:-}" = windows ]; then
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -3,8 +3,15 @@
 # every fuzz target, then the unit, sound and GUI tests.
 # With "asan" the suite is built with AddressSanitizer and UndefinedBehaviorSanitizer; with
 # "tsan" with ThreadSanitizer.
+# With "windows" the Windows build's suite is cross-built and run under Wine instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = windows ]; then
+    ./scripts/install-deps.sh windows
+    ./scripts/build.sh windows
+    exec ctest --test-dir build-windows --output-on-failure
+fi
 
 ./scripts/install-deps.sh
 ./scripts/build.sh fuzz

@@ -33,16 +33,19 @@ private:
 // Removes a partly written PC file unless the copy completed.
 class PartialFile {
 public:
-    explicit PartialFile(std::string path) : m_path(std::move(path)) {}
+    PartialFile(std::ofstream& stream, std::string path)
+        : m_stream(stream), m_path(std::move(path)) {}
     ~PartialFile() {
         if (m_complete)
             return;
+        m_stream.close(); // Windows removes no file that is still open
         std::error_code ignored;
         std::filesystem::remove(m_path, ignored);
     }
     void complete() { m_complete = true; }
 
 private:
+    std::ofstream& m_stream;
     std::string m_path;
     bool m_complete = false;
 };
@@ -69,18 +72,18 @@ bool DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
     const MessageError writeFailed(quoted("Could not write file to PC ", pcPath, "."));
 
     DeviceFile source(m_device,
-                      m_device.CeCreateFile(toUtf16(deviceDir + fileName), Rapi::GENERIC_READ, 0,
-                                            Rapi::OPEN_EXISTING, Rapi::FILE_ATTRIBUTE_READONLY));
+                      m_device.CeCreateFile(toUtf16(deviceDir + fileName), Rapi::GenericRead, 0,
+                                            Rapi::OpenExisting, Rapi::FileAttributeReadonly));
     if (!source.isOpen())
         throw MessageError(quoted("Could not open file on PPC ", shownDevicePath, "."));
     std::ofstream target(pcPath, std::ios::binary | std::ios::trunc);
     if (!target)
         throw writeFailed;
-    PartialFile partial(pcPath);
+    PartialFile partial(target, pcPath);
 
     std::uint32_t high = 0;
     const std::uint32_t size = m_device.CeGetFileSize(source.handle(), &high);
-    if (size == Rapi::INVALID_FILE_SIZE)
+    if (size == Rapi::InvalidFileSize)
         throw readFailed;
     std::vector<char> buffer = wholeFileBuffer(size);
     std::uint32_t read = 0;
@@ -104,8 +107,8 @@ bool DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
     if (!source)
         throw copyFailed;
     DeviceFile target(m_device,
-                      m_device.CeCreateFile(toUtf16(deviceDir + fileName), Rapi::GENERIC_WRITE, 0,
-                                            Rapi::CREATE_ALWAYS, Rapi::FILE_ATTRIBUTE_NORMAL));
+                      m_device.CeCreateFile(toUtf16(deviceDir + fileName), Rapi::GenericWrite, 0,
+                                            Rapi::CreateAlways, Rapi::FileAttributeNormal));
     if (!target.isOpen())
         throw writeFailed;
 

@@ -31,13 +31,13 @@ std::u16string nextString(const std::u16string& units, std::size_t& unit) {
 
 SoundTheme DeviceLink::readSoundTheme() {
     SoundTheme theme;
-    parseEventScheme(theme, readRegistryValue(Rapi::HKEY_LOCAL_MACHINE, EventKey, EventValue));
+    parseEventScheme(theme, readRegistryValue(Rapi::HkeyLocalMachine, EventKey, EventValue));
     readNotificationSounds(theme);
     return theme;
 }
 
 void DeviceLink::writeSoundTheme(SoundTheme theme) {
-    writeMultiStringValue(Rapi::HKEY_LOCAL_MACHINE, EventKey, EventValue, buildEventScheme(theme));
+    writeMultiStringValue(Rapi::HkeyLocalMachine, EventKey, EventValue, buildEventScheme(theme));
     if (theme.uploadExtended())
         writeNotificationSounds(theme);
 }
@@ -46,7 +46,7 @@ std::optional<std::vector<std::uint8_t>>
 DeviceLink::readRegistryValue(Rapi::Key root, const std::string& keyPath,
                               const std::string& valueName) {
     Rapi::Key key = 0;
-    if (m_device.CeRegOpenKeyEx(root, toUtf16(keyPath), &key) != Rapi::ERROR_SUCCESS) {
+    if (m_device.CeRegOpenKeyEx(root, toUtf16(keyPath), &key) != Rapi::ErrorSuccess) {
         m_messages.showMessage("Could not find main register key");
         return std::nullopt;
     }
@@ -56,7 +56,7 @@ DeviceLink::readRegistryValue(Rapi::Key root, const std::string& keyPath,
     const long result =
         m_device.CeRegQueryValueEx(key, toUtf16(valueName), &type, buffer.data(), &size);
     m_device.CeRegCloseKey(key);
-    if (result != Rapi::ERROR_SUCCESS) {
+    if (result != Rapi::ErrorSuccess) {
         m_messages.showMessage("Could not find register key");
         return std::nullopt;
     }
@@ -69,12 +69,12 @@ void DeviceLink::writeMultiStringValue(Rapi::Key root, const std::string& keyPat
                                        const std::string& valueName,
                                        const std::vector<std::uint8_t>& data) {
     Rapi::Key key = 0;
-    if (m_device.CeRegOpenKeyEx(root, toUtf16(keyPath), &key) != Rapi::ERROR_SUCCESS) {
+    if (m_device.CeRegOpenKeyEx(root, toUtf16(keyPath), &key) != Rapi::ErrorSuccess) {
         m_messages.showMessage("Could not find main register key");
         return;
     }
-    if (m_device.CeRegSetValueEx(key, toUtf16(valueName), Rapi::REG_MULTI_SZ, data.data(),
-                                 static_cast<std::uint32_t>(data.size())) != Rapi::ERROR_SUCCESS)
+    if (m_device.CeRegSetValueEx(key, toUtf16(valueName), Rapi::RegMultiSz, data.data(),
+                                 static_cast<std::uint32_t>(data.size())) != Rapi::ErrorSuccess)
         m_messages.showMessage("Could not find register key");
     m_device.CeRegCloseKey(key);
 }
@@ -125,9 +125,9 @@ void DeviceLink::readNotificationSounds(SoundTheme& theme) {
     for (int i = 0; i < SoundCatalog::NotificationCount; ++i) {
         const std::string displayName(SoundCatalog::notificationName(i));
         Rapi::Key key = 0;
-        if (m_device.CeRegOpenKeyEx(Rapi::HKEY_CURRENT_USER,
+        if (m_device.CeRegOpenKeyEx(Rapi::HkeyCurrentUser,
                                     toUtf16(std::string(SoundCatalog::notificationKey(i))),
-                                    &key) != Rapi::ERROR_SUCCESS) {
+                                    &key) != Rapi::ErrorSuccess) {
             theme.insert(displayName, SoundEntry::none());
             continue;
         }
@@ -135,7 +135,7 @@ void DeviceLink::readNotificationSounds(SoundTheme& theme) {
         std::uint32_t size = WaveBufferSize;
         std::uint32_t type = 0;
         if (m_device.CeRegQueryValueEx(key, WaveValue, &type, buffer.data(), &size) !=
-            Rapi::ERROR_SUCCESS) {
+            Rapi::ErrorSuccess) {
             theme.insert(displayName, SoundEntry::none());
         } else {
             std::size_t unit = 0;
@@ -149,14 +149,14 @@ void DeviceLink::readNotificationSounds(SoundTheme& theme) {
 void DeviceLink::writeNotificationSounds(const SoundTheme& theme) {
     for (int i = 0; i < SoundCatalog::NotificationCount; ++i) {
         Rapi::Key key = 0;
-        if (m_device.CeRegOpenKeyEx(Rapi::HKEY_CURRENT_USER,
+        if (m_device.CeRegOpenKeyEx(Rapi::HkeyCurrentUser,
                                     toUtf16(std::string(SoundCatalog::notificationKey(i))),
-                                    &key) != Rapi::ERROR_SUCCESS)
+                                    &key) != Rapi::ErrorSuccess)
             continue;
         const auto entry = theme.find(std::string(SoundCatalog::notificationName(i)));
         if (entry != theme.end()) {
             const auto data = utf16Bytes(entry->second.hasSound() ? entry->second.name : "");
-            m_device.CeRegSetValueEx(key, WaveValue, Rapi::REG_SZ, data.data(),
+            m_device.CeRegSetValueEx(key, WaveValue, Rapi::RegSz, data.data(),
                                      static_cast<std::uint32_t>(data.size()));
         }
         m_device.CeRegCloseKey(key);
@@ -171,13 +171,13 @@ void DeviceLink::refreshDeviceAudio() {
     if (output)
         m_device.CeRapiFreeBuffer(output);
     switch (code) {
-    case Rapi::ERROR_FILE_NOT_FOUND:
+    case Rapi::ErrorFileNotFound:
         m_messages.showMessage("file not found");
         break;
-    case Rapi::ERROR_CALL_NOT_IMPLEMENTED:
+    case Rapi::ErrorCallNotImplemented:
         m_messages.showMessage("call not implemented");
         break;
-    case Rapi::ERROR_EXCEPTION_IN_SERVICE:
+    case Rapi::ErrorExceptionInService:
         m_messages.showMessage("exception in service");
         break;
     default:

@@ -1,6 +1,6 @@
 // The operations Belltide asks of the handheld's remote API, and nothing more. The virtual
-// handheld implements them on a folder; a Windows backend will implement them on RAPI.
-// Called from one thread at a time.
+// handheld implements them on a folder, RapiDevice on the platform's rapi.dll.
+// One object is used by one thread at a time.
 #pragma once
 
 #include <chrono>
@@ -14,27 +14,27 @@ namespace Rapi {
 using Key = std::uintptr_t;
 using Handle = std::uintptr_t;
 
-inline constexpr Key HKEY_CURRENT_USER = 0x80000001;
-inline constexpr Key HKEY_LOCAL_MACHINE = 0x80000002;
+inline constexpr Key HkeyCurrentUser = 0x80000001;
+inline constexpr Key HkeyLocalMachine = 0x80000002;
 inline constexpr Handle InvalidHandle = ~Handle{0};
 
-inline constexpr std::uint32_t REG_SZ = 1;
-inline constexpr std::uint32_t REG_MULTI_SZ = 7;
+inline constexpr std::uint32_t RegSz = 1;
+inline constexpr std::uint32_t RegMultiSz = 7;
 
-inline constexpr std::uint32_t GENERIC_READ = 0x80000000;
-inline constexpr std::uint32_t GENERIC_WRITE = 0x40000000;
-inline constexpr std::uint32_t CREATE_ALWAYS = 2;
-inline constexpr std::uint32_t OPEN_EXISTING = 3;
-inline constexpr std::uint32_t FILE_ATTRIBUTE_READONLY = 0x1;
-inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
-inline constexpr std::uint32_t INVALID_FILE_SIZE = 0xFFFFFFFF;
+inline constexpr std::uint32_t GenericRead = 0x80000000;
+inline constexpr std::uint32_t GenericWrite = 0x40000000;
+inline constexpr std::uint32_t CreateAlways = 2;
+inline constexpr std::uint32_t OpenExisting = 3;
+inline constexpr std::uint32_t FileAttributeReadonly = 0x1;
+inline constexpr std::uint32_t FileAttributeNormal = 0x80;
+inline constexpr std::uint32_t InvalidFileSize = 0xFFFFFFFF;
 
-inline constexpr long ERROR_SUCCESS = 0;
-inline constexpr long ERROR_FILE_NOT_FOUND = 2;
-inline constexpr long ERROR_CALL_NOT_IMPLEMENTED = 120;
-inline constexpr long ERROR_MORE_DATA = 234;
-inline constexpr long ERROR_EXCEPTION_IN_SERVICE = 1064;
-inline constexpr std::int32_t E_FAIL = static_cast<std::int32_t>(0x80004005);
+inline constexpr long ErrorSuccess = 0;
+inline constexpr long ErrorFileNotFound = 2;
+inline constexpr long ErrorCallNotImplemented = 120;
+inline constexpr long ErrorMoreData = 234;
+inline constexpr long ErrorExceptionInService = 1064;
+inline constexpr std::int32_t EFail = static_cast<std::int32_t>(0x80004005);
 
 // A connection attempt started by CeRapiInitEx: RAPIINIT's event and result.
 class InitAttempt {
@@ -56,9 +56,9 @@ public:
     virtual std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() = 0;
     virtual void CeRapiUninit() = 0;
 
-    // Registry; every call answers ERROR_SUCCESS or a Win32 error code.
+    // Registry; every call answers ErrorSuccess or a Win32 error code (never an HRESULT).
     virtual long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) = 0;
-    // A value larger than *size fails with ERROR_MORE_DATA, sets *size and fills nothing.
+    // A value larger than *size fails with ErrorMoreData, sets *size and fills nothing.
     virtual long CeRegQueryValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t* type,
                                    std::uint8_t* data, std::uint32_t* size) = 0;
     virtual long CeRegSetValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t type,
@@ -76,7 +76,8 @@ public:
                              std::uint32_t* written) = 0;
     virtual bool CeCloseHandle(Rapi::Handle file) = 0;
 
-    // Runs a function of a device library; its output, if any, is freed with CeRapiFreeBuffer.
+    // Runs a function of a device library and answers its Win32 result code (0 on success);
+    // its output, if any, is freed with CeRapiFreeBuffer.
     virtual std::int32_t CeRapiInvoke(const std::u16string& library, const std::u16string& function,
                                       std::uint32_t* outputSize, std::uint8_t** output) = 0;
     virtual void CeRapiFreeBuffer(void* buffer) = 0;

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr long ERROR_ACCESS_DENIED = 5;
+constexpr long ErrorAccessDenied = 5;
 
 class FinishedAttempt : public Rapi::InitAttempt {
 public:
@@ -32,13 +32,13 @@ public:
         std::this_thread::sleep_for(timeout);
         return false;
     }
-    std::int32_t result() const override { return Rapi::E_FAIL; }
+    std::int32_t result() const override { return Rapi::EFail; }
 };
 
 const char* rootName(Rapi::Key root) {
-    if (root == Rapi::HKEY_LOCAL_MACHINE)
+    if (root == Rapi::HkeyLocalMachine)
         return "HKEY_LOCAL_MACHINE";
-    if (root == Rapi::HKEY_CURRENT_USER)
+    if (root == Rapi::HkeyCurrentUser)
         return "HKEY_CURRENT_USER";
     return nullptr;
 }
@@ -54,7 +54,7 @@ fs::path VirtualHandheld::defaultFolder(const fs::path& programFolder) {
 std::shared_ptr<Rapi::InitAttempt> VirtualHandheld::CeRapiInitEx() {
     std::error_code error;
     if (!fs::is_directory(m_folder, error))
-        return std::make_shared<FinishedAttempt>(Rapi::E_FAIL);
+        return std::make_shared<FinishedAttempt>(Rapi::EFail);
     if (fs::exists(m_folder / "offline", error))
         return std::make_shared<SilentAttempt>();
     return std::make_shared<FinishedAttempt>(0);
@@ -63,13 +63,13 @@ std::shared_ptr<Rapi::InitAttempt> VirtualHandheld::CeRapiInitEx() {
 long VirtualHandheld::CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) {
     const char* rootText = rootName(root);
     if (!rootText)
-        return Rapi::ERROR_FILE_NOT_FOUND;
+        return Rapi::ErrorFileNotFound;
     const std::string path = std::string(rootText) + "\\" + fromUtf16(subKey);
     if (!RegistryFile::fromBytes(readFileBytes(registryPath().string())).hasKey(path))
-        return Rapi::ERROR_FILE_NOT_FOUND;
+        return Rapi::ErrorFileNotFound;
     *key = m_nextHandle++;
     m_keys[*key] = path;
-    return Rapi::ERROR_SUCCESS;
+    return Rapi::ErrorSuccess;
 }
 
 long VirtualHandheld::CeRegQueryValueEx(Rapi::Key key, const std::u16string& name,
@@ -77,38 +77,38 @@ long VirtualHandheld::CeRegQueryValueEx(Rapi::Key key, const std::u16string& nam
                                         std::uint32_t* size) {
     const auto open = m_keys.find(key);
     if (open == m_keys.end() || !size)
-        return Rapi::ERROR_FILE_NOT_FOUND;
+        return Rapi::ErrorFileNotFound;
     const auto registry = RegistryFile::fromBytes(readFileBytes(registryPath().string()));
     const RegistryValue* value = registry.find(open->second, fromUtf16(name));
     if (!value)
-        return Rapi::ERROR_FILE_NOT_FOUND;
+        return Rapi::ErrorFileNotFound;
     const auto needed = static_cast<std::uint32_t>(value->data.size());
     if (type)
         *type = value->type;
     if (data && needed > *size) {
         *size = needed;
-        return Rapi::ERROR_MORE_DATA;
+        return Rapi::ErrorMoreData;
     }
     if (data)
         std::copy(value->data.begin(), value->data.end(), data);
     *size = needed;
-    return Rapi::ERROR_SUCCESS;
+    return Rapi::ErrorSuccess;
 }
 
 long VirtualHandheld::CeRegSetValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t type,
                                       const std::uint8_t* data, std::uint32_t size) {
     const auto open = m_keys.find(key);
     if (open == m_keys.end())
-        return Rapi::ERROR_FILE_NOT_FOUND;
+        return Rapi::ErrorFileNotFound;
     auto registry = RegistryFile::fromBytes(readFileBytes(registryPath().string()));
     registry.set(open->second, fromUtf16(name),
                  RegistryValue{type, std::vector<std::uint8_t>(data, data + size)});
-    return replaceFileBytes(registryPath().string(), registry.toBytes()) ? Rapi::ERROR_SUCCESS
-                                                                         : ERROR_ACCESS_DENIED;
+    return replaceFileBytes(registryPath().string(), registry.toBytes()) ? Rapi::ErrorSuccess
+                                                                         : ErrorAccessDenied;
 }
 
 long VirtualHandheld::CeRegCloseKey(Rapi::Key key) {
-    return m_keys.erase(key) ? Rapi::ERROR_SUCCESS : Rapi::ERROR_FILE_NOT_FOUND;
+    return m_keys.erase(key) ? Rapi::ErrorSuccess : Rapi::ErrorFileNotFound;
 }
 
 fs::path VirtualHandheld::resolve(const std::string& devicePath) const {
@@ -152,9 +152,9 @@ Rapi::Handle VirtualHandheld::CeCreateFile(const std::u16string& path, std::uint
             return Rapi::InvalidHandle;
     }
     std::ios::openmode mode = std::ios::binary;
-    if (access & Rapi::GENERIC_WRITE && disposition == Rapi::CREATE_ALWAYS)
+    if (access & Rapi::GenericWrite && disposition == Rapi::CreateAlways)
         mode |= std::ios::out | std::ios::trunc;
-    else if (access & Rapi::GENERIC_READ && disposition == Rapi::OPEN_EXISTING)
+    else if (access & Rapi::GenericRead && disposition == Rapi::OpenExisting)
         mode |= std::ios::in;
     else
         return Rapi::InvalidHandle;
@@ -172,12 +172,12 @@ Rapi::Handle VirtualHandheld::CeCreateFile(const std::u16string& path, std::uint
 std::uint32_t VirtualHandheld::CeGetFileSize(Rapi::Handle file, std::uint32_t* high) {
     const auto open = m_files.find(file);
     if (open == m_files.end())
-        return Rapi::INVALID_FILE_SIZE;
+        return Rapi::InvalidFileSize;
     open->second.stream.flush();
     std::error_code error;
     const auto size = fs::file_size(open->second.path, error);
     if (error)
-        return Rapi::INVALID_FILE_SIZE;
+        return Rapi::InvalidFileSize;
     if (high)
         *high = static_cast<std::uint32_t>(size >> 32);
     return static_cast<std::uint32_t>(size);
@@ -216,9 +216,9 @@ std::int32_t VirtualHandheld::CeRapiInvoke(const std::u16string& library,
     if (output)
         *output = nullptr;
     if (!equalIgnoringCase(fromUtf16(library), "coredll.dll"))
-        return Rapi::ERROR_FILE_NOT_FOUND;
+        return Rapi::ErrorFileNotFound;
     if (fromUtf16(function) != "AudioUpdateFromRegistry")
-        return Rapi::ERROR_CALL_NOT_IMPLEMENTED;
+        return Rapi::ErrorCallNotImplemented;
     const std::time_t now = std::time(nullptr);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&now));

@@ -27,10 +27,10 @@ std::string message(const std::function<void()>& operation) {
 class DeviceLinkTest : public ::testing::Test {
 protected:
     DeviceLinkTest() {
-        device.registry["Snd\\Event"]["Curr0"] = {Rapi::REG_MULTI_SZ, utf16Strings(FactoryScheme)};
+        device.registry["Snd\\Event"]["Curr0"] = {Rapi::RegMultiSz, utf16Strings(FactoryScheme)};
         for (int i = 0; i < SoundCatalog::NotificationCount; ++i)
             device.registry[std::string(SoundCatalog::notificationKey(i))]["Wave"] = {
-                Rapi::REG_SZ, utf16Strings({"note" + std::to_string(i)}, false)};
+                Rapi::RegSz, utf16Strings({"note" + std::to_string(i)}, false)};
     }
 
     std::string wave(int notification) {
@@ -49,7 +49,7 @@ TEST_F(DeviceLinkTest, ConnectFailsWhenTheDeviceRefusesOrNeverAnswers) {
     link.disconnect();
     const std::string failed =
         "Couldn't establish a connection to the device. Check Activesync connection";
-    device.initResult = Rapi::E_FAIL;
+    device.initResult = Rapi::EFail;
     EXPECT_EQ(message([&] { link.connect(); }), failed);
     device.initResult = 0;
     device.answers = false;
@@ -73,7 +73,7 @@ class ReadEventScheme : public DeviceLinkTest, public ::testing::WithParamInterf
 TEST_P(ReadEventScheme, ReadsWhatThereIsOrFallsBackToTheDefaults) {
     auto& values = device.registry["Snd\\Event"];
     if (GetParam().curr0)
-        values["Curr0"] = {Rapi::REG_MULTI_SZ, *GetParam().curr0};
+        values["Curr0"] = {Rapi::RegMultiSz, *GetParam().curr0};
     else
         values.erase("Curr0");
     const SoundTheme theme = link.readSoundTheme();
@@ -127,10 +127,10 @@ TEST_F(DeviceLinkTest, WritesSilenceAsSpacesAndEmptyWaves) {
     link.writeSoundTheme(theme);
     EXPECT_EQ(device.registry["Snd\\Event"]["Curr0"].data,
               utf16Strings(std::vector<std::string>(21, " ")));
-    EXPECT_EQ(device.registry["Snd\\Event"]["Curr0"].type, Rapi::REG_MULTI_SZ);
+    EXPECT_EQ(device.registry["Snd\\Event"]["Curr0"].type, Rapi::RegMultiSz);
     EXPECT_EQ(wave(0), std::string(1, '\0'));
     EXPECT_EQ(device.registry[std::string(SoundCatalog::notificationKey(0))]["Wave"].type,
-              Rapi::REG_SZ);
+              Rapi::RegSz);
 }
 
 TEST_F(DeviceLinkTest, LeavesNotificationsAloneWithoutExtendedUpload) {

@@ -1,14 +1,13 @@
 #include "device/VirtualHandheld.h"
-#include "catalog/MessageError.h"
 #include "device/RegistryFile.h"
 #include "support/ArchiveBytes.h"
+#include "support/FactoryImage.h"
 #include "support/FakeRemoteDevice.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 
 namespace fs = std::filesystem;
 
@@ -86,91 +85,13 @@ TEST_F(VirtualHandheldTest, KeepsAThemeInItsRegistryFileAndKeepsWhatItDoesNotKno
         EXPECT_NE(text.find(kept), std::string::npos) << kept;
     EXPECT_NE(text.find("\"Wave\"=\"Glöckchen\""), std::string::npos);
     EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
-
-    // The other notification keys are missing on this device: they read as no sound.
-    const SoundTheme back = link.readSoundTheme();
-    EXPECT_EQ(back.find("Asterisk")->second.path(), "ding.wav");
-    EXPECT_EQ(back.find("_Notify")->second.path(), "Glöckchen.wav");
-    EXPECT_EQ(back.find("Question")->second.name, NoSoundName);
     link.disconnect();
-}
-
-TEST_F(VirtualHandheldTest, AnswersRegistryCallsAsTheRealOneDoes) {
-    writeBytes(handheld.registryPath(), "\xEF\xBB\xBF" + ForeignRegistry); // UTF-8 is read too
-    Rapi::Key key = 0;
-    EXPECT_EQ(handheld.CeRegOpenKeyEx(Rapi::HKEY_LOCAL_MACHINE, u"snd\\EVENT", &key), 0);
-    std::uint8_t small[4];
-    std::uint32_t size = sizeof small, type = 0;
-    EXPECT_EQ(handheld.CeRegQueryValueEx(key, u"OTHER", &type, small, &size),
-              Rapi::ERROR_MORE_DATA);
-    EXPECT_EQ(size, 20u) << "the size needed: keep \"me\" and a NUL";
-    EXPECT_EQ(handheld.CeRegQueryValueEx(key, u"Curr0", &type, small, &size),
-              Rapi::ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(handheld.CeRegCloseKey(key), 0);
-    EXPECT_EQ(handheld.CeRegOpenKeyEx(Rapi::HKEY_CURRENT_USER, u"Snd\\Event", &key),
-              Rapi::ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(VirtualHandheldTest, OpensADeviceFileOnceAtATimeAndNeverOutsideTheDevice) {
-    writeBytes(folder.path() / "device" / "Windows" / "Ding.wav", "abc");
-    const auto open = [&](const std::u16string& path) {
-        return handheld.CeCreateFile(path, Rapi::GENERIC_READ, 0, Rapi::OPEN_EXISTING, 0);
-    };
-    const Rapi::Handle first = open(u"\\WINDOWS\\ding.WAV");
-    ASSERT_NE(first, Rapi::InvalidHandle);
-    EXPECT_EQ(open(u"Windows\\Ding.wav"), Rapi::InvalidHandle) << "share mode 0";
-    EXPECT_EQ(handheld.CeGetFileSize(first, nullptr), 3u);
-    EXPECT_TRUE(handheld.CeCloseHandle(first));
-    EXPECT_FALSE(handheld.CeCloseHandle(first));
-    const Rapi::Handle again = open(u"Windows\\Ding.wav");
-    EXPECT_NE(again, Rapi::InvalidHandle);
-    handheld.CeCloseHandle(again);
-    EXPECT_EQ(open(u"Windows\\..\\registry.reg"), Rapi::InvalidHandle);
-    EXPECT_EQ(open(u"Windows\\missing.wav"), Rapi::InvalidHandle);
-    EXPECT_EQ(
-        handheld.CeCreateFile(u"Nowhere\\x.wav", Rapi::GENERIC_WRITE, 0, Rapi::CREATE_ALWAYS, 0),
-        Rapi::InvalidHandle);
-}
-
-TEST_F(VirtualHandheldTest, ReloadsItsSoundsOnlyThroughTheKnownFunction) {
-    std::uint32_t size = 0;
-    std::uint8_t* output = nullptr;
-    EXPECT_EQ(handheld.CeRapiInvoke(u"other.dll", u"AudioUpdateFromRegistry", &size, &output), 2);
-    EXPECT_EQ(handheld.CeRapiInvoke(u"coredll.dll", u"Other", &size, &output), 120);
-    EXPECT_FALSE(fs::exists(folder.path() / "device" / "audio-reloads.log"));
-    link.refreshDeviceAudio();
-    link.refreshDeviceAudio();
-    const std::string log = readBytes(folder.path() / "device" / "audio-reloads.log");
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST(VirtualHandheldConnection, FailsAtOnceWithoutAFolderAndAfterTheTimeOutWhenOffline) {
-    TempFolder folder;
-    RecordingMessages messages;
-    const std::string failed =
-        "Couldn't establish a connection to the device. Check Activesync connection";
-    const auto attempt = [&](const fs::path& deviceFolder) {
-        VirtualHandheld handheld(deviceFolder);
-        DeviceLink link(handheld, messages, std::chrono::milliseconds(300));
-        const auto start = std::chrono::steady_clock::now();
-        try {
-            link.connect();
-            ADD_FAILURE() << "connected";
-        } catch (const MessageError& error) {
-            EXPECT_EQ(error.text(), failed);
-        }
-        return std::chrono::steady_clock::now() - start;
-    };
-    EXPECT_LT(attempt(folder.path() / "absent"), std::chrono::milliseconds(250));
-    folder.writeFile("device/offline", 0);
-    EXPECT_GE(attempt(folder.path() / "device"), std::chrono::milliseconds(300));
 }
 
 TEST(FactoryImage, IsCompleteLoadsAsAFullThemeAndIsNeverOverwritten) {
     TempFolder folder;
     const fs::path device = folder.path() / "device";
-    ASSERT_EQ(std::system(("\"" BELLTIDE_MAKE_DEVICE "\" \"" + device.string() + "\"").c_str()), 0);
+    ASSERT_EQ(makeFactoryImage(device), 0);
     VirtualHandheld handheld(device);
     RecordingMessages messages;
     DeviceLink link(handheld, messages);
@@ -189,7 +110,7 @@ TEST(FactoryImage, IsCompleteLoadsAsAFullThemeAndIsNeverOverwritten) {
     EXPECT_EQ(theme.soundFiles().size(), 19u);
 
     writeBytes(device / "registry.reg", "changed by the user");
-    ASSERT_EQ(std::system(("\"" BELLTIDE_MAKE_DEVICE "\" \"" + device.string() + "\"").c_str()), 0);
+    ASSERT_EQ(makeFactoryImage(device), 0);
     EXPECT_EQ(readBytes(device / "registry.reg"), "changed by the user");
 }
 

@@ -1,6 +1,7 @@
 // Download and Upload through the real buttons and progress dialogs, against a virtual handheld.
 #include "device/VirtualHandheld.h"
 #include "support/ArchiveBytes.h"
+#include "support/FactoryImage.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
 #include "ui/ControlIds.h"
@@ -18,7 +19,6 @@
 #include <wx/utils.h>
 
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 
 namespace fs = std::filesystem;
@@ -69,8 +69,7 @@ class TransferGui : public ::testing::Test {
 protected:
     void SetUp() override {
         const fs::path device = folder.path() / "device";
-        ASSERT_EQ(std::system(("\"" BELLTIDE_MAKE_DEVICE "\" \"" + device.string() + "\"").c_str()),
-                  0);
+        ASSERT_EQ(makeFactoryImage(device), 0);
         auto scripted = std::make_unique<ScriptedPrompts>();
         prompts = scripted.get();
         frame = new BelltideFrame(

@@ -40,47 +40,47 @@ public:
     long CeRegOpenKeyEx(Rapi::Key, const std::u16string& subKey, Rapi::Key* key) override {
         const std::string path = fromUtf16(subKey);
         if (fails("CeRegOpenKeyEx " + path) || !registry.count(path))
-            return Rapi::ERROR_FILE_NOT_FOUND;
+            return Rapi::ErrorFileNotFound;
         *key = m_keys.size() + 1;
         m_keys[*key] = path;
-        return Rapi::ERROR_SUCCESS;
+        return Rapi::ErrorSuccess;
     }
     long CeRegQueryValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t* type,
                            std::uint8_t* data, std::uint32_t* size) override {
         if (fails("CeRegQueryValueEx " + fromUtf16(name)))
-            return Rapi::ERROR_FILE_NOT_FOUND;
+            return Rapi::ErrorFileNotFound;
         auto& values = registry[m_keys.at(key)];
         const auto found = values.find(fromUtf16(name));
         if (found == values.end())
-            return Rapi::ERROR_FILE_NOT_FOUND;
+            return Rapi::ErrorFileNotFound;
         if (found->second.data.size() > *size) {
             *size = static_cast<std::uint32_t>(found->second.data.size());
-            return Rapi::ERROR_MORE_DATA;
+            return Rapi::ErrorMoreData;
         }
         *type = found->second.type;
         *size = static_cast<std::uint32_t>(found->second.data.size());
         if (*size > 0)
             std::memcpy(data, found->second.data.data(), *size);
-        return Rapi::ERROR_SUCCESS;
+        return Rapi::ErrorSuccess;
     }
     long CeRegSetValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t type,
                          const std::uint8_t* data, std::uint32_t size) override {
         if (fails("CeRegSetValueEx " + fromUtf16(name)))
             return 5;
         registry[m_keys.at(key)][fromUtf16(name)] = {type, {data, data + size}};
-        return Rapi::ERROR_SUCCESS;
+        return Rapi::ErrorSuccess;
     }
     long CeRegCloseKey(Rapi::Key key) override {
         record("CeRegCloseKey");
-        return m_keys.erase(key) ? Rapi::ERROR_SUCCESS : Rapi::ERROR_FILE_NOT_FOUND;
+        return m_keys.erase(key) ? Rapi::ErrorSuccess : Rapi::ErrorFileNotFound;
     }
 
     Rapi::Handle CeCreateFile(const std::u16string& path, std::uint32_t access, std::uint32_t,
                               std::uint32_t, std::uint32_t) override {
         const std::string name = fromUtf16(path);
-        if (fails("CeCreateFile") || (access == Rapi::GENERIC_READ && !files.count(name)))
+        if (fails("CeCreateFile") || (access == Rapi::GenericRead && !files.count(name)))
             return Rapi::InvalidHandle;
-        if (access == Rapi::GENERIC_WRITE)
+        if (access == Rapi::GenericWrite)
             files[name].clear();
         const Rapi::Handle handle = 0x1000 + m_handles.size();
         m_handles[handle] = name;
@@ -89,7 +89,7 @@ public:
     }
     std::uint32_t CeGetFileSize(Rapi::Handle file, std::uint32_t*) override {
         if (fails("CeGetFileSize"))
-            return Rapi::INVALID_FILE_SIZE;
+            return Rapi::InvalidFileSize;
         return static_cast<std::uint32_t>(files.at(m_handles.at(file)).size());
     }
     bool CeReadFile(Rapi::Handle file, void* buffer, std::uint32_t toRead,

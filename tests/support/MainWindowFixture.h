@@ -2,8 +2,8 @@
 #pragma once
 
 #include "catalog/MessageError.h"
-#include "device/VirtualHandheld.h"
 #include "support/ArchiveBytes.h"
+#include "support/DeviceBackends.h"
 #include "support/FailingDevice.h"
 #include "support/FakeControls.h"
 #include "support/FakeProgressWindows.h"
@@ -43,8 +43,8 @@ struct MainWindowHarness {
                                   progressWindows,
                                   [this] {
                                       return std::make_unique<FailingDevice>(
-                                          std::make_unique<VirtualHandheld>(deviceFolder), failAt,
-                                          deviceCalls, failedCall);
+                                          backend.make(deviceFolder), failAt, deviceCalls,
+                                          failedCall);
                                   }};
     }
 
@@ -75,6 +75,7 @@ struct MainWindowHarness {
     FakeProgressWindows progressWindows;
     // Each worker gets a device on this folder that fails call number failAt (-1: none).
     std::filesystem::path deviceFolder = folder.path() / "no-device";
+    DeviceBackend backend = deviceBackends().front();
     int failAt = -1;
     int deviceCalls = 0;
     std::string failedCall;

@@ -1,4 +1,5 @@
 #include "themes/ThemeLibrary.h"
+#include "catalog/PcPath.h"
 
 #include "support/ArchiveBytes.h"
 #include "support/TempFolder.h"
@@ -22,9 +23,8 @@ TEST(ThemeLibrary, RecognisesOneFileUnderAnotherSpelling) {
     TempFolder folder;
     folder.writeFile("themes/x.kbt", 1);
     const std::string plain = (folder.path() / "themes" / "x.kbt").string();
-    fs::create_directory_symlink(folder.path() / "themes", folder.path() / "link");
     EXPECT_TRUE(isSameFile(plain, (folder.path() / "themes" / ".." / "themes" / "x.kbt").string()));
-    EXPECT_TRUE(isSameFile(plain, (folder.path() / "link" / "x.kbt").string()));
+    EXPECT_TRUE(isSameFile(plain, folder.anotherSpelling("themes") + PathSeparator + "x.kbt"));
     EXPECT_TRUE(isSameFile(plain, folder.path().string() + "/themes//x.kbt"));
     EXPECT_FALSE(isSameFile(plain, (folder.path() / "y.kbt").string()));
 }

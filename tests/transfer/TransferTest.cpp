@@ -2,12 +2,12 @@
 // threads, against a factory-fresh virtual handheld.
 #include "device/RegistryFile.h"
 #include "device/Utf16.h"
+#include "support/FactoryImage.h"
 #include "support/MainWindowFixture.h"
 #include "themes/ThemeArchive.h"
 #include "transfer/CBackupDlg.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -25,8 +25,7 @@ const fs::path& factoryImage() {
     static TempFolder folder;
     static const fs::path image = [] {
         const fs::path device = folder.path() / "device";
-        const std::string command = "\"" BELLTIDE_MAKE_DEVICE "\" \"" + device.string() + "\"";
-        if (std::system(command.c_str()) != 0)
+        if (makeFactoryImage(device) != 0)
             throw std::runtime_error("the factory image could not be made");
         return device;
     }();
@@ -163,7 +162,15 @@ protected:
     }
 };
 
-TEST_F(TransferToHandheld, DownloadThenUploadLeavesTheDeviceAsItWasAndReloadsItsSoundsLast) {
+// Through every device backend: on Windows also the handheld behind rapi.dll.
+class TransferThroughEachBackend : public TransferToHandheld,
+                                   public ::testing::WithParamInterface<DeviceBackend> {
+protected:
+    TransferThroughEachBackend() { backend = GetParam(); }
+};
+
+TEST_P(TransferThroughEachBackend,
+       DownloadThenUploadLeavesTheDeviceAsItWasAndReloadsItsSoundsLast) {
     const std::string registryBefore = readBytes(deviceFolder / "registry.reg");
     const auto filesBefore = deviceFiles();
     loadSampleTheme();
@@ -196,6 +203,10 @@ TEST_F(TransferToHandheld, DownloadThenUploadLeavesTheDeviceAsItWasAndReloadsIts
                   fs::last_write_time(deviceFile(name)))
             << name;
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, TransferThroughEachBackend,
+                         ::testing::ValuesIn(deviceBackends()),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(TransferToHandheld, UploadPutsAChangedSoundOnTheDeviceAndLeavesNotificationsAlone) {
     extendedCheck.checked = true;

@@ -1,7 +1,5 @@
 #include "support/MainWindowFixture.h"
 
-#include "catalog/PcPath.h"
-
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -16,8 +14,13 @@ class MainWindowStart : public MainWindowFixture {};
 TEST_F(MainWindowStart, MakesTheProgramFolderCurrentAndDerivesTheThemeFolders) {
     EXPECT_TRUE(fs::equivalent(fs::current_path(), folder.path()));
     const std::string programFolder = folder.path().string();
-    EXPECT_EQ(dlg->folders().themesDir, programFolder + PathSeparator + "themes" + PathSeparator);
-    EXPECT_EQ(dlg->folders().soundsDir, dlg->folders().themesDir + "sounds" + PathSeparator);
+#ifdef _WIN32
+    EXPECT_EQ(dlg->folders().themesDir, programFolder + "\\themes\\");
+    EXPECT_EQ(dlg->folders().soundsDir, programFolder + "\\themes\\sounds\\");
+#else
+    EXPECT_EQ(dlg->folders().themesDir, programFolder + "/themes/");
+    EXPECT_EQ(dlg->folders().soundsDir, programFolder + "/themes/sounds/");
+#endif
 }
 
 TEST_F(MainWindowStart, CreatesBothFoldersAndKeepsWhatTheyHold) {

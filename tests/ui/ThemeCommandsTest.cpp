@@ -231,10 +231,9 @@ TEST_F(ThemeCommands, OpeningOverALibraryThemeAsksFirst) {
 TEST_F(ThemeCommands, OpeningALibraryThemeUnderAnotherSpellingNeverEmptiesIt) {
     const auto path = makeThemeFile(themesDir() + "mine.kbt");
     const auto bytes = readBytes(path);
-    fs::create_directory_symlink(folder.path() / "themes", folder.path() / "alias");
     for (const std::string& spelling :
          {themesDir() + "sounds" + PathSeparator + ".." + PathSeparator + "mine.kbt",
-          (folder.path() / "alias" / "mine.kbt").string()}) {
+          folder.anotherSpelling("themes") + PathSeparator + "mine.kbt"}) {
         prompts.files = {spelling};
         dlg->OnOpenTheme();
         EXPECT_TRUE(prompts.questions.empty()) << spelling;

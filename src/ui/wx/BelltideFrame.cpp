@@ -5,7 +5,7 @@
 #include "ProgressDialog.h"
 #include "WxHelpLauncher.h"
 #include "WxText.h"
-#include "device/VirtualHandheld.h"
+#include "device/DefaultDevice.h"
 #include "ui/ControlIds.h"
 
 #include <wx/bmpbuttn.h>
@@ -73,9 +73,7 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     folders.prepare();
     RemoteDeviceFactory deviceFactory = std::move(services.deviceFactory);
     if (!deviceFactory)
-        deviceFactory = [folder = VirtualHandheld::defaultFolder(folders.dataDir)] {
-            return std::make_unique<VirtualHandheld>(folder);
-        };
+        deviceFactory = defaultDeviceFactory(folders.dataDir);
     m_progressWindows = std::make_unique<WxProgressWindows>(this, std::move(messageBox));
     createMenuBar();
     createControls();

@@ -1,0 +1,50 @@
+// The real handheld, through the platform's remote API library (rapi.dll) loaded at run time.
+// Every function is resolved when the object is made; without the library or any one of its
+// functions, connecting fails and every other call fails at once. Windows only.
+#pragma once
+
+#include "device/RemoteDevice.h"
+
+#include <memory>
+#include <string>
+
+class RapiDevice : public RemoteDevice {
+public:
+    // Looks for the library beside the program and in the system folders, never in the
+    // current directory.
+    explicit RapiDevice(const std::u16string& library = u"rapi.dll");
+    ~RapiDevice() override;
+    RapiDevice(const RapiDevice&) = delete;
+    RapiDevice& operator=(const RapiDevice&) = delete;
+
+    std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override;
+    void CeRapiUninit() override;
+
+    long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override;
+    long CeRegQueryValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t* type,
+                           std::uint8_t* data, std::uint32_t* size) override;
+    long CeRegSetValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t type,
+                         const std::uint8_t* data, std::uint32_t size) override;
+    long CeRegCloseKey(Rapi::Key key) override;
+
+    Rapi::Handle CeCreateFile(const std::u16string& path, std::uint32_t access,
+                              std::uint32_t shareMode, std::uint32_t disposition,
+                              std::uint32_t attributes) override;
+    std::uint32_t CeGetFileSize(Rapi::Handle file, std::uint32_t* high) override;
+    bool CeReadFile(Rapi::Handle file, void* buffer, std::uint32_t toRead,
+                    std::uint32_t* read) override;
+    bool CeWriteFile(Rapi::Handle file, const void* buffer, std::uint32_t toWrite,
+                     std::uint32_t* written) override;
+    bool CeCloseHandle(Rapi::Handle file) override;
+
+    // Answers result codes in the HRESULT form as the Win32 codes the link knows.
+    std::int32_t CeRapiInvoke(const std::u16string& library, const std::u16string& function,
+                              std::uint32_t* outputSize, std::uint8_t** output) override;
+    // Through the library's own function, the only one that may free what it allocated.
+    void CeRapiFreeBuffer(void* buffer) override;
+
+private:
+    struct Library;
+    // Shared with the connection attempts, which outlive no library they wait on.
+    std::shared_ptr<Library> m_library;
+};

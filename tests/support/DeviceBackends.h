@@ -1,0 +1,39 @@
+// Every backend of RemoteDevice this platform has, each serving a virtual handheld folder: the
+// virtual handheld itself, and on Windows rapi.dll loaded at run time (our own). For tests that
+// run once per backend (TEST_P over deviceBackends()).
+#pragma once
+
+#include "device/VirtualHandheld.h"
+#include "support/Environment.h"
+
+#ifdef _WIN32
+#include "device/RapiDevice.h"
+#endif
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+struct DeviceBackend {
+    const char* name;
+    // A device object on the folder; with rapi.dll the folder holds for every object made
+    // until the next call.
+    std::function<std::unique_ptr<RemoteDevice>(const std::filesystem::path& folder)> make;
+    friend void PrintTo(const DeviceBackend& backend, std::ostream* out) { *out << backend.name; }
+};
+
+inline std::vector<DeviceBackend> deviceBackends() {
+    std::vector<DeviceBackend> all{{"virtual_handheld", [](const auto& folder) {
+                                        return std::unique_ptr<RemoteDevice>(
+                                            std::make_unique<VirtualHandheld>(folder));
+                                    }}};
+#ifdef _WIN32
+    all.push_back({"rapi_dll", [](const auto& folder) {
+                       setEnvironment("BELLTIDE_RAPI_DEVICE", folder.string());
+                       return std::unique_ptr<RemoteDevice>(std::make_unique<RapiDevice>());
+                   }});
+#endif
+    return all;
+}

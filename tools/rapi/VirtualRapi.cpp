@@ -1,0 +1,219 @@
+// rapi.dll serving a virtual handheld: the folder named by BELLTIDE_RAPI_DEVICE, or else
+// "device" beside this library. The functions are declared from the public documentation of
+// the remote API and behave as it describes, down to the HRESULT form of a failed remote call.
+// One session per process, as with the platform's library; calls from any thread.
+#include "device/VirtualHandheld.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <set>
+
+#define RAPI_EXPORT extern "C" __declspec(dllexport)
+
+namespace {
+
+struct RAPIINIT {
+    DWORD cbSize;
+    HANDLE heRapiInit;
+    HRESULT hrRapiInit;
+};
+
+std::mutex sessionLock;
+std::unique_ptr<VirtualHandheld> device; // while a session is open
+HANDLE initEvent = nullptr;
+std::set<void*> outputs; // handed out by CeRapiInvoke and not yet freed
+
+std::filesystem::path deviceFolder() {
+    wchar_t chosen[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"BELLTIDE_RAPI_DEVICE", chosen, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        return chosen;
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&deviceFolder), &self);
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(self, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path() / "device";
+}
+
+std::u16string text(LPCWSTR wide) {
+    return wide ? std::u16string(reinterpret_cast<const char16_t*>(wide)) : std::u16string();
+}
+
+Rapi::Key keyOf(HKEY key) {
+    if (key == HKEY_CURRENT_USER)
+        return Rapi::HkeyCurrentUser;
+    if (key == HKEY_LOCAL_MACHINE)
+        return Rapi::HkeyLocalMachine;
+    return reinterpret_cast<Rapi::Key>(key);
+}
+
+void closeEvent() {
+    if (initEvent)
+        CloseHandle(initEvent);
+    initEvent = nullptr;
+}
+
+} // namespace
+
+RAPI_EXPORT HRESULT WINAPI CeRapiInitEx(RAPIINIT* init) {
+    if (!init || init->cbSize != sizeof(RAPIINIT))
+        return E_INVALIDARG;
+    const std::lock_guard lock(sessionLock);
+    closeEvent();
+    device = std::make_unique<VirtualHandheld>(deviceFolder());
+    initEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!initEvent)
+        return E_FAIL;
+    init->heRapiInit = initEvent;
+    init->hrRapiInit = E_FAIL;
+    // A device that never answers leaves the event unsignalled.
+    const auto attempt = device->CeRapiInitEx();
+    if (attempt->wait(std::chrono::milliseconds(0))) {
+        init->hrRapiInit = attempt->result();
+        SetEvent(initEvent);
+    }
+    return S_OK;
+}
+
+RAPI_EXPORT HRESULT WINAPI CeRapiUninit() {
+    const std::lock_guard lock(sessionLock);
+    if (!device)
+        return E_FAIL;
+    device.reset();
+    closeEvent();
+    return S_OK;
+}
+
+RAPI_EXPORT LONG WINAPI CeRegOpenKeyEx(HKEY root, LPCWSTR subKey, DWORD, REGSAM, PHKEY key) {
+    const std::lock_guard lock(sessionLock);
+    if (!device || !key)
+        return ERROR_INVALID_HANDLE;
+    Rapi::Key opened = 0;
+    const long result = device->CeRegOpenKeyEx(keyOf(root), text(subKey), &opened);
+    if (result == ERROR_SUCCESS)
+        *key = reinterpret_cast<HKEY>(opened);
+    return result;
+}
+
+RAPI_EXPORT LONG WINAPI CeRegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type,
+                                          LPBYTE data, LPDWORD size) {
+    const std::lock_guard lock(sessionLock);
+    if (!device)
+        return ERROR_INVALID_HANDLE;
+    std::uint32_t valueType = 0;
+    std::uint32_t valueSize = size ? *size : 0;
+    const long result = device->CeRegQueryValueEx(keyOf(key), text(name), &valueType, data,
+                                                  size ? &valueSize : nullptr);
+    if (type)
+        *type = valueType;
+    if (size)
+        *size = valueSize;
+    return result;
+}
+
+RAPI_EXPORT LONG WINAPI CeRegSetValueEx(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE* data,
+                                        DWORD size) {
+    const std::lock_guard lock(sessionLock);
+    if (!device || (!data && size))
+        return ERROR_INVALID_PARAMETER;
+    return device->CeRegSetValueEx(keyOf(key), text(name), type, data, size);
+}
+
+RAPI_EXPORT LONG WINAPI CeRegCloseKey(HKEY key) {
+    const std::lock_guard lock(sessionLock);
+    return device ? device->CeRegCloseKey(keyOf(key)) : ERROR_INVALID_HANDLE;
+}
+
+RAPI_EXPORT HANDLE WINAPI CeCreateFile(LPCWSTR path, DWORD access, DWORD shareMode,
+                                       LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD attributes,
+                                       HANDLE) {
+    const std::lock_guard lock(sessionLock);
+    if (!device)
+        return INVALID_HANDLE_VALUE;
+    return reinterpret_cast<HANDLE>(
+        device->CeCreateFile(text(path), access, shareMode, disposition, attributes));
+}
+
+RAPI_EXPORT DWORD WINAPI CeGetFileSize(HANDLE file, LPDWORD high) {
+    const std::lock_guard lock(sessionLock);
+    if (!device)
+        return INVALID_FILE_SIZE;
+    std::uint32_t highPart = 0;
+    const auto low = device->CeGetFileSize(reinterpret_cast<Rapi::Handle>(file), &highPart);
+    if (high)
+        *high = highPart;
+    return low;
+}
+
+RAPI_EXPORT BOOL WINAPI CeReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                                   LPOVERLAPPED) {
+    const std::lock_guard lock(sessionLock);
+    std::uint32_t count = 0;
+    const bool done =
+        device && device->CeReadFile(reinterpret_cast<Rapi::Handle>(file), buffer, toRead, &count);
+    if (read)
+        *read = count;
+    return done;
+}
+
+RAPI_EXPORT BOOL WINAPI CeWriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                                    LPOVERLAPPED) {
+    const std::lock_guard lock(sessionLock);
+    std::uint32_t count = 0;
+    const bool done = device && device->CeWriteFile(reinterpret_cast<Rapi::Handle>(file), buffer,
+                                                    toWrite, &count);
+    if (written)
+        *written = count;
+    return done;
+}
+
+RAPI_EXPORT BOOL WINAPI CeCloseHandle(HANDLE file) {
+    const std::lock_guard lock(sessionLock);
+    return device && device->CeCloseHandle(reinterpret_cast<Rapi::Handle>(file));
+}
+
+#ifndef BELLTIDE_RAPI_WITHOUT_INVOKE
+// Block mode only. A missing library or function is answered as the platform's newer libraries
+// do; a call that ran hands back a small output, which the caller frees with CeRapiFreeBuffer.
+RAPI_EXPORT HRESULT WINAPI CeRapiInvoke(LPCWSTR library, LPCWSTR function, DWORD, BYTE*,
+                                        DWORD* outputSize, BYTE** output, void** stream, DWORD) {
+    const std::lock_guard lock(sessionLock);
+    if (!device || stream)
+        return E_FAIL;
+    std::uint32_t size = 0;
+    std::uint8_t* data = nullptr;
+    const auto code = device->CeRapiInvoke(text(library), text(function), &size, &data);
+    if (data)
+        device->CeRapiFreeBuffer(data);
+    if (code == Rapi::ErrorFileNotFound)
+        return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+    if (code != 0)
+        return HRESULT_FROM_WIN32(static_cast<DWORD>(code));
+    if (outputSize && output) {
+        *output = static_cast<BYTE*>(LocalAlloc(LPTR, sizeof(DWORD)));
+        *outputSize = *output ? sizeof(DWORD) : 0;
+        if (*output)
+            outputs.insert(*output);
+    }
+    return S_OK;
+}
+#endif
+
+RAPI_EXPORT HRESULT WINAPI CeRapiFreeBuffer(LPVOID buffer) {
+    const std::lock_guard lock(sessionLock);
+    if (!outputs.erase(buffer))
+        return E_INVALIDARG;
+    LocalFree(buffer);
+    return S_OK;
+}
+
+// Not part of the platform's library: how many outputs are still held by the caller.
+RAPI_EXPORT DWORD WINAPI BelltideRapiOutputsHeld() {
+    const std::lock_guard lock(sessionLock);
+    return static_cast<DWORD>(outputs.size());
+}
