@@ -123,7 +123,10 @@ fs::path VirtualHandheld::resolve(const std::string& devicePath) const {
             return {};
         fs::path next = current / part;
         std::error_code error;
-        for (const auto& item : fs::directory_iterator(current, error)) {
+        // Names mostly come as they are stored; only other spellings need the folder read.
+        const bool exact = fs::exists(next, error);
+        for (const auto& item :
+             exact ? fs::directory_iterator() : fs::directory_iterator(current, error)) {
             if (equalIgnoringCase(item.path().filename().string(), part)) {
                 next = item.path();
                 break;
