@@ -7,49 +7,33 @@ cd "$(dirname "$0")/.."
 
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBELLTIDE_TESTS=OFF > /dev/null
 cmake --build build-release --target belltide_archive_bench belltide_transfer_bench > /dev/null
-build-release/bench/belltide_archive_bench --benchmark_filter="^BM_(Belltide|Tar)" \
-    --benchmark_repetitions="${REPETITIONS:-5}" \
-    --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null |
-awk -F, '
-    /_median"/ {
-        gsub(/"/, "", $1); sub(/_median$/, "", $1); sub(/\/real_time$/, "", $1)
-        time[$1] = $3
-    }
-    END {
-        start = time["BM_TarStartOnly"]
-        split("typical large", label, " ")
-        for (i = 0; i <= 1; ++i) {
-            for (op = 1; op <= 2; ++op) {
-                name = (op == 1) ? "Pack" : "Extract"
-                ours = time["BM_Belltide" name "/" i]; tar = time["BM_Tar" name "/" i]
-                work = tar - start
-                printf "%-8s %-7s belltide %9.3f ms  tar %9.3f ms  ratio %.2f", label[i + 1], name, ours, tar, ours / tar
-                if (work > 0) printf "  (to tar without its start %.2f)", ours / work
-                printf "\n"
-            }
+
+# ratios BENCHMARK FILTER TOOL "SIZES" "OPERATIONS": the medians of BM_Belltide<Op>/<i> against
+# BM_<Tool><Op>/<i>, and against the tool without its start (BM_<Tool>StartOnly).
+ratios() {
+    "build-release/bench/$1" --benchmark_filter="$2" --benchmark_repetitions="${REPETITIONS:-5}" \
+        --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null |
+    awk -F, -v tool="$3" -v sizes="$4" -v operations="$5" '
+        /_median"/ {
+            gsub(/"/, "", $1); sub(/_median$/, "", $1); sub(/\/real_time$/, "", $1)
+            time[$1] = $3
         }
-        printf "tar start alone: %.3f ms\n", start
-    }'
+        END {
+            start = time["BM_" tool "StartOnly"]
+            n = split(sizes, label, " "); m = split(operations, op, " ")
+            for (i = 1; i <= n; ++i) {
+                for (j = 1; j <= m; ++j) {
+                    ours = time["BM_Belltide" op[j] "/" (i - 1)]
+                    theirs = time["BM_" tool op[j] "/" (i - 1)]
+                    printf "%-8s %-8s belltide %9.3f ms  %s %9.3f ms  ratio %.2f", label[i], op[j], ours, tolower(tool), theirs, ours / theirs
+                    if (theirs > start) printf "  (without its start %.2f)", ours / (theirs - start)
+                    printf "\n"
+                }
+            }
+            printf "%s start alone: %.3f ms\n", tolower(tool), start
+        }'
+}
+
+ratios belltide_archive_bench "^BM_(Belltide|Tar)" Tar "typical large" "Pack Extract"
 build-release/bench/belltide_archive_bench --benchmark_filter=PeakMemory 2>/dev/null | grep -E 'PeakMemory'
-build-release/bench/belltide_transfer_bench --benchmark_repetitions="${REPETITIONS:-5}" \
-    --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null |
-awk -F, '
-    /_median"/ {
-        gsub(/"/, "", $1); sub(/_median$/, "", $1); sub(/\/real_time$/, "", $1)
-        time[$1] = $3
-    }
-    END {
-        start = time["BM_CpStartOnly"]
-        split("factory large", label, " ")
-        for (i = 0; i <= 1; ++i) {
-            for (op = 1; op <= 2; ++op) {
-                name = (op == 1) ? "Download" : "Upload"
-                ours = time["BM_Belltide" name "/" i]; cp = time["BM_Cp" name "/" i]
-                work = cp - start
-                printf "%-8s %-8s belltide %9.3f ms  cp %9.3f ms  ratio %.2f", label[i + 1], name, ours, cp, ours / cp
-                if (work > 0) printf "  (to cp without its start %.2f)", ours / work
-                printf "\n"
-            }
-        }
-        printf "cp start alone: %.3f ms\n", start
-    }'
+ratios belltide_transfer_bench "." Cp "factory large" "Download Upload"

@@ -6,9 +6,9 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    libwxgtk3.2-dev libsdl2-dev
+    libwxgtk3.2-dev libgtk-3-dev libsdl2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth fonts-dejavu-core adwaita-icon-theme
+    xvfb xauth openbox fonts-dejavu-core adwaita-icon-theme
     clang libclang-rt-14-dev
     desktop-file-utils appstream shared-mime-info libxml2-utils libglib2.0-bin x11-utils man-db
 )

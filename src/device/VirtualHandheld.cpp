@@ -123,7 +123,10 @@ fs::path VirtualHandheld::resolve(const std::string& devicePath) const {
             return {};
         fs::path next = current / part;
         std::error_code error;
-        for (const auto& item : fs::directory_iterator(current, error)) {
+        // Names mostly come as they are stored; only other spellings need the folder read.
+        const bool exact = fs::exists(next, error);
+        for (const auto& item :
+             exact ? fs::directory_iterator() : fs::directory_iterator(current, error)) {
             if (equalIgnoringCase(item.path().filename().string(), part)) {
                 next = item.path();
                 break;
@@ -147,8 +150,10 @@ Rapi::Handle VirtualHandheld::CeCreateFile(const std::u16string& path, std::uint
     if (file.empty())
         return Rapi::InvalidHandle;
     // Share mode 0: a file open on the device cannot be opened again until it is closed.
+    // The same file may be named in another spelling where the PC ignores case.
     for (const auto& [handle, open] : m_files) {
-        if (open.path == file)
+        std::error_code error;
+        if (open.path == file || fs::equivalent(open.path, file, error))
             return Rapi::InvalidHandle;
     }
     std::ios::openmode mode = std::ios::binary;

@@ -10,6 +10,9 @@ namespace {
 constexpr const char* WelcomeText = "Welcome to Belltide";
 constexpr const char* WelcomeSound = "Belltide.wav";
 constexpr const char* ExitQuestion = "Are you absolutely sure you want to exit Belltide?";
+constexpr int EventsColumnWidth = 130;
+constexpr int SoundsColumnWidth = 130;
+constexpr int SizeColumnWidth = 80;
 
 void createFolder(const std::string& folder) {
     std::error_code ignored;
@@ -39,9 +42,9 @@ void CBelltideDlg::OnInitDialog() {
     m_statusBar.setText(WelcomeText);
     createFolder(m_folders.themesDir);
     createFolder(m_folders.soundsDir);
-    m_eventList.insertColumn(0, "Events", ColumnAlign::Left, 130);
-    m_eventList.insertColumn(1, "Sounds", ColumnAlign::Left, 130);
-    m_eventList.insertColumn(2, "Size", ColumnAlign::Right, 80);
+    m_eventList.insertColumn(0, "Events", ColumnAlign::Left, EventsColumnWidth);
+    m_eventList.insertColumn(1, "Sounds", ColumnAlign::Left, SoundsColumnWidth);
+    m_eventList.insertColumn(2, "Size", ColumnAlign::Right, SizeColumnWidth);
     // Runs from the event loop, once the window is on screen.
     m_progressWindows.callAfter([this] { InitialBackupCheck(); });
     applyEnabling(ThemeShown::No);
@@ -57,6 +60,8 @@ bool CBelltideDlg::OnClose() {
 }
 
 void CBelltideDlg::rebuildEventRows() {
+    // A new theme is in the editor: no library file names it until it is selected or saved.
+    m_themeFileName.clear();
     m_eventList.deleteAllRows();
     int row = 0;
     for (auto& [eventName, entry] : m_theme) {
@@ -72,6 +77,13 @@ void CBelltideDlg::rebuildEventRows() {
         showSound(row, entry);
         ++row;
     }
+    fitNameColumns();
+}
+
+void CBelltideDlg::fitNameColumns() {
+    // Notification names and many file names are wider than the template's columns.
+    m_eventList.fitColumn(0, EventsColumnWidth);
+    m_eventList.fitColumn(1, SoundsColumnWidth);
 }
 
 void CBelltideDlg::showSound(int row, const SoundEntry& entry) {

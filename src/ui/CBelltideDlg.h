@@ -105,6 +105,8 @@ protected:
     void enableSoundCommands();
     // One row per entry of m_theme; every sound is looked for in the sounds folder and measured.
     void rebuildEventRows();
+    // Widens the name columns so that every event and file name of the theme can be read.
+    void fitNameColumns();
     // The texts of the "Sounds" and "Size" columns of a row.
     void showSound(int row, const SoundEntry& entry);
     // The entry the row shows; end() for no row.
@@ -138,4 +140,6 @@ protected:
     DeviceLink m_device;
     ThemeFolders m_folders;
     bool m_modified = false;
+    // The library file the edited theme was loaded from or saved to; empty when there is none.
+    std::string m_themeFileName;
 };

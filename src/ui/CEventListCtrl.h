@@ -19,6 +19,8 @@ public:
     explicit CEventListCtrl(ListView& view) : m_view(view) {}
 
     void insertColumn(int column, const std::string& heading, ColumnAlign align, int widthPixels);
+    // Sizes the column to its widest text, never narrower than minWidthPixels.
+    void fitColumn(int column, int minWidthPixels) { m_view.fitColumn(column, minWidthPixels); }
     // Removes every row; no row is selected afterwards. The dimmed rows stay as they are.
     void deleteAllRows();
     // Inserts a row with the text of column 0; the other columns start empty.

@@ -49,6 +49,8 @@ public:
     // The number of rows changed; no row is shown selected afterwards.
     virtual void setRowCount(int count) = 0;
     virtual void refreshRows(int first, int last) = 0;
+    // Sizes the column to its widest text, never narrower than minWidthPixels.
+    virtual void fitColumn(int column, int minWidthPixels) = 0;
     virtual void showSelected(int row) = 0;
     // Pops up the menu of the sound commands at the pointer.
     virtual void showSoundMenu() = 0;

@@ -113,6 +113,7 @@ bool CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     sound.extension = dot == std::string::npos ? std::string{} : fileName.substr(dot);
     sound.sizeKB = *size;
     showSound(row, sound);
+    fitNameColumns();
     m_modified = true;
     return true;
 }

@@ -31,8 +31,12 @@ void CBelltideDlg::promptSaveChanges() {
 void CBelltideDlg::loadStartupTheme() {
     if (m_startupTheme.empty())
         return;
-    importThemeFile(m_startupTheme, m_folders.themesDir + fileNameOf(m_startupTheme));
-    tryLoadTheme(m_startupTheme);
+    // Only a theme that loads is copied; a damaged one would fail again at every pick.
+    if (!tryLoadTheme(m_startupTheme))
+        return;
+    const std::string fileName = fileNameOf(m_startupTheme);
+    importThemeFile(m_startupTheme, m_folders.themesDir + fileName);
+    selectTheme(fileName);
 }
 
 void CBelltideDlg::OnNewTheme() {
@@ -78,7 +82,9 @@ void CBelltideDlg::OnThemeSelChange() {
     promptSaveChanges();
     if (fileName.empty())
         return;
-    tryLoadTheme(m_folders.themesDir + fileName);
+    // The list must not name a theme the editor does not hold.
+    if (!tryLoadTheme(m_folders.themesDir + fileName))
+        selectTheme(m_themeFileName);
 }
 
 void CBelltideDlg::OnThemeDropDown() {
@@ -124,10 +130,12 @@ void CBelltideDlg::selectTheme(const std::string& fileName) {
     for (int i = 0; i < m_themeCombo.count(); ++i) {
         if (equalIgnoringCase(m_themeCombo.itemText(i), fileName)) {
             m_themeCombo.setSelection(i);
+            m_themeFileName = m_themeCombo.itemText(i);
             return;
         }
     }
     m_themeCombo.setSelection(-1);
+    m_themeFileName.clear();
 }
 
 void CBelltideDlg::importThemeFile(const std::string& source, const std::string& target) {

@@ -1,15 +1,21 @@
+#include "support/ArchiveBytes.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
+#include "ui/CSoundFileDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/wx/BelltideFrame.h"
+#include "ui/wx/WxControls.h"
 
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
 
 #include <fstream>
+#include <functional>
+#include <gtk/gtk.h>
 #include <wx/checkbox.h>
-#include <wx/combobox.h>
+#include <wx/choice.h>
+#include <wx/filedlg.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
@@ -20,19 +26,22 @@ namespace fs = std::filesystem;
 
 class MainWindowGui : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { openWindow(""); }
+
+    void openWindow(const std::string& startupTheme) {
         fs::create_directory_symlink(fs::path(BELLTIDE_BUILD_DIR) / "artwork",
                                      folder.path() / "artwork");
         auto scripted = std::make_unique<ScriptedPrompts>();
         auto recorder = std::make_unique<RecordingSoundPlayer>();
         prompts = scripted.get();
         sound = recorder.get();
-        frame = new BelltideFrame((folder.path() / "belltide").string(), "",
+        frame = new BelltideFrame((folder.path() / "belltide").string(), startupTheme,
                                   FrameServices{std::move(recorder), std::move(scripted), {}});
         frame->Show();
         wxYield();
         // The start tried to back up a device that is not there.
-        prompts->messages.clear();
+        std::erase(prompts->messages, "Couldn't establish a connection to the device. Check "
+                                      "Activesync connection");
     }
 
     void TearDown() override {
@@ -159,7 +168,7 @@ protected:
     }
 
     wxListCtrl* list() const { return static_cast<wxListCtrl*>(control(ControlId::EventList)); }
-    wxComboBox* combo() const { return static_cast<wxComboBox*>(control(ControlId::ThemeList)); }
+    wxChoice* combo() const { return static_cast<wxChoice*>(control(ControlId::ThemeList)); }
     std::string themesDir() const { return frame->logic().folders().themesDir; }
 };
 
@@ -191,14 +200,14 @@ TEST_F(ThemeCommandsGui, TheThemeListRefillsOnDropDownAndLoadsThePick) {
     prompts->files = {themesDir() + "b.kbt"};
     menu(CommandId::SaveTheme);
     fs::copy_file(themesDir() + "b.kbt", themesDir() + "A.kbt");
-    comboEvent(wxEVT_COMBOBOX_DROPDOWN);
+    frame->logic().OnThemeDropDown();
     ASSERT_EQ(combo()->GetCount(), 2u);
     EXPECT_EQ(combo()->GetString(0), "A.kbt");
     EXPECT_EQ(combo()->GetSelection(), wxNOT_FOUND);
 
     list()->SetItemCount(0); // the load must fill the list again
     combo()->SetSelection(0);
-    comboEvent(wxEVT_COMBOBOX);
+    comboEvent(wxEVT_CHOICE);
     EXPECT_EQ(list()->GetItemCount(), 25);
     EXPECT_EQ(combo()->GetStringSelection(), "A.kbt");
 }
@@ -240,4 +249,223 @@ TEST_F(ThemeCommandsGui, UncheckingDrawsNotificationRowsInGrey) {
     EXPECT_NE(list()->GetItemTextColour(0), grey) << list()->GetItemText(0);
     EXPECT_EQ(list()->GetItemTextColour(14), grey) << list()->GetItemText(14);
     EXPECT_EQ(list()->GetItemTextColour(24), grey) << list()->GetItemText(24);
+}
+
+// What a user meets with real mouse and keyboard input, read back from the real widgets.
+class UserInputGui : public ThemeCommandsGui {
+protected:
+    void SetUp() override {
+        ThemeCommandsGui::SetUp();
+        // A window manager places and activates the window only after it is shown.
+        frame->Raise();
+        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
+    }
+
+    // Runs the event loop until the condition holds; false when the time ran out first.
+    static bool waitUntil(const std::function<bool()>& condition, int milliseconds = 3000) {
+        const auto deadline = wxGetLocalTimeMillis() + milliseconds;
+        while (!condition()) {
+            if (wxGetLocalTimeMillis() >= deadline)
+                return false;
+            wxYield();
+            wxMilliSleep(10);
+        }
+        return true;
+    }
+    // Runs the event loop for a while, for things that must not happen.
+    static void runFor(int milliseconds) {
+        waitUntil([] { return false; }, milliseconds);
+    }
+
+    // A shown top-level window of the toolkit that matches, if any.
+    static GtkWidget* shownWindow(bool (*matches)(GtkWidget*)) {
+        GList* windows = gtk_window_list_toplevels();
+        GtkWidget* found = nullptr;
+        for (GList* item = windows; item; item = item->next)
+            if (gtk_widget_get_visible(GTK_WIDGET(item->data)) && matches(GTK_WIDGET(item->data)))
+                found = GTK_WIDGET(item->data);
+        g_list_free(windows);
+        return found;
+    }
+    // The open menu or drop-down, if any.
+    static GtkWidget* openPopup() {
+        return shownWindow([](GtkWidget* window) {
+            return gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP;
+        });
+    }
+
+    // True when the keyboard focus is on the control or on a part of it.
+    bool focusIsIn(wxWindow* window) const {
+        GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
+        return focus &&
+               (focus == window->GetHandle() || gtk_widget_is_ancestor(focus, window->GetHandle()));
+    }
+
+    void clickAt(const wxPoint& screen) {
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(screen);
+        wxYield();
+        mouse.MouseClick();
+        wxYield();
+    }
+    void clickThemeList() {
+        const wxRect rect = combo()->GetScreenRect();
+        clickAt(wxPoint(rect.GetRight() - 10, rect.y + rect.height / 2));
+    }
+    void pressKey(int key) {
+        wxUIActionSimulator keyboard;
+        keyboard.Char(key);
+        wxYield();
+    }
+    void closePopupWithEscape() {
+        pressKey(WXK_ESCAPE);
+        ASSERT_TRUE(waitUntil([] { return openPopup() == nullptr; }));
+    }
+
+    void writeTheme(const std::string& name, const std::string& descriptor) {
+        writeBytes(themesDir() + name, memberBytes("theme.dsc", descriptor));
+    }
+    void writeSilentTheme(const std::string& name) {
+        writeTheme(name, "1\r\nAsterisk\r\n(none)\r\n\r\n");
+    }
+    // As the user does: the list drops down, the user picks.
+    void pickTheme(const std::string& name) {
+        frame->logic().OnThemeDropDown();
+        combo()->SetStringSelection(name);
+        frame->logic().OnThemeSelChange();
+        wxYield();
+    }
+};
+
+TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
+    prompts->answers = {false};
+    // One control of the buttons' height, passed by a single Tab.
+    EXPECT_EQ(combo()->GetSize().y, control(ControlId::OpenTheme)->GetSize().y);
+    control(ControlId::SaveTheme)->Enable();
+    control(ControlId::SaveTheme)->SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return focusIsIn(control(ControlId::SaveTheme)); }));
+    pressKey(WXK_TAB);
+    EXPECT_TRUE(waitUntil([&] { return focusIsIn(combo()); }));
+    pressKey(WXK_TAB);
+    // The check box is off, so the logo is next.
+    EXPECT_TRUE(waitUntil([&] { return focusIsIn(control(ControlId::Logo)); }))
+        << "Tab stays inside the theme list";
+
+    // The library started empty; themes added since are all offered at the first drop-down.
+    writeSilentTheme("a.kbt");
+    writeSilentTheme("b.kbt");
+    clickThemeList();
+    ASSERT_TRUE(waitUntil([] { return openPopup() != nullptr; })) << "the list does not drop down";
+    EXPECT_EQ(combo()->GetCount(), 2u);
+    closePopupWithEscape();
+
+    writeSilentTheme("c.kbt");
+    clickThemeList();
+    ASSERT_TRUE(waitUntil([] { return openPopup() != nullptr; }));
+    runFor(300);
+    GtkWidget* popup = openPopup();
+    ASSERT_NE(popup, nullptr);
+    int minimum = 0, natural = 0;
+    gtk_widget_get_preferred_height(popup, &minimum, &natural);
+    EXPECT_GE(gtk_widget_get_allocated_height(popup), natural) << "the drop-down cuts items off";
+    EXPECT_EQ(combo()->GetCount(), 3u);
+    closePopupWithEscape();
+    const wxRect bar = frame->GetMenuBar()->GetScreenRect();
+    clickAt(wxPoint(bar.x + 15, bar.y + bar.height / 2));
+    ASSERT_TRUE(waitUntil([] { return openPopup() != nullptr; })) << "the File menu does not open";
+    closePopupWithEscape();
+    runFor(300);
+    EXPECT_TRUE(prompts->questions.empty()) << "Esc that closed a popup asked to exit";
+    // With nothing open, Esc starts the close sequence.
+    pressKey(WXK_ESCAPE);
+    EXPECT_TRUE(waitUntil([&] { return !prompts->questions.empty(); }));
+
+    // New Theme leaves no theme named in the list.
+    pickTheme("b.kbt");
+    EXPECT_EQ(combo()->GetStringSelection(), "b.kbt");
+    menu(CommandId::NewTheme);
+    EXPECT_EQ(combo()->GetStringSelection(), "");
+}
+
+TEST_F(UserInputGui, EveryEventAndFileNameIsReadableInItsColumn) {
+    const std::string longName = "a-notification-sound-with-a-long-name";
+    writeTheme("long.kbt", "3\r\nAsterisk\r\nchime\r\n.wav\r\n_MSN Messenger: Contact online\r\n" +
+                               longName +
+                               "\r\n.wav\r\n_MSN Messenger: New message\r\n(none)\r\n\r\n");
+    pickTheme("long.kbt");
+    ASSERT_EQ(list()->GetItemCount(), 3);
+    for (int column : {0, 1}) {
+        EXPECT_GE(list()->GetColumnWidth(column), 130);
+        for (int row = 0; row < 3; ++row) {
+            const wxString text = list()->GetItemText(row, column);
+            EXPECT_LE(list()->GetTextExtent(text).x + 8, list()->GetColumnWidth(column))
+                << text << " is cut off";
+        }
+    }
+}
+
+class DamagedThemeGui : public UserInputGui {
+protected:
+    void SetUp() override {
+        writeBytes(folder.path() / "damaged.kbt", "ZimoPACK");
+        openWindow((folder.path() / "damaged.kbt").string());
+    }
+};
+
+TEST_F(DamagedThemeGui, NeverReachesTheLibraryNorStaysNamedInTheList) {
+    ASSERT_EQ(prompts->messages.size(), 1u);
+    EXPECT_FALSE(fs::exists(themesDir() + "damaged.kbt"));
+
+    writeSilentTheme("good.kbt");
+    fs::copy_file(folder.path() / "damaged.kbt", themesDir() + "bad.kbt");
+    pickTheme("good.kbt");
+    pickTheme("bad.kbt");
+    EXPECT_EQ(prompts->messages.size(), 2u);
+    EXPECT_EQ(combo()->GetStringSelection(), "good.kbt");
+    EXPECT_EQ(list()->GetItemCount(), 1);
+}
+
+TEST_F(UserInputGui, TheSoundDialogPlaysOnlyWhatTheUserSelects) {
+    // The dialog opens in the program's folder, the current one, and selects its first entry.
+    for (const char* name : {"a.wav", "b.wav", "c.wav"})
+        folder.writeFile(name, 100);
+    RecordingSoundPlayer preview;
+    CSoundFileDialog dialog(preview);
+    WxPrompts real(frame);
+    const wxLongLong started = wxGetLocalTimeMillis();
+    wxLongLong selectedAt = 0, lastKey = 0;
+    wxTimer driver;
+    driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        GtkWidget* shown = shownWindow(
+            [](GtkWidget* window) -> bool { return GTK_IS_FILE_CHOOSER_DIALOG(window); });
+        if (!shown)
+            return;
+        const auto now = wxGetLocalTimeMillis();
+        if (selectedAt == 0) {
+            gchar* selected = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(shown));
+            g_free(selected);
+            if (selected || now - started > 3000)
+                selectedAt = now;
+            gtk_window_present(GTK_WINDOW(shown));
+            return;
+        }
+        if (now - selectedAt < 500)
+            return;
+        if (lastKey == 0) {
+            EXPECT_TRUE(preview.played.empty()) << "played " << preview.played.front();
+        }
+        // The user walks down the list until a wave file plays; folders play nothing.
+        if (preview.played.empty() && now - selectedAt < 5000) {
+            if (now - lastKey >= 300 && gtk_window_is_active(GTK_WINDOW(shown))) {
+                lastKey = now;
+                wxUIActionSimulator().Char(WXK_DOWN);
+            }
+            return;
+        }
+        driver.Stop();
+        gtk_dialog_response(GTK_DIALOG(shown), GTK_RESPONSE_CANCEL);
+    });
+    driver.Start(50);
+    EXPECT_EQ(real.chooseSoundFile(dialog), std::nullopt);
+    EXPECT_EQ(preview.played.size(), 1u) << "a file the user selects is played";
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
+#include <wx/ctrlsub.h>
 #include <wx/dialog.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
@@ -91,6 +92,10 @@ protected:
         wxYield();
     }
     std::string status() const { return frame->GetStatusBar()->GetStatusText(0).ToStdString(); }
+    wxString themeListText() const {
+        return static_cast<wxControlWithItems*>(frame->FindWindow(ControlId::ThemeList))
+            ->GetStringSelection();
+    }
     int listRows() const {
         return static_cast<wxListCtrl*>(frame->FindWindow(ControlId::EventList))->GetItemCount();
     }
@@ -104,12 +109,14 @@ protected:
 TEST_F(TransferGui, TheFirstStartBacksUpThenDownloadAndUploadRunThroughTheButtons) {
     EXPECT_TRUE(fs::exists(folder.path() / "themes" / "initialBackup.kbt"));
     EXPECT_EQ(listRows(), 25);
+    EXPECT_EQ(themeListText(), "initialBackup.kbt");
     fs::remove_all(folder.path() / "themes" / "sounds");
     fs::create_directory(folder.path() / "themes" / "sounds");
 
     click(ControlId::DownloadTheme);
     EXPECT_EQ(status(), "Sounds imported");
     EXPECT_EQ(listRows(), 25);
+    EXPECT_EQ(themeListText(), "") << "the editor's theme is no longer the library's";
     EXPECT_TRUE(fs::exists(folder.path() / "themes" / "sounds" / "alarm1.wav"));
 
     click(ControlId::UploadTheme);

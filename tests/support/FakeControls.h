@@ -67,6 +67,7 @@ public:
         for (int row = first; row <= last; ++row)
             refreshed.push_back(row);
     }
+    void fitColumn(int, int) override {}
     void showSelected(int row) override { shownSelected = row; }
     void showSoundMenu() override { ++menusShown; }
 

@@ -315,20 +315,3 @@ TEST_F(TransferToHandheld, ASilentThemeWritesTheRegistryCopiesNothingAndReloads)
               std::string("\x20\0\0\0", 4));
     EXPECT_EQ(reloads(), 1);
 }
-
-TEST_F(TransferToHandheld, WithoutADeviceEachOperationSaysSoOnceAndChangesNothing) {
-    fs::remove_all(deviceFolder);
-    loadSampleTheme();
-    const auto before = rowTexts(*dlg, 1);
-    dlg->OnDownloadTheme();
-    EXPECT_EQ(statusBar.text, "Sounds not imported");
-    dlg->OnUploadTheme();
-    EXPECT_EQ(statusBar.text, "Sounds not exported");
-    dlg->InitialBackupCheck();
-    EXPECT_FALSE(fs::exists(themeFile(InitialBackupFileName)));
-    ASSERT_EQ(progressWindows.runs.size(), 3u);
-    for (const auto& run : progressWindows.runs)
-        EXPECT_EQ(run.messages, std::vector<std::string>{ConnectionText}) << run.dialog.title;
-    EXPECT_EQ(rowTexts(*dlg, 1), before);
-    EXPECT_EQ(themeCombo.itemText(themeCombo.selected), "sample.kbt");
-}

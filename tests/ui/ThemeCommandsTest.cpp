@@ -293,6 +293,8 @@ TEST_F(StartupThemeFile, FromElsewhereIsCopiedIntoTheLibraryAndLoaded) {
     dlg->OnInitDialog();
     EXPECT_EQ(readBytes(themesDir() + "given.kbt"), readBytes(path));
     EXPECT_EQ(rows(), (std::vector<CEventListCtrl::Row>{{"Asterisk", "(none)", ""}}));
+    ASSERT_GE(themeCombo.selected, 0) << "the list shows the copy";
+    EXPECT_EQ(themeCombo.itemText(themeCombo.selected), "given.kbt");
 }
 
 TEST_F(StartupThemeFile, FromTheLibraryIsLoadedWithoutCopying) {

@@ -37,6 +37,8 @@ bool SdlSoundPlayer::openDevice() {
     if (m_state != State::Closed)
         return m_state == State::Open;
     m_state = State::Unavailable;
+    // Otherwise SDL turns SIGINT and SIGTERM into events nobody reads while its audio is open.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     SDL_AudioSpec wanted{};

@@ -2,6 +2,7 @@
 
 #include "Artwork.h"
 #include "EventListView.h"
+#include "NativeInput.h"
 #include "ProgressDialog.h"
 #include "WxHelpLauncher.h"
 #include "WxText.h"
@@ -11,12 +12,13 @@
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/combobox.h>
+#include <wx/choice.h>
 #include <wx/iconbndl.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/statusbr.h>
 
+#include <algorithm>
 #include <tuple>
 
 namespace {
@@ -36,7 +38,8 @@ constexpr DialogRect DownloadRect{275, 134, 68, 14};
 constexpr DialogRect NoSoundRect{275, 92, 68, 14};
 constexpr DialogRect OpenRect{151, 197, 55, 14};
 constexpr DialogRect SaveRect{213, 197, 55, 14};
-constexpr DialogRect ThemeListRect{5, 198, 139, 14};
+// In line with the buttons beside it and of their height.
+constexpr DialogRect ThemeListRect{5, 197, 139, 14};
 constexpr DialogRect ExtendedRect{5, 187, 109, 10};
 constexpr DialogRect LogoRect{275, 0, 68, 55};
 
@@ -143,9 +146,7 @@ void BelltideFrame::createControls() {
     button(ControlId::OpenTheme, "Open Theme...", OpenRect);
     auto* save = button(ControlId::SaveTheme, "Save Theme...", SaveRect);
     const auto [comboPos, comboSize] = place(ThemeListRect);
-    auto* combo =
-        new wxComboBox(m_panel, ControlId::ThemeList, wxEmptyString, comboPos,
-                       wxSize(comboSize.x, -1), 0, nullptr, wxCB_READONLY | wxCB_DROPDOWN);
+    auto* combo = new wxChoice(m_panel, ControlId::ThemeList, comboPos, comboSize);
     // GTK refuses a check box smaller than its label, so it keeps its natural size.
     auto* extended = new wxCheckBox(m_panel, ControlId::ExtendedCheck,
                                     "Upload extended notifications", place(ExtendedRect).first);
@@ -198,6 +199,14 @@ void BelltideFrame::bindEvents() {
     m_soundIdleTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { m_sound->releaseIdleOutput(); });
     m_soundIdleTimer.Start(2000);
     Bind(wxEVT_CHAR_HOOK, &BelltideFrame::onCharHook, this);
+    Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+        ++m_openMenus;
+        event.Skip();
+    });
+    Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& event) {
+        m_openMenus = std::max(0, m_openMenus - 1);
+        event.Skip();
+    });
     const auto closeWindow = [this](wxCommandEvent&) { Close(); };
     Bind(wxEVT_BUTTON, closeWindow, ControlId::Close);
     Bind(wxEVT_MENU, closeWindow, menuId(CommandId::Exit));
@@ -209,8 +218,9 @@ void BelltideFrame::bindEvents() {
     Bind(wxEVT_MENU, command(&CBelltideDlg::OnOpenTheme), menuId(CommandId::OpenTheme));
     Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnSaveTheme), ControlId::SaveTheme);
     Bind(wxEVT_MENU, command(&CBelltideDlg::OnSaveTheme), menuId(CommandId::SaveTheme));
-    Bind(wxEVT_COMBOBOX, command(&CBelltideDlg::OnThemeSelChange), ControlId::ThemeList);
-    Bind(wxEVT_COMBOBOX_DROPDOWN, command(&CBelltideDlg::OnThemeDropDown), ControlId::ThemeList);
+    Bind(wxEVT_CHOICE, command(&CBelltideDlg::OnThemeSelChange), ControlId::ThemeList);
+    onAboutToDropDown(static_cast<wxChoice*>(FindWindow(ControlId::ThemeList)),
+                      [this] { m_logic->OnThemeDropDown(); });
 
     for (const auto& [button, popup, handler] :
          {std::tuple{ControlId::PlaySound, CommandId::PopupPlay, &CBelltideDlg::OnPlaySound},
@@ -239,7 +249,10 @@ void BelltideFrame::bindEvents() {
 void BelltideFrame::onCharHook(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
     if (key == WXK_ESCAPE) {
-        Close();
+        if (m_openMenus > 0)
+            event.Skip();
+        else
+            Close();
         return;
     }
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {

@@ -66,4 +66,6 @@ private:
     std::unique_ptr<HelpLauncher> m_helpLauncher;
     std::unique_ptr<HelpCommands> m_help;
     wxTimer m_soundIdleTimer;
+    // Menus shown now; an Esc that reaches the window then is meant for the menu.
+    int m_openMenus = 0;
 };

@@ -8,6 +8,8 @@
 #include <wx/dnd.h>
 #include <wx/menu.h>
 
+#include <algorithm>
+
 class EventListDropTarget : public wxFileDropTarget {
 public:
     explicit EventListDropTarget(EventListView* list) : m_list(list) {}
@@ -53,6 +55,15 @@ void EventListView::setRowCount(int count) {
 void EventListView::refreshRows(int first, int last) {
     if (first >= 0 && last >= first && last < GetItemCount())
         RefreshItems(first, last);
+}
+
+void EventListView::fitColumn(int column, int minWidthPixels) {
+    // Room for the cell's margins on both sides of the text.
+    constexpr int CellMargins = 16;
+    int widest = 0;
+    for (int row = 0; m_model && row < m_model->rowCount(); ++row)
+        widest = std::max(widest, GetTextExtent(toWx(m_model->cellText(row, column))).x);
+    SetColumnWidth(column, std::max(minWidthPixels, widest + CellMargins));
 }
 
 void EventListView::showSelected(int row) {

@@ -28,6 +28,7 @@ public:
                       int widthPixels) override;
     void setRowCount(int count) override;
     void refreshRows(int first, int last) override;
+    void fitColumn(int column, int minWidthPixels) override;
     void showSelected(int row) override;
     void showSoundMenu() override;
 

@@ -1,11 +1,12 @@
 #include "WxControls.h"
 
+#include "NativeInput.h"
 #include "WxText.h"
 #include "ui/CSoundFileDialog.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/combobox.h>
+#include <wx/choice.h>
 #include <wx/filedlg.h>
 #include <wx/filedlgcustomize.h>
 #include <wx/filename.h>
@@ -25,8 +26,9 @@ public:
     void AddCustomControls(wxFileDialogCustomize& customize) override {
         customize.AddStaticText("Each wave file you select is played.");
     }
+    // The dialog selects a file by itself when it opens a folder; only the user's picks play.
     void UpdateCustomControls() override {
-        if (m_dialog)
+        if (m_dialog && isHandlingUserInput())
             m_preview.OnFileNameChange(fromWx(m_dialog->GetCurrentlySelectedFilename()));
     }
     void attach(wxFileDialog* dialog) { m_dialog = dialog; }

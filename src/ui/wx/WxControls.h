@@ -5,7 +5,7 @@
 
 class wxButton;
 class wxCheckBox;
-class wxComboBox;
+class wxChoice;
 class wxStatusBar;
 class wxWindow;
 
@@ -38,9 +38,10 @@ private:
     wxStatusBar* m_bar;
 };
 
+// The theme list: a wxChoice, which has no edit field.
 class WxComboBox : public ComboBox {
 public:
-    explicit WxComboBox(wxComboBox* combo) : m_combo(combo) {}
+    explicit WxComboBox(wxChoice* combo) : m_combo(combo) {}
     void clear() override;
     void addItem(const std::string& text) override;
     int count() const override;
@@ -49,7 +50,7 @@ public:
     void setSelection(int index) override;
 
 private:
-    wxComboBox* m_combo;
+    wxChoice* m_combo;
 };
 
 class WxPrompts : public Prompts {

@@ -1,0 +1,77 @@
+#include "NativeInput.h"
+
+#include <wx/choice.h>
+
+#include <string>
+
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+
+namespace {
+
+using Handler = std::function<void()>;
+
+void deleteHandler(gpointer handler, GClosure*) {
+    delete static_cast<Handler*>(handler);
+}
+
+void pressed(GtkGestureMultiPress*, gint, gdouble, gdouble, gpointer handler) {
+    (*static_cast<Handler*>(handler))();
+}
+
+// The keys with which a focused GTK drop-down list opens.
+gboolean keyPressed(GtkEventControllerKey*, guint key, guint, GdkModifierType state,
+                    gpointer handler) {
+    const bool alt = (state & GDK_MOD1_MASK) != 0;
+    if (key == GDK_KEY_space || key == GDK_KEY_KP_Space ||
+        (alt && (key == GDK_KEY_Down || key == GDK_KEY_KP_Down)))
+        (*static_cast<Handler*>(handler))();
+    return FALSE;
+}
+
+// Runs in the capture phase, before the list's own button sees the event; the widget keeps the
+// controller for its life.
+void watch(GtkWidget* widget, GtkEventController* controller, const char* signal,
+           GCallback callback, const Handler& handler) {
+    gtk_event_controller_set_propagation_phase(controller, GTK_PHASE_CAPTURE);
+    g_signal_connect_data(controller, signal, callback, new Handler(handler), deleteHandler,
+                          GConnectFlags{});
+    const std::string key = std::string("belltide-") + signal;
+    g_object_set_data_full(G_OBJECT(widget), key.c_str(), controller, g_object_unref);
+}
+
+} // namespace
+
+void onAboutToDropDown(wxChoice* list, std::function<void()> handler) {
+    // wxGTK reports a drop-down only after the list has been sized and shown.
+    GtkWidget* widget = list->GetHandle();
+    // GTK dims an empty list, which then never drops down and so never learns of new items.
+    gtk_combo_box_set_button_sensitivity(GTK_COMBO_BOX(widget), GTK_SENSITIVITY_ON);
+    watch(widget, GTK_EVENT_CONTROLLER(gtk_gesture_multi_press_new(widget)), "pressed",
+          G_CALLBACK(pressed), handler);
+    watch(widget, gtk_event_controller_key_new(widget), "key-pressed", G_CALLBACK(keyPressed),
+          handler);
+}
+
+bool isHandlingUserInput() {
+    GdkEvent* event = gtk_get_current_event();
+    if (!event)
+        return false;
+    const GdkEventType type = event->type;
+    gdk_event_free(event);
+    return type == GDK_BUTTON_PRESS || type == GDK_2BUTTON_PRESS || type == GDK_BUTTON_RELEASE ||
+           type == GDK_KEY_PRESS || type == GDK_KEY_RELEASE || type == GDK_TOUCH_BEGIN ||
+           type == GDK_TOUCH_END;
+}
+
+#else
+
+void onAboutToDropDown(wxChoice* list, std::function<void()> handler) {
+    list->Bind(wxEVT_COMBOBOX_DROPDOWN, [handler](wxCommandEvent&) { handler(); });
+}
+
+bool isHandlingUserInput() {
+    return true;
+}
+
+#endif
