@@ -14,7 +14,8 @@ packages=(
 )
 # With "windows": what the Windows build and its tests under Wine need instead.
 if [ "${1:-}" = windows ]; then
-    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64)
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64
+              make xz-utils debian-archive-keyring libz-mingw-w64-dev nsis xvfb xauth)
 fi
 
 missing=()

@@ -1,6 +1,12 @@
 // Belltide's entry point: starts the main window with the theme named on the command line.
 #include "ui/CBelltideApp.h"
+#ifdef _WIN32
+#include "ui/sound/WinSoundPlayer.h"
+using PlatformSoundPlayer = WinSoundPlayer;
+#else
 #include "ui/sound/SdlSoundPlayer.h"
+using PlatformSoundPlayer = SdlSoundPlayer;
+#endif
 #include "ui/wx/BelltideFrame.h"
 #include "ui/wx/WxText.h"
 
@@ -28,7 +34,7 @@ public:
         const std::string programPath = fromWx(wxStandardPaths::Get().GetExecutablePath());
         auto* frame =
             new BelltideFrame(programPath, startupTheme,
-                              FrameServices{std::make_unique<SdlSoundPlayer>(), nullptr, {}});
+                              FrameServices{std::make_unique<PlatformSoundPlayer>(), nullptr, {}});
         frame->Show();
         return true;
     }

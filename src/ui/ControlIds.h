@@ -31,3 +31,12 @@ enum : int {
     OpenTheme = 57601,
 };
 } // namespace CommandId
+
+// Ids in the Windows resources (src/belltide.rc) and of the system menu's About entry.
+namespace ResourceId {
+enum : int {
+    AboutString = 101,
+    MainIcon = 154,
+    SystemAbout = 0x0010,
+};
+} // namespace ResourceId

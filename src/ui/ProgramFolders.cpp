@@ -24,10 +24,17 @@ bool canWriteIn(const fs::path& folder) {
 const char* const ProgramFolders::InstalledAssetsFromProgram = BELLTIDE_ASSETS_FROM_PROGRAM;
 
 fs::path ProgramFolders::userDataDir() {
+#ifdef _WIN32
+    if (const char* appData = std::getenv("APPDATA"); appData && fs::path(appData).is_absolute())
+        return fs::path(appData) / "Belltide";
+    const char* profile = std::getenv("USERPROFILE");
+    return fs::path(profile ? profile : "") / "AppData" / "Roaming" / "Belltide";
+#else
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && fs::path(xdg).is_absolute())
         return fs::path(xdg) / "belltide";
     const char* home = std::getenv("HOME");
     return fs::path(home ? home : "") / ".local" / "share" / "belltide";
+#endif
 }
 
 ProgramFolders ProgramFolders::locate(const std::string& programPath) {

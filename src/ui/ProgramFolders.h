@@ -16,9 +16,10 @@ struct ProgramFolders {
 
     // programPath is the running executable. Installed (no welcome sound beside the program, but
     // one under ../share/belltide) or beside a program folder that cannot be written, the data
-    // lives in $XDG_DATA_HOME/belltide, else ~/.local/share/belltide.
+    // lives in userDataDir().
     static ProgramFolders locate(const std::string& programPath);
-    // $XDG_DATA_HOME/belltide when that is an absolute path, else $HOME/.local/share/belltide.
+    // $XDG_DATA_HOME/belltide when that is an absolute path, else $HOME/.local/share/belltide;
+    // on Windows %APPDATA%\Belltide.
     static std::filesystem::path userDataDir();
 
     // Creates dataDir and, when it has no handheld yet, copies the factory handheld from the

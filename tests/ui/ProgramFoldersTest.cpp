@@ -1,4 +1,5 @@
 #include "ui/ProgramFolders.h"
+#include "support/Environment.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -10,15 +11,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
+#ifdef _WIN32
+constexpr const char* UserDataVariable = "APPDATA";
+constexpr const char* UserDataName = "Belltide";
+#else
+constexpr const char* UserDataVariable = "XDG_DATA_HOME";
+constexpr const char* UserDataName = "belltide";
+#endif
+
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const std::string& value) : m_name(name) {
         if (const char* old = std::getenv(name))
             m_old = old;
-        setenv(name, value.c_str(), 1);
+        setEnvironment(name, value);
     }
-    ~ScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
+    ~ScopedEnv() { setEnvironment(m_name, m_old.value_or("")); }
 
 private:
     const char* m_name;
@@ -27,17 +36,18 @@ private:
 
 class ProgramFoldersTest : public ::testing::Test {
 protected:
-    fs::path userData() const { return folder.path() / "xdg" / "belltide"; }
+    fs::path userData() const { return folder.path() / "xdg" / UserDataName; }
 
     TempFolder folder;
-    ScopedEnv xdgDataHome{"XDG_DATA_HOME", (folder.path() / "xdg").string()};
+    ScopedEnv userDataHome{UserDataVariable, (folder.path() / "xdg").string()};
 };
 
 TEST_F(ProgramFoldersTest, BuildFolderKeepsEverythingBesideTheProgram) {
     folder.writeFile("build/Belltide.wav", 10);
     // An installation next to it must not win over the assets beside the program.
     folder.writeFile(
-        fs::path("build") / ProgramFolders::InstalledAssetsFromProgram / "Belltide.wav", 10);
+        (fs::path("build") / ProgramFolders::InstalledAssetsFromProgram / "Belltide.wav").string(),
+        10);
     const auto folders = ProgramFolders::locate((folder.path() / "build" / "belltide").string());
     EXPECT_EQ(folders.assetsDir, folder.path() / "build");
     EXPECT_EQ(folders.dataDir, folder.path() / "build");
@@ -47,7 +57,7 @@ TEST_F(ProgramFoldersTest, InstalledProgramKeepsItsDataInTheUsersDataFolder) {
     const fs::path assets =
         (folder.path() / "prefix/bin" / ProgramFolders::InstalledAssetsFromProgram)
             .lexically_normal();
-    folder.writeFile(fs::relative(assets / "Belltide.wav", folder.path()), 10);
+    folder.writeFile(fs::relative(assets / "Belltide.wav", folder.path()).string(), 10);
     const auto folders = ProgramFolders::locate((folder.path() / "prefix/bin/belltide").string());
     EXPECT_EQ(folders.assetsDir, assets);
     EXPECT_EQ(folders.dataDir, userData());
@@ -61,7 +71,7 @@ TEST_F(ProgramFoldersTest, PrepareCopiesTheFactoryHandheldOnceAndKeepsTheUsersCh
     EXPECT_EQ(fs::file_size(userData() / "device/Windows/alarm1.wav"), 7u);
     EXPECT_FALSE(fs::exists(userData() / "device.partial"));
 
-    folder.writeFile("xdg/belltide/device/registry.reg", 9, 'u');
+    folder.writeFile((fs::path("xdg") / UserDataName / "device/registry.reg").string(), 9, 'u');
     fs::remove(userData() / "device/Windows/alarm1.wav");
     folders.prepare();
     EXPECT_EQ(fs::file_size(userData() / "device/registry.reg"), 9u);

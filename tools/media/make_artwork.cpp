@@ -1,13 +1,17 @@
-// Draws Belltide's artwork, a golden bell over the tide, into PNG files:
-// the icon in 16 to 256 pixels, the logo (100 x 88) and the About pictures.
+// Draws Belltide's artwork, a golden bell over the tide, into PNG files (where the toolkit has PNG)
+// and BMP files: the icon in 16 to 256 pixels, the logo (100 x 88) and the About pictures; and
+// the icon for the Windows resources, belltide.ico.
 #include <wx/image.h>
 #include <wx/init.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <numbers>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -114,6 +118,68 @@ wxImage draw(int width, int height, Background background) {
     return image;
 }
 
+void putLittleEndian(std::vector<unsigned char>& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// An icon file whose images are 32-bit bitmaps with alpha: read by every Windows and by windres,
+// and needing no PNG support.
+bool saveIcon(const std::vector<wxImage>& images, const std::string& path) {
+    std::vector<unsigned char> header;
+    std::vector<unsigned char> bodies;
+    putLittleEndian(header, 0, 2);
+    putLittleEndian(header, 1, 2);
+    putLittleEndian(header, static_cast<std::uint32_t>(images.size()), 2);
+    const std::uint32_t firstBody = 6 + 16 * static_cast<std::uint32_t>(images.size());
+    for (const wxImage& image : images) {
+        const int w = image.GetWidth();
+        const int h = image.GetHeight();
+        // The mask rows are padded to 32 bits; the alpha channel decides, so it stays clear.
+        const std::uint32_t maskRow = static_cast<std::uint32_t>((w + 31) / 32 * 4);
+        const std::uint32_t size = 40 + static_cast<std::uint32_t>(w * h * 4) + maskRow * h;
+        header.push_back(static_cast<unsigned char>(w >= 256 ? 0 : w));
+        header.push_back(static_cast<unsigned char>(h >= 256 ? 0 : h));
+        putLittleEndian(header, 0, 2);
+        putLittleEndian(header, 1, 2);
+        putLittleEndian(header, 32, 2);
+        putLittleEndian(header, size, 4);
+        putLittleEndian(header, firstBody + static_cast<std::uint32_t>(bodies.size()), 4);
+        putLittleEndian(bodies, 40, 4);
+        putLittleEndian(bodies, static_cast<std::uint32_t>(w), 4);
+        putLittleEndian(bodies, static_cast<std::uint32_t>(2 * h), 4); // colour and mask
+        putLittleEndian(bodies, 1, 2);
+        putLittleEndian(bodies, 32, 2);
+        for (int i = 0; i < 6; ++i)
+            putLittleEndian(bodies, 0, 4);
+        for (int y = h - 1; y >= 0; --y)
+            for (int x = 0; x < w; ++x) {
+                bodies.push_back(image.GetBlue(x, y));
+                bodies.push_back(image.GetGreen(x, y));
+                bodies.push_back(image.GetRed(x, y));
+                bodies.push_back(image.HasAlpha() ? image.GetAlpha(x, y) : 255);
+            }
+        bodies.insert(bodies.end(), maskRow * h, 0);
+    }
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(header.data()), std::streamsize(header.size()));
+    file.write(reinterpret_cast<const char*>(bodies.data()), std::streamsize(bodies.size()));
+    return static_cast<bool>(file);
+}
+
+// Writes the picture as name.png, where the toolkit has PNG, and as name.bmp (no alpha).
+bool save(const wxImage& image, const std::string& pathWithoutExtension) {
+    bool ok = true;
+#if wxUSE_LIBPNG
+    ok &= image.SaveFile(pathWithoutExtension + ".png", wxBITMAP_TYPE_PNG);
+#endif
+    wxImage opaque = image.Copy();
+    if (opaque.HasAlpha())
+        opaque.ClearAlpha();
+    ok &= opaque.SaveFile(pathWithoutExtension + ".bmp", wxBITMAP_TYPE_BMP);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -122,16 +188,22 @@ int main(int argc, char** argv) {
         return 2;
     }
     wxInitializer wx;
+#if wxUSE_LIBPNG
     wxImage::AddHandler(new wxPNGHandler);
+#endif
     const std::string folder = argv[1];
     bool ok = true;
     // 16 to 64 for the window; 128 and 256 for the desktop's menus and software centres.
-    for (int size : {16, 32, 64, 128, 256})
-        ok &=
-            draw(size, size, Background::Transparent)
-                .SaveFile(folder + "/belltide-" + std::to_string(size) + ".png", wxBITMAP_TYPE_PNG);
-    ok &= draw(100, 88, Background::Scene).SaveFile(folder + "/logo.png", wxBITMAP_TYPE_PNG);
-    ok &= draw(250, 220, Background::Scene).SaveFile(folder + "/about.png", wxBITMAP_TYPE_PNG);
-    ok &= draw(101, 73, Background::Scene).SaveFile(folder + "/about-small.png", wxBITMAP_TYPE_PNG);
+    std::vector<wxImage> icons;
+    for (int size : {16, 32, 64, 128, 256}) {
+        icons.push_back(draw(size, size, Background::Transparent));
+        ok &= save(icons.back(), folder + "/belltide-" + std::to_string(size));
+    }
+    // 128 adds nothing to Windows' icon sizes but weight.
+    icons.erase(icons.begin() + 3);
+    ok &= saveIcon(icons, folder + "/belltide.ico");
+    ok &= save(draw(100, 88, Background::Scene), folder + "/logo");
+    ok &= save(draw(250, 220, Background::Scene), folder + "/about");
+    ok &= save(draw(101, 73, Background::Scene), folder + "/about-small");
     return ok ? 0 : 1;
 }

@@ -1,12 +1,11 @@
 #include "AboutDialog.h"
 
+#include "Artwork.h"
 #include "WxText.h"
 #include "ui/CAboutDlg.h"
 
 #include <wx/button.h>
-#include <wx/filename.h>
 #include <wx/image.h>
-#include <wx/log.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -27,12 +26,8 @@ constexpr DialogRect LinkRect{187, 112, 124, 14};
 constexpr DialogRect OkRect{224, 132, 50, 14};
 
 // The picture scaled to its place, so the layout holds whatever the font makes of a dialog unit.
-wxBitmap artworkPicture(const wxString& fileName, const wxSize& size) {
-    const wxString path = "artwork" + wxString(wxFileName::GetPathSeparator()) + fileName;
-    if (!wxFileName::FileExists(path))
-        return wxBitmap(size);
-    wxLogNull quiet;
-    wxImage image(path, wxBITMAP_TYPE_PNG);
+wxBitmap artworkPicture(const wxString& baseName, const wxSize& size) {
+    wxImage image = artworkImage(baseName);
     if (!image.IsOk())
         return wxBitmap(size);
     return wxBitmap(image.Rescale(size.x, size.y, wxIMAGE_QUALITY_HIGH));
@@ -56,10 +51,10 @@ AboutDialog::AboutDialog(wxWindow* parent, CAboutDlg& logic)
     };
 
     // Created in the template's order, which is also the tab order.
-    picture("about.png", PictureRect);
+    picture("about", PictureRect);
     const auto [framePos, frameSize] = place(FrameRect);
     new wxStaticBox(this, wxID_ANY, wxEmptyString, framePos, frameSize);
-    picture("about-small.png", SmallPictureRect);
+    picture("about-small", SmallPictureRect);
     const auto [textPos, textSize] = place(TextRect);
     auto* text =
         new wxStaticText(this, wxID_ANY, wxEmptyString, textPos, textSize, wxST_NO_AUTORESIZE);

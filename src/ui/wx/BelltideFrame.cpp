@@ -1,5 +1,6 @@
 #include "BelltideFrame.h"
 
+#include "Artwork.h"
 #include "EventListView.h"
 #include "NativeInput.h"
 #include "ProgressDialog.h"
@@ -12,9 +13,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/filename.h>
 #include <wx/iconbndl.h>
-#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/statusbr.h>
@@ -44,12 +43,9 @@ constexpr DialogRect ThemeListRect{5, 197, 139, 14};
 constexpr DialogRect ExtendedRect{5, 187, 109, 10};
 constexpr DialogRect LogoRect{275, 0, 68, 55};
 
-wxBitmap artworkBitmap(const wxString& fileName) {
-    const wxString path = "artwork" + wxString(wxFileName::GetPathSeparator()) + fileName;
-    if (!wxFileName::FileExists(path))
-        return {};
-    wxLogNull quiet;
-    return wxBitmap(path, wxBITMAP_TYPE_PNG);
+wxBitmap artworkBitmap(const wxString& baseName) {
+    const wxImage image = artworkImage(baseName);
+    return image.IsOk() ? wxBitmap(image) : wxBitmap();
 }
 
 } // namespace
@@ -93,6 +89,9 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     // The logic has made the assets folder current, where the artwork lies.
     loadArtwork();
     bindEvents();
+#ifdef __WXMSW__
+    appendSystemMenuAbout();
+#endif
     m_logic->setStartupTheme(startupTheme);
     m_logic->OnInitDialog();
 }
@@ -156,8 +155,9 @@ void BelltideFrame::createControls() {
                                     wxBORDER_NONE);
     logo->SetCursor(wxCursor(wxCURSOR_HAND));
 
-    SetClientSize(m_panel->ConvertDialogToPixels(wxSize(ClientDlu.width, ClientDlu.height)));
+    // The status bar first: on Windows it takes its height from the client area.
     CreateStatusBar(1);
+    SetClientSize(m_panel->ConvertDialogToPixels(wxSize(ClientDlu.width, ClientDlu.height)));
     // Not resizable: the window keeps the size of its layout.
     SetMinSize(GetSize());
     SetMaxSize(GetSize());
@@ -173,18 +173,23 @@ void BelltideFrame::createControls() {
 }
 
 void BelltideFrame::loadArtwork() {
+#ifdef __WXMSW__
+    // The icon with its transparency lives in the program's resources.
+    const wxIconBundle icons = resourceIcons();
+#else
     wxIconBundle icons;
     for (const char* size : {"16", "32", "64"}) {
-        const wxBitmap bitmap = artworkBitmap(wxString("belltide-") + size + ".png");
+        const wxBitmap bitmap = artworkBitmap(wxString("belltide-") + size);
         if (bitmap.IsOk()) {
             wxIcon icon;
             icon.CopyFromBitmap(bitmap);
             icons.AddIcon(icon);
         }
     }
+#endif
     if (!icons.IsEmpty())
         SetIcons(icons);
-    const wxBitmap logo = artworkBitmap("logo.png");
+    const wxBitmap logo = artworkBitmap("logo");
     if (logo.IsOk())
         static_cast<wxBitmapButton*>(FindWindow(ControlId::Logo))->SetBitmap(logo);
 }

@@ -41,6 +41,13 @@ private:
     void bindEvents();
     void onCharHook(wxKeyEvent& event);
     void onClose(wxCloseEvent& event);
+#ifdef __WXMSW__
+    // The icon in all its sizes from the program's resources, and the About entry of the system
+    // menu (BelltideFrameMsw.cpp).
+    static wxIconBundle resourceIcons();
+    void appendSystemMenuAbout();
+    WXLRESULT MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) override;
+#endif
 
     wxPanel* m_panel = nullptr;
     EventListView* m_eventListView = nullptr;

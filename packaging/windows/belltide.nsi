@@ -1,0 +1,82 @@
+; Belltide's Windows installer: the program, its pictures, the welcome sound and the help book,
+; a Start menu entry and .kbt files opened with Belltide, all for the current user, so that no
+; administrator is needed. The uninstaller removes what was installed and leaves the themes.
+; makensis -DVERSION=1.1 -DBUILD=<the Windows build folder> -DOUTFILE=<installer> belltide.nsi
+; 64-bit like the program it installs (and so it runs under a 64-bit-only Wine).
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Belltide"
+!define THEME_CLASS "Belltide.Theme"
+
+Name "Belltide ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Belltide"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+Icon "${BUILD}/artwork/belltide.ico"
+UninstallIcon "${BUILD}/artwork/belltide.ico"
+VIProductVersion "${VERSION}.0.0"
+VIAddVersionKey "ProductName" "Belltide"
+VIAddVersionKey "FileDescription" "Belltide ${VERSION} installer"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "The Belltide developers"
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Section
+    SetShellVarContext current
+    SetOutPath "$INSTDIR"
+    File "${BUILD}/Belltide.exe"
+    File "${BUILD}/Belltide.wav"
+    File "${BUILD}/Belltide.htb"
+    SetOutPath "$INSTDIR\artwork"
+    File "${BUILD}/artwork/*.bmp"
+    SetOutPath "$INSTDIR"
+    WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+    CreateShortcut "$SMPROGRAMS\Belltide.lnk" "$INSTDIR\Belltide.exe"
+
+    WriteRegStr HKCU "Software\Classes\.kbt" "" "${THEME_CLASS}"
+    WriteRegStr HKCU "Software\Classes\${THEME_CLASS}" "" "Belltide theme"
+    WriteRegStr HKCU "Software\Classes\${THEME_CLASS}\DefaultIcon" "" "$INSTDIR\Belltide.exe,0"
+    WriteRegStr HKCU "Software\Classes\${THEME_CLASS}\shell\open\command" "" \
+        '"$INSTDIR\Belltide.exe" "%1"'
+    ; SHCNE_ASSOCCHANGED: Explorer shows the new association at once.
+    System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Belltide"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "The Belltide developers"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Belltide.exe,0"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+    SetShellVarContext current
+    Delete "$INSTDIR\Belltide.exe"
+    Delete "$INSTDIR\Belltide.wav"
+    Delete "$INSTDIR\Belltide.htb"
+    Delete "$INSTDIR\artwork\*.bmp"
+    RMDir "$INSTDIR\artwork"
+    Delete "$INSTDIR\Uninstall.exe"
+    ; Not recursive: a theme library beside the program stays, and with it the folder.
+    RMDir "$INSTDIR"
+    Delete "$SMPROGRAMS\Belltide.lnk"
+
+    ; .kbt is given back only while it is still ours.
+    ReadRegStr $0 HKCU "Software\Classes\.kbt" ""
+    StrCmp $0 "${THEME_CLASS}" 0 +2
+        DeleteRegKey HKCU "Software\Classes\.kbt"
+    DeleteRegKey HKCU "Software\Classes\${THEME_CLASS}"
+    System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd

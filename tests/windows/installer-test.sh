@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The installer under Wine in a prefix of its own: a silent install for the current user, the
+# installed program's first start, the .kbt association, and an uninstall that keeps the themes.
+# installer-test.sh INSTALLER MAKE_DEVICE_EXE
+set -euo pipefail
+installer=$1
+make_device=$2
+
+work=$(mktemp -d)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+wine "$installer" /S
+wineserver -w
+appdata=$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')
+installed=$(winepath -u "$appdata\\Programs\\Belltide")
+for file in Belltide.exe Belltide.wav Belltide.htb artwork/logo.bmp Uninstall.exe; do
+    [ -s "$installed/$file" ] || fail "$file not installed"
+done
+[ -e "$installed/rapi.dll" ] && fail "the test rapi.dll was installed"
+wine reg query 'HKCU\Software\Classes\.kbt' /ve | grep -q Belltide.Theme || fail ".kbt not associated"
+wine reg query 'HKCU\Software\Classes\Belltide.Theme\shell\open\command' /ve |
+    grep -qi 'Belltide.exe" "%1"' || fail "no open command for .kbt"
+
+# The installed program starts and keeps its first backup in its theme library.
+wine "$make_device" "$(winepath -w "$work/device")" >/dev/null
+BELLTIDE_DEVICE=$(winepath -w "$work/device") wine "$installed/Belltide.exe" &
+for _ in $(seq 600); do
+    [ -s "$installed/themes/initialBackup.kbt" ] && break
+    sleep 0.1
+done
+[ -s "$installed/themes/initialBackup.kbt" ] || fail "the installed program made no backup"
+wineserver -k || true
+wait || true
+
+wine "$installed/Uninstall.exe" /S
+wineserver -w
+[ -e "$installed/Belltide.exe" ] && fail "the program is still installed"
+[ -e "$installed/Uninstall.exe" ] && fail "the uninstaller is still there"
+[ -s "$installed/themes/initialBackup.kbt" ] || fail "the uninstaller removed the user's themes"
+wine reg query 'HKCU\Software\Classes\.kbt' >/dev/null 2>&1 && fail ".kbt still associated"
+echo "installer: installed, started, associated and uninstalled"
