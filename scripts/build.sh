@@ -14,7 +14,7 @@ elif [ "${1:-}" = windows ]; then
     wx=$(./scripts/build-wx-windows.sh)
     cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBELLTIDE_WARNINGS_AS_ERRORS=ON \
         -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-        -DwxWidgets_CONFIG_EXECUTABLE="$wx/bin/wx-config"
+        -DwxWidgets_CONFIG_EXECUTABLE="$wx/bin/wx-config" -DBELLTIDE_TOOLKIT=ON
     cmake --build build-windows
 elif [ "${1:-}" = tsan ]; then
     cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBELLTIDE_TSAN=ON \
