@@ -1,6 +1,7 @@
 #include "AboutDialog.h"
 
 #include "Artwork.h"
+#include "DialogUnits.h"
 #include "WxText.h"
 #include "ui/CAboutDlg.h"
 
@@ -12,10 +13,7 @@
 
 namespace {
 
-// The box's layout in dialog units: x, y, width, height.
-struct DialogRect {
-    int x, y, width, height;
-};
+// The box's layout in dialog units.
 
 constexpr DialogRect ClientDlu{0, 0, 327, 151};
 constexpr DialogRect PictureRect{7, 9, 168, 137};
@@ -38,10 +36,7 @@ wxBitmap artworkPicture(const wxString& baseName, const wxSize& size) {
 AboutDialog::AboutDialog(wxWindow* parent, CAboutDlg& logic)
     : wxDialog(parent, wxID_ANY, toWx(CAboutDlg::Caption), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
-    const auto place = [this](const DialogRect& r) {
-        return std::pair{ConvertDialogToPixels(wxPoint(r.x, r.y)),
-                         ConvertDialogToPixels(wxSize(r.width, r.height))};
-    };
+    const auto place = [this](const DialogRect& r) { return placeInDialogUnits(*this, r); };
     const auto picture = [&](const wxString& fileName, const DialogRect& r) {
         const auto [pos, size] = place(r);
         // The border takes its pixels from inside the picture's place.

@@ -1,6 +1,7 @@
 #include "BelltideFrame.h"
 
 #include "Artwork.h"
+#include "DialogUnits.h"
 #include "EventListView.h"
 #include "NativeInput.h"
 #include "ProgressDialog.h"
@@ -23,10 +24,7 @@
 
 namespace {
 
-// The window's layout in dialog units: x, y, width, height.
-struct DialogRect {
-    int x, y, width, height;
-};
+// The window's layout in dialog units.
 
 constexpr DialogRect ClientDlu{0, 0, 349, 214};
 constexpr DialogRect CloseRect{294, 197, 50, 14};
@@ -124,10 +122,7 @@ void BelltideFrame::createMenuBar() {
 
 void BelltideFrame::createControls() {
     m_panel = new wxPanel(this, wxID_ANY);
-    const auto place = [this](const DialogRect& r) {
-        return std::pair{m_panel->ConvertDialogToPixels(wxPoint(r.x, r.y)),
-                         m_panel->ConvertDialogToPixels(wxSize(r.width, r.height))};
-    };
+    const auto place = [this](const DialogRect& r) { return placeInDialogUnits(*m_panel, r); };
     const auto button = [&](int id, const char* text, const DialogRect& r) {
         const auto [pos, size] = place(r);
         return new wxButton(m_panel, id, text, pos, size);

@@ -1,5 +1,6 @@
 #include "ProgressDialog.h"
 
+#include "DialogUnits.h"
 #include "WxText.h"
 
 #include <wx/gauge.h>
@@ -20,14 +21,15 @@ ProgressDialog::ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& d
                                MessageBox messageBox)
     : wxDialog(parent, wxID_ANY, toWx(dialog.title), wxDefaultPosition, wxDefaultSize, wxCAPTION),
       m_messageBox(std::move(messageBox)) {
-    const auto dlu = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
-    const auto dluSize = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
+    const auto place = [this](const DialogRect& r) { return placeInDialogUnits(*this, r); };
     const bool left = dialog.align == TextAlign::Left;
-    new wxStaticText(this, wxID_ANY, toWx(dialog.text), dlu(left ? 45 : 39, 7), dluSize(108, 21),
+    const auto [textPos, textSize] = place({left ? 45 : 39, 7, 108, 21});
+    new wxStaticText(this, wxID_ANY, toWx(dialog.text), textPos, textSize,
                      (left ? wxALIGN_LEFT : wxALIGN_CENTRE_HORIZONTAL) | wxST_NO_AUTORESIZE);
-    m_gauge = new wxGauge(this, ProgressBarId, m_upper, dlu(10, 28), dluSize(166, 12),
-                          wxGA_HORIZONTAL | wxGA_SMOOTH);
-    SetClientSize(dluSize(186, 55));
+    const auto [barPos, barSize] = place({10, 28, 166, 12});
+    m_gauge =
+        new wxGauge(this, ProgressBarId, m_upper, barPos, barSize, wxGA_HORIZONTAL | wxGA_SMOOTH);
+    SetClientSize(place({0, 0, 186, 55}).second);
     SetEscapeId(wxID_NONE);
     SetAffirmativeId(wxID_NONE);
 
