@@ -77,10 +77,14 @@ std::string archiveOf(const benchmark::State& state) {
 
 void pack(const FileSet& set, const std::string& archivePath) {
     const ThemeArchive archive(archivePath);
-    archive.create();
+    // A failed pack would time nothing.
+    if (!archive.create())
+        std::abort();
     const std::string folder = (set.dir / "").string();
-    for (const auto& name : set.names)
-        archive.addFile(folder, name);
+    for (const auto& name : set.names) {
+        if (!archive.addFile(folder, name))
+            std::abort();
+    }
 }
 
 void run(const std::string& command) {

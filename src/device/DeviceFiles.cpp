@@ -64,7 +64,7 @@ std::vector<char> wholeFileBuffer(std::uint32_t size) {
 
 } // namespace
 
-bool DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::string& pcDir,
+void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::string& pcDir,
                                     const std::string& fileName) {
     const std::string shownDevicePath = "\\Windows\\" + fileName;
     const std::string pcPath = pcDir + fileName;
@@ -94,10 +94,9 @@ bool DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
     if (!target)
         throw writeFailed;
     partial.complete();
-    return true;
 }
 
-bool DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
+void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
                                   const std::string& fileName) {
     const MessageError copyFailed(quoted("Could not copy file from PC ", fileName, ""));
     const MessageError writeFailed(
@@ -124,5 +123,4 @@ bool DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
     std::uint32_t written = 0;
     if (!m_device.CeWriteFile(target.handle(), buffer.data(), size, &written) || written != size)
         throw writeFailed;
-    return true;
 }

@@ -49,11 +49,12 @@ public:
     void readNotificationSounds(SoundTheme& theme);
     void writeNotificationSounds(const SoundTheme& theme);
 
-    // Copy deviceDir + fileName to pcDir + fileName; raises MessageError on failure.
-    bool copyFileFromDevice(const std::string& deviceDir, const std::string& pcDir,
+    // Copy deviceDir + fileName to pcDir + fileName; raises MessageError on failure and leaves
+    // no PC file behind.
+    void copyFileFromDevice(const std::string& deviceDir, const std::string& pcDir,
                             const std::string& fileName);
     // Copy pcDir + fileName to deviceDir + fileName; raises MessageError on failure.
-    bool copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
+    void copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
                           const std::string& fileName);
 
     // A theme with every event and notification of the catalog and no sound; the device is

@@ -44,4 +44,4 @@ private:
 // Reads the whole file; empty when it cannot be read.
 std::string readFileBytes(const std::string& path);
 // Writes the file through a temporary one renamed over it; false when that fails.
-bool replaceFileBytes(const std::string& path, const std::string& bytes);
+[[nodiscard]] bool replaceFileBytes(const std::string& path, const std::string& bytes);

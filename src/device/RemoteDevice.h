@@ -41,7 +41,7 @@ class InitAttempt {
 public:
     virtual ~InitAttempt() = default;
     // Waits for the attempt to finish; false when the time ran out first.
-    virtual bool wait(std::chrono::milliseconds timeout) = 0;
+    [[nodiscard]] virtual bool wait(std::chrono::milliseconds timeout) = 0;
     // hrRapiInit: zero or positive on success; read after wait returned true.
     virtual std::int32_t result() const = 0;
 };
@@ -57,29 +57,35 @@ public:
     virtual void CeRapiUninit() = 0;
 
     // Registry; every call answers ErrorSuccess or a Win32 error code (never an HRESULT).
-    virtual long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) = 0;
+    [[nodiscard]] virtual long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey,
+                                              Rapi::Key* key) = 0;
     // A value larger than *size fails with ErrorMoreData, sets *size and fills nothing.
-    virtual long CeRegQueryValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t* type,
-                                   std::uint8_t* data, std::uint32_t* size) = 0;
-    virtual long CeRegSetValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t type,
-                                 const std::uint8_t* data, std::uint32_t size) = 0;
+    [[nodiscard]] virtual long CeRegQueryValueEx(Rapi::Key key, const std::u16string& name,
+                                                 std::uint32_t* type, std::uint8_t* data,
+                                                 std::uint32_t* size) = 0;
+    [[nodiscard]] virtual long CeRegSetValueEx(Rapi::Key key, const std::u16string& name,
+                                               std::uint32_t type, const std::uint8_t* data,
+                                               std::uint32_t size) = 0;
     virtual long CeRegCloseKey(Rapi::Key key) = 0;
 
     // Files; a failed open answers InvalidHandle.
-    virtual Rapi::Handle CeCreateFile(const std::u16string& path, std::uint32_t access,
-                                      std::uint32_t shareMode, std::uint32_t disposition,
-                                      std::uint32_t attributes) = 0;
-    virtual std::uint32_t CeGetFileSize(Rapi::Handle file, std::uint32_t* high) = 0;
-    virtual bool CeReadFile(Rapi::Handle file, void* buffer, std::uint32_t toRead,
-                            std::uint32_t* read) = 0;
-    virtual bool CeWriteFile(Rapi::Handle file, const void* buffer, std::uint32_t toWrite,
-                             std::uint32_t* written) = 0;
+    [[nodiscard]] virtual Rapi::Handle CeCreateFile(const std::u16string& path,
+                                                    std::uint32_t access, std::uint32_t shareMode,
+                                                    std::uint32_t disposition,
+                                                    std::uint32_t attributes) = 0;
+    [[nodiscard]] virtual std::uint32_t CeGetFileSize(Rapi::Handle file, std::uint32_t* high) = 0;
+    [[nodiscard]] virtual bool CeReadFile(Rapi::Handle file, void* buffer, std::uint32_t toRead,
+                                          std::uint32_t* read) = 0;
+    [[nodiscard]] virtual bool CeWriteFile(Rapi::Handle file, const void* buffer,
+                                           std::uint32_t toWrite, std::uint32_t* written) = 0;
     virtual bool CeCloseHandle(Rapi::Handle file) = 0;
 
     // Runs a function of a device library and answers its Win32 result code (0 on success);
     // its output, if any, is freed with CeRapiFreeBuffer.
-    virtual std::int32_t CeRapiInvoke(const std::u16string& library, const std::u16string& function,
-                                      std::uint32_t* outputSize, std::uint8_t** output) = 0;
+    [[nodiscard]] virtual std::int32_t CeRapiInvoke(const std::u16string& library,
+                                                    const std::u16string& function,
+                                                    std::uint32_t* outputSize,
+                                                    std::uint8_t** output) = 0;
     virtual void CeRapiFreeBuffer(void* buffer) = 0;
 };
 

@@ -15,7 +15,7 @@ public:
     // Where to write the new content.
     const std::string& path() const { return m_temporary; }
     // Renames the new content over the target; false when that fails.
-    bool commit();
+    [[nodiscard]] bool commit();
 
 private:
     std::string m_target;

@@ -21,10 +21,10 @@ public:
     explicit ThemeArchive(std::string path) : m_path(std::move(path)) {}
 
     // Creates the archive file, or cuts an existing one to nothing. False when it cannot.
-    bool create() const;
+    [[nodiscard]] bool create() const;
     // Appends folder + name as a member called name. A source that cannot be read becomes an
     // empty member. False when the archive cannot be written or the name does not fit.
-    bool addFile(const std::string& folder, const std::string& name) const;
+    [[nodiscard]] bool addFile(const std::string& folder, const std::string& name) const;
     // Every member, after checking the whole archive. Raises "Could not open file", or
     // the damaged-theme message for a header cut short, a name that is no plain file name,
     // or data that runs past the end of the file.

@@ -13,7 +13,8 @@
 #include <memory>
 #include <string>
 
-// The controls and services the main window's logic works through.
+// The controls and services the main window's logic works through. Build it with designated
+// initialisers, so that each control is wired by name: two buttons swapped by position read wrong.
 struct MainWindowControls {
     ListView& eventList;
     ComboBox& themeCombo;
@@ -54,7 +55,7 @@ public:
     // named on the command line, welcome sound.
     void OnInitDialog();
     // The close sequence; true when the window is to close.
-    bool OnClose();
+    [[nodiscard]] bool OnClose();
 
     // Theme commands.
     void OnNewTheme();
@@ -89,8 +90,9 @@ public:
     void selectTheme(const std::string& fileName);
     // Offers to save unsaved changes; afterwards nothing counts as unsaved.
     void promptSaveChanges();
-    // Copies a theme into the library, asking before a theme of the same name is replaced.
-    void importThemeFile(const std::string& source, const std::string& target);
+    // Copies a theme into the library, asking before a theme of the same name is replaced;
+    // true when the library holds the theme under the target's name afterwards.
+    [[nodiscard]] bool importThemeFile(const std::string& source, const std::string& target);
 
     const SoundTheme& theme() const { return m_theme; }
     const ThemeFolders& folders() const { return m_folders; }
@@ -113,8 +115,8 @@ protected:
     SoundTheme::iterator entryOfRow(int row);
     // The entry of the selected row; shows "No sound selected" and gives end() without one.
     SoundTheme::iterator selectedEntry();
-    // Points the row's entry at the file; false, with a message, when it cannot be opened.
-    bool assignSoundFile(int row, const std::string& path);
+    // Points the row's entry at the file; a file that cannot be opened is only reported.
+    void assignSoundFile(int row, const std::string& path);
     // loadTheme, with a failure shown in a message box; false when it failed.
     bool tryLoadTheme(const std::string& archivePath);
     void loadStartupTheme();

@@ -10,9 +10,9 @@ class HelpLauncher {
 public:
     virtual ~HelpLauncher() = default;
     // Opens the address in the user's default browser; false when no browser could be started.
-    virtual bool openWebAddress(const std::string& address) = 0;
+    [[nodiscard]] virtual bool openWebAddress(const std::string& address) = 0;
     // Loads the help book into the help viewer; false when the viewer or the book is missing.
-    virtual bool loadHelpBook(const std::string& bookPath) = 0;
+    [[nodiscard]] virtual bool loadHelpBook(const std::string& bookPath) = 0;
     // Shows a page of the loaded book, named by its file name inside the book.
     virtual void showHelpPage(const std::string& page) = 0;
     // Shows the About box modally for that logic.

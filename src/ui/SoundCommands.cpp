@@ -96,14 +96,14 @@ SoundTheme::iterator CBelltideDlg::selectedEntry() {
     return entryOfRow(row);
 }
 
-bool CBelltideDlg::assignSoundFile(int row, const std::string& path) {
+void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     const auto entry = entryOfRow(row);
     if (entry == m_theme.end())
-        return false;
+        return;
     const auto size = measureSizeKB(path);
     if (!size) {
         m_prompts.showMessage("Could not open file \"" + path + "\".");
-        return false;
+        return;
     }
     const std::string fileName = fileNameOf(path);
     const auto dot = fileName.rfind('.');
@@ -115,5 +115,4 @@ bool CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     showSound(row, sound);
     fitNameColumns();
     m_modified = true;
-    return true;
 }

@@ -35,8 +35,9 @@ void CBelltideDlg::loadStartupTheme() {
     if (!tryLoadTheme(m_startupTheme))
         return;
     const std::string fileName = fileNameOf(m_startupTheme);
-    importThemeFile(m_startupTheme, m_folders.themesDir + fileName);
-    selectTheme(fileName);
+    // A declined or failed copy must not select another theme of the same name.
+    if (importThemeFile(m_startupTheme, m_folders.themesDir + fileName))
+        selectTheme(fileName);
 }
 
 void CBelltideDlg::OnNewTheme() {
@@ -54,7 +55,9 @@ void CBelltideDlg::OnOpenTheme() {
     promptSaveChanges();
     if (!tryLoadTheme(*path))
         return;
-    importThemeFile(*path, m_folders.themesDir + fileNameOf(*path));
+    // A declined or failed copy leaves the library as it was; the theme is open all the same
+    // and the copy is not reported.
+    static_cast<void>(importThemeFile(*path, m_folders.themesDir + fileNameOf(*path)));
 }
 
 void CBelltideDlg::OnSaveTheme() {
@@ -138,11 +141,11 @@ void CBelltideDlg::selectTheme(const std::string& fileName) {
     m_themeFileName.clear();
 }
 
-void CBelltideDlg::importThemeFile(const std::string& source, const std::string& target) {
+bool CBelltideDlg::importThemeFile(const std::string& source, const std::string& target) {
     // The same file under another spelling must never be copied onto itself.
     if (isSameFile(source, target))
-        return;
+        return true;
     if (std::ifstream(target, std::ios::binary) && !m_prompts.askYesNo(OverwriteQuestion))
-        return;
-    copyThemeFile(source, target);
+        return false;
+    return copyThemeFile(source, target);
 }

@@ -29,19 +29,19 @@ struct MainWindowHarness {
     }
 
     MainWindowControls controls() {
-        return MainWindowControls{listView,
-                                  themeCombo,
-                                  statusBar,
-                                  saveThemeButton,
-                                  noSoundButton,
-                                  playButton,
-                                  uploadButton,
-                                  changeButton,
-                                  extendedCheck,
-                                  prompts,
-                                  sound,
-                                  progressWindows,
-                                  [this] {
+        return MainWindowControls{.eventList = listView,
+                                  .themeCombo = themeCombo,
+                                  .statusBar = statusBar,
+                                  .saveThemeButton = saveThemeButton,
+                                  .noSoundButton = noSoundButton,
+                                  .playButton = playButton,
+                                  .uploadButton = uploadButton,
+                                  .changeButton = changeButton,
+                                  .extendedCheck = extendedCheck,
+                                  .prompts = prompts,
+                                  .sound = sound,
+                                  .progressWindows = progressWindows,
+                                  .deviceFactory = [this] {
                                       return std::make_unique<FailingDevice>(
                                           backend.make(deviceFolder), failAt, deviceCalls,
                                           failedCall);

@@ -68,7 +68,7 @@ TEST_F(ThemeArchiveTest, CreateCutsAnOldArchiveAndAddFileAppends) {
 
 TEST_F(ThemeArchiveTest, RoundTripsDataAcrossChunkBoundaries) {
     const ThemeArchive archive(archivePath);
-    archive.create();
+    ASSERT_TRUE(archive.create());
     for (std::size_t size : {2047u, 2048u, 2049u, 10000u}) {
         const std::string name = std::to_string(size) + ".wav";
         std::string data(size, '\0');
@@ -87,7 +87,7 @@ TEST_F(ThemeArchiveTest, RoundTripsDataAcrossChunkBoundaries) {
 TEST_F(ThemeArchiveTest, UnreadableSourceBecomesAnEmptyMemberAndLaterOnesSurvive) {
     folder.writeFile("after.wav", 100, 'a');
     const ThemeArchive archive(archivePath);
-    archive.create();
+    ASSERT_TRUE(archive.create());
     ASSERT_TRUE(archive.addFile(folder.dir(), "missing.wav"));
     ASSERT_TRUE(archive.addFile(folder.dir(), "after.wav"));
     EXPECT_EQ(readBytes(archivePath).substr(264, 4), "\xFF\xFF\xFF\xFF");
@@ -100,7 +100,7 @@ TEST_F(ThemeArchiveTest, RefusesNamesThatDoNotFitTheHeader) {
     const std::string longest(255, 'n');
     folder.writeFile(longest, 1);
     const ThemeArchive archive(archivePath);
-    archive.create();
+    ASSERT_TRUE(archive.create());
     EXPECT_TRUE(archive.addFile(folder.dir(), longest));
     EXPECT_FALSE(archive.addFile(folder.dir(), longest + "n"));
     EXPECT_EQ(archive.members().size(), 1u);

@@ -20,7 +20,7 @@ public:
     void releaseIdleOutput() override;
 
 private:
-    bool openDevice();
+    [[nodiscard]] bool openDevice();
     void closeDevice();
     // The file's samples in the device's format; empty when it is no readable wave file.
     std::vector<std::uint8_t> loadConverted(const std::string& path) const;

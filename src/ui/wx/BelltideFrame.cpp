@@ -72,10 +72,19 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     createMenuBar();
     createControls();
     m_logic = std::make_unique<CBelltideDlg>(
-        folders, MainWindowControls{*m_eventListView, *m_themeCombo, *m_statusBar,
-                                    *m_saveThemeButton, *m_noSoundButton, *m_playButton,
-                                    *m_uploadButton, *m_changeButton, *m_extendedCheck, *m_prompts,
-                                    *m_sound, *m_progressWindows, std::move(deviceFactory)});
+        folders, MainWindowControls{.eventList = *m_eventListView,
+                                    .themeCombo = *m_themeCombo,
+                                    .statusBar = *m_statusBar,
+                                    .saveThemeButton = *m_saveThemeButton,
+                                    .noSoundButton = *m_noSoundButton,
+                                    .playButton = *m_playButton,
+                                    .uploadButton = *m_uploadButton,
+                                    .changeButton = *m_changeButton,
+                                    .extendedCheck = *m_extendedCheck,
+                                    .prompts = *m_prompts,
+                                    .sound = *m_sound,
+                                    .progressWindows = *m_progressWindows,
+                                    .deviceFactory = std::move(deviceFactory)});
     m_eventListView->setModel(&m_logic->eventList());
     // A row selected with the mouse or the keyboard enables the sound commands alike.
     m_eventListView->setHandlers(
