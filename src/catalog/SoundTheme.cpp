@@ -1,6 +1,6 @@
 #include "SoundTheme.h"
 
-#include "catalog/PcPath.h"
+#include "files/PcPath.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "RegistryFile.h"
 
 #include "device/Utf16.h"
-#include "themes/ReplacementFile.h"
-#include "themes/ThemeLibrary.h"
+#include "files/FileNames.h"
+#include "files/ReplacementFile.h"
 
 #include <cctype>
 #include <cstdio>

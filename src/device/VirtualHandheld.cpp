@@ -2,7 +2,8 @@
 
 #include "device/RegistryFile.h"
 #include "device/Utf16.h"
-#include "themes/ThemeLibrary.h"
+#include "files/FileNames.h"
+#include "files/ReplacementFile.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -57,6 +58,8 @@ std::shared_ptr<Rapi::InitAttempt> VirtualHandheld::CeRapiInitEx() {
         return std::make_shared<FinishedAttempt>(Rapi::EFail);
     if (fs::exists(m_folder / "offline", error))
         return std::make_shared<SilentAttempt>();
+    // A registry write killed half-way left its temporary file; the registry itself is whole.
+    removeLeftoverReplacements(m_folder.string(), ".reg");
     return std::make_shared<FinishedAttempt>(0);
 }
 

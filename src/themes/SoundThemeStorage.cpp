@@ -1,7 +1,7 @@
 // Saving a theme as an archive: its descriptor first, then each distinct sound file.
 #include "catalog/MessageError.h"
 #include "catalog/SoundTheme.h"
-#include "themes/ReplacementFile.h"
+#include "files/ReplacementFile.h"
 #include "themes/ThemeArchive.h"
 #include "themes/ThemeDescriptor.h"
 

@@ -1,38 +1,16 @@
 #include "ThemeLibrary.h"
 
-#include "themes/ReplacementFile.h"
+#include "files/FileNames.h"
+#include "files/ReplacementFile.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool lessIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return lower(x) < lower(y); });
-}
-
-} // namespace
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return lower(x) == lower(y); });
-}
-
-bool hasExtension(const std::string& fileName, const std::string& extension) {
-    return fileName.size() > extension.size() &&
-           equalIgnoringCase(fileName.substr(fileName.size() - extension.size()), extension);
-}
-
 std::vector<std::string> themeFileNames(const std::string& themesDir) {
+    removeLeftoverReplacements(themesDir, ".kbt");
     std::vector<std::string> names;
     std::error_code error;
     for (const auto& item : fs::directory_iterator(themesDir, error)) {

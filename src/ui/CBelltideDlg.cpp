@@ -1,6 +1,6 @@
 #include "CBelltideDlg.h"
 
-#include "catalog/PcPath.h"
+#include "files/PcPath.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,6 +1,6 @@
 #include "CSoundFileDialog.h"
 
-#include "catalog/PcPath.h"
+#include "files/PcPath.h"
 
 FileDialogOptions CSoundFileDialog::options() {
     return FileDialogOptions{"Sound Files (*.wav)", "*.wav", "", ""};

@@ -1,8 +1,8 @@
 // The main window's event list commands: selecting, playing, changing and clearing sounds.
 #include "CBelltideDlg.h"
 
-#include "catalog/PcPath.h"
-#include "themes/ThemeLibrary.h"
+#include "files/FileNames.h"
+#include "files/PcPath.h"
 #include "ui/CSoundFileDialog.h"
 
 namespace {

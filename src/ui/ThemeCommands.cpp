@@ -2,7 +2,8 @@
 #include "CBelltideDlg.h"
 
 #include "catalog/MessageError.h"
-#include "catalog/PcPath.h"
+#include "files/FileNames.h"
+#include "files/PcPath.h"
 #include "themes/ThemeArchive.h"
 #include "themes/ThemeDescriptor.h"
 #include "themes/ThemeLibrary.h"

@@ -1,6 +1,6 @@
 #include "ThemeFolders.h"
 
-#include "catalog/PcPath.h"
+#include "files/PcPath.h"
 
 ThemeFolders ThemeFolders::besideProgram(const std::string& programFolder) {
     ThemeFolders folders;

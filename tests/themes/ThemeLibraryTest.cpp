@@ -1,5 +1,5 @@
 #include "themes/ThemeLibrary.h"
-#include "catalog/PcPath.h"
+#include "files/PcPath.h"
 
 #include "support/ArchiveBytes.h"
 #include "support/TempFolder.h"

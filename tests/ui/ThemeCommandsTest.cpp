@@ -1,7 +1,7 @@
 #include "support/ArchiveBytes.h"
 #include "support/MainWindowFixture.h"
 
-#include "catalog/PcPath.h"
+#include "files/PcPath.h"
 
 #include <filesystem>
 

@@ -1,0 +1,32 @@
+// Writes a file beside its target and puts it in the target's place only when it is complete and
+// on disk, so that neither a failed write, a crash nor a power cut leaves a harmed or empty file.
+#pragma once
+
+#include <string>
+
+class ReplacementFile {
+public:
+    // Creates the temporary file, held open so that no other program run takes it for a leftover.
+    explicit ReplacementFile(std::string target);
+    // Removes the temporary file unless it was committed.
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Where to write the new content.
+    const std::string& path() const { return m_temporary; }
+    // Flushes the new content to disk and renames it over the target; false when that fails.
+    [[nodiscard]] bool commit();
+
+private:
+    void release();
+
+    std::string m_target;
+    std::string m_temporary;
+    int m_descriptor = -1;
+    bool m_committed = false;
+};
+
+// Removes the temporary files of targets named *<extension> in the folder that a killed run left
+// behind; those still held by a running save are kept.
+void removeLeftoverReplacements(const std::string& folder, const std::string& extension);
