@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -38,7 +39,16 @@ bool isSameFile(const std::string& a, const std::string& b) {
 
 bool copyThemeFile(const std::string& source, const std::string& target) {
     ReplacementFile replacement(target);
-    std::error_code error;
-    fs::copy_file(source, replacement.path(), fs::copy_options::overwrite_existing, error);
-    return !error && replacement.commit();
+    // Streams rather than the system's copy: Windows will not copy onto a file held open.
+    std::ifstream in(source, std::ios::binary);
+    std::ofstream out(replacement.path(), std::ios::binary | std::ios::trunc);
+    std::vector<char> buffer(1 << 16);
+    while (in && out) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        out.write(buffer.data(), in.gcount());
+    }
+    if (!in.eof() || in.bad() || !out.flush())
+        return false;
+    out.close();
+    return out && replacement.commit();
 }
