@@ -1,4 +1,6 @@
 // The one error of the program: an exception that carries the finished text shown to the user.
+// It ends the operation that raised it; a problem that a transfer reports and goes on from is
+// shown in place instead (DeviceMessages).
 #pragma once
 
 #include <stdexcept>
