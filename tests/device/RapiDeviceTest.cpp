@@ -2,8 +2,8 @@
 // The behaviour it shares with every backend is in RemoteDeviceContractTest.
 #include "device/RapiDevice.h"
 #include "catalog/MessageError.h"
+#include "support/DeviceBackends.h"
 #include "support/Environment.h"
-#include "support/FakeRemoteDevice.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

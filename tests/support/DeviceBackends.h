@@ -1,8 +1,8 @@
 // Every backend of RemoteDevice this platform has, each serving a virtual handheld folder: the
-// virtual handheld itself, and on Windows rapi.dll loaded at run time (our own). For tests that
-// run once per backend (TEST_P over deviceBackends()).
+// virtual handheld itself, and on Windows rapi.dll loaded at run time (our own).
 #pragma once
 
+#include "device/DeviceLink.h"
 #include "device/VirtualHandheld.h"
 #include "support/Environment.h"
 
@@ -37,3 +37,8 @@ inline std::vector<DeviceBackend> deviceBackends() {
 #endif
     return all;
 }
+
+struct RecordingMessages : DeviceMessages {
+    void showMessage(const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+};
