@@ -10,10 +10,7 @@
 #include "device/RapiDevice.h"
 #endif
 
-#include <filesystem>
 #include <functional>
-#include <memory>
-#include <ostream>
 #include <vector>
 
 struct DeviceBackend {
@@ -21,7 +18,6 @@ struct DeviceBackend {
     // A device object on the folder; with rapi.dll the folder holds for every object made
     // until the next call.
     std::function<std::unique_ptr<RemoteDevice>(const std::filesystem::path& folder)> make;
-    friend void PrintTo(const DeviceBackend& backend, std::ostream* out) { *out << backend.name; }
 };
 
 inline std::vector<DeviceBackend> deviceBackends() {
@@ -38,6 +34,7 @@ inline std::vector<DeviceBackend> deviceBackends() {
     return all;
 }
 
+// The messages a device link shows in place.
 struct RecordingMessages : DeviceMessages {
     void showMessage(const std::string& text) override { shown.push_back(text); }
     std::vector<std::string> shown;

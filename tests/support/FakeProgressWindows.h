@@ -12,23 +12,31 @@
 
 class FakeProgressWindows : public ProgressWindows {
 public:
-    // What one dialog showed, read after it has ended.
-    struct Run {
+    // One dialog and what it showed.
+    struct Run : ProgressWindow {
+        void setRange(int lower, int top) override { upper = top, position = lower; }
+        void setStep(int) override {}
+        void stepIt() override { ++position; }
+        void showMessage(const std::string& text) override { messages.push_back(text); }
+        void beginWaitCursor() override { ++waitDepth; }
+        void endWaitCursor() override { --waitDepth; }
+        void endModal() override { ended = true; }
+
         ProgressDialogTemplate dialog;
         int upper = -1; // no range set
         int position = 0;
         std::vector<std::string> messages;
         int waitDepth = 0;
+        bool ended = false;
     };
 
     void runModal(const ProgressDialogTemplate& dialog,
                   const std::function<void(ProgressWindow&)>& onShown) override {
-        Window window;
-        window.run.dialog = dialog;
-        onShown(window);
-        while (!window.ended)
+        Run& run = runs.emplace_back();
+        run.dialog = dialog;
+        onShown(run);
+        while (!run.ended)
             runNext(true);
-        runs.push_back(window.run);
     }
 
     void callAfter(std::function<void()> call) override {
@@ -43,21 +51,9 @@ public:
         }
     }
 
-    std::vector<Run> runs;
+    std::deque<Run> runs;
 
 private:
-    struct Window : ProgressWindow {
-        void setRange(int lower, int upper) override { run.upper = upper, run.position = lower; }
-        void setStep(int) override {}
-        void stepIt() override { ++run.position; }
-        void showMessage(const std::string& text) override { run.messages.push_back(text); }
-        void beginWaitCursor() override { ++run.waitDepth; }
-        void endWaitCursor() override { --run.waitDepth; }
-        void endModal() override { ended = true; }
-        Run run;
-        bool ended = false;
-    };
-
     // Runs the next posted call, waiting for one when asked; false when there is none.
     bool runNext(bool wait) {
         std::unique_lock lock(m_mutex);

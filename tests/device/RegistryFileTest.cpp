@@ -1,10 +1,7 @@
-// The virtual handheld's registry file and its factory image.
+// The virtual handheld's registry file, in the text of a registry export.
 #include "device/RegistryFile.h"
+#include "device/RemoteDevice.h"
 #include "device/Utf16.h"
-#include "support/ArchiveBytes.h"
-#include "support/DeviceBackends.h"
-#include "support/FactoryImage.h"
-#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -44,25 +41,4 @@ TEST(RegistryFileText, AValueCutShortNeverSwallowsTheKeyRightAfterIt) {
     EXPECT_TRUE(registry.hasKey(B));
     ASSERT_NE(registry.find(B, "v"), nullptr);
     EXPECT_EQ(registry.find(B, "v")->data, text("x").data);
-}
-
-TEST(FactoryImage, HoldsAFullThemeOfPcmWavesAndIsNeverOverwritten) {
-    TempFolder folder;
-    const auto device = folder.path() / "device";
-    ASSERT_EQ(makeFactoryImage(device), 0);
-    VirtualHandheld handheld(device);
-    RecordingMessages messages;
-    const SoundTheme theme = DeviceLink(handheld, messages).readSoundTheme();
-    EXPECT_EQ(theme.size(), 25);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(theme.soundFiles().size(), 19u);
-    for (const auto& file : theme.soundFiles()) {
-        const std::string wave = readBytes(device / "Windows" / (file.name + ".wav"));
-        EXPECT_EQ(wave.substr(0, 4) + wave.substr(8, 8) + wave.substr(20, 4) + wave.substr(34, 2),
-                  std::string("RIFFWAVEfmt \1\0\1\0\x10\0", 18)) // PCM, mono, 16 bits
-            << file.name;
-    }
-    writeBytes(device / "registry.reg", "changed by the user");
-    ASSERT_EQ(makeFactoryImage(device), 0);
-    EXPECT_EQ(readBytes(device / "registry.reg"), "changed by the user");
 }
