@@ -23,9 +23,7 @@ protected:
 TEST_F(RapiDeviceTest, WithoutTheLibraryOrOneOfItsFunctionsConnectingFailsAndEveryCallFailsSafely) {
     for (const std::u16string library : {u"no-such-library.dll", u"rapi-without-invoke.dll"}) {
         RapiDevice device(library);
-        const auto start = std::chrono::steady_clock::now();
         EXPECT_THROW(DeviceLink(device, messages, 300ms).connect(), MessageError);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, 250ms);
         Rapi::Key key = 0;
         EXPECT_NE(device.CeRegOpenKeyEx(Rapi::HkeyLocalMachine, u"Snd\\Event", &key), 0);
         EXPECT_EQ(

@@ -3,9 +3,6 @@
 
 #include "device/RemoteDevice.h"
 
-#include <memory>
-#include <string>
-
 class FailingDevice : public RemoteDevice {
 public:
     // failAt counts the calls that can fail, from 0; -1 fails none. The name of the call made to
@@ -48,9 +45,8 @@ public:
     bool CeReadFile(Rapi::Handle file, void* to, std::uint32_t size, std::uint32_t* read) override {
         return !fails("CeReadFile") && m_device->CeReadFile(file, to, size, read);
     }
-    bool CeWriteFile(Rapi::Handle file, const void* from, std::uint32_t size,
-                     std::uint32_t* written) override {
-        return !fails("CeWriteFile") && m_device->CeWriteFile(file, from, size, written);
+    bool CeWriteFile(Rapi::Handle f, const void* b, std::uint32_t n, std::uint32_t* w) override {
+        return !fails("CeWriteFile") && m_device->CeWriteFile(f, b, n, w);
     }
     bool CeCloseHandle(Rapi::Handle file) override {
         const bool closed = m_device->CeCloseHandle(file);
