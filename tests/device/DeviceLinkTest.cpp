@@ -75,22 +75,22 @@ protected:
 };
 
 TEST_F(DeviceLinkTest, ReadsTheSchemeOrFallsBackToTheDefaults) {
-    const auto read = [&](const std::string& asterisk, const std::vector<std::string>& shown) {
+    const auto read = [&](const std::vector<std::uint8_t>& curr0, const std::string& asterisk,
+                          const std::vector<std::string>& shown) {
+        if (!curr0.empty())
+            set(EventKey, "Curr0", {Rapi::RegMultiSz, curr0});
         messages.shown.clear();
-        const SoundTheme theme = link.readSoundTheme();
-        EXPECT_EQ(theme.find("Asterisk")->second.name, asterisk);
+        EXPECT_EQ(link.readSoundTheme().find("Asterisk")->second.name, asterisk);
         EXPECT_EQ(messages.shown, shown);
     };
-    read("alarm1", {"Could not find main register key"});
-    for (const int strings : {10, 9}) {
-        auto scheme = list("x", strings);
-        scheme[0] = 'm'; // Asterisk
-        set(EventKey, "Curr0", {Rapi::RegMultiSz, scheme});
-        read(strings < 10 ? "alarm1" : "m", {});
-    }
-    // A value that fills the buffer without its closing NULs.
-    set(EventKey, "Curr0", {Rapi::RegMultiSz, std::vector<std::uint8_t>(500, 'a')});
-    read("alarm1", {});
+    read({}, "alarm1", {"Could not find main register key"});
+    auto scheme = list("x", 10);
+    scheme[0] = 'm'; // Asterisk
+    read(scheme, "m", {});
+    scheme.erase(scheme.begin() + 4, scheme.begin() + 8);
+    read(scheme, "alarm1", {});                              // nine strings
+    read(std::vector<std::uint8_t>(500, 'a'), "alarm1", {}); // fills the buffer, no closing NUL
+    read(std::vector<std::uint8_t>(502, 'a'), "alarm1", {"Could not find register key"});
 }
 
 TEST_F(DeviceLinkTest, WritesSilenceAsSpacesNotificationsWhenExtendedAndNamesBeyondAscii) {

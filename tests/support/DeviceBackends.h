@@ -10,9 +10,6 @@
 #include "device/RapiDevice.h"
 #endif
 
-#include <functional>
-#include <vector>
-
 struct DeviceBackend {
     const char* name;
     // A device object on the folder; with rapi.dll the folder holds for every object made

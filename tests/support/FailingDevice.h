@@ -1,7 +1,7 @@
 // A device that fails one chosen call and passes every other one on to a real device.
 #pragma once
 
-#include "device/RemoteDevice.h"
+#include "device/VirtualHandheld.h"
 
 class FailingDevice : public RemoteDevice {
 public:
@@ -12,9 +12,10 @@ public:
         : m_device(std::move(device)), m_failAt(failAt), m_count(callCount),
           m_failedCall(failedCall) {}
 
-    // A refused connection: no attempt at all.
+    // A refused connection, as a handheld that is not there answers.
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override {
-        return fails("CeRapiInitEx") ? nullptr : m_device->CeRapiInitEx();
+        return fails("CeRapiInitEx") ? VirtualHandheld({}).CeRapiInitEx()
+                                     : m_device->CeRapiInitEx();
     }
     void CeRapiUninit() override { m_device->CeRapiUninit(); }
 

@@ -23,8 +23,7 @@ public:
         void endModal() override { ended = true; }
 
         ProgressDialogTemplate dialog;
-        int upper = -1; // no range set
-        int position = 0;
+        int upper = -1, position = 0; // upper -1: no range set
         std::vector<std::string> messages;
         int waitDepth = 0;
         bool ended = false;
