@@ -4,14 +4,11 @@
 #include "support/MainWindowFixture.h"
 #include "transfer/CBackupDlg.h"
 
-#include <map>
-
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int FactoryEntries = 25;
-constexpr int FactoryFiles = 19;
+constexpr int FactoryEntries = 25, FactoryFiles = 19;
 
 enum class Operation { Download, Upload, Backup };
 
@@ -75,6 +72,12 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
         // closing and the notification keys fail silently.
         const bool said = failAt <= 2 || handheld.failedCall.find("File") != std::string::npos;
         EXPECT_EQ(run.messages.size(), said ? 1u : 0u) << handheld.failedCall;
+        const std::string first[] = {
+            "Couldn't establish a connection to the device. Check Activesync connection",
+            "Could not find main register key", "Could not find register key"};
+        if (failAt <= 2) {
+            EXPECT_EQ(run.messages.at(0), first[failAt]);
+        }
         EXPECT_EQ(run.waitDepth + handheld.prompts.waitDepth, 0);
         const bool refused = failAt == 0;
         EXPECT_EQ(run.position, refused ? 0 : run.upper);
