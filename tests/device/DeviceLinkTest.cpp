@@ -98,11 +98,13 @@ TEST_F(DeviceLinkTest, WritesSilenceAsSpacesNotificationsWhenExtendedAndNamesBey
     link.writeSoundTheme(theme);
     EXPECT_EQ(value(EventKey, "Curr0"), list(" ", 21));
     EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes("note"));
+    theme.setUploadExtended(true);
+    link.writeSoundTheme(theme);
+    EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes(""));
 
     const std::string bell = "Glöckchen-€-\xF0\x9F\x94\x94", longName(60, 'x');
     theme.find("Asterisk")->second = SoundEntry{"", bell, ".wav", 0};
     theme.find("_Reminders")->second = SoundEntry{"", longName, ".wav", 0};
-    theme.setUploadExtended(true);
     link.writeSoundTheme(theme);
     EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes(longName)) << "written whole";
     const SoundTheme back = link.readSoundTheme();

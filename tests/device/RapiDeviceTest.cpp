@@ -8,8 +8,6 @@
 
 #include <windows.h>
 
-using namespace std::chrono_literals;
-
 // A device that would answer, so that only the library can be at fault.
 class RapiDeviceTest : public ::testing::Test {
 protected:
@@ -23,7 +21,7 @@ protected:
 TEST_F(RapiDeviceTest, WithoutTheLibraryOrOneOfItsFunctionsConnectingFailsAndEveryCallFailsSafely) {
     for (const std::u16string library : {u"no-such-library.dll", u"rapi-without-invoke.dll"}) {
         RapiDevice device(library);
-        EXPECT_THROW(DeviceLink(device, messages, 300ms).connect(), MessageError);
+        EXPECT_THROW(DeviceLink(device, messages).connect(), MessageError);
         Rapi::Key key = 0;
         EXPECT_NE(device.CeRegOpenKeyEx(Rapi::HkeyLocalMachine, u"Snd\\Event", &key), 0);
         EXPECT_EQ(
@@ -34,7 +32,7 @@ TEST_F(RapiDeviceTest, WithoutTheLibraryOrOneOfItsFunctionsConnectingFailsAndEve
 
 TEST_F(RapiDeviceTest, HandsTheRemoteCallsOutputBackToTheLibraryToFree) {
     RapiDevice device;
-    DeviceLink(device, messages, 300ms).connect();
+    DeviceLink(device, messages).connect();
     const auto held = reinterpret_cast<DWORD(WINAPI*)()>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleW(L"rapi.dll"), "BelltideRapiOutputsHeld")));
     ASSERT_NE(held, nullptr);

@@ -3,6 +3,8 @@
 
 #include "device/VirtualHandheld.h"
 
+#include <algorithm>
+
 class FailingDevice : public RemoteDevice {
 public:
     // failAt counts the calls that can fail, from 0; -1 fails none. The name of the call made to
@@ -32,8 +34,7 @@ public:
     }
     // Closing always reaches the device, failed or not.
     long CeRegCloseKey(Rapi::Key key) override {
-        const long result = m_device->CeRegCloseKey(key);
-        return fails("CeRegCloseKey") ? Denied : result;
+        return std::max(m_device->CeRegCloseKey(key), fails("CeRegCloseKey") ? Denied : 0L);
     }
 
     Rapi::Handle CeCreateFile(const std::u16string& p, std::uint32_t a, std::uint32_t s,
@@ -50,8 +51,7 @@ public:
         return !fails("CeWriteFile") && m_device->CeWriteFile(f, b, n, w);
     }
     bool CeCloseHandle(Rapi::Handle file) override {
-        const bool closed = m_device->CeCloseHandle(file);
-        return !fails("CeCloseHandle") && closed;
+        return std::min(m_device->CeCloseHandle(file), !fails("CeCloseHandle"));
     }
 
     std::int32_t CeRapiInvoke(const std::u16string& l, const std::u16string& f, std::uint32_t* s,
