@@ -1,8 +1,8 @@
 // Every backend of RemoteDevice this platform has, each serving a virtual handheld folder: the
-// virtual handheld itself, and on Windows rapi.dll loaded at run time (our own). For tests that
-// run once per backend (TEST_P over deviceBackends()).
+// virtual handheld itself, and on Windows rapi.dll loaded at run time (our own).
 #pragma once
 
+#include "device/DeviceLink.h"
 #include "device/VirtualHandheld.h"
 #include "support/Environment.h"
 
@@ -10,18 +10,11 @@
 #include "device/RapiDevice.h"
 #endif
 
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <ostream>
-#include <vector>
-
 struct DeviceBackend {
     const char* name;
     // A device object on the folder; with rapi.dll the folder holds for every object made
     // until the next call.
     std::function<std::unique_ptr<RemoteDevice>(const std::filesystem::path& folder)> make;
-    friend void PrintTo(const DeviceBackend& backend, std::ostream* out) { *out << backend.name; }
 };
 
 inline std::vector<DeviceBackend> deviceBackends() {
@@ -37,3 +30,9 @@ inline std::vector<DeviceBackend> deviceBackends() {
 #endif
     return all;
 }
+
+// The messages a device link shows in place.
+struct RecordingMessages : DeviceMessages {
+    void showMessage(const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+};

@@ -1,10 +1,9 @@
 // A device that fails one chosen call and passes every other one on to a real device.
 #pragma once
 
-#include "device/RemoteDevice.h"
+#include "device/VirtualHandheld.h"
 
-#include <memory>
-#include <string>
+#include <algorithm>
 
 class FailingDevice : public RemoteDevice {
 public:
@@ -12,73 +11,57 @@ public:
     // fail goes to failedCall.
     FailingDevice(std::unique_ptr<RemoteDevice> device, int failAt, int& callCount,
                   std::string& failedCall)
-        : m_owned(std::move(device)), m_device(*m_owned), m_failAt(failAt), m_count(callCount),
+        : m_device(std::move(device)), m_failAt(failAt), m_count(callCount),
           m_failedCall(failedCall) {}
 
+    // A refused connection, as a handheld that is not there answers.
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override {
-        if (fails("CeRapiInitEx"))
-            return std::make_shared<Refused>();
-        return m_device.CeRapiInitEx();
+        return fails("CeRapiInitEx") ? VirtualHandheld({}).CeRapiInitEx()
+                                     : m_device->CeRapiInitEx();
     }
-    void CeRapiUninit() override { m_device.CeRapiUninit(); }
+    void CeRapiUninit() override { m_device->CeRapiUninit(); }
 
     long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override {
-        return fails("CeRegOpenKeyEx") ? AccessDenied : m_device.CeRegOpenKeyEx(root, subKey, key);
+        return fails("CeRegOpenKeyEx") ? Denied : m_device->CeRegOpenKeyEx(root, subKey, key);
     }
-    long CeRegQueryValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t* type,
-                           std::uint8_t* data, std::uint32_t* size) override {
-        return fails("CeRegQueryValueEx") ? AccessDenied
-                                          : m_device.CeRegQueryValueEx(key, name, type, data, size);
+    long CeRegQueryValueEx(Rapi::Key k, const std::u16string& n, std::uint32_t* t, std::uint8_t* d,
+                           std::uint32_t* s) override {
+        return fails("CeRegQueryValueEx") ? Denied : m_device->CeRegQueryValueEx(k, n, t, d, s);
     }
-    long CeRegSetValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t type,
-                         const std::uint8_t* data, std::uint32_t size) override {
-        return fails("CeRegSetValueEx") ? AccessDenied
-                                        : m_device.CeRegSetValueEx(key, name, type, data, size);
+    long CeRegSetValueEx(Rapi::Key k, const std::u16string& n, std::uint32_t t,
+                         const std::uint8_t* d, std::uint32_t s) override {
+        return fails("CeRegSetValueEx") ? Denied : m_device->CeRegSetValueEx(k, n, t, d, s);
     }
+    // Closing always reaches the device, failed or not.
     long CeRegCloseKey(Rapi::Key key) override {
-        const long result = m_device.CeRegCloseKey(key);
-        return fails("CeRegCloseKey") ? AccessDenied : result;
+        return std::max(m_device->CeRegCloseKey(key), fails("CeRegCloseKey") ? Denied : 0L);
     }
 
-    Rapi::Handle CeCreateFile(const std::u16string& path, std::uint32_t access,
-                              std::uint32_t shareMode, std::uint32_t disposition,
-                              std::uint32_t attributes) override {
-        if (fails("CeCreateFile"))
-            return Rapi::InvalidHandle;
-        return m_device.CeCreateFile(path, access, shareMode, disposition, attributes);
+    Rapi::Handle CeCreateFile(const std::u16string& p, std::uint32_t a, std::uint32_t s,
+                              std::uint32_t d, std::uint32_t f) override {
+        return fails("CeCreateFile") ? Rapi::InvalidHandle : m_device->CeCreateFile(p, a, s, d, f);
     }
     std::uint32_t CeGetFileSize(Rapi::Handle file, std::uint32_t* high) override {
-        return fails("CeGetFileSize") ? 0xFFFFFFFF : m_device.CeGetFileSize(file, high);
+        return fails("CeGetFileSize") ? Rapi::InvalidFileSize : m_device->CeGetFileSize(file, high);
     }
-    bool CeReadFile(Rapi::Handle file, void* buffer, std::uint32_t toRead,
-                    std::uint32_t* read) override {
-        return !fails("CeReadFile") && m_device.CeReadFile(file, buffer, toRead, read);
+    bool CeReadFile(Rapi::Handle file, void* to, std::uint32_t size, std::uint32_t* read) override {
+        return !fails("CeReadFile") && m_device->CeReadFile(file, to, size, read);
     }
-    bool CeWriteFile(Rapi::Handle file, const void* buffer, std::uint32_t toWrite,
-                     std::uint32_t* written) override {
-        return !fails("CeWriteFile") && m_device.CeWriteFile(file, buffer, toWrite, written);
+    bool CeWriteFile(Rapi::Handle f, const void* b, std::uint32_t n, std::uint32_t* w) override {
+        return !fails("CeWriteFile") && m_device->CeWriteFile(f, b, n, w);
     }
     bool CeCloseHandle(Rapi::Handle file) override {
-        const bool closed = m_device.CeCloseHandle(file);
-        return !fails("CeCloseHandle") && closed;
+        return std::min(m_device->CeCloseHandle(file), !fails("CeCloseHandle"));
     }
 
-    std::int32_t CeRapiInvoke(const std::u16string& library, const std::u16string& function,
-                              std::uint32_t* outputSize, std::uint8_t** output) override {
-        if (fails("CeRapiInvoke"))
-            return static_cast<std::int32_t>(0x80004005);
-        return m_device.CeRapiInvoke(library, function, outputSize, output);
+    std::int32_t CeRapiInvoke(const std::u16string& l, const std::u16string& f, std::uint32_t* s,
+                              std::uint8_t** o) override {
+        return fails("CeRapiInvoke") ? Rapi::EFail : m_device->CeRapiInvoke(l, f, s, o);
     }
-    void CeRapiFreeBuffer(void* buffer) override { m_device.CeRapiFreeBuffer(buffer); }
+    void CeRapiFreeBuffer(void* buffer) override { m_device->CeRapiFreeBuffer(buffer); }
 
 private:
-    static constexpr long AccessDenied = 5;
-
-    class Refused : public Rapi::InitAttempt {
-    public:
-        bool wait(std::chrono::milliseconds) override { return true; }
-        std::int32_t result() const override { return static_cast<std::int32_t>(0x80004005); }
-    };
+    static constexpr long Denied = 5;
 
     bool fails(const char* call) {
         if (m_count++ != m_failAt)
@@ -87,8 +70,7 @@ private:
         return true;
     }
 
-    std::unique_ptr<RemoteDevice> m_owned;
-    RemoteDevice& m_device;
+    std::unique_ptr<RemoteDevice> m_device;
     int m_failAt;
     int& m_count;
     std::string& m_failedCall;

@@ -12,84 +12,59 @@
 
 class FakeProgressWindows : public ProgressWindows {
 public:
-    // What one dialog showed, read after it has ended.
-    struct Run {
+    // One dialog and what it showed.
+    struct Run : ProgressWindow {
+        void setRange(int lower, int top) override { upper = top, position = lower; }
+        void setStep(int) override {}
+        void stepIt() override { ++position; }
+        void showMessage(const std::string& text) override { messages.push_back(text); }
+        void beginWaitCursor() override { ++waitDepth; }
+        void endWaitCursor() override { --waitDepth; }
+        void endModal() override { ended = true; }
+
         ProgressDialogTemplate dialog;
-        int upper = -1; // no range set
-        int position = 0;
-        int steps = 0;
+        int upper = -1, position = 0; // upper -1: no range set
         std::vector<std::string> messages;
         int waitDepth = 0;
-        bool waitCursorShown = false;
+        bool ended = false;
     };
 
     void runModal(const ProgressDialogTemplate& dialog,
                   const std::function<void(ProgressWindow&)>& onShown) override {
-        Window window(dialog);
-        onShown(window);
-        while (!window.ended)
-            runNext();
-        runs.push_back(window.run);
+        Run& run = runs.emplace_back();
+        run.dialog = dialog;
+        onShown(run);
+        while (!run.ended)
+            runNext(true);
     }
 
     void callAfter(std::function<void()> call) override {
-        {
-            std::lock_guard lock(m_mutex);
-            m_calls.push_back(std::move(call));
-        }
+        std::lock_guard lock(m_mutex);
+        m_calls.push_back(std::move(call));
         m_posted.notify_one();
     }
 
     // What the event loop does once the main window is on screen.
     void runPending() {
-        for (;;) {
-            std::function<void()> call;
-            {
-                std::lock_guard lock(m_mutex);
-                if (m_calls.empty())
-                    return;
-                call = std::move(m_calls.front());
-                m_calls.pop_front();
-            }
-            call();
+        while (runNext(false)) {
         }
     }
 
-    std::vector<Run> runs;
+    std::deque<Run> runs;
 
 private:
-    class Window : public ProgressWindow {
-    public:
-        explicit Window(const ProgressDialogTemplate& dialog) { run.dialog = dialog; }
-        void setRange(int lower, int upper) override {
-            run.upper = upper;
-            run.position = lower;
-        }
-        void setStep(int) override {}
-        void stepIt() override {
-            ++run.position;
-            ++run.steps;
-        }
-        void showMessage(const std::string& text) override { run.messages.push_back(text); }
-        void beginWaitCursor() override {
-            ++run.waitDepth;
-            run.waitCursorShown = true;
-        }
-        void endWaitCursor() override { --run.waitDepth; }
-        void endModal() override { ended = true; }
-        Run run;
-        bool ended = false;
-    };
-
-    void runNext() {
-        std::function<void()> call;
-        {
-            std::unique_lock lock(m_mutex);
+    // Runs the next posted call, waiting for one when asked; false when there is none.
+    bool runNext(bool wait) {
+        std::unique_lock lock(m_mutex);
+        if (wait)
             m_posted.wait(lock, [this] { return !m_calls.empty(); });
-            call = std::move(m_calls.front());
-            m_calls.pop_front();
-        }
+        if (m_calls.empty())
+            return false;
+        const auto call = std::move(m_calls.front());
+        m_calls.pop_front();
+        lock.unlock();
         call();
+        return true;
     }
 
     std::mutex m_mutex;
