@@ -37,18 +37,24 @@ std::string raised(const std::function<void()>& operation) {
     return "(nothing raised)";
 }
 
-// Reads shortBy bytes less than asked; reloads answer reloadCode and an output to free.
+// Reads and writes shortBy bytes less than asked; reloads answer reloadCode and an output to
+// free; session ends are counted.
 struct QuirkyHandheld : VirtualHandheld {
     using VirtualHandheld::VirtualHandheld;
     bool CeReadFile(Rapi::Handle file, void* to, std::uint32_t size, std::uint32_t* read) override {
         return VirtualHandheld::CeReadFile(file, to, size - shortBy, read);
     }
+    bool CeWriteFile(Rapi::Handle file, const void* from, std::uint32_t size,
+                     std::uint32_t* written) override {
+        return VirtualHandheld::CeWriteFile(file, from, size - shortBy, written);
+    }
+    void CeRapiUninit() override { ++uninits; }
     std::int32_t CeRapiInvoke(const std::u16string&, const std::u16string&, std::uint32_t*,
                               std::uint8_t** output) override {
         *output = static_cast<std::uint8_t*>(std::malloc(1));
         return reloadCode;
     }
-    int shortBy = 0, reloadCode = 0;
+    int shortBy = 0, reloadCode = 0, uninits = 0;
 };
 
 } // namespace
@@ -124,6 +130,9 @@ TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndLeavesNoPcFile) {
     EXPECT_EQ(raised([&] { link.copyFileFromDevice("WINDOWS\\", pc, "ding.WAV"); }),
               "Could not read file on PPC \"\\Windows\\ding.WAV\".");
     EXPECT_FALSE(fs::exists(pc + "ding.WAV"));
+    folder.writeFile("up.wav", 4);
+    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "up.wav"); }),
+              "Could not write file to PPC \"\\Windows\\up.wav\".");
     EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "gone.wav"); }),
               "Could not copy file from PC \"gone.wav\"");
     EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Nowhere\\", "registry.reg"); }),
@@ -148,6 +157,16 @@ TEST_F(DeviceLinkTest, ACopyWhoseWriteFailsOnCloseRaisesAndLeavesNoPcFile) {
     EXPECT_FALSE(fs::exists(pc + "ding.wav"));
 }
 #endif
+
+TEST_F(DeviceLinkTest, AHandheldThatNeverAnswersIsGivenUpAfterTheTimeOut) {
+    folder.writeFile("offline", 0);
+    DeviceLink patient{device, messages, std::chrono::milliseconds(300)};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(raised([&] { patient.connect(); }),
+              "Couldn't establish a connection to the device. Check Activesync connection");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_EQ(device.uninits, 1);
+}
 
 TEST_F(DeviceLinkTest, ReloadFailuresAreShown) {
     for (const std::int32_t code : {0, 2, 120, 1064, 5}) {
