@@ -156,8 +156,9 @@ void DeviceLink::writeNotificationSounds(const SoundTheme& theme) {
         const auto entry = theme.find(std::string(SoundCatalog::notificationName(i)));
         if (entry != theme.end()) {
             const auto data = utf16Bytes(entry->second.hasSound() ? entry->second.name : "");
-            m_device.CeRegSetValueEx(key, WaveValue, Rapi::RegSz, data.data(),
-                                     static_cast<std::uint32_t>(data.size()));
+            // A wave that cannot be set keeps the old one, as a key that cannot be opened does.
+            static_cast<void>(m_device.CeRegSetValueEx(key, WaveValue, Rapi::RegSz, data.data(),
+                                                       static_cast<std::uint32_t>(data.size())));
         }
         m_device.CeRegCloseKey(key);
     }
