@@ -12,23 +12,14 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path workRoot() {
-    const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    const fs::path root = base / ("belltide-archive-fuzz-" + std::to_string(::getpid()));
-    fs::create_directories(root);
-    return root;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const fs::path root = workRoot();
-    static const fs::path archivePath = root / "archive.kbt";
-    static const fs::path out = root / "out";
+    // In memory where there is a memory file system: the extractor writes for every input.
+    static const fs::path root =
+        (fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
+        ("belltide-archive-fuzz-" + std::to_string(::getpid()));
+    static const fs::path archivePath = root / "archive.kbt", out = root / "out";
     fs::remove_all(out);
-    fs::create_directory(out);
+    fs::create_directories(out);
     std::ofstream(archivePath, std::ios::binary)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 
