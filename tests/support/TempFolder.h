@@ -9,12 +9,7 @@
 
 class TempFolder {
 public:
-    TempFolder() : m_previousCurrent(std::filesystem::current_path()) {
-        std::random_device random;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("belltide-test-" + std::to_string(random()) + std::to_string(random()));
-        std::filesystem::create_directories(m_path);
-    }
+    TempFolder() { std::filesystem::create_directories(m_path); }
     ~TempFolder() {
         std::error_code ignored;
         std::filesystem::current_path(m_previousCurrent, ignored);
@@ -51,6 +46,8 @@ public:
     }
 
 private:
-    std::filesystem::path m_previousCurrent;
-    std::filesystem::path m_path;
+    std::filesystem::path m_previousCurrent = std::filesystem::current_path();
+    std::filesystem::path m_path = std::filesystem::temp_directory_path() /
+                                   ("belltide-test-" + std::to_string(std::random_device{}()) +
+                                    std::to_string(std::random_device{}()));
 };

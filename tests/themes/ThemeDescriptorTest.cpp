@@ -22,8 +22,6 @@ TEST(ThemeDescriptor, WritesCountThenThreeCrLfLinesPerWrittenRow) {
 
 TEST(ThemeDescriptor, ReadsNoMoreRowsThanTheCountAndTheTextHold) {
     const std::pair<std::string, std::string> cases[] = {
-        {"2\r\nStart Up\r\nalarm2\r\n.wav\r\nAsterisk\r\n(none)\r\n\r\n",
-         "Asterisk=(none);Start Up=alarm2.wav;"},
         // Blanks before the count, the rest of its line, LF line ends, no last line end.
         {"  \r\n 2 words\nAsterisk\n(none)\n\nStart Up\nalarm2\n.wav",
          "Asterisk=(none);Start Up=alarm2.wav;"},
