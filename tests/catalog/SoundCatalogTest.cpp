@@ -1,4 +1,5 @@
 #include "catalog/SoundCatalog.h"
+#include "catalog/SoundTheme.h"
 #include "device/RegistryFile.h"
 
 #include <gtest/gtest.h>
@@ -24,11 +25,23 @@ TEST(SoundCatalog, MatchesTheFactoryRegistryAndTheDeviceEventNames) {
                      "End;Infrared Interrupt;Menu Popup;Menu Selection;;Question;Network Begin;"
                      "Network End;Network Interrupt;Start Up;;;;;");
 
-    std::string text; // UTF-16 of plain ASCII
-    for (std::size_t i = 2; i < bytes.size(); i += 2)
-        text += bytes[i];
     for (int i = 0; i < NotificationCount; ++i) {
-        const std::string key = "[HKEY_CURRENT_USER\\" + std::string(notificationKey(i)) + "]";
-        EXPECT_NE(text.find(key), std::string::npos) << key;
+        std::string key; // as the UTF-16 text of the file spells it
+        for (char c : "[HKEY_CURRENT_USER\\" + std::string(notificationKey(i)) + "]")
+            key += {c, '\0'};
+        EXPECT_NE(bytes.find(key), std::string::npos) << notificationKey(i);
     }
+}
+
+TEST(SoundTheme, ListsEachSoundFileOnceTheFirstInEventOrder) {
+    SoundTheme theme;
+    theme.insert("Start Up", SoundEntry{"late/", "ding", ".wav", 0});
+    theme.insert("Asterisk", SoundEntry{"early/", "ding", ".wav", 0});
+    ASSERT_EQ(theme.soundFiles().size(), 1u);
+    EXPECT_EQ(theme.soundFiles().begin()->path(), "early/ding.wav");
+}
+
+TEST(SoundTheme, CountsStartedKilobytesInThirtyTwoBits) {
+    EXPECT_EQ(sizeKBForLength(1024), 2u);
+    EXPECT_EQ(sizeKBForLength((std::uint64_t{1} << 32) + 5000), 5u);
 }

@@ -16,10 +16,9 @@ struct RawMember {
 inline std::string memberBytes(const RawMember& member) {
     std::string header = "ZimoPACK" + member.name.substr(0, 256);
     header.resize(272, '\0');
-    const std::uint32_t length =
-        member.length.value_or(static_cast<std::uint32_t>(member.data.size()));
-    for (int i = 0; i < 4; ++i)
-        header[static_cast<std::size_t>(264 + i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i) // little-endian
+        header[static_cast<std::size_t>(264 + i)] =
+            static_cast<char>(member.length.value_or(member.data.size()) >> (8 * i));
     return header + member.data;
 }
 

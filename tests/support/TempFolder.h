@@ -15,8 +15,6 @@ public:
         std::filesystem::current_path(m_previousCurrent, ignored);
         std::filesystem::remove_all(m_path, ignored);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
     // The folder as text with a trailing separator, as the program's folder values are.

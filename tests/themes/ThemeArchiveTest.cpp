@@ -13,43 +13,35 @@ class ThemeArchiveTest : public ::testing::Test {
 protected:
     ThemeArchiveTest() { fs::create_directories(folder.path() / "out"); }
     std::string out(const std::string& name = "") const { return folder.dir() + "out/" + name; }
-    std::ptrdiff_t filesBesideOut() const {
-        return std::distance(fs::directory_iterator(folder.path()), {}) - 1;
-    }
 
     TempFolder folder;
     const std::string archivePath = folder.dir() + "theme.kbt";
     const ThemeArchive archive{archivePath};
 };
 
-TEST_F(ThemeArchiveTest, WritesMembersInCallOrderAndReadsThemBack) {
+TEST_F(ThemeArchiveTest, CreateEmptiesTheFileAndAddFileAppendsMembersInCallOrder) {
     writeBytes(archivePath, "old content");
     folder.writeFile("a.wav", 0);
     folder.writeFile("theme.dsc", 7, 'd');
-    folder.writeFile("b.wav", 3000, 'b'); // more than a chunk, and the last member
+    folder.writeFile("b.wav", 3000, 'b'); // more than a chunk
     ASSERT_TRUE(archive.create());
     EXPECT_FALSE(archive.addFile(folder.dir(), std::string(256, 'n'))) << "no room for its end";
-    const char* const names[] = {"a.wav", "theme.dsc", "missing.wav", "b.wav"};
-    for (const char* name : names)
+    for (const char* name : {"a.wav", "theme.dsc", "missing.wav", "b.wav"})
         ASSERT_TRUE(archive.addFile(folder.dir(), name));
     // An unreadable source keeps the length a failed size query gives, and no data.
     EXPECT_EQ(readBytes(archivePath), memberBytes("a.wav", "") +
                                           memberBytes("theme.dsc", "ddddddd") +
                                           memberBytes({"missing.wav", "", 0xFFFFFFFF}) +
                                           memberBytes("b.wav", std::string(3000, 'b')));
-    archive.extractAll(out());
-    for (const char* name : names)
-        EXPECT_EQ(readBytes(out(name)), readBytes(folder.dir() + name)) << name;
 }
 
 TEST_F(ThemeArchiveTest, ExtractsTheLastOfANameAndSkipsWhatCannotBeCreated) {
     fs::create_directory(out("taken.wav"));
     writeBytes(archivePath, memberBytes("taken.wav", "xyz") + memberBytes("twice.wav", "first") +
                                 memberBytes({"negative.wav", "", 0xFFFFFFFB}) +
-                                memberBytes("twice.wav", "second"));
+                                memberBytes("twice.wav", std::string(3000, 's')));
     archive.extractAll(out());
-    EXPECT_EQ(readBytes(out("twice.wav")), "second");
-    EXPECT_TRUE(fs::is_regular_file(out("negative.wav")));
+    EXPECT_EQ(readBytes(out("twice.wav")), std::string(3000, 's')) << "more than a chunk, and last";
 }
 
 TEST_F(ThemeArchiveTest, RefusesADamagedArchiveBeforeWritingAnything) {
@@ -61,7 +53,6 @@ TEST_F(ThemeArchiveTest, RefusesADamagedArchiveBeforeWritingAnything) {
         writeBytes(archivePath, memberBytes("good.wav", "ok") + bytes);
         EXPECT_THROW(archive.extractAll(out()), MessageError) << bytes.substr(8, 20);
         EXPECT_TRUE(fs::is_empty(out()));
-        EXPECT_EQ(filesBesideOut(), 1) << "only the archive";
     }
 }
 
@@ -71,5 +62,5 @@ TEST_F(ThemeArchiveTest, AFailedSaveLeavesThePreviousThemeAndNoTemporaryFile) {
     theme.insert("Asterisk", SoundEntry{out(), std::string(300, 'n'), ".wav", 0});
     EXPECT_THROW(theme.saveToArchive(out(), archivePath), MessageError);
     EXPECT_EQ(readBytes(archivePath), "the previous theme");
-    EXPECT_EQ(filesBesideOut(), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 2) << "no temporary file";
 }
