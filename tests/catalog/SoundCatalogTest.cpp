@@ -1,45 +1,47 @@
 #include "catalog/SoundCatalog.h"
+#include "catalog/SoundTheme.h"
+#include "device/RegistryFile.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
-#include <string>
-
 using namespace SoundCatalog;
 
-TEST(SoundCatalog, DefaultWavesSpellTheDeviceDefaultEventScheme) {
-    // The factory "Curr0" of the handheld, a space standing for an unmanaged slot.
-    const char* const deviceDefault[EventSlotCount] = {
-        "alarm1", " ",      "alarm1",  "default", " ", "default", "infbeg",
-        "infend", "alarm4", "menupop", "hwandsw", " ", "alarm3",  "infbeg",
-        "infend", "alarm1", "alarm2",  " ",       " ", " ",       " "};
+// The committed factory registry is an independent copy of the tables: a changed letter in a
+// notification key or a default wave shows against it. The event names are written out here.
+TEST(SoundCatalog, MatchesTheFactoryRegistryAndTheDeviceEventNames) {
+    const std::string bytes = readFileBytes(BELLTIDE_TEST_DATA "/registries/factory.reg");
+    const auto factory = RegistryFile::fromBytes(bytes);
+    const RegistryValue* curr0 = factory.find("HKEY_LOCAL_MACHINE\\Snd\\Event", "Curr0");
+    ASSERT_NE(curr0, nullptr);
+    std::string factoryWaves, catalogWaves, names;
+    for (std::size_t i = 0; i < curr0->data.size(); i += 2)
+        factoryWaves += curr0->data[i] == 0 ? ';' : static_cast<char>(curr0->data[i]);
     for (int slot = 0; slot < EventSlotCount; ++slot) {
-        const std::string wave(defaultWaveName(slot));
-        EXPECT_EQ(wave.empty() ? " " : wave, deviceDefault[slot]) << "slot " << slot;
-        EXPECT_EQ(eventName(slot).empty(), wave.empty()) << "slot " << slot;
+        catalogWaves += std::string(eventName(slot).empty() ? " " : defaultWaveName(slot)) + ";";
+        names += std::string(eventName(slot)) + ";";
+    }
+    EXPECT_EQ(factoryWaves, catalogWaves + ";") << "the list ends with an empty string";
+    EXPECT_EQ(names, "Asterisk;;Critical Stop;Default Sound;;Exclamation;Infrared Begin;Infrared "
+                     "End;Infrared Interrupt;Menu Popup;Menu Selection;;Question;Network Begin;"
+                     "Network End;Network Interrupt;Start Up;;;;;");
+
+    for (int i = 0; i < NotificationCount; ++i) {
+        std::string key; // as the UTF-16 text of the file spells it
+        for (char c : "[HKEY_CURRENT_USER\\" + std::string(notificationKey(i)) + "]")
+            key += {c, '\0'};
+        EXPECT_NE(bytes.find(key), std::string::npos) << notificationKey(i);
     }
 }
 
-TEST(SoundCatalog, NamesFourteenEventsAndElevenDistinctNotifications) {
-    std::set<std::string> names;
-    int named = 0;
-    for (int slot = 0; slot < EventSlotCount; ++slot) {
-        if (eventName(slot).empty())
-            continue;
-        ++named;
-        EXPECT_NE(eventName(slot).front(), '_');
-        names.emplace(eventName(slot));
-    }
-    EXPECT_EQ(named, 14);
-    EXPECT_TRUE(eventName(EventSlotCount - 1).empty()) << "defaults over slots 0..19 reach all";
-    std::set<std::string> keys;
-    for (int i = 0; i < NotificationCount; ++i) {
-        ASSERT_FALSE(notificationName(i).empty());
-        EXPECT_EQ(notificationName(i).front(), '_');
-        EXPECT_TRUE(notificationKey(i).starts_with("ControlPanel\\Notifications\\"));
-        names.emplace(notificationName(i));
-        keys.emplace(notificationKey(i));
-    }
-    EXPECT_EQ(names.size(), 25u);
-    EXPECT_EQ(keys.size(), 11u);
+TEST(SoundTheme, ListsEachSoundFileOnceTheFirstInEventOrder) {
+    SoundTheme theme;
+    theme.insert("Start Up", SoundEntry{"late/", "ding", ".wav", 0});
+    theme.insert("Asterisk", SoundEntry{"early/", "ding", ".wav", 0});
+    ASSERT_EQ(theme.soundFiles().size(), 1u);
+    EXPECT_EQ(theme.soundFiles().begin()->path(), "early/ding.wav");
+}
+
+TEST(SoundTheme, CountsStartedKilobytesInThirtyTwoBits) {
+    EXPECT_EQ(sizeKBForLength(1024), 2u);
+    EXPECT_EQ(sizeKBForLength((std::uint64_t{1} << 32) + 5000), 5u);
 }

@@ -8,25 +8,22 @@
 #include <string>
 
 struct RawMember {
-    std::string name;
+    std::string name; // 256 characters or more leave the name without its end
     std::string data;
     std::optional<std::uint32_t> length; // the header's length when it is not the data's
-    std::string magic = "ZimoPACK";
-    bool terminateName = true;
 };
 
 inline std::string memberBytes(const RawMember& member) {
-    std::string header(272, '\0');
-    header.replace(0, 8, member.magic.substr(0, 8));
-    if (member.terminateName)
-        header.replace(8, member.name.size(), member.name);
-    else
-        header.replace(8, 256, std::string(256, 'n'));
-    const std::uint32_t length =
-        member.length.value_or(static_cast<std::uint32_t>(member.data.size()));
-    for (int i = 0; i < 4; ++i)
-        header[static_cast<std::size_t>(264 + i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
+    std::string header = "ZimoPACK" + member.name.substr(0, 256);
+    header.resize(272, '\0');
+    for (int i = 0; i < 4; ++i) // little-endian
+        header[static_cast<std::size_t>(264 + i)] =
+            static_cast<char>(member.length.value_or(member.data.size()) >> (8 * i));
     return header + member.data;
+}
+
+inline std::string memberBytes(const std::string& name, const std::string& data) {
+    return memberBytes(RawMember{name, data, {}});
 }
 
 inline void writeBytes(const std::filesystem::path& file, const std::string& bytes) {
@@ -36,8 +33,4 @@ inline void writeBytes(const std::filesystem::path& file, const std::string& byt
 inline std::string readBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline std::string memberBytes(const std::string& name, const std::string& data) {
-    return memberBytes(RawMember{name, data, {}});
 }

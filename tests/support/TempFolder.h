@@ -9,19 +9,12 @@
 
 class TempFolder {
 public:
-    TempFolder() : m_previousCurrent(std::filesystem::current_path()) {
-        std::random_device random;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("belltide-test-" + std::to_string(random()) + std::to_string(random()));
-        std::filesystem::create_directories(m_path);
-    }
+    TempFolder() { std::filesystem::create_directories(m_path); }
     ~TempFolder() {
         std::error_code ignored;
         std::filesystem::current_path(m_previousCurrent, ignored);
         std::filesystem::remove_all(m_path, ignored);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
     // The folder as text with a trailing separator, as the program's folder values are.
@@ -51,6 +44,8 @@ public:
     }
 
 private:
-    std::filesystem::path m_previousCurrent;
-    std::filesystem::path m_path;
+    std::filesystem::path m_previousCurrent = std::filesystem::current_path();
+    std::filesystem::path m_path = std::filesystem::temp_directory_path() /
+                                   ("belltide-test-" + std::to_string(std::random_device{}()) +
+                                    std::to_string(std::random_device{}()));
 };
