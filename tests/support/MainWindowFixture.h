@@ -50,10 +50,10 @@ struct MainWindowHarness {
 
     TempFolder folder;
     // A theme in which Asterisk and _Notify play chime.wav (2047 bytes), Question gong.wav
-    // (2048 bytes) and Start Up nothing.
+    // (2048 bytes) and Start Up a wave the archive does not hold.
     static std::string writeSampleTheme(const std::string& path) {
         writeBytes(path, memberBytes("theme.dsc", "4\r\nAsterisk\r\nchime\r\n.wav\r\nQuestion\r\n"
-                                                  "gong\r\n.wav\r\nStart Up\r\n(none)\r\n\r\n"
+                                                  "gong\r\n.wav\r\nStart Up\r\nlost\r\n.wav\r\n"
                                                   "_Notify\r\nchime\r\n.wav\r\n") +
                              memberBytes("chime.wav", std::string(2047, 'c')) +
                              memberBytes("gong.wav", std::string(2048, 'g')));
