@@ -6,11 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace {
-
 // Records what is opened; while the About box is "shown" its link is clicked.
-class FakeHelpLauncher : public HelpLauncher {
-public:
+struct FakeHelpLauncher : HelpLauncher {
     bool openWebAddress(const std::string& address) override {
         opened.push_back(address);
         return false;
@@ -24,7 +21,6 @@ public:
         linkCaption = dialog.linkCaption();
         dialog.OnLinkButton();
     }
-
     bool bookLoads = true;
     int loads = 0;
     std::vector<std::string> opened;
@@ -53,5 +49,3 @@ TEST(HelpCommands, AFailedLoadIsNotTriedAgain) {
     EXPECT_EQ(launcher.loads, 1);
     EXPECT_TRUE(launcher.opened.empty());
 }
-
-} // namespace
