@@ -23,7 +23,7 @@ protected:
     }
 };
 
-TEST_F(ThemeCommands, NewThemeShowsTwentyFiveSilentRowsNamedInNoListItem) {
+TEST_F(ThemeCommands, NewThemeShowsTwentyFiveSilentRowsThatACancelledSaveKeepsUnsaved) {
     loadSampleTheme();
     dlg->OnNewTheme();
     ASSERT_EQ(dlg->eventList().rowCount(), 25);
@@ -33,10 +33,24 @@ TEST_F(ThemeCommands, NewThemeShowsTwentyFiveSilentRowsNamedInNoListItem) {
     EXPECT_EQ(themeCombo.selected, -1);
     EXPECT_TRUE(saveThemeButton.enabled && uploadButton.enabled && extendedCheck.enabled);
     EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled);
+
+    // A cancelled or failed save keeps the mark and the library.
+    dlg->m_modified = true;
+    const std::string nowhere = (folder.path() / "gone" / "x.kbt").string();
+    prompts.files = {std::nullopt, std::nullopt, nowhere};
+    dlg->OnSaveTheme();
+    dlg->OnOpenTheme();
+    dlg->OnSaveTheme();
+    EXPECT_EQ(prompts.messages,
+              std::vector<std::string>{"Could not save theme \"" + nowhere + "\"."});
+    EXPECT_TRUE(dlg->isModified());
+    EXPECT_EQ(std::distance(fs::directory_iterator(themesDir()), fs::directory_iterator()), 2)
+        << "the library holds its sounds folder and sample.kbt only";
 }
 
-// Waves are measured in the sounds folder; one the archive lacks is shown as no sound.
-TEST_F(ThemeCommands, LoadingShowsTheWavesOfTheSoundsFolderAndLeavesTheMark) {
+// Waves are measured in the sounds folder; one the archive lacks is shown as no
+// sound.
+TEST_F(ThemeCommands, LoadingShowsTheWavesOfTheSoundsFolderAndAFailedLoadChangesNothing) {
     dlg->m_modified = true;
     loadSampleTheme();
     EXPECT_TRUE(dlg->isModified()) << "loading leaves the mark to its callers";
@@ -45,10 +59,9 @@ TEST_F(ThemeCommands, LoadingShowsTheWavesOfTheSoundsFolderAndLeavesTheMark) {
     EXPECT_EQ(readBytes(dlg->folders().soundsDir + "gong.wav"), std::string(2048, 'g'));
     EXPECT_EQ(shownTheme(), "sample.kbt");
     EXPECT_EQ(prompts.waitDepth, 0);
-}
 
-TEST_F(ThemeCommands, AFailedLoadChangesNothingAndSaysWhy) {
-    loadSampleTheme();
+    // A damaged theme or one without descriptor is refused before anything
+    // changes.
     const std::string bad = themesDir() + "bad.kbt",
                       descriptor = dlg->folders().soundsDir + "theme.dsc";
     const auto descriptorBefore = readBytes(descriptor);
@@ -89,20 +102,6 @@ TEST_F(ThemeCommands, SavingKeepsEveryRowNamesTheThemeAndClearsTheMark) {
     fs::create_directory(dlg->folders().soundsDir);
     dlg->loadTheme(themesDir() + "x.kbt");
     EXPECT_EQ(rows(), SampleRows) << "notifications are saved too";
-}
-
-TEST_F(ThemeCommands, ACancelledOrFailedSaveKeepsTheMarkAndTheLibrary) {
-    dlg->OnNewTheme();
-    dlg->m_modified = true;
-    const std::string nowhere = (folder.path() / "gone" / "x.kbt").string();
-    prompts.files = {std::nullopt, std::nullopt, nowhere};
-    dlg->OnSaveTheme();
-    dlg->OnOpenTheme();
-    dlg->OnSaveTheme();
-    EXPECT_EQ(prompts.messages,
-              std::vector<std::string>{"Could not save theme \"" + nowhere + "\"."});
-    EXPECT_TRUE(dlg->isModified());
-    EXPECT_EQ(std::distance(fs::directory_iterator(themesDir()), fs::directory_iterator()), 1);
 }
 
 TEST_F(ThemeCommands, OpeningCopiesALoadableThemeIntoTheLibraryAskingBeforeReplacingOne) {
@@ -163,7 +162,8 @@ TEST_F(ThemeCommands, APickedThemeIsLoadedAfterTheSaveQuestionOrTheLastStaysName
     EXPECT_EQ(shownTheme(), "pick.kbt") << "the list names the theme the editor holds";
 }
 
-// The theme named on the command line is loaded, and copied into the library from elsewhere.
+// The theme named on the command line is loaded, and copied into the library
+// from elsewhere.
 TEST(StartupTheme, IsLoadedAndNamedInTheListByTheLibrarysCopy) {
     for (const std::string where : {"elsewhere", "library", "missing"}) {
         SCOPED_TRACE(where);
