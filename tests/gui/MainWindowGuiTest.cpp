@@ -2,8 +2,10 @@
 #include "support/ArchiveBytes.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
+#include "ui/CSoundFileDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/wx/BelltideFrame.h"
+#include "ui/wx/WxControls.h"
 
 #include <gtest/gtest.h>
 
@@ -180,16 +182,21 @@ protected:
         frame->Raise();
         ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
     }
-    // The open menu or drop-down, if any.
-    static GtkWidget* openPopup() {
+    // A shown top-level window of the toolkit that matches, if any.
+    static GtkWidget* shownWindow(bool (*matches)(GtkWidget*)) {
         GList* windows = gtk_window_list_toplevels();
         GtkWidget* found = nullptr;
         for (GList* item = windows; item; item = item->next)
-            if (gtk_widget_get_visible(GTK_WIDGET(item->data)) &&
-                gtk_window_get_window_type(GTK_WINDOW(item->data)) == GTK_WINDOW_POPUP)
+            if (gtk_widget_get_visible(GTK_WIDGET(item->data)) && matches(GTK_WIDGET(item->data)))
                 found = GTK_WIDGET(item->data);
         g_list_free(windows);
         return found;
+    }
+    // The open menu or drop-down, if any.
+    static GtkWidget* openPopup() {
+        return shownWindow([](GtkWidget* window) {
+            return gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP;
+        });
     }
     void pressKey(int key) {
         wxUIActionSimulator().Char(key);
@@ -247,4 +254,44 @@ TEST_F(UserInputGui, EveryEventAndFileNameIsReadableInItsColumn) {
             const wxString text = list()->GetItemText(row, column);
             EXPECT_LE(list()->GetTextExtent(text).x + 8, list()->GetColumnWidth(column)) << text;
         }
+}
+
+// The dialog opens in the program's folder, the current one, and selects its first entry by
+// itself; only what the user then selects is played.
+TEST_F(UserInputGui, TheSoundDialogPlaysOnlyWhatTheUserSelects) {
+    for (const char* name : {"a.wav", "b.wav", "c.wav"})
+        folder.writeFile(name, 100);
+    RecordingSoundPlayer preview;
+    CSoundFileDialog dialog(preview);
+    const wxLongLong started = wxGetLocalTimeMillis();
+    wxLongLong selectedAt = 0, lastKey = 0;
+    wxTimer driver;
+    driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        GtkWidget* shown =
+            shownWindow([](GtkWidget* w) -> bool { return GTK_IS_FILE_CHOOSER_DIALOG(w); });
+        const auto now = wxGetLocalTimeMillis();
+        if (!shown || (selectedAt != 0 && now - selectedAt < 500))
+            return;
+        if (selectedAt == 0) {
+            gchar* selected = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(shown));
+            g_free(selected);
+            if (selected || now - started > 3000)
+                selectedAt = now;
+            gtk_window_present(GTK_WINDOW(shown));
+        } else if (lastKey == 0 && !preview.played.empty()) {
+            ADD_FAILURE() << "played " << preview.played.front() << " before any key";
+            gtk_dialog_response(GTK_DIALOG(shown), GTK_RESPONSE_CANCEL);
+        } else if (preview.played.empty() && now - selectedAt < 5000) {
+            // The user walks down the list until a wave file plays; folders play nothing.
+            if (now - lastKey >= 300 && gtk_window_is_active(GTK_WINDOW(shown))) {
+                lastKey = now;
+                wxUIActionSimulator().Char(WXK_DOWN);
+            }
+        } else {
+            gtk_dialog_response(GTK_DIALOG(shown), GTK_RESPONSE_CANCEL);
+        }
+    });
+    driver.Start(50);
+    EXPECT_EQ(WxPrompts(frame).chooseSoundFile(dialog), std::nullopt);
+    EXPECT_EQ(preview.played.size(), 1u) << "a file the user selects is played";
 }
