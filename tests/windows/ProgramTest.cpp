@@ -70,7 +70,8 @@ TEST(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow)
     ASSERT_EQ(makeFactoryImage(device), 0);
     SetEnvironmentVariableW(L"BELLTIDE_DEVICE", nullptr);
     SetEnvironmentVariableW(L"BELLTIDE_RAPI_DEVICE", device.wstring().c_str());
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::wstring commandLine = L"\"" + (program / "Belltide.exe").wstring() + L"\"";
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
