@@ -198,6 +198,11 @@ protected:
             return gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP;
         });
     }
+    bool focusIsIn(int id) const {
+        GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
+        GtkWidget* widget = control(id)->GetHandle();
+        return focus && (focus == widget || gtk_widget_is_ancestor(focus, widget));
+    }
     void pressKey(int key) {
         wxUIActionSimulator().Char(key);
         wxYield();
@@ -207,6 +212,14 @@ protected:
 TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
     prompts->answers = {false};
     EXPECT_EQ(combo()->GetSize().y, control(OpenTheme)->GetSize().y) << "the buttons' height";
+    // One control, passed by a single Tab even while the library is empty.
+    control(SaveTheme)->Enable();
+    control(SaveTheme)->SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return focusIsIn(SaveTheme); }));
+    pressKey(WXK_TAB);
+    EXPECT_TRUE(waitUntil([&] { return focusIsIn(ThemeList); }));
+    pressKey(WXK_TAB);
+    EXPECT_TRUE(waitUntil([&] { return focusIsIn(Logo); })) << "Tab stays inside the theme list";
 
     // Themes added since the start are all offered, in a drop-down tall enough for them.
     for (const char* name : {"a.kbt", "b.kbt", "c.kbt"})
