@@ -5,30 +5,11 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
-namespace {
-
-// Polls until the condition holds or the time is up; the condition's last answer.
-template <typename Condition> bool waitUntil(Condition condition, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
-} // namespace
 
 TEST(Program, EndsOnSigtermWhileASoundPlays) {
     TempFolder folder;
@@ -44,14 +25,21 @@ TEST(Program, EndsOnSigtermWhileASoundPlays) {
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
-    int status = 0;
-    const auto exited = [&] { return waitpid(child, &status, WNOHANG) == child; };
+    const auto waitUntil = [](auto condition, std::chrono::milliseconds limit) {
+        for (const auto end = std::chrono::steady_clock::now() + limit; !condition();
+             std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+            if (std::chrono::steady_clock::now() >= end)
+                return false;
+        return true;
+    };
     // The welcome sound is playing once its first samples have been written.
-    const bool playing =
-        waitUntil([&] { return fs::exists(output) && fs::file_size(output) > 0; }, 20s);
-    EXPECT_TRUE(playing) << "the welcome sound never started";
+    EXPECT_TRUE(waitUntil([&] { return fs::exists(output) && fs::file_size(output) > 0; },
+                          std::chrono::seconds(20)))
+        << "the welcome sound never started";
     kill(child, SIGTERM);
-    const bool ended = waitUntil(exited, 1s);
+    int status = 0;
+    const bool ended = waitUntil([&] { return waitpid(child, &status, WNOHANG) == child; },
+                                 std::chrono::seconds(1));
     EXPECT_TRUE(ended) << "still running a second after SIGTERM";
     if (!ended) {
         kill(child, SIGKILL);

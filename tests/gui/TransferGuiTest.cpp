@@ -1,6 +1,5 @@
 // Download and Upload through the real buttons and progress dialogs, against a virtual handheld.
 #include "device/VirtualHandheld.h"
-#include "support/ArchiveBytes.h"
 #include "support/FactoryImage.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
@@ -11,49 +10,29 @@
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
-#include <wx/ctrlsub.h>
-#include <wx/dialog.h>
+#include <wx/choice.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
 #include <wx/statusbr.h>
-#include <wx/utils.h>
 
-#include <condition_variable>
 #include <mutex>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A handheld whose answer to a connection request waits while the test holds it back.
+// A handheld whose answer to a connection request waits while the test holds the gate.
 class HeldDevice : public VirtualHandheld {
 public:
-    struct Gate {
-        std::mutex mutex;
-        std::condition_variable opened;
-        bool held = false;
-        void hold() {
-            std::lock_guard lock(mutex);
-            held = true;
-        }
-        void release() {
-            {
-                std::lock_guard lock(mutex);
-                held = false;
-            }
-            opened.notify_all();
-        }
-    };
-
-    HeldDevice(fs::path folder, Gate& gate) : VirtualHandheld(std::move(folder)), m_gate(gate) {}
+    HeldDevice(fs::path folder, std::mutex& gate)
+        : VirtualHandheld(std::move(folder)), m_gate(gate) {}
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override {
-        std::unique_lock lock(m_gate.mutex);
-        m_gate.opened.wait(lock, [this] { return !m_gate.held; });
+        std::lock_guard passed(m_gate);
         return VirtualHandheld::CeRapiInitEx();
     }
 
 private:
-    Gate& m_gate;
+    std::mutex& m_gate;
 };
 
 wxDialog* shownProgressDialog() {
@@ -65,71 +44,41 @@ wxDialog* shownProgressDialog() {
 
 } // namespace
 
-class TransferGui : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const fs::path device = folder.path() / "device";
-        ASSERT_EQ(makeFactoryImage(device), 0);
-        auto scripted = std::make_unique<ScriptedPrompts>();
-        prompts = scripted.get();
-        frame = new BelltideFrame(
-            (folder.path() / "belltide").string(), "",
-            FrameServices{std::make_unique<RecordingSoundPlayer>(), std::move(scripted),
-                          [this, device] { return std::make_unique<HeldDevice>(device, gate); }});
-        frame->Show();
-        wxYield();
-    }
-    void TearDown() override {
-        frame->Destroy();
-        wxTheApp->ProcessIdle();
-    }
-
-    void click(int id) {
-        wxWindow* button = frame->FindWindow(id);
-        wxCommandEvent event(wxEVT_BUTTON, id);
-        event.SetEventObject(button);
-        button->ProcessWindowEvent(event);
-        wxYield();
-    }
-    std::string status() const { return frame->GetStatusBar()->GetStatusText(0).ToStdString(); }
-    wxString themeListText() const {
-        return static_cast<wxControlWithItems*>(frame->FindWindow(ControlId::ThemeList))
-            ->GetStringSelection();
-    }
-    int listRows() const {
-        return static_cast<wxListCtrl*>(frame->FindWindow(ControlId::EventList))->GetItemCount();
-    }
-
+TEST(TransferGui, TheFirstStartBacksUpAndOnlyItsWorkerEndsARunningProgressDialog) {
     TempFolder folder;
-    HeldDevice::Gate gate;
-    BelltideFrame* frame = nullptr;
-    ScriptedPrompts* prompts = nullptr;
-};
+    const fs::path device = folder.path() / "device";
+    ASSERT_EQ(makeFactoryImage(device), 0);
+    std::mutex gate;
+    auto scripted = std::make_unique<ScriptedPrompts>();
+    const ScriptedPrompts& prompts = *scripted;
+    auto* frame = new BelltideFrame(
+        (folder.path() / "belltide").string(), "",
+        FrameServices{std::make_unique<RecordingSoundPlayer>(), std::move(scripted),
+                      [&] { return std::make_unique<HeldDevice>(device, gate); }});
+    frame->Show();
+    wxYield();
+    const auto rows = [&] {
+        return static_cast<wxListCtrl*>(frame->FindWindow(ControlId::EventList))->GetItemCount();
+    };
+    const auto shownTheme = [&] {
+        return static_cast<wxChoice*>(frame->FindWindow(ControlId::ThemeList))
+            ->GetStringSelection();
+    };
+    const auto click = [&](int id) {
+        wxCommandEvent event(wxEVT_BUTTON, id);
+        event.SetEventObject(frame->FindWindow(id));
+        frame->FindWindow(id)->ProcessWindowEvent(event);
+        wxYield();
+        return frame->GetStatusBar()->GetStatusText(0);
+    };
+    EXPECT_EQ(rows(), 25);
+    EXPECT_EQ(shownTheme(), "initialBackup.kbt");
 
-TEST_F(TransferGui, TheFirstStartBacksUpThenDownloadAndUploadRunThroughTheButtons) {
-    EXPECT_TRUE(fs::exists(folder.path() / "themes" / "initialBackup.kbt"));
-    EXPECT_EQ(listRows(), 25);
-    EXPECT_EQ(themeListText(), "initialBackup.kbt");
-    fs::remove_all(folder.path() / "themes" / "sounds");
-    fs::create_directory(folder.path() / "themes" / "sounds");
-
-    click(ControlId::DownloadTheme);
-    EXPECT_EQ(status(), "Sounds imported");
-    EXPECT_EQ(listRows(), 25);
-    EXPECT_EQ(themeListText(), "") << "the editor's theme is no longer the library's";
-    EXPECT_TRUE(fs::exists(folder.path() / "themes" / "sounds" / "alarm1.wav"));
-
-    click(ControlId::UploadTheme);
-    EXPECT_EQ(status(), "Sounds exported");
-    EXPECT_EQ(readBytes(folder.path() / "device" / "audio-reloads.log").empty(), false);
-    EXPECT_TRUE(prompts->messages.empty());
-    EXPECT_TRUE(frame->IsEnabled());
-}
-
-TEST_F(TransferGui, OnlyItsWorkerEndsARunningProgressDialog) {
-    gate.hold();
+    gate.lock();
     bool checked = false;
     frame->CallAfter([&] {
+        // The worker goes on, but only the event loop, busy here, can end the dialog.
+        gate.unlock();
         wxDialog* dialog = shownProgressDialog();
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->GetTitle(), "Importing Sounds");
@@ -140,17 +89,17 @@ TEST_F(TransferGui, OnlyItsWorkerEndsARunningProgressDialog) {
         for (int key : {WXK_ESCAPE, WXK_RETURN}) {
             wxKeyEvent press(wxEVT_CHAR_HOOK);
             press.m_keyCode = key;
-            press.SetEventObject(dialog);
             dialog->ProcessWindowEvent(press);
         }
         dialog->Close();
-        wxYield();
-        EXPECT_EQ(shownProgressDialog(), dialog) << "keys and a close request end nothing";
-        checked = true;
-        gate.release();
+        checked = shownProgressDialog() == dialog;
     });
-    click(ControlId::DownloadTheme);
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(shownProgressDialog(), nullptr);
-    EXPECT_EQ(status(), "Sounds imported");
+    EXPECT_EQ(click(ControlId::DownloadTheme), "Sounds imported");
+    EXPECT_TRUE(checked) << "keys or a close request ended the dialog";
+    EXPECT_EQ(shownTheme(), "") << "the editor's theme is no longer the library's";
+    EXPECT_EQ(click(ControlId::UploadTheme), "Sounds exported");
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(frame->IsEnabled());
+    frame->Destroy();
+    wxTheApp->ProcessIdle();
 }

@@ -49,18 +49,25 @@ struct MainWindowHarness {
     }
 
     TempFolder folder;
-    // Loads a theme from the library: Asterisk and _Notify play chime.wav (2047 bytes),
-    // Question gong.wav (2048 bytes), Start Up nothing.
-    void loadSampleTheme() {
-        const std::string descriptor = "4\r\nAsterisk\r\nchime\r\n.wav\r\nQuestion\r\ngong\r\n"
-                                       ".wav\r\nStart Up\r\n(none)\r\n\r\n_Notify\r\nchime\r\n"
-                                       ".wav\r\n";
-        const std::string path = dlg->folders().themesDir + "sample.kbt";
-        writeBytes(path, memberBytes("theme.dsc", descriptor) +
+    // A theme in which Asterisk and _Notify play chime.wav (2047 bytes), Question gong.wav
+    // (2048 bytes) and Start Up a wave the archive does not hold.
+    static std::string writeSampleTheme(const std::string& path) {
+        writeBytes(path, memberBytes("theme.dsc", "4\r\nAsterisk\r\nchime\r\n.wav\r\nQuestion\r\n"
+                                                  "gong\r\n.wav\r\nStart Up\r\nlost\r\n.wav\r\n"
+                                                  "_Notify\r\nchime\r\n.wav\r\n") +
                              memberBytes("chime.wav", std::string(2047, 'c')) +
                              memberBytes("gong.wav", std::string(2048, 'g')));
-        dlg->loadTheme(path);
+        return path;
     }
+    // Loads the sample theme from the library, as sample.kbt.
+    void loadSampleTheme() {
+        dlg->loadTheme(writeSampleTheme(dlg->folders().themesDir + "sample.kbt"));
+    }
+    inline static const std::vector<CEventListCtrl::Row> SampleRows{
+        {"Asterisk", "chime.wav", "2 KB"},
+        {"Question", "gong.wav", "3 KB"},
+        {"Start Up", "(none)", ""},
+        {"_Notify", "chime.wav", "2 KB"}};
 
     // The rows the window's list shows.
     const std::vector<CEventListCtrl::Row>& rows() const { return dlg->eventList().rows(); }

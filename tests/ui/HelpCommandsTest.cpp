@@ -3,79 +3,49 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
-namespace {
-
-// Records what is opened; the About box runs the test's script while it is "shown".
-class FakeHelpLauncher : public HelpLauncher {
-public:
+// Records what is opened; while the About box is "shown" its link is clicked.
+struct FakeHelpLauncher : HelpLauncher {
     bool openWebAddress(const std::string& address) override {
-        addresses.push_back(address);
+        opened.push_back(address);
         return false;
     }
-    bool loadHelpBook(const std::string& bookPath) override {
-        booksLoaded.push_back(bookPath);
+    bool loadHelpBook(const std::string&) override {
+        ++loads;
         return bookLoads;
     }
-    void showHelpPage(const std::string& page) override { pages.push_back(page); }
+    void showHelpPage(const std::string& page) override { opened.push_back("help:" + page); }
     void runAboutBox(CAboutDlg& dialog) override {
-        ++aboutBoxes;
-        if (whileAboutShown)
-            whileAboutShown(dialog);
+        linkCaption = dialog.linkCaption();
+        dialog.OnLinkButton();
     }
-
     bool bookLoads = true;
-    std::function<void(CAboutDlg&)> whileAboutShown;
-    std::vector<std::string> addresses, booksLoaded, pages;
-    int aboutBoxes = 0;
-};
-
-class HelpCommandsTest : public ::testing::Test {
-protected:
-    // The logo, then the About box's link with its caption.
-    void clickLogoAndLink(HelpCommands& help) {
-        help.OnLogo();
-        launcher.whileAboutShown = [this](CAboutDlg& dialog) {
-            linkCaption = dialog.linkCaption();
-            dialog.OnLinkButton();
-        };
-        help.OnAbout();
-    }
-
-    FakeHelpLauncher launcher;
+    int loads = 0;
+    std::vector<std::string> opened;
     std::string linkCaption;
 };
 
-TEST_F(HelpCommandsTest, LogoAndAboutLinkOpenTheSameWebAddress) {
-    HelpCommands help(launcher, "book.htb", "https://belltide.example/");
-    clickLogoAndLink(help);
-    EXPECT_EQ(launcher.aboutBoxes, 1);
-    EXPECT_EQ(launcher.addresses,
-              (std::vector<std::string>{"https://belltide.example/", "https://belltide.example/"}));
-    EXPECT_EQ(linkCaption, "https://belltide.example/");
-    EXPECT_TRUE(launcher.booksLoaded.empty());
+// The logo and the About box's link open the web address, or the help without one.
+TEST(HelpCommands, LogoAndAboutLinkOpenTheWebAddressElseTheHelp) {
+    for (const std::string address : {"https://belltide.example/", ""}) {
+        FakeHelpLauncher launcher;
+        HelpCommands help(launcher, "book.htb", address);
+        help.OnLogo();
+        help.OnAbout();
+        const std::string expected = address.empty() ? "help:index.html" : address;
+        EXPECT_EQ(launcher.opened, std::vector<std::string>(2, expected));
+        EXPECT_EQ(launcher.linkCaption, address.empty() ? HelpCommands::HelpLinkCaption : address);
+    }
 }
 
-TEST_F(HelpCommandsTest, WithoutWebAddressLogoAndLinkOpenTheHelpStartPage) {
-    HelpCommands help(launcher, "book.htb", "");
-    clickLogoAndLink(help);
-    EXPECT_TRUE(launcher.addresses.empty());
-    EXPECT_EQ(launcher.pages,
-              (std::vector<std::string>{HelpCommands::StartPage, HelpCommands::StartPage}));
-    EXPECT_EQ(linkCaption, HelpCommands::HelpLinkCaption);
-}
-
-TEST_F(HelpCommandsTest, AFailedLoadIsNotTriedAgain) {
+TEST(HelpCommands, AFailedLoadIsNotTriedAgain) {
+    FakeHelpLauncher launcher;
     launcher.bookLoads = false;
     HelpCommands help(launcher, "book.htb", "");
     help.OnHelp();
     help.OnLogo();
-    help.OnHelp();
-    EXPECT_EQ(launcher.booksLoaded.size(), 1u);
-    EXPECT_TRUE(launcher.pages.empty());
+    EXPECT_EQ(launcher.loads, 1);
+    EXPECT_TRUE(launcher.opened.empty());
 }
-
-} // namespace

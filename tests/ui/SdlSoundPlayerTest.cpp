@@ -5,100 +5,67 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <thread>
 
-namespace {
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 constexpr int Rate = 44100;
 
-// Frames of the disk driver's output: interleaved 16-bit stereo.
-std::vector<std::int16_t> readOutput(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<std::int16_t> samples;
-    std::int16_t sample = 0;
-    while (in.read(reinterpret_cast<char*>(&sample), sizeof sample))
-        samples.push_back(sample);
-    return samples;
-}
-
-struct Span {
-    std::size_t frames = 0;
-    std::size_t first = SIZE_MAX;
-    std::size_t last = 0;
-};
-
-// Where the frames whose both channels hold value lie in the output. SDL's conversion may
-// round a sample by one step.
-Span framesOf(const std::vector<std::int16_t>& samples, std::int16_t value) {
-    const auto near = [value](std::int16_t sample) { return std::abs(sample - value) <= 1; };
-    Span run;
-    for (std::size_t i = 0; i + 1 < samples.size(); i += 2) {
-        if (near(samples[i]) && near(samples[i + 1])) {
-            ++run.frames;
-            run.first = std::min(run.first, i / 2);
-            run.last = i / 2;
-        }
-    }
-    return run;
-}
-
-} // namespace
-
+// SDL's disk driver writes what it plays, interleaved 16-bit stereo, to a file at a device's pace.
 class SdlSoundPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        output = folder.path() / "output.raw";
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
     }
-
-    // A wave whose every sample holds one value, so its frames can be found in the output.
+    std::vector<std::int16_t> samples() const {
+        std::ifstream in(output, std::ios::binary);
+        std::vector<std::int16_t> all;
+        for (std::int16_t sample = 0; in.read(reinterpret_cast<char*>(&sample), sizeof sample);)
+            all.push_back(sample);
+        return all;
+    }
+    struct Span {
+        std::size_t frames = 0, first = SIZE_MAX, last = 0;
+    };
+    // Where the frames whose both channels hold value lie; SDL may round a sample by one step.
+    Span framesOf(std::int16_t value) const {
+        const auto all = samples();
+        Span run;
+        for (std::size_t i = 0; i + 1 < all.size(); i += 2)
+            if (std::abs(all[i] - value) <= 1 && std::abs(all[i + 1] - value) <= 1)
+                run = {run.frames + 1, std::min(run.first, i / 2), i / 2};
+        return run;
+    }
+    // A wave whose every sample holds one value, so that its frames can be found in the output.
     std::string flatWave(const std::string& name, std::int16_t value, double seconds) {
         const auto path = (folder.path() / name).string();
-        EXPECT_TRUE(writeMonoWave(
-            path, Rate,
-            std::vector<std::int16_t>(static_cast<std::size_t>(seconds * Rate), value)));
+        EXPECT_TRUE(writeMonoWave(path, Rate, std::vector<std::int16_t>(seconds * Rate, value)));
         return path;
     }
-
-    // Waits until the output holds at least this many frames of the value.
     void waitForFrames(std::int16_t value, std::size_t frames) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (framesOf(readOutput(output), value).frames < frames &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        for (auto end = std::chrono::steady_clock::now() + 10s;
+             framesOf(value).frames < frames && std::chrono::steady_clock::now() < end;)
+            std::this_thread::sleep_for(20ms);
     }
 
     TempFolder folder;
-    std::filesystem::path output;
+    fs::path output = folder.path() / "output.raw";
 };
 
-TEST_F(SdlSoundPlayerTest, PlaysEverySampleOfAWave) {
-    const auto wave = flatWave("flat.wav", 3000, 0.3);
+TEST_F(SdlSoundPlayerTest, ANewSoundCutsOffTheOnePlayingAndPlaysEverySample) {
     {
         SdlSoundPlayer player;
-        player.playFile(wave);
-        waitForFrames(3000, 13230);
-    }
-    EXPECT_EQ(framesOf(readOutput(output), 3000).frames, 13230u);
-}
-
-TEST_F(SdlSoundPlayerTest, ANewSoundCutsOffTheOnePlaying) {
-    const auto longWave = flatWave("long.wav", 1000, 3.0);
-    const auto shortWave = flatWave("short.wav", -2000, 0.2);
-    {
-        SdlSoundPlayer player;
-        player.playFile(longWave);
+        player.playFile(flatWave("long.wav", 1000, 3.0));
         waitForFrames(1000, Rate / 5);
-        player.playFile(shortWave);
+        player.playFile(flatWave("short.wav", -2000, 0.2));
         waitForFrames(-2000, 8820);
     }
-    const auto samples = readOutput(output);
-    const Span first = framesOf(samples, 1000);
-    const Span second = framesOf(samples, -2000);
+    const Span first = framesOf(1000), second = framesOf(-2000);
     EXPECT_GT(first.frames, 0u);
     EXPECT_LT(first.frames, std::size_t{2 * Rate}) << "the long sound was not cut off";
     EXPECT_EQ(second.frames, 8820u);
@@ -112,39 +79,35 @@ TEST_F(SdlSoundPlayerTest, GivesTheOutputBackOnlyWhenTheSoundHasEnded) {
     waitForFrames(3000, Rate / 10);
     player.releaseIdleOutput();
     waitForFrames(3000, Rate / 2);
-    EXPECT_EQ(framesOf(readOutput(output), 3000).frames, std::size_t{Rate / 2})
-        << "still playing: the output stays";
+    EXPECT_EQ(framesOf(3000).frames, std::size_t{Rate / 2}) << "still playing: the output stays";
     player.releaseIdleOutput();
-    const auto size = std::filesystem::file_size(output);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(std::filesystem::file_size(output), size) << "no more silence is written";
+    const auto size = fs::file_size(output);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(fs::file_size(output), size) << "no more silence is written";
     player.playFile(wave);
     waitForFrames(3000, Rate / 2);
-    EXPECT_EQ(framesOf(readOutput(output), 3000).frames, std::size_t{Rate / 2})
-        << "the next sound opens the output again";
+    EXPECT_EQ(framesOf(3000).frames, std::size_t{Rate / 2}) << "the next sound opens the output";
 }
 
 TEST_F(SdlSoundPlayerTest, AFileThatIsNoWaveGivesTheDefaultSound) {
-    const auto notWave = folder.writeFile("text.wav", 500, 'z').string();
-    for (const auto& path : {notWave, (folder.path() / "missing.wav").string()}) {
+    for (const auto& path : {folder.writeFile("text.wav", 500, 'z'), folder.path() / "none.wav"}) {
         {
             SdlSoundPlayer player;
-            player.playFile(path);
-            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            player.playFile(path.string());
+            std::this_thread::sleep_for(400ms);
         }
-        const auto samples = readOutput(output);
-        const auto audible = std::count_if(samples.begin(), samples.end(),
-                                           [](std::int16_t s) { return std::abs(s) > 1000; });
-        EXPECT_GT(audible, Rate / 20) << path;
+        const auto all = samples();
+        EXPECT_GT(std::count_if(all.begin(), all.end(), [](auto s) { return std::abs(s) > 1000; }),
+                  Rate / 20)
+            << path;
     }
 }
 
 TEST_F(SdlSoundPlayerTest, WithoutAnAudioDeviceStaysSilent) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    const auto wave = flatWave("flat.wav", 3000, 0.1);
     SdlSoundPlayer player;
-    player.playFile(wave);
-    player.playFile(wave);
+    player.playFile(flatWave("flat.wav", 3000, 0.1));
+    player.playFile(flatWave("flat.wav", 3000, 0.1));
     player.stop();
-    EXPECT_FALSE(std::filesystem::exists(output));
+    EXPECT_FALSE(fs::exists(output));
 }

@@ -1,318 +1,186 @@
-#include "support/ArchiveBytes.h"
 #include "support/MainWindowFixture.h"
 
 #include "files/PcPath.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
 
-namespace {
-const std::string SaveQuestion = "Do you want to save your changes?";
-const std::string OverwriteQuestion = "A theme with the same filename already exists in your "
-                                      "Belltide Theme Directory. Overwrite it?";
-} // namespace
-
 class ThemeCommands : public MainWindowFixture {
 protected:
-    void SetUp() override {
-        dlg->OnInitDialog();
-        sound.played.clear();
-    }
-
+    void SetUp() override { dlg->OnInitDialog(); }
     std::string themesDir() const { return dlg->folders().themesDir; }
-    std::string soundsDir() const { return dlg->folders().soundsDir; }
-
-    // A theme file made elsewhere: Asterisk with a 2047-byte wave, Question with 2048 bytes,
-    // Start Up silent, and _Notify sharing Asterisk's file.
-    std::string makeThemeFile(const std::string& path, char fill = 'w') {
-        const std::string source = (folder.path() / "source" / "").string();
-        const std::string work = (folder.path() / "work" / "").string();
-        fs::create_directories(work);
-        folder.writeFile("source/chime.wav", 2047, fill);
-        folder.writeFile("source/gong.wav", 2048, fill);
-        SoundTheme theme;
-        theme.insert("Asterisk", SoundEntry{source, "chime", ".wav", 0});
-        theme.insert("Question", SoundEntry{source, "gong", ".wav", 0});
-        theme.insert("Start Up", SoundEntry::none());
-        theme.insert("_Notify", SoundEntry{source, "chime", ".wav", 0});
-        theme.saveToArchive(work, path);
-        return path;
-    }
-
-    std::vector<CEventListCtrl::Row> expectedRows() const {
-        return {{"Asterisk", "chime.wav", "2 KB"},
-                {"Question", "gong.wav", "3 KB"},
-                {"Start Up", "(none)", ""},
-                {"_Notify", "chime.wav", "2 KB"}};
-    }
-
-    std::string selectedTheme() const {
+    std::string shownTheme() const {
         return themeCombo.selected < 0 ? "" : themeCombo.itemText(themeCombo.selected);
     }
+    // As the user does: the list drops down, the user picks.
+    void pick(const std::string& name) {
+        dlg->OnThemeDropDown();
+        const auto at = std::find(themeCombo.items.begin(), themeCombo.items.end(), name);
+        themeCombo.selected = static_cast<int>(at - themeCombo.items.begin());
+        dlg->OnThemeSelChange();
+    }
 };
 
-TEST_F(ThemeCommands, NewThemeShowsTwentyFiveSilentRows) {
+TEST_F(ThemeCommands, NewThemeShowsTwentyFiveSilentRowsThatACancelledSaveKeepsUnsaved) {
+    loadSampleTheme();
     dlg->OnNewTheme();
     ASSERT_EQ(dlg->eventList().rowCount(), 25);
-    EXPECT_EQ(rows().front()[0], "Asterisk");
-    EXPECT_EQ(rows().back()[0], "_lowbatt");
-    for (const auto& row : rows()) {
-        EXPECT_EQ(row[1], "(none)");
-        EXPECT_EQ(row[2], "");
-    }
-    for (const auto& [eventName, entry] : dlg->theme())
-        EXPECT_EQ(entry.folder, soundsDir()) << eventName;
+    EXPECT_EQ(rows().front()[0] + rows().back()[0], "Asterisk_lowbatt");
+    for (const auto& row : rows())
+        EXPECT_EQ(row[1] + row[2], "(none)") << row[0];
     EXPECT_EQ(themeCombo.selected, -1);
-    EXPECT_TRUE(saveThemeButton.enabled);
-    EXPECT_TRUE(uploadButton.enabled);
-    EXPECT_TRUE(extendedCheck.enabled);
-    EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled);
-}
-
-TEST_F(ThemeCommands, LoadingShowsTheRowsMeasuredInTheSoundsFolder) {
-    dlg->OnNewTheme();
-    dlg->m_modified = true;
-    const auto path = makeThemeFile((folder.path() / "elsewhere.kbt").string());
-    dlg->loadTheme(path);
-    EXPECT_TRUE(dlg->isModified()) << "loading leaves the mark to its callers";
-    EXPECT_EQ(rows(), expectedRows());
-    EXPECT_EQ(readBytes(soundsDir() + "gong.wav"), std::string(2048, 'w'));
-    EXPECT_EQ(dlg->theme().find("Question")->second.path(), soundsDir() + "gong.wav");
     EXPECT_TRUE(saveThemeButton.enabled && uploadButton.enabled && extendedCheck.enabled);
-    EXPECT_EQ(prompts.waitDepth, 0);
-}
+    EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled);
 
-TEST_F(ThemeCommands, AMissingWaveLoadsAsNoSound) {
-    writeBytes(
-        themesDir() + "partial.kbt",
-        memberBytes("theme.dsc", "2\r\nAsterisk\r\nlost\r\n.wav\r\nQuestion\r\nhere\r\n.wav\r\n") +
-            memberBytes("here.wav", std::string(1024, 'h')));
-    dlg->loadTheme(themesDir() + "partial.kbt");
-    EXPECT_EQ(rows(), (std::vector<CEventListCtrl::Row>{{"Asterisk", "(none)", ""},
-                                                        {"Question", "here.wav", "2 KB"}}));
-    EXPECT_FALSE(extendedCheck.enabled) << "no notification rows";
-}
-
-struct BadTheme {
-    const char* what;
-    std::string bytes; // empty: no file at all
-    std::string message;
-    friend void PrintTo(const BadTheme& bad, std::ostream* out) { *out << bad.what; }
-};
-
-class FailedLoad : public ThemeCommands, public ::testing::WithParamInterface<BadTheme> {};
-
-TEST_P(FailedLoad, ChangesNothingAndSaysWhy) {
-    const auto good = makeThemeFile(themesDir() + "good.kbt");
-    dlg->loadTheme(good);
-    const std::string badPath = themesDir() + "bad.kbt";
-    if (!GetParam().bytes.empty())
-        writeBytes(badPath, GetParam().bytes);
-    const auto rowsBefore = rows();
-    const auto descriptorBefore = readBytes(soundsDir() + "theme.dsc");
-    const auto comboBefore = themeCombo.items;
-    const auto selectedBefore = themeCombo.selected;
-
-    try {
-        dlg->loadTheme(badPath);
-        FAIL() << "no error";
-    } catch (const MessageError& error) {
-        std::string expected = GetParam().message;
-        if (const auto at = expected.find('@'); at != std::string::npos)
-            expected.replace(at, 1, badPath);
-        EXPECT_EQ(error.text(), expected);
-    }
-    EXPECT_EQ(rows(), rowsBefore);
-    EXPECT_EQ(dlg->theme().size(), 4);
-    EXPECT_EQ(themeCombo.items, comboBefore);
-    EXPECT_EQ(themeCombo.selected, selectedBefore);
-    EXPECT_EQ(readBytes(soundsDir() + "theme.dsc"), descriptorBefore);
-    EXPECT_FALSE(fs::exists(soundsDir() + "new.wav"));
-    EXPECT_EQ(prompts.waitDepth, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Themes, FailedLoad,
-                         ::testing::Values(BadTheme{"missing", "", "Could not open file"},
-                                           BadTheme{
-                                               "damaged",
-                                               memberBytes("new.wav", "n") +
-                                                   memberBytes(RawMember{"theme.dsc", "1", 99}),
-                                               "The theme file \"@\" is damaged."},
-                                           BadTheme{"no_descriptor", memberBytes("new.wav", "n"),
-                                                    "The file \"@\" is not a Belltide theme."}),
-                         [](const auto& param) { return std::string(param.param.what); });
-
-TEST_F(ThemeCommands, SavingIntoTheLibrarySelectsTheThemeAndClearsTheMark) {
-    dlg->loadTheme(makeThemeFile((folder.path() / "elsewhere.kbt").string()));
-    dlg->m_modified = true;
-    prompts.files = {themesDir() + "x.kbt"};
-    dlg->OnSaveTheme();
-    ASSERT_EQ(prompts.dialogs.size(), 1u);
-    EXPECT_EQ(prompts.dialogs[0].filterDescription, "Theme Files (*.kbt)");
-    EXPECT_EQ(prompts.dialogs[0].filterPattern, "*.kbt");
-    EXPECT_EQ(prompts.dialogs[0].defaultExtension, "kbt");
-    EXPECT_EQ(prompts.dialogs[0].initialFolder, themesDir());
-    EXPECT_FALSE(dlg->isModified());
-    EXPECT_EQ(selectedTheme(), "x.kbt");
-
-    // What was saved loads back the same, in a fresh window.
-
-    fs::remove_all(soundsDir());
-    fs::create_directories(soundsDir());
-    dlg->loadTheme(themesDir() + "x.kbt");
-    EXPECT_EQ(rows(), expectedRows());
-    EXPECT_EQ(readBytes(soundsDir() + "chime.wav"), std::string(2047, 'w'));
-}
-
-TEST_F(ThemeCommands, SavingPutsEveryRowInTheThemeWhateverTheCheckBox) {
-    dlg->OnNewTheme();
-    extendedCheck.checked = false;
-    prompts.files = {themesDir() + "all.kbt"};
-    dlg->OnSaveTheme();
-    EXPECT_TRUE(dlg->theme().uploadExtended());
-    EXPECT_EQ(readBytes(soundsDir() + "theme.dsc").substr(0, 4), "25\r\n");
-    EXPECT_FALSE(extendedCheck.checked) << "the check box is left as it is";
-}
-
-TEST_F(ThemeCommands, CancellingAFileDialogChangesNothing) {
-    dlg->OnNewTheme();
-    dlg->m_modified = true;
-    prompts.files = {std::nullopt, std::nullopt};
-    dlg->OnSaveTheme();
-    dlg->OnOpenTheme();
-    EXPECT_TRUE(prompts.questions.empty());
-    EXPECT_TRUE(dlg->isModified());
-    EXPECT_TRUE(fs::is_empty(themesDir() + "sounds"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(themesDir()), fs::directory_iterator()), 1);
-}
-
-TEST_F(ThemeCommands, AFailedSaveIsShownAndKeepsTheMark) {
-    dlg->OnNewTheme();
+    // A cancelled or failed save keeps the mark and the library.
     dlg->m_modified = true;
     const std::string nowhere = (folder.path() / "gone" / "x.kbt").string();
-    prompts.files = {nowhere};
+    prompts.files = {std::nullopt, std::nullopt, nowhere};
+    dlg->OnSaveTheme();
+    dlg->OnOpenTheme();
     dlg->OnSaveTheme();
     EXPECT_EQ(prompts.messages,
               std::vector<std::string>{"Could not save theme \"" + nowhere + "\"."});
     EXPECT_TRUE(dlg->isModified());
+    EXPECT_EQ(std::distance(fs::directory_iterator(themesDir()), fs::directory_iterator()), 2)
+        << "the library holds its sounds folder and sample.kbt only";
 }
 
-TEST_F(ThemeCommands, OpeningCopiesAThemeFromElsewhereIntoTheLibrary) {
-    const auto path = makeThemeFile((folder.path() / "away.kbt").string());
-    prompts.files = {path};
+// Waves are measured in the sounds folder; one the archive lacks is shown as no
+// sound.
+TEST_F(ThemeCommands, LoadingShowsTheWavesOfTheSoundsFolderAndAFailedLoadChangesNothing) {
+    dlg->m_modified = true;
+    loadSampleTheme();
+    EXPECT_TRUE(dlg->isModified()) << "loading leaves the mark to its callers";
+    EXPECT_EQ(rows(), SampleRows);
+    EXPECT_EQ(dlg->theme().find("Question")->second.path(), dlg->folders().soundsDir + "gong.wav");
+    EXPECT_EQ(readBytes(dlg->folders().soundsDir + "gong.wav"), std::string(2048, 'g'));
+    EXPECT_EQ(shownTheme(), "sample.kbt");
+    EXPECT_EQ(prompts.waitDepth, 0);
+
+    // A damaged theme or one without descriptor is refused before anything
+    // changes.
+    const std::string bad = themesDir() + "bad.kbt",
+                      descriptor = dlg->folders().soundsDir + "theme.dsc";
+    const auto descriptorBefore = readBytes(descriptor);
+    for (const auto& [bytes, message] :
+         {std::pair{memberBytes("new.wav", "n") + memberBytes(RawMember{"theme.dsc", "1", 99}),
+                    "The theme file \"" + bad + "\" is damaged."},
+          std::pair{memberBytes("new.wav", "n"),
+                    "The file \"" + bad + "\" is not a Belltide theme."}}) {
+        writeBytes(bad, bytes);
+        try {
+            dlg->loadTheme(bad);
+            ADD_FAILURE() << "no error for " << message;
+        } catch (const MessageError& error) {
+            EXPECT_EQ(error.text(), message);
+        }
+        EXPECT_EQ(rows(), SampleRows);
+        EXPECT_EQ(shownTheme(), "sample.kbt");
+        EXPECT_EQ(readBytes(descriptor), descriptorBefore);
+        EXPECT_FALSE(fs::exists(dlg->folders().soundsDir + "new.wav"));
+        EXPECT_EQ(prompts.waitDepth, 0);
+    }
+}
+
+TEST_F(ThemeCommands, SavingKeepsEveryRowNamesTheThemeAndClearsTheMark) {
+    loadSampleTheme();
+    dlg->m_modified = true;
+    extendedCheck.checked = false;
+    prompts.files = {themesDir() + "x.kbt"};
+    dlg->OnSaveTheme();
+    const FileDialogOptions& dialog = prompts.dialogs.at(0);
+    EXPECT_EQ(dialog.filterDescription + dialog.filterPattern, "Theme Files (*.kbt)*.kbt");
+    EXPECT_EQ(dialog.defaultExtension, "kbt");
+    EXPECT_EQ(dialog.initialFolder, themesDir());
+    EXPECT_FALSE(dlg->isModified());
+    EXPECT_EQ(shownTheme(), "x.kbt");
+    EXPECT_FALSE(extendedCheck.checked) << "the check box is left as it is";
+    fs::remove_all(dlg->folders().soundsDir);
+    fs::create_directory(dlg->folders().soundsDir);
+    dlg->loadTheme(themesDir() + "x.kbt");
+    EXPECT_EQ(rows(), SampleRows) << "notifications are saved too";
+}
+
+TEST_F(ThemeCommands, OpeningCopiesALoadableThemeIntoTheLibraryAskingBeforeReplacingOne) {
+    const std::string away = writeSampleTheme((folder.path() / "away.kbt").string());
+    prompts.files = {away};
     dlg->OnOpenTheme();
-    EXPECT_EQ(rows(), expectedRows());
-    EXPECT_EQ(readBytes(themesDir() + "away.kbt"), readBytes(path));
-    EXPECT_EQ(selectedTheme(), "") << "the list was filled before the copy";
+    EXPECT_EQ(rows(), SampleRows);
+    EXPECT_EQ(readBytes(themesDir() + "away.kbt"), readBytes(away));
+    EXPECT_EQ(shownTheme(), "") << "the list was filled before the copy";
     EXPECT_EQ(prompts.dialogs[0].initialFolder, "") << "the open dialog picks its own folder";
-
-    prompts.files = {themesDir() + "away.kbt"};
-    dlg->OnOpenTheme();
-    EXPECT_TRUE(prompts.questions.empty()) << "a library theme is not copied again";
-    EXPECT_EQ(selectedTheme(), "away.kbt");
-}
-
-TEST_F(ThemeCommands, OpeningOverALibraryThemeAsksFirst) {
-    const auto path = makeThemeFile((folder.path() / "same.kbt").string(), 'n');
     for (const bool overwrite : {false, true}) {
-        writeBytes(themesDir() + "same.kbt", "library copy");
-        prompts.files = {path};
+        writeBytes(themesDir() + "away.kbt", "library copy");
+        prompts.files = {away};
         prompts.answers = {overwrite};
-        prompts.questions.clear();
         dlg->OnOpenTheme();
-        EXPECT_EQ(prompts.questions, std::vector<std::string>{OverwriteQuestion});
-        EXPECT_EQ(readBytes(themesDir() + "same.kbt"),
-                  overwrite ? readBytes(path) : "library copy");
-        EXPECT_EQ(rows(), expectedRows()) << "the opened theme stays loaded";
+        EXPECT_EQ(readBytes(themesDir() + "away.kbt"),
+                  overwrite ? readBytes(away) : "library copy");
     }
-}
-
-TEST_F(ThemeCommands, OpeningALibraryThemeUnderAnotherSpellingNeverEmptiesIt) {
-    const auto path = makeThemeFile(themesDir() + "mine.kbt");
-    const auto bytes = readBytes(path);
-    for (const std::string& spelling :
-         {themesDir() + "sounds" + PathSeparator + ".." + PathSeparator + "mine.kbt",
-          folder.anotherSpelling("themes") + PathSeparator + "mine.kbt"}) {
-        prompts.files = {spelling};
-        dlg->OnOpenTheme();
-        EXPECT_TRUE(prompts.questions.empty()) << spelling;
-        EXPECT_EQ(readBytes(path), bytes) << spelling;
-    }
-}
-
-TEST_F(ThemeCommands, ADamagedThemeIsShownAndNotCopied) {
-    const std::string path = (folder.path() / "broken.kbt").string();
-    writeBytes(path, std::string(100, 'x'));
-    prompts.files = {path};
+    const std::string broken = (folder.path() / "broken.kbt").string();
+    writeBytes(broken, std::string(100, 'x'));
+    prompts.files = {broken};
     dlg->OnOpenTheme();
     EXPECT_EQ(prompts.messages,
-              std::vector<std::string>{"The theme file \"" + path + "\" is damaged."});
+              std::vector<std::string>{"The theme file \"" + broken + "\" is damaged."});
     EXPECT_FALSE(fs::exists(themesDir() + "broken.kbt"));
 }
 
-TEST_F(ThemeCommands, PickingAThemeInTheListLoadsIt) {
-    makeThemeFile(themesDir() + "pick.kbt");
-    dlg->OnThemeDropDown();
+TEST_F(ThemeCommands, OpeningALibraryThemeUnderAnySpellingNeverCopiesIt) {
+    loadSampleTheme();
+    const std::string path = themesDir() + "sample.kbt";
+    const auto bytes = readBytes(path);
+    for (const std::string& spelling :
+         {path, themesDir() + "sounds" + PathSeparator + ".." + PathSeparator + "sample.kbt",
+          folder.anotherSpelling("themes") + PathSeparator + "sample.kbt"}) {
+        prompts.files = {spelling};
+        dlg->OnOpenTheme(); // a question would find no answer
+        EXPECT_EQ(readBytes(path), bytes) << spelling;
+    }
+    EXPECT_EQ(shownTheme(), "sample.kbt");
+}
+
+TEST_F(ThemeCommands, APickedThemeIsLoadedAfterTheSaveQuestionOrTheLastStaysNamed) {
     dlg->OnThemeSelChange();
     EXPECT_EQ(dlg->eventList().rowCount(), 0) << "nothing picked, nothing loaded";
-    EXPECT_TRUE(prompts.messages.empty());
-    themeCombo.selected = 0;
-    dlg->OnThemeSelChange();
-    EXPECT_EQ(rows(), expectedRows());
-    EXPECT_EQ(selectedTheme(), "pick.kbt");
-}
-
-TEST_F(ThemeCommands, SavingChangesFirstStillLoadsThePickedTheme) {
-    makeThemeFile(themesDir() + "picked.kbt");
+    writeSampleTheme(themesDir() + "pick.kbt");
+    writeBytes(themesDir() + "bad.kbt", "ZimoPACK");
     dlg->OnNewTheme();
     dlg->m_modified = true;
-    dlg->OnThemeDropDown();
-    themeCombo.selected = 0;
     prompts.answers = {true};
     prompts.files = {themesDir() + "saved.kbt"};
-    dlg->OnThemeSelChange();
-    EXPECT_EQ(prompts.questions, std::vector<std::string>{SaveQuestion});
+    pick("pick.kbt");
+    EXPECT_EQ(prompts.questions, std::vector<std::string>{"Do you want to save your changes?"});
     EXPECT_TRUE(fs::exists(themesDir() + "saved.kbt"));
-    EXPECT_EQ(rows(), expectedRows());
-    EXPECT_EQ(selectedTheme(), "picked.kbt");
+    EXPECT_EQ(rows(), SampleRows);
+    pick("bad.kbt");
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(rows(), SampleRows);
+    EXPECT_EQ(shownTheme(), "pick.kbt") << "the list names the theme the editor holds";
 }
 
-class StartupThemeFile : public MainWindowFixture {
-protected:
-    std::string makeTheme(const std::string& path) {
-        writeBytes(path, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
-        return path;
+// The theme named on the command line is loaded, and copied into the library
+// from elsewhere.
+TEST(StartupTheme, IsLoadedAndNamedInTheListByTheLibrarysCopy) {
+    for (const std::string where : {"elsewhere", "library", "missing"}) {
+        SCOPED_TRACE(where);
+        MainWindowHarness window;
+        const std::string themes = window.dlg->folders().themesDir;
+        fs::create_directories(themes);
+        const std::string path = (where == "library" ? themes : window.folder.dir()) + "given.kbt";
+        const bool loads = where != "missing";
+        if (loads)
+            writeBytes(path, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
+        window.dlg->setStartupTheme(path);
+        window.dlg->OnInitDialog();
+        EXPECT_EQ(window.prompts.messages.size(), loads ? 0u : 1u);
+        EXPECT_EQ(window.dlg->eventList().rowCount(), loads ? 1 : 0);
+        EXPECT_EQ(fs::exists(themes + "given.kbt"), loads);
+        EXPECT_EQ(window.themeCombo.selected, loads ? 0 : -1);
+        EXPECT_EQ(window.saveThemeButton.enabled, loads);
+        EXPECT_FALSE(window.extendedCheck.enabled) << "a theme without notifications";
     }
-    std::string themesDir() const { return dlg->folders().themesDir; }
-};
-
-TEST_F(StartupThemeFile, FromElsewhereIsCopiedIntoTheLibraryAndLoaded) {
-    const auto path = makeTheme((folder.path() / "given.kbt").string());
-    dlg->setStartupTheme(path);
-    dlg->OnInitDialog();
-    EXPECT_EQ(readBytes(themesDir() + "given.kbt"), readBytes(path));
-    EXPECT_EQ(rows(), (std::vector<CEventListCtrl::Row>{{"Asterisk", "(none)", ""}}));
-    ASSERT_GE(themeCombo.selected, 0) << "the list shows the copy";
-    EXPECT_EQ(themeCombo.itemText(themeCombo.selected), "given.kbt");
-}
-
-TEST_F(StartupThemeFile, FromTheLibraryIsLoadedWithoutCopying) {
-    fs::create_directories(themesDir());
-    const auto path = makeTheme(themesDir() + "lib.kbt");
-    dlg->setStartupTheme(path);
-    dlg->OnInitDialog();
-    EXPECT_TRUE(prompts.questions.empty());
-    EXPECT_EQ(themeCombo.items, std::vector<std::string>{"lib.kbt"});
-    EXPECT_EQ(themeCombo.selected, 0);
-    EXPECT_EQ(dlg->eventList().rowCount(), 1);
-}
-
-TEST_F(StartupThemeFile, ThatDoesNotExistIsReportedAndCreatesNothing) {
-    const std::string path = (folder.path() / "typo.kbt").string();
-    dlg->setStartupTheme(path);
-    dlg->OnInitDialog();
-    EXPECT_EQ(prompts.messages, std::vector<std::string>{"Could not open file"});
-    EXPECT_FALSE(fs::exists(themesDir() + "typo.kbt"));
-    EXPECT_FALSE(saveThemeButton.enabled);
 }
