@@ -1,6 +1,6 @@
 #include "support/MainWindowFixture.h"
 
-#include "catalog/PcPath.h"
+#include "files/PcPath.h"
 
 #include <filesystem>
 
