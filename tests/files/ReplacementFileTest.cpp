@@ -8,12 +8,13 @@
 
 namespace fs = std::filesystem;
 
-// What a save killed half-way leaves behind goes; a save still running and the user's own
-// files stay.
+// The library lists its themes sorted without regard to case. What a save killed half-way left
+// behind goes; a save still running and the user's own files stay.
 TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed) {
     TempFolder folder;
-    const std::vector<std::string> kept = {"theme.kbt", ".kbt", "notes.kbt.new-1",
-                                           "theme.kbt.new-x-2", "backup.zip.new-1-2"};
+    const std::vector<std::string> kept = {
+        "b.kbt", "A.kbt",           "D.KBT",         "sub/c.kbt",         "dir.kbt/x",
+        ".kbt",  "notes.kbt.new-1", "b.kbt.new-x-2", "backup.zip.new-1-2"};
     for (const auto& name : kept)
         folder.writeFile(name, 10);
     folder.writeFile("killed.KBT.new-3620-7", 10);
@@ -21,7 +22,9 @@ TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed)
     folder.writeFile("registry.reg.new-41-0", 10);
     ReplacementFile running((folder.path() / "running.kbt").string());
 
-    EXPECT_EQ(themeFileNames(folder.dir()), std::vector<std::string>{"theme.kbt"});
+    const std::vector<std::string> themes = {"A.kbt", "b.kbt", "D.KBT"};
+    EXPECT_EQ(themeFileNames(folder.dir()), themes);
+    EXPECT_TRUE(themeFileNames(folder.dir() + "missing").empty());
     EXPECT_FALSE(fs::exists(folder.path() / "killed.KBT.new-3620-7"));
     EXPECT_TRUE(fs::exists(running.path()));
     for (const auto& name : kept)
@@ -34,7 +37,7 @@ TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed)
 
     std::ofstream(running.path()) << "new";
     ASSERT_TRUE(running.commit());
-    EXPECT_EQ(themeFileNames(folder.dir()), (std::vector<std::string>{"running.kbt", "theme.kbt"}));
+    EXPECT_EQ(themeFileNames(folder.dir()).size(), themes.size() + 1);
 }
 
 TEST(ReplacementFile, AFailedRenameIsAFailure) {
