@@ -32,10 +32,14 @@ struct Handheld : MainWindowHarness {
             deviceCalls = 0;
         }
         failAt = failing;
-        void (CBelltideDlg::*const command[])() = {&CBelltideDlg::OnDownloadTheme,
-                                                   &CBelltideDlg::OnUploadTheme,
-                                                   &CBelltideDlg::InitialBackupCheck};
-        (dlg.get()->*command[static_cast<int>(operation)])();
+        switch (operation) {
+        case Operation::Download:
+            return dlg->OnDownloadTheme();
+        case Operation::Upload:
+            return dlg->OnUploadTheme();
+        case Operation::Backup:
+            return dlg->InitialBackupCheck();
+        }
     }
     const FakeProgressWindows::Run& lastRun() const { return progressWindows.runs.back(); }
     std::string backupFile() const { return dlg->folders().themesDir + InitialBackupFileName; }
