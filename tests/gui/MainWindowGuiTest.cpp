@@ -27,18 +27,11 @@ namespace {
 
 // Runs the event loop until the condition holds; false when the time ran out first.
 bool waitUntil(const std::function<bool()>& condition, int milliseconds = 3000) {
-    for (const auto end = wxGetLocalTimeMillis() + milliseconds; !condition(); wxMilliSleep(10))
+    const auto end = wxGetLocalTimeMillis() + milliseconds;
+    for (; !condition(); wxMilliSleep(10), wxYield())
         if (wxGetLocalTimeMillis() >= end)
             return false;
-        else
-            wxYield();
     return true;
-}
-
-void input(const std::function<void(wxUIActionSimulator&)>& act) {
-    wxUIActionSimulator simulator;
-    act(simulator);
-    wxYield();
 }
 
 // A shown top-level window of the toolkit that matches, if any.
@@ -91,8 +84,11 @@ protected:
         wxYield();
     }
     void clickAt(const wxPoint& screen) {
-        input([&](wxUIActionSimulator& mouse) { mouse.MouseMove(screen); });
-        input([](wxUIActionSimulator& mouse) { mouse.MouseClick(); });
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(screen);
+        wxYield();
+        mouse.MouseClick();
+        wxYield();
     }
     wxListCtrl* list() const { return static_cast<wxListCtrl*>(control(EventList)); }
     wxChoice* combo() const { return static_cast<wxChoice*>(control(ThemeList)); }
@@ -184,7 +180,8 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
     }
     static void pressKey(int key) {
-        input([&](wxUIActionSimulator& keyboard) { keyboard.Char(key); });
+        wxUIActionSimulator().Char(key);
+        wxYield();
     }
 };
 
