@@ -179,6 +179,11 @@ protected:
         frame->Raise();
         ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
     }
+    bool focusIsIn(int id) const {
+        GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
+        GtkWidget* widget = control(id)->GetHandle();
+        return focus && (focus == widget || gtk_widget_is_ancestor(focus, widget));
+    }
     static void pressKey(int key) {
         wxUIActionSimulator().Char(key);
         wxYield();
@@ -188,6 +193,14 @@ protected:
 TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
     prompts->answers = {false};
     EXPECT_EQ(combo()->GetSize().y, control(OpenTheme)->GetSize().y) << "the buttons' height";
+    // One control, passed by a single Tab even while the library is empty.
+    control(SaveTheme)->Enable();
+    control(SaveTheme)->SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return focusIsIn(SaveTheme); }));
+    pressKey(WXK_TAB);
+    EXPECT_TRUE(waitUntil([&] { return focusIsIn(ThemeList); }));
+    pressKey(WXK_TAB);
+    EXPECT_TRUE(waitUntil([&] { return focusIsIn(Logo); })) << "Tab stays inside the theme list";
     // Themes added since the start, to a library that was empty, are all offered.
     for (const char* name : {"a.kbt", "b.kbt", "c.kbt"})
         writeBytes(themesDir() + name, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
