@@ -7,23 +7,17 @@
 
 #include <cstdlib>
 
-namespace {
-
-void failOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
-                  const wxString& msg) {
-    ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << func.utf8_str() << ": "
-                                          << cond.utf8_str() << " " << msg.utf8_str();
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     wxApp::SetInstance(new wxApp);
     if (!wxEntryStart(argc, argv))
         return 1;
-    wxSetAssertHandler(failOnAssert);
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func,
+                          const wxString& cond, const wxString& msg) {
+        ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << func.utf8_str() << ": "
+                                              << cond.utf8_str() << " " << msg.utf8_str();
+    });
     wxInitAllImageHandlers();
     wxTheApp->CallOnInit();
     const int result = RUN_ALL_TESTS();
