@@ -55,7 +55,7 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
 }
 
 // The name ends at the last dot, however many the file name has. While browsing, the first
-// selection plays, a missing file or the first selection in another folder does not.
+// selection plays, a folder, a missing file or the first selection in another folder does not.
 TEST_F(SoundCommands, AChosenOrDroppedWavePointsTheRowAtIt) {
     const std::string picked = (folder.path() / "picked").string() + PathSeparator;
     const std::string wave = picked + "my.alarm.v2.wav", other = folder.dir() + "other.wav";
@@ -67,7 +67,8 @@ TEST_F(SoundCommands, AChosenOrDroppedWavePointsTheRowAtIt) {
             dlg->OnDropSoundFile(2, wave);
         } else {
             select(2);
-            prompts.previewSelections = {other, folder.dir() + "none.wav", wave};
+            prompts.previewSelections = {other, folder.dir() + "picked", folder.dir() + "none.wav",
+                                         wave};
             prompts.files = {wave};
             dlg->OnChangeSound();
             EXPECT_EQ(sound.played, std::vector<std::string>{other});
