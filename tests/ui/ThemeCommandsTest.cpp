@@ -52,6 +52,8 @@ TEST_F(ThemeCommands, SavingKeepsEveryRowNamesTheThemeAndClearsTheMark) {
               "Theme Files (*.kbt)*.kbtkbt" + themesDir());
     EXPECT_FALSE(dlg->isModified() || extendedCheck.checked);
     EXPECT_EQ(shownTheme(), "x.kbt");
+    EXPECT_NE(readBytes(themesDir() + "x.kbt").find("\r\nAsterisk\r\nchime\r\n.wav\r\n"),
+              std::string::npos);
     fs::remove_all(dlg->folders().soundsDir);
     fs::create_directory(dlg->folders().soundsDir);
     dlg->loadTheme(themesDir() + "x.kbt");
