@@ -11,17 +11,13 @@
 #include <string>
 #include <vector>
 
-struct FakeButton : Button {
-    void enable(bool on) override { enabled = on; }
-    bool enabled = true;
-};
-
 struct FakeCheckBox : CheckBox {
     void enable(bool on) override { enabled = on; }
     void setChecked(bool on) override { checked = on; }
     bool isChecked() const override { return checked; }
     bool enabled = true, checked = false;
 };
+using FakeButton = FakeCheckBox;
 
 struct FakeStatusLine : StatusLine {
     void setText(const std::string& newText) override { text = newText; }
@@ -29,10 +25,7 @@ struct FakeStatusLine : StatusLine {
 };
 
 struct FakeComboBox : ComboBox {
-    void clear() override {
-        items.clear();
-        selected = -1;
-    }
+    void clear() override { items.clear(), selected = -1; }
     void addItem(const std::string& text) override { items.push_back(text); }
     int count() const override { return static_cast<int>(items.size()); }
     std::string itemText(int index) const override { return items.at(std::size_t(index)); }
@@ -65,8 +58,8 @@ struct ScriptedPrompts : Prompts {
         dialogs.push_back(options);
         return next(files, "file dialog");
     }
-    std::optional<std::string> chooseFileToSave(const FileDialogOptions& options) override {
-        return chooseFileToOpen(options);
+    std::optional<std::string> chooseFileToSave(const FileDialogOptions& o) override {
+        return chooseFileToOpen(o);
     }
     // Before answering, the user browses: each path of previewSelections is selected in turn.
     std::optional<std::string> chooseSoundFile(CSoundFileDialog& dialog) override {
@@ -77,11 +70,8 @@ struct ScriptedPrompts : Prompts {
     void beginWaitCursor() override { ++waitDepth; }
     void endWaitCursor() override { --waitDepth; }
     template <typename T> static T next(std::deque<T>& script, const std::string& what) {
-        if (script.empty())
-            throw std::logic_error("unexpected " + what);
-        T answer = script.front();
-        script.pop_front();
-        return answer;
+        T answer = script.empty() ? throw std::logic_error("unexpected " + what) : script.front();
+        return script.pop_front(), answer;
     }
 
     std::deque<bool> answers;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalog/MessageError.h"
+#include "files/PcPath.h"
 #include "support/ArchiveBytes.h"
 #include "support/DeviceBackends.h"
 #include "support/FailingDevice.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 // Opens the members that only the window's own commands change, so tests can set them up.
@@ -29,23 +31,13 @@ struct MainWindowHarness {
     }
 
     MainWindowControls controls() {
-        return MainWindowControls{.eventList = listView,
-                                  .themeCombo = themeCombo,
-                                  .statusBar = statusBar,
-                                  .saveThemeButton = saveThemeButton,
-                                  .noSoundButton = noSoundButton,
-                                  .playButton = playButton,
-                                  .uploadButton = uploadButton,
-                                  .changeButton = changeButton,
-                                  .extendedCheck = extendedCheck,
-                                  .prompts = prompts,
-                                  .sound = sound,
-                                  .progressWindows = progressWindows,
-                                  .deviceFactory = [this] {
-                                      return std::make_unique<FailingDevice>(
-                                          backend.make(deviceFolder), failAt, deviceCalls,
-                                          failedCall);
-                                  }};
+        auto device = [this] {
+            return std::make_unique<FailingDevice>(backend.make(deviceFolder), failAt, deviceCalls,
+                                                   failedCall);
+        };
+        return {listView,   themeCombo,      statusBar,    saveThemeButton, noSoundButton,
+                playButton, uploadButton,    changeButton, extendedCheck,   prompts,
+                sound,      progressWindows, device};
     }
 
     TempFolder folder;
@@ -83,8 +75,7 @@ struct MainWindowHarness {
     // Each worker gets a device on this folder that fails call number failAt (-1: none).
     std::filesystem::path deviceFolder = folder.path() / "no-device";
     DeviceBackend backend = deviceBackends().front();
-    int failAt = -1;
-    int deviceCalls = 0;
+    int failAt = -1, deviceCalls = 0;
     std::string failedCall;
     std::unique_ptr<TestableBelltideDlg> dlg;
 };

@@ -1,14 +1,10 @@
 #include "support/MainWindowFixture.h"
 
-#include "files/PcPath.h"
-
-#include <filesystem>
-
 namespace fs = std::filesystem;
 
 class MainWindowStart : public MainWindowFixture {};
 
-TEST_F(MainWindowStart, WelcomesInTheProgramFolderWithOnlyWhatWorksWithoutATheme) {
+TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutAThemeAndAsksBeforeClosing) {
     EXPECT_TRUE(fs::equivalent(fs::current_path(), folder.path()));
     const std::string themes = folder.dir() + "themes" + PathSeparator;
     EXPECT_EQ(dlg->folders().themesDir, themes);
@@ -20,12 +16,10 @@ TEST_F(MainWindowStart, WelcomesInTheProgramFolderWithOnlyWhatWorksWithoutATheme
     EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled ||
                  saveThemeButton.enabled || uploadButton.enabled || extendedCheck.enabled);
     EXPECT_TRUE(extendedCheck.checked);
-}
 
-TEST_F(MainWindowStart, CloseOffersToSaveChangesFirstThenAsksTheExitQuestion) {
-    const std::string save = "Do you want to save your changes?";
-    const std::string exit = "Are you absolutely sure you want to exit Belltide?";
-    dlg->OnInitDialog();
+    // Closing offers to save changes first, then asks the exit question.
+    const std::string save = "Do you want to save your changes?",
+                      exit = "Are you absolutely sure you want to exit Belltide?";
     prompts.answers = {false};
     EXPECT_FALSE(dlg->OnClose()) << "No keeps the window open";
     EXPECT_EQ(prompts.questions, std::vector<std::string>{exit});

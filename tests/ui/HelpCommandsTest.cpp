@@ -12,40 +12,37 @@ struct FakeHelpLauncher : HelpLauncher {
         opened.push_back(address);
         return false;
     }
-    bool loadHelpBook(const std::string&) override {
-        ++loads;
-        return bookLoads;
-    }
+    bool loadHelpBook(const std::string&) override { return ++loads, bookLoads; }
     void showHelpPage(const std::string& page) override { opened.push_back("help:" + page); }
     void runAboutBox(CAboutDlg& dialog) override {
-        linkCaption = dialog.linkCaption();
+        opened.push_back(dialog.linkCaption());
         dialog.OnLinkButton();
     }
     bool bookLoads = true;
     int loads = 0;
     std::vector<std::string> opened;
-    std::string linkCaption;
 };
 
-// The logo and the About box's link open the web address, or the help without one.
+// The logo and the About box's link open the web address, or the help without one; a help book
+// that fails to load is not tried again.
 TEST(HelpCommands, LogoAndAboutLinkOpenTheWebAddressElseTheHelp) {
-    for (const std::string address : {"https://belltide.example/", ""}) {
+    const std::string web = "https://belltide.example/", help = "help:index.html",
+                      caption = HelpCommands::HelpLinkCaption;
+    const struct {
+        std::string address;
+        bool bookLoads;
+        std::vector<std::string> opened;
+    } cases[] = {{web, true, {web, web, web, help}},
+                 {"", true, {help, caption, help, help}},
+                 {"", false, {caption}}};
+    for (const auto& [address, bookLoads, opened] : cases) {
         FakeHelpLauncher launcher;
-        HelpCommands help(launcher, "book.htb", address);
-        help.OnLogo();
-        help.OnAbout();
-        const std::string expected = address.empty() ? "help:index.html" : address;
-        EXPECT_EQ(launcher.opened, std::vector<std::string>(2, expected));
-        EXPECT_EQ(launcher.linkCaption, address.empty() ? HelpCommands::HelpLinkCaption : address);
+        launcher.bookLoads = bookLoads;
+        HelpCommands commands(launcher, "book.htb", address);
+        commands.OnLogo();
+        commands.OnAbout();
+        commands.OnHelp();
+        EXPECT_EQ(launcher.opened, opened);
+        EXPECT_EQ(launcher.loads, 1);
     }
-}
-
-TEST(HelpCommands, AFailedLoadIsNotTriedAgain) {
-    FakeHelpLauncher launcher;
-    launcher.bookLoads = false;
-    HelpCommands help(launcher, "book.htb", "");
-    help.OnHelp();
-    help.OnLogo();
-    EXPECT_EQ(launcher.loads, 1);
-    EXPECT_TRUE(launcher.opened.empty());
 }
