@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <thread>
 
@@ -64,6 +65,10 @@ TEST_F(SdlSoundPlayerTest, ANewSoundCutsOffTheOnePlayingAndPlaysEverySample) {
         waitForFrames(1000, Rate / 5);
         player.playFile(flatWave("short.wav", -2000, 0.2));
         waitForFrames(-2000, 8820);
+        // SDL's own handlers would swallow SIGTERM while a sound plays.
+        struct sigaction onTerm {};
+        sigaction(SIGTERM, nullptr, &onTerm);
+        EXPECT_EQ(onTerm.sa_handler, SIG_DFL);
     }
     const Span first = framesOf(1000), second = framesOf(-2000);
     EXPECT_GT(first.frames, 0u);

@@ -128,17 +128,10 @@ TEST(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow)
     // The system menu ends with the About entry, string 101 of the program's resources.
     HMODULE resources = LoadLibraryExW((program / "Belltide.exe").wstring().c_str(), nullptr,
                                        LOAD_LIBRARY_AS_DATAFILE);
-    wchar_t about[64] = {}, entry[64] = {};
+    wchar_t about[64] = {};
     LoadStringW(resources, ResourceId::AboutString, about, 64);
     FreeLibrary(resources);
     EXPECT_EQ(std::wstring(about), L"&About Belltide...");
-    // Windows lets another process read the menu; Wine keeps menus per process.
-    HMENU menu = GetSystemMenu(main, FALSE);
-    if (const int count = GetMenuItemCount(menu); count >= 2) {
-        GetMenuStringW(menu, count - 1, entry, 64, MF_BYPOSITION);
-        EXPECT_EQ(std::wstring(entry), about);
-        EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(ResourceId::SystemAbout));
-    }
     PostMessageW(main, WM_SYSCOMMAND, ResourceId::SystemAbout, 0);
     EXPECT_TRUE(waitFor([&] { return shown(L"About Belltide") != nullptr; }));
 }
