@@ -39,6 +39,12 @@ TEST(SoundTheme, ListsEachSoundFileOnceTheFirstInEventOrder) {
     theme.insert("Asterisk", SoundEntry{"early/", "ding", ".wav", 0});
     ASSERT_EQ(theme.soundFiles().size(), 1u);
     EXPECT_EQ(theme.soundFiles().begin()->path(), "early/ding.wav");
+    // A notification's sound goes with the theme only when notifications are uploaded.
+    theme.insert("_Reminders", SoundEntry{"", "note", ".wav", 0});
+    theme.setUploadExtended(false);
+    EXPECT_EQ(theme.soundFiles().size(), 1u);
+    theme.setUploadExtended(true);
+    EXPECT_EQ(theme.soundFiles().size(), 2u);
 }
 
 TEST(SoundTheme, CountsStartedKilobytesInThirtyTwoBits) {
