@@ -30,14 +30,24 @@ struct MainWindowHarness {
                                                     controls());
     }
 
+    // By name, as the frame wires them: two controls swapped by position would still compile.
     MainWindowControls controls() {
-        auto device = [this] {
-            return std::make_unique<FailingDevice>(backend.make(deviceFolder), failAt, deviceCalls,
-                                                   failedCall);
-        };
-        return {listView,   themeCombo,      statusBar,    saveThemeButton, noSoundButton,
-                playButton, uploadButton,    changeButton, extendedCheck,   prompts,
-                sound,      progressWindows, device};
+        return {.eventList = listView,
+                .themeCombo = themeCombo,
+                .statusBar = statusBar,
+                .saveThemeButton = saveThemeButton,
+                .noSoundButton = noSoundButton,
+                .playButton = playButton,
+                .uploadButton = uploadButton,
+                .changeButton = changeButton,
+                .extendedCheck = extendedCheck,
+                .prompts = prompts,
+                .sound = sound,
+                .progressWindows = progressWindows,
+                .deviceFactory = [this] {
+                    return std::make_unique<FailingDevice>(backend.make(deviceFolder), failAt,
+                                                           deviceCalls, failedCall);
+                }};
     }
 
     TempFolder folder;

@@ -133,12 +133,3 @@ TEST_F(Transfer, FirstStartBacksUpTheDeviceOnce) {
     dlg->InitialBackupCheck();
     EXPECT_EQ(progressWindows.runs.size(), 1u);
 }
-
-TEST_F(Transfer, ABackupThatCannotBeSavedIsShownAndLeavesNoFile) {
-    fs::create_directory(dlg->folders().soundsDir + "theme.dsc");
-    run(Operation::Backup);
-    EXPECT_EQ(lastRun().messages,
-              std::vector<std::string>{"Could not save theme \"" + backupFile() + "\"."});
-    EXPECT_EQ(std::distance(fs::directory_iterator(dlg->folders().themesDir), {}), 1)
-        << "only the sounds folder";
-}

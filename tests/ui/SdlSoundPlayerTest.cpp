@@ -58,61 +58,41 @@ protected:
     fs::path output = folder.path() / "output.raw";
 };
 
-TEST_F(SdlSoundPlayerTest, ANewSoundCutsOffTheOnePlayingAndPlaysEverySample) {
-    {
-        SdlSoundPlayer player;
-        player.playFile(flatWave("long.wav", 1000, 3.0));
-        waitForFrames(1000, Rate / 5);
-        player.playFile(flatWave("short.wav", -2000, 0.2));
-        waitForFrames(-2000, 8820);
-        // SDL's own handlers would swallow SIGTERM while a sound plays.
-        struct sigaction onTerm {};
-        sigaction(SIGTERM, nullptr, &onTerm);
-        EXPECT_EQ(onTerm.sa_handler, SIG_DFL);
-    }
+// A new sound cuts off the one playing; the output is given back only once a sound has ended.
+TEST_F(SdlSoundPlayerTest, ANewSoundCutsOffTheOnePlayingAndTheOutputIsKeptWhilePlaying) {
+    SdlSoundPlayer player;
+    player.playFile(flatWave("long.wav", 1000, 3.0));
+    waitForFrames(1000, Rate / 5);
+    player.playFile(flatWave("short.wav", -2000, 0.5));
+    waitForFrames(-2000, Rate / 10);
+    player.releaseIdleOutput();
+    waitForFrames(-2000, Rate / 2);
+    // SDL's own handlers would swallow SIGTERM while a sound plays.
+    struct sigaction onTerm {};
+    sigaction(SIGTERM, nullptr, &onTerm);
+    EXPECT_EQ(onTerm.sa_handler, SIG_DFL);
     const Span first = framesOf(1000), second = framesOf(-2000);
     EXPECT_GT(first.frames, 0u);
     EXPECT_LT(first.frames, std::size_t{2 * Rate}) << "the long sound was not cut off";
-    EXPECT_EQ(second.frames, 8820u);
+    EXPECT_EQ(second.frames, std::size_t{Rate / 2}) << "still playing: the output stays";
     EXPECT_LT(first.last, second.first);
-}
-
-TEST_F(SdlSoundPlayerTest, GivesTheOutputBackOnlyWhenTheSoundHasEnded) {
-    const auto wave = flatWave("flat.wav", 3000, 0.5);
-    SdlSoundPlayer player;
-    player.playFile(wave);
-    waitForFrames(3000, Rate / 10);
-    player.releaseIdleOutput();
-    waitForFrames(3000, Rate / 2);
-    EXPECT_EQ(framesOf(3000).frames, std::size_t{Rate / 2}) << "still playing: the output stays";
     player.releaseIdleOutput();
     const auto size = fs::file_size(output);
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(fs::file_size(output), size) << "no more silence is written";
-    player.playFile(wave);
-    waitForFrames(3000, Rate / 2);
-    EXPECT_EQ(framesOf(3000).frames, std::size_t{Rate / 2}) << "the next sound opens the output";
+    player.playFile(flatWave("flat.wav", 3000, 0.1));
+    waitForFrames(3000, Rate / 10);
+    EXPECT_EQ(framesOf(3000).frames, std::size_t{Rate / 10}) << "the next sound opens the output";
 }
 
+// SDL reads a missing file and one that is no wave alike: both fail to load.
 TEST_F(SdlSoundPlayerTest, AFileThatIsNoWaveGivesTheDefaultSound) {
-    for (const auto& path : {folder.writeFile("text.wav", 500, 'z'), folder.path() / "none.wav"}) {
-        {
-            SdlSoundPlayer player;
-            player.playFile(path.string());
-            std::this_thread::sleep_for(400ms);
-        }
-        const auto all = samples();
-        EXPECT_GT(std::count_if(all.begin(), all.end(), [](auto s) { return std::abs(s) > 1000; }),
-                  Rate / 20)
-            << path;
+    {
+        SdlSoundPlayer player;
+        player.playFile(folder.writeFile("text.wav", 500, 'z').string());
+        std::this_thread::sleep_for(400ms);
     }
-}
-
-TEST_F(SdlSoundPlayerTest, WithoutAnAudioDeviceStaysSilent) {
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    SdlSoundPlayer player;
-    player.playFile(flatWave("flat.wav", 3000, 0.1));
-    player.playFile(flatWave("flat.wav", 3000, 0.1));
-    player.stop();
-    EXPECT_FALSE(fs::exists(output));
+    const auto all = samples();
+    EXPECT_GT(std::count_if(all.begin(), all.end(), [](auto s) { return std::abs(s) > 1000; }),
+              Rate / 20);
 }
