@@ -37,8 +37,7 @@ std::string raised(const std::function<void()>& operation) {
     return "(nothing raised)";
 }
 
-// Reads and writes shortBy bytes less than asked; reloads answer reloadCode and an output to
-// free; session ends are counted.
+// Reads and writes shortBy bytes less than asked; session ends are counted.
 struct QuirkyHandheld : VirtualHandheld {
     using VirtualHandheld::VirtualHandheld;
     bool CeReadFile(Rapi::Handle file, void* to, std::uint32_t size, std::uint32_t* read) override {
@@ -49,12 +48,7 @@ struct QuirkyHandheld : VirtualHandheld {
         return VirtualHandheld::CeWriteFile(file, from, size - shortBy, written);
     }
     void CeRapiUninit() override { ++uninits; }
-    std::int32_t CeRapiInvoke(const std::u16string&, const std::u16string&, std::uint32_t*,
-                              std::uint8_t** output) override {
-        *output = static_cast<std::uint8_t*>(std::malloc(1));
-        return reloadCode;
-    }
-    int shortBy = 0, reloadCode = 0, uninits = 0;
+    int shortBy = 0, uninits = 0;
 };
 
 } // namespace
@@ -169,13 +163,4 @@ TEST_F(DeviceLinkTest, AHandheldThatNeverAnswersIsGivenUpAfterTheTimeOut) {
               "Couldn't establish a connection to the device. Check Activesync connection");
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
     EXPECT_EQ(device.uninits, 1);
-}
-
-TEST_F(DeviceLinkTest, ReloadFailuresAreShown) {
-    for (const std::int32_t code : {0, 2, 120, 1064, 5}) {
-        device.reloadCode = code;
-        link.refreshDeviceAudio();
-    }
-    EXPECT_EQ(messages.shown, (std::vector<std::string>{"file not found", "call not implemented",
-                                                        "exception in service"}));
 }

@@ -1,4 +1,5 @@
-// The built help book: every page the program opens is in it and every link inside it resolves.
+// The built help book: every page the program opens is in it and every link inside it leads to a
+// page of it.
 #include "ui/HelpCommands.h"
 
 #include <gtest/gtest.h>
@@ -36,27 +37,11 @@ TEST(HelpBook, HoldsThePagesTheProgramOpensAndEveryLinkInsideResolves) {
     for (const char* page : HelpCommands::PagesOpened)
         EXPECT_TRUE(files.count(page) && contents.count(page)) << page;
 
-    // Links and images of the pages, the pages of the contents, and the project's page list.
-    const std::regex link("(?:href|src)=\"([^\"]*)\"|name=\"Local\" value=\"([^\"]*)\"|"
-                          "^([\\w.-]+\\.html)\r?$",
-                          std::regex::icase | std::regex::multiline);
+    // Every page and picture a page or the contents links to, anchors aside, is in the book.
+    const std::regex link("(?:href|src|\"Local\" value)=\"([^\"#:]+)[#\"]", std::regex::icase);
     int links = 0;
-    for (const auto& [name, text] : files) {
-        for (std::sregex_iterator it(text.begin(), text.end(), link), end; it != end; ++it) {
-            const std::string target =
-                (*it)[1].matched ? (*it)[1].str() : ((*it)[2].matched ? (*it)[2] : (*it)[3]).str();
-            if (target.starts_with("http:") || target.starts_with("https:"))
-                continue;
-            ++links;
-            const auto hash = target.find('#');
-            const std::string page = hash == 0 ? name : target.substr(0, hash);
-            const bool found =
-                files.count(page) &&
-                (hash == std::string::npos ||
-                 std::regex_search(files.at(page),
-                                   std::regex("(name|id)=\"" + target.substr(hash + 1) + "\"")));
-            EXPECT_TRUE(found) << name << " links to missing " << target;
-        }
-    }
-    EXPECT_GT(links, 0);
+    for (const auto& [name, text] : files)
+        for (std::sregex_iterator it(text.begin(), text.end(), link), end; it != end; ++it, ++links)
+            EXPECT_TRUE(files.count((*it)[1].str())) << name << " links to missing " << (*it)[1];
+    EXPECT_GT(links, 30);
 }

@@ -67,6 +67,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/first-start.sh" "$prefix/bin
 data=$XDG_DATA_HOME/belltide
 [ -d "$data/themes/sounds" ] || fail "no theme library in $data"
 [ -f "$data/device/registry.reg" ] || fail "no handheld copied into $data"
+[ ! -e "$data/device.partial" ] || fail "the handheld's copy was left beside it"
 leftovers=$(find "$prefix" -newer "$work/installed" | head -5)
 [ -z "$leftovers" ] || fail "the program wrote into its installation: $leftovers"
 echo "install test passed"

@@ -56,7 +56,7 @@ public:
 
     std::int32_t CeRapiInvoke(const std::u16string& l, const std::u16string& f, std::uint32_t* s,
                               std::uint8_t** o) override {
-        return fails("CeRapiInvoke") ? Rapi::EFail : m_device->CeRapiInvoke(l, f, s, o);
+        return fails("CeRapiInvoke") ? Rapi::ErrorFileNotFound : m_device->CeRapiInvoke(l, f, s, o);
     }
     void CeRapiFreeBuffer(void* buffer) override { m_device->CeRapiFreeBuffer(buffer); }
 

@@ -1,7 +1,6 @@
 // A fresh folder for one test, removed afterwards; the current directory is restored too.
 #pragma once
 
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -26,21 +25,6 @@ public:
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << std::string(bytes, fill);
         return file;
-    }
-
-    // The subfolder under another spelling that names the same folder: a symbolic link, or on
-    // Windows, where making one takes privileges, other letter case and separators.
-    std::string anotherSpelling(const std::string& subfolder) const {
-#ifdef _WIN32
-        std::string spelling = (m_path / subfolder).string();
-        for (char& c : spelling)
-            c = c == '\\' ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return spelling;
-#else
-        const auto link = m_path / ("link-to-" + subfolder);
-        std::filesystem::create_directory_symlink(m_path / subfolder, link);
-        return link.string();
-#endif
     }
 
 private:

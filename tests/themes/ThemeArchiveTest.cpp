@@ -55,12 +55,3 @@ TEST_F(ThemeArchiveTest, RefusesADamagedArchiveBeforeWritingAnything) {
         EXPECT_TRUE(fs::is_empty(out()));
     }
 }
-
-TEST_F(ThemeArchiveTest, AFailedSaveLeavesThePreviousThemeAndNoTemporaryFile) {
-    writeBytes(archivePath, "the previous theme");
-    SoundTheme theme;
-    theme.insert("Asterisk", SoundEntry{out(), std::string(300, 'n'), ".wav", 0});
-    EXPECT_THROW(theme.saveToArchive(out(), archivePath), MessageError);
-    EXPECT_EQ(readBytes(archivePath), "the previous theme");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 2) << "no temporary file";
-}

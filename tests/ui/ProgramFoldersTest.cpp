@@ -33,16 +33,3 @@ TEST_F(ProgramFoldersTest, TheWelcomeSoundBesideTheProgramKeepsEverythingThere) 
     EXPECT_EQ(folders.assetsDir, folder.path() / "prefix/bin");
     EXPECT_EQ(folders.dataDir, folder.path() / "prefix/bin");
 }
-
-TEST_F(ProgramFoldersTest, PrepareCopiesTheFactoryHandheldOnceAndKeepsTheUsersChanges) {
-    folder.writeFile("assets/device/registry.reg", 5, 'f');
-    folder.writeFile("assets/device/Windows/alarm1.wav", 7);
-    const ProgramFolders folders{folder.path() / "assets", userData()};
-    folders.prepare();
-    EXPECT_EQ(fs::file_size(userData() / "device/Windows/alarm1.wav"), 7u);
-    EXPECT_FALSE(fs::exists(userData() / "device.partial"));
-
-    fs::remove(userData() / "device/Windows/alarm1.wav");
-    folders.prepare();
-    EXPECT_FALSE(fs::exists(userData() / "device/Windows/alarm1.wav"));
-}
