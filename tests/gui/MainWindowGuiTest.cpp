@@ -1,10 +1,13 @@
 // The real main window: its controls, menus and list as wx shows them, and its wiring.
+#include "device/VirtualHandheld.h"
 #include "support/ArchiveBytes.h"
+#include "support/FactoryImage.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
 #include "ui/CSoundFileDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/wx/BelltideFrame.h"
+#include "ui/wx/ProgressDialog.h"
 #include "ui/wx/WxControls.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +15,16 @@
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/gauge.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
+#include <wx/statusbr.h>
 #include <wx/time.h>
 #include <wx/uiaction.h>
 
 #include <functional>
 #include <gtk/gtk.h>
+#include <mutex>
 
 namespace fs = std::filesystem;
 using namespace ControlId;
@@ -64,7 +70,7 @@ protected:
         prompts = scripted.get();
         sound = recorder.get();
         frame = new BelltideFrame((folder.path() / "belltide").string(), "",
-                                  FrameServices{std::move(recorder), std::move(scripted), {}});
+                                  FrameServices{std::move(recorder), std::move(scripted), device});
         frame->Show();
         wxYield();
     }
@@ -95,6 +101,7 @@ protected:
     std::string themesDir() const { return frame->logic().folders().themesDir; }
 
     TempFolder folder;
+    RemoteDeviceFactory device; // none unless a test gives one before the window is made
     BelltideFrame* frame = nullptr;
     ScriptedPrompts* prompts = nullptr;
     RecordingSoundPlayer* sound = nullptr;
@@ -162,6 +169,66 @@ TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
     EXPECT_TRUE(prompts->files.empty()) << "the sound dialog was not shown";
     send(wxEVT_MENU, CommandId::PopupNoSound);
     EXPECT_EQ(list()->GetItemText(1, 1), "(none)");
+}
+
+// Download and Upload through the real buttons and progress dialogs, against a virtual handheld
+// whose answer to a connection request waits while the test holds the gate.
+class TransferGui : public MainWindowGui {
+protected:
+    struct HeldDevice : VirtualHandheld {
+        HeldDevice(fs::path folder, std::mutex& held)
+            : VirtualHandheld(std::move(folder)), gate(held) {}
+        std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override {
+            std::lock_guard passed(gate);
+            return VirtualHandheld::CeRapiInitEx();
+        }
+        std::mutex& gate;
+    };
+    void SetUp() override {
+        ASSERT_EQ(makeFactoryImage(folder.path() / "device"), 0);
+        device = [this] { return std::make_unique<HeldDevice>(folder.path() / "device", gate); };
+        MainWindowGui::SetUp();
+    }
+    std::mutex gate;
+};
+
+TEST_F(TransferGui, TheFirstStartBacksUpAndOnlyItsWorkerEndsARunningProgressDialog) {
+    EXPECT_EQ(combo()->GetStringSelection(), "initialBackup.kbt");
+    gate.lock();
+    bool checked = false;
+    frame->CallAfter([&] {
+        // The worker goes on, but only the event loop, busy here, can end the dialog.
+        gate.unlock();
+        ProgressDialog* dialog = nullptr;
+        for (wxWindow* window : wxTopLevelWindows)
+            if (auto* shown = dynamic_cast<ProgressDialog*>(window); shown && shown->IsShown())
+                dialog = shown;
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->GetTitle(), "Importing Sounds");
+        EXPECT_TRUE(dynamic_cast<wxGauge*>(dialog->FindWindow(ProgressDialog::ProgressBarId)));
+        EXPECT_FALSE(dialog->HasFlag(wxCLOSE_BOX) || dialog->HasFlag(wxSYSTEM_MENU));
+        EXPECT_FALSE(frame->IsEnabled()) << "the main window waits";
+        for (int key : {WXK_ESCAPE, WXK_RETURN}) {
+            wxKeyEvent press(wxEVT_CHAR_HOOK);
+            press.m_keyCode = key;
+            dialog->ProcessWindowEvent(press);
+        }
+        dialog->Close();
+        checked = dialog->IsShown();
+    });
+    for (auto [id, status] : {std::pair{ControlId::DownloadTheme, "Sounds imported"},
+                              std::pair{ControlId::UploadTheme, "Sounds exported"}}) {
+        wxCommandEvent event(wxEVT_BUTTON, id);
+        event.SetEventObject(frame->FindWindow(id));
+        frame->FindWindow(id)->ProcessWindowEvent(event);
+        wxYield();
+        EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), status);
+        // Downloaded sounds are the editor's own theme, no longer the library's.
+        EXPECT_EQ(combo()->GetStringSelection(), "");
+    }
+    EXPECT_TRUE(checked) << "keys or a close request ended the dialog";
+    EXPECT_TRUE(prompts->messages.empty());
+    EXPECT_TRUE(frame->IsEnabled());
 }
 
 // What a user meets with real mouse and keyboard input, read back from the real widgets.
