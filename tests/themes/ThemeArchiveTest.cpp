@@ -4,8 +4,11 @@
 #include "catalog/SoundTheme.h"
 #include "support/ArchiveBytes.h"
 #include "support/TempFolder.h"
+#include "themes/ThemeDescriptor.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -53,5 +56,24 @@ TEST_F(ThemeArchiveTest, RefusesADamagedArchiveBeforeWritingAnything) {
         writeBytes(archivePath, memberBytes("good.wav", "ok") + bytes);
         EXPECT_THROW(archive.extractAll(out()), MessageError) << bytes.substr(8, 20);
         EXPECT_TRUE(fs::is_empty(out()));
+    }
+}
+
+TEST(ThemeDescriptor, ReadsNoMoreRowsThanTheCountAndTheTextHold) {
+    for (const auto& [text, rows] : std::initializer_list<std::pair<std::string, std::string>>{
+             // Blanks before the count, the rest of its line, LF line ends, no last line end.
+             {"  \r\n 2 words\nAsterisk\n(none)\n\nStart Up\nalarm2\n.wav",
+              "Asterisk=(none);Start Up=alarm2.wav;"},
+             {"2\r\nQ\r\nfirst\r\n.wav\r\nQ\r\nsecond\r\n.wav\r\n", "Q=first.wav;"},
+             {"abc\r\nA\r\nb\r\n.wav\r\n", ""},
+             {"5\r\nA\r\nb\r\n.wav\r\nB\r\nc\r\n", "A=b.wav;"},
+             {"1\r\nA\r\nb\r\n.wav\r\nB\r\nc\r\n.wav\r\n", "A=b.wav;"}}) {
+        SoundTheme theme;
+        std::istringstream in(text);
+        readDescriptor(in, theme);
+        std::string read;
+        for (const auto& [eventName, entry] : theme)
+            read += eventName + "=" + entry.name + entry.extension + ";";
+        EXPECT_EQ(read, rows) << text;
     }
 }
