@@ -82,6 +82,8 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
             "Could not find main register key", "Could not find register key"};
         if (failAt <= 2) {
             EXPECT_EQ(run.messages.at(0), first[failAt]);
+        } else if (handheld.failedCall == "CeRapiInvoke") {
+            EXPECT_EQ(run.messages.at(0), "file not found");
         }
         EXPECT_EQ(run.waitDepth + handheld.prompts.waitDepth, 0);
         const bool refused = failAt == 0;

@@ -45,17 +45,10 @@ HWND shown(const wchar_t* title) {
 
 // The control with this id anywhere below the window.
 HWND control(HWND window, int id) {
-    std::pair<int, HWND> search{id, nullptr};
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& [wanted, found] = *reinterpret_cast<std::pair<int, HWND>*>(data);
-            if (GetDlgCtrlID(child) == wanted)
-                found = child;
-            return !found;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (HWND found = GetDlgCtrlID(child) == id ? child : control(child, id))
+            return found;
+    return nullptr;
 }
 
 } // namespace
