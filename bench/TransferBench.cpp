@@ -33,9 +33,9 @@ public:
 
 struct Handheld {
     fs::path device;
-    fs::path pcFolder;   // the files of the theme on the PC, for uploads
-    fs::path soundsDir;  // where downloads go
-    SoundTheme theme;    // as on the device, pointing at pcFolder
+    fs::path pcFolder;  // the files of the theme on the PC, for uploads
+    fs::path soundsDir; // where downloads go
+    SoundTheme theme;   // as on the device, pointing at pcFolder
     std::string cpDownload, cpUpload;
 };
 
@@ -72,11 +72,10 @@ struct Workspace {
                 std::string data(1u << 20, '\0');
                 for (auto& c : data)
                     c = static_cast<char>(random());
-                std::ofstream(handheld.device / "Windows" / (entry.name + ".wav"),
-                              std::ios::binary)
+                std::ofstream(handheld.device / "Windows" / (entry.name + ".wav"), std::ios::binary)
                     << data;
             }
-            link.writeSoundTheme(handheld.theme);
+            static_cast<void>(link.writeSoundTheme(handheld.theme));
         }
         std::string names;
         for (auto& [eventName, entry] : handheld.theme) {
@@ -88,8 +87,8 @@ struct Workspace {
         }
         for (const auto& file : handheld.theme.soundFiles())
             names += " '" + file.name + file.extension + "'";
-        handheld.cpDownload = "cd '" + (handheld.device / "Windows").string() + "' && cp" +
-                              names + " '" + handheld.soundsDir.string() + "'";
+        handheld.cpDownload = "cd '" + (handheld.device / "Windows").string() + "' && cp" + names +
+                              " '" + handheld.soundsDir.string() + "'";
         handheld.cpUpload = "cd '" + handheld.pcFolder.string() + "' && cp" + names + " '" +
                             (handheld.device / "Windows").string() + "'";
         return handheld;
@@ -109,9 +108,8 @@ std::int64_t themeBytes(const Handheld& handheld) {
 }
 
 TransferServices services(FakeProgressWindows& windows, const Handheld& handheld) {
-    return TransferServices{windows, [device = handheld.device] {
-                                return std::make_unique<VirtualHandheld>(device);
-                            }};
+    return TransferServices{
+        windows, [device = handheld.device] { return std::make_unique<VirtualHandheld>(device); }};
 }
 
 void BM_BelltideDownload(benchmark::State& state) {

@@ -1,15 +1,22 @@
-// Copying one wave file at a time between the PC and the handheld, whole, through memory.
+// Copying one wave file at a time between the PC and the handheld, whole, through memory. Neither
+// side's earlier file of that name is harmed by a copy that fails.
 #include "DeviceLink.h"
 
 #include "catalog/MessageError.h"
 #include "device/Utf16.h"
+#include "files/ReplacementFile.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <fstream>
 #include <new>
+#include <utility>
 
 namespace {
+
+// Where an upload writes a wave before it takes the place of the old one, and where the old one
+// waits meanwhile; each copy leaves neither behind.
+constexpr const char* UploadName = "belltide-upload.tmp";
+constexpr const char* ReplacedName = "belltide-replaced.tmp";
 
 // Closes a device file on every way out of a copy.
 class DeviceFile {
@@ -24,30 +31,15 @@ public:
 
     bool isOpen() const { return m_handle != Rapi::InvalidHandle; }
     Rapi::Handle handle() const { return m_handle; }
+    // Closing is where a device may report that the data did not fit.
+    [[nodiscard]] bool close() {
+        const Rapi::Handle handle = std::exchange(m_handle, Rapi::InvalidHandle);
+        return m_device.CeCloseHandle(handle);
+    }
 
 private:
     RemoteDevice& m_device;
     Rapi::Handle m_handle;
-};
-
-// Removes a partly written PC file unless the copy completed.
-class PartialFile {
-public:
-    PartialFile(std::ofstream& stream, std::string path)
-        : m_stream(stream), m_path(std::move(path)) {}
-    ~PartialFile() {
-        if (m_complete)
-            return;
-        m_stream.close(); // Windows removes no file that is still open
-        std::error_code ignored;
-        std::filesystem::remove(m_path, ignored);
-    }
-    void complete() { m_complete = true; }
-
-private:
-    std::ofstream& m_stream;
-    std::string m_path;
-    bool m_complete = false;
 };
 
 std::string quoted(const std::string& lead, const std::string& path, const std::string& end) {
@@ -76,10 +68,11 @@ void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
                                             Rapi::OpenExisting, Rapi::FileAttributeReadonly));
     if (!source.isOpen())
         throw MessageError(quoted("Could not open file on PPC ", shownDevicePath, "."));
-    std::ofstream target(pcPath, std::ios::binary | std::ios::trunc);
+    // An earlier file of that name stays until the new one is whole.
+    ReplacementFile replacement(pcPath);
+    std::ofstream target(replacement.path(), std::ios::binary | std::ios::trunc);
     if (!target)
         throw writeFailed;
-    PartialFile partial(target, pcPath);
 
     std::uint32_t high = 0;
     const std::uint32_t size = m_device.CeGetFileSize(source.handle(), &high);
@@ -91,9 +84,8 @@ void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
         throw readFailed;
     target.write(buffer.data(), static_cast<std::streamsize>(size));
     target.close();
-    if (!target)
+    if (!target || !replacement.commit())
         throw writeFailed;
-    partial.complete();
 }
 
 void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
@@ -101,16 +93,13 @@ void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
     const MessageError copyFailed(quoted("Could not copy file from PC ", fileName, ""));
     const MessageError writeFailed(
         quoted("Could not write file to PPC ", "\\Windows\\" + fileName, "."));
+    const std::u16string targetPath = toUtf16(deviceDir + fileName);
+    const std::u16string uploadPath = toUtf16(deviceDir + UploadName);
+    const std::u16string replacedPath = toUtf16(deviceDir + ReplacedName);
 
     std::ifstream source(pcDir + fileName, std::ios::binary);
     if (!source)
         throw copyFailed;
-    DeviceFile target(m_device,
-                      m_device.CeCreateFile(toUtf16(deviceDir + fileName), Rapi::GenericWrite, 0,
-                                            Rapi::CreateAlways, Rapi::FileAttributeNormal));
-    if (!target.isOpen())
-        throw writeFailed;
-
     const auto end = source.seekg(0, std::ios::end).tellg();
     if (end < 0) {
         m_messages.showMessage(" Error Code " + std::to_string(errno));
@@ -120,7 +109,28 @@ void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
     std::vector<char> buffer = wholeFileBuffer(size);
     if (!source.seekg(0).read(buffer.data(), static_cast<std::streamsize>(size)))
         throw copyFailed;
-    std::uint32_t written = 0;
-    if (!m_device.CeWriteFile(target.handle(), buffer.data(), size, &written) || written != size)
+
+    DeviceFile upload(m_device,
+                      m_device.CeCreateFile(uploadPath, Rapi::GenericWrite, 0, Rapi::CreateAlways,
+                                            Rapi::FileAttributeNormal));
+    if (!upload.isOpen())
         throw writeFailed;
+    std::uint32_t written = 0;
+    const bool whole =
+        m_device.CeWriteFile(upload.handle(), buffer.data(), size, &written) && written == size;
+    if (!upload.close() || !whole) {
+        static_cast<void>(m_device.CeDeleteFile(uploadPath)); // what is left of it is no loss
+        throw writeFailed;
+    }
+
+    // The old file steps aside, so that it can come back if the new one cannot take its place.
+    static_cast<void>(m_device.CeDeleteFile(replacedPath)); // a leftover of an earlier upload
+    const bool asideOld = m_device.CeMoveFile(targetPath, replacedPath);
+    if (!m_device.CeMoveFile(uploadPath, targetPath)) {
+        if (asideOld)
+            static_cast<void>(m_device.CeMoveFile(replacedPath, targetPath));
+        static_cast<void>(m_device.CeDeleteFile(uploadPath));
+        throw writeFailed;
+    }
+    static_cast<void>(m_device.CeDeleteFile(replacedPath)); // a leftover does no harm
 }

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,11 @@ public:
 class DeviceLink {
 public:
     static constexpr std::chrono::milliseconds ConnectTimeoutMs{5000};
+    // The first guess at a value's size; a larger value is read whole up to ValueSizeLimit.
     static constexpr std::uint32_t EventSchemeBufferSize = 500;
     static constexpr std::uint32_t WaveBufferSize = 100;
+    // No sound setting is larger; a value beyond it is not taken for one.
+    static constexpr std::uint32_t ValueSizeLimit = 64 * 1024;
 
     DeviceLink(RemoteDevice& device, DeviceMessages& messages,
                std::chrono::milliseconds connectTimeout = ConnectTimeoutMs)
@@ -33,27 +37,36 @@ public:
     void connect();
     void disconnect();
 
-    // The device's current assignments; registry problems are shown and read as defaults.
+    // The device's current assignments; registry problems are shown and read as defaults. A
+    // registry that is damaged as a whole raises MessageError.
     SoundTheme readSoundTheme();
-    void writeSoundTheme(SoundTheme theme);
+    // The same, silently and without defaults: events the scheme does not name get no entry.
+    SoundTheme readCurrentSounds();
+    // Returns the names of the theme's entries whose setting could not be written.
+    [[nodiscard]] std::set<std::string> writeSoundTheme(SoundTheme theme);
     // Asks the device to take up the values just written; problems are shown, never raised.
     void refreshDeviceAudio();
 
-    // The value's bytes as read into a 500-byte buffer; none (after a message) on failure.
+    // The value's bytes, whole; none (after a message) on failure.
     std::optional<std::vector<std::uint8_t>>
     readRegistryValue(Rapi::Key root, const std::string& keyPath, const std::string& valueName);
-    void writeMultiStringValue(Rapi::Key root, const std::string& keyPath,
+    // False (after a message) when the value could not be written.
+    bool writeMultiStringValue(Rapi::Key root, const std::string& keyPath,
                                const std::string& valueName, const std::vector<std::uint8_t>& data);
     void parseEventScheme(SoundTheme& theme, const std::optional<std::vector<std::uint8_t>>& data);
     static std::vector<std::uint8_t> buildEventScheme(const SoundTheme& theme);
     void readNotificationSounds(SoundTheme& theme);
-    void writeNotificationSounds(const SoundTheme& theme);
+    // Returns the display names of the notifications that could not be written.
+    std::set<std::string> writeNotificationSounds(const SoundTheme& theme);
+    // Bytes free in the device folder; none when the device cannot tell.
+    std::optional<std::uint64_t> freeSpace(const std::string& deviceDir);
 
     // Copy deviceDir + fileName to pcDir + fileName; raises MessageError on failure and leaves
-    // no PC file behind.
+    // the PC's earlier file of that name as it was.
     void copyFileFromDevice(const std::string& deviceDir, const std::string& pcDir,
                             const std::string& fileName);
-    // Copy pcDir + fileName to deviceDir + fileName; raises MessageError on failure.
+    // Copy pcDir + fileName to deviceDir + fileName through a temporary device file; raises
+    // MessageError on failure and leaves the device's earlier file of that name as it was.
     void copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
                           const std::string& fileName);
 
@@ -62,6 +75,10 @@ public:
     SoundTheme makeBlankTheme() const;
 
 private:
+    // The value read whole into data; the device's result code.
+    long queryWholeValue(Rapi::Key key, const std::u16string& name, std::vector<std::uint8_t>& data,
+                         std::uint32_t firstGuess);
+
     RemoteDevice& m_device;
     DeviceMessages& m_messages;
     std::chrono::milliseconds m_connectTimeout;

@@ -8,8 +8,10 @@ void DeviceLink::connect() {
     if (attempt && attempt->wait(m_connectTimeout) && attempt->result() >= 0)
         return;
     m_device.CeRapiUninit();
-    throw MessageError(
-        "Couldn't establish a connection to the device. Check Activesync connection");
+    std::string text = "Couldn't establish a connection to the device. Check Activesync connection";
+    if (const std::string where = m_device.whereToFind(); !where.empty())
+        text += "\n" + where;
+    throw MessageError(text);
 }
 
 void DeviceLink::disconnect() {

@@ -1,6 +1,7 @@
 // The handheld's sound settings: the event scheme "Curr0" and the notification "Wave" values.
 #include "DeviceLink.h"
 
+#include "catalog/MessageError.h"
 #include "catalog/SoundCatalog.h"
 #include "device/Utf16.h"
 
@@ -19,12 +20,39 @@ SoundEntry entryForDeviceName(const std::string& name) {
     return SoundEntry{"", name, ".wav", 0};
 }
 
+// A registry that cannot be read at all is no reason to take the factory sounds for the user's.
+void raiseIfDamaged(long result) {
+    if (result == Rapi::ErrorBadDb)
+        throw MessageError(
+            "The device's sound settings could not be read: its registry is damaged.");
+}
+
 // The text from unit up to a NUL or the end of the units; unit moves past the NUL.
 std::u16string nextString(const std::u16string& units, std::size_t& unit) {
     const auto end = std::min(units.find(u'\0', unit), units.size());
     std::u16string text = units.substr(unit, end - unit);
     unit = end + 1;
     return text;
+}
+
+// The scheme's strings, one entry per named slot, up to the empty string that closes the list;
+// how many strings were walked.
+int insertSchemeStrings(SoundTheme& theme, const std::optional<std::vector<std::uint8_t>>& data) {
+    int walked = 0;
+    const std::u16string units = data ? utf16Units(data->data(), data->size()) : u"";
+    if (units.empty() || units.front() == 0)
+        return 0;
+    std::size_t unit = 0;
+    for (int slot = 0; slot < SoundCatalog::EventSlotCount && unit < units.size(); ++slot) {
+        const std::u16string text = nextString(units, unit);
+        if (text.empty())
+            break; // the empty string that closes the list
+        const auto eventName = SoundCatalog::eventName(slot);
+        if (!eventName.empty())
+            theme.insert(std::string(eventName), entryForDeviceName(fromUtf16(text)));
+        ++walked;
+    }
+    return walked;
 }
 
 } // namespace
@@ -36,66 +64,99 @@ SoundTheme DeviceLink::readSoundTheme() {
     return theme;
 }
 
-void DeviceLink::writeSoundTheme(SoundTheme theme) {
-    writeMultiStringValue(Rapi::HkeyLocalMachine, EventKey, EventValue, buildEventScheme(theme));
+SoundTheme DeviceLink::readCurrentSounds() {
+    SoundTheme theme;
+    std::optional<std::vector<std::uint8_t>> scheme;
+    Rapi::Key key = 0;
+    const long opened = m_device.CeRegOpenKeyEx(Rapi::HkeyLocalMachine, toUtf16(EventKey), &key);
+    raiseIfDamaged(opened);
+    if (opened == Rapi::ErrorSuccess) {
+        std::vector<std::uint8_t> data;
+        const long result = queryWholeValue(key, toUtf16(EventValue), data, EventSchemeBufferSize);
+        m_device.CeRegCloseKey(key);
+        raiseIfDamaged(result);
+        if (result == Rapi::ErrorSuccess)
+            scheme = std::move(data);
+    }
+    insertSchemeStrings(theme, scheme);
+    readNotificationSounds(theme);
+    return theme;
+}
+
+std::set<std::string> DeviceLink::writeSoundTheme(SoundTheme theme) {
+    std::set<std::string> notWritten;
+    if (!writeMultiStringValue(Rapi::HkeyLocalMachine, EventKey, EventValue,
+                               buildEventScheme(theme))) {
+        for (const auto& [eventName, entry] : theme) {
+            if (!isExtendedEventName(eventName))
+                notWritten.insert(eventName);
+        }
+    }
     if (theme.uploadExtended())
-        writeNotificationSounds(theme);
+        notWritten.merge(writeNotificationSounds(theme));
+    return notWritten;
+}
+
+long DeviceLink::queryWholeValue(Rapi::Key key, const std::u16string& name,
+                                 std::vector<std::uint8_t>& data, std::uint32_t firstGuess) {
+    std::uint32_t capacity = firstGuess;
+    for (;;) {
+        data.assign(capacity, 0);
+        std::uint32_t size = capacity;
+        std::uint32_t type = 0;
+        const long result = m_device.CeRegQueryValueEx(key, name, &type, data.data(), &size);
+        if (result == Rapi::ErrorSuccess) {
+            data.resize(std::min(size, capacity));
+            return result;
+        }
+        // Some libraries do not say how much is needed; then twice as much is tried.
+        if (result != Rapi::ErrorMoreData || capacity >= ValueSizeLimit)
+            return result;
+        capacity = std::min(size > capacity ? size : capacity * 2, ValueSizeLimit);
+    }
 }
 
 std::optional<std::vector<std::uint8_t>>
 DeviceLink::readRegistryValue(Rapi::Key root, const std::string& keyPath,
                               const std::string& valueName) {
     Rapi::Key key = 0;
-    if (m_device.CeRegOpenKeyEx(root, toUtf16(keyPath), &key) != Rapi::ErrorSuccess) {
+    const long opened = m_device.CeRegOpenKeyEx(root, toUtf16(keyPath), &key);
+    raiseIfDamaged(opened);
+    if (opened != Rapi::ErrorSuccess) {
         m_messages.showMessage("Could not find main register key");
         return std::nullopt;
     }
-    std::vector<std::uint8_t> buffer(EventSchemeBufferSize);
-    std::uint32_t size = EventSchemeBufferSize;
-    std::uint32_t type = 0;
-    const long result =
-        m_device.CeRegQueryValueEx(key, toUtf16(valueName), &type, buffer.data(), &size);
+    std::vector<std::uint8_t> data;
+    const long result = queryWholeValue(key, toUtf16(valueName), data, EventSchemeBufferSize);
     m_device.CeRegCloseKey(key);
+    raiseIfDamaged(result);
     if (result != Rapi::ErrorSuccess) {
         m_messages.showMessage("Could not find register key");
         return std::nullopt;
     }
-    // Only what the device returned: a full buffer may lack its closing NULs.
-    buffer.resize(std::min(size, EventSchemeBufferSize));
-    return buffer;
+    return data;
 }
 
-void DeviceLink::writeMultiStringValue(Rapi::Key root, const std::string& keyPath,
+bool DeviceLink::writeMultiStringValue(Rapi::Key root, const std::string& keyPath,
                                        const std::string& valueName,
                                        const std::vector<std::uint8_t>& data) {
     Rapi::Key key = 0;
     if (m_device.CeRegOpenKeyEx(root, toUtf16(keyPath), &key) != Rapi::ErrorSuccess) {
         m_messages.showMessage("Could not find main register key");
-        return;
+        return false;
     }
-    if (m_device.CeRegSetValueEx(key, toUtf16(valueName), Rapi::RegMultiSz, data.data(),
-                                 static_cast<std::uint32_t>(data.size())) != Rapi::ErrorSuccess)
-        m_messages.showMessage("Could not find register key");
+    const bool written =
+        m_device.CeRegSetValueEx(key, toUtf16(valueName), Rapi::RegMultiSz, data.data(),
+                                 static_cast<std::uint32_t>(data.size())) == Rapi::ErrorSuccess;
     m_device.CeRegCloseKey(key);
+    if (!written)
+        m_messages.showMessage("Could not find register key");
+    return written;
 }
 
 void DeviceLink::parseEventScheme(SoundTheme& theme,
                                   const std::optional<std::vector<std::uint8_t>>& data) {
-    int walked = 0;
-    const std::u16string units = data ? utf16Units(data->data(), data->size()) : u"";
-    if (!units.empty() && units.front() != 0) {
-        std::size_t unit = 0;
-        for (int slot = 0; slot < SoundCatalog::EventSlotCount && unit < units.size(); ++slot) {
-            const std::u16string text = nextString(units, unit);
-            if (text.empty())
-                break; // the empty string that closes the list
-            const auto eventName = SoundCatalog::eventName(slot);
-            if (!eventName.empty())
-                theme.insert(std::string(eventName), entryForDeviceName(fromUtf16(text)));
-            ++walked;
-        }
-    }
-    if (walked >= MinimumSchemeStrings)
+    if (insertSchemeStrings(theme, data) >= MinimumSchemeStrings)
         return;
     theme.clear();
     for (int slot = 0; slot < DefaultedSlots; ++slot) {
@@ -125,43 +186,56 @@ void DeviceLink::readNotificationSounds(SoundTheme& theme) {
     for (int i = 0; i < SoundCatalog::NotificationCount; ++i) {
         const std::string displayName(SoundCatalog::notificationName(i));
         Rapi::Key key = 0;
-        if (m_device.CeRegOpenKeyEx(Rapi::HkeyCurrentUser,
-                                    toUtf16(std::string(SoundCatalog::notificationKey(i))),
-                                    &key) != Rapi::ErrorSuccess) {
+        const long opened = m_device.CeRegOpenKeyEx(
+            Rapi::HkeyCurrentUser, toUtf16(std::string(SoundCatalog::notificationKey(i))), &key);
+        raiseIfDamaged(opened);
+        if (opened != Rapi::ErrorSuccess) {
             theme.insert(displayName, SoundEntry::none());
             continue;
         }
-        std::vector<std::uint8_t> buffer(WaveBufferSize);
-        std::uint32_t size = WaveBufferSize;
-        std::uint32_t type = 0;
-        if (m_device.CeRegQueryValueEx(key, WaveValue, &type, buffer.data(), &size) !=
-            Rapi::ErrorSuccess) {
+        std::vector<std::uint8_t> data;
+        const long result = queryWholeValue(key, WaveValue, data, WaveBufferSize);
+        m_device.CeRegCloseKey(key);
+        raiseIfDamaged(result);
+        if (result != Rapi::ErrorSuccess) {
             theme.insert(displayName, SoundEntry::none());
         } else {
             std::size_t unit = 0;
-            const auto units = utf16Units(buffer.data(), std::min(size, WaveBufferSize));
+            const auto units = utf16Units(data.data(), data.size());
             theme.insert(displayName, entryForDeviceName(fromUtf16(nextString(units, unit))));
         }
-        m_device.CeRegCloseKey(key);
     }
 }
 
-void DeviceLink::writeNotificationSounds(const SoundTheme& theme) {
+std::set<std::string> DeviceLink::writeNotificationSounds(const SoundTheme& theme) {
+    std::set<std::string> notWritten;
     for (int i = 0; i < SoundCatalog::NotificationCount; ++i) {
+        const std::string displayName(SoundCatalog::notificationName(i));
+        const auto entry = theme.find(displayName);
+        if (entry == theme.end())
+            continue;
         Rapi::Key key = 0;
         if (m_device.CeRegOpenKeyEx(Rapi::HkeyCurrentUser,
                                     toUtf16(std::string(SoundCatalog::notificationKey(i))),
-                                    &key) != Rapi::ErrorSuccess)
+                                    &key) != Rapi::ErrorSuccess) {
+            notWritten.insert(displayName);
             continue;
-        const auto entry = theme.find(std::string(SoundCatalog::notificationName(i)));
-        if (entry != theme.end()) {
-            const auto data = utf16Bytes(entry->second.hasSound() ? entry->second.name : "");
-            // A wave that cannot be set keeps the old one, as a key that cannot be opened does.
-            static_cast<void>(m_device.CeRegSetValueEx(key, WaveValue, Rapi::RegSz, data.data(),
-                                                       static_cast<std::uint32_t>(data.size())));
         }
+        const auto data = utf16Bytes(entry->second.hasSound() ? entry->second.name : "");
+        // Reported in the upload's outcome, not in a box of its own.
+        if (m_device.CeRegSetValueEx(key, WaveValue, Rapi::RegSz, data.data(),
+                                     static_cast<std::uint32_t>(data.size())) != Rapi::ErrorSuccess)
+            notWritten.insert(displayName);
         m_device.CeRegCloseKey(key);
     }
+    return notWritten;
+}
+
+std::optional<std::uint64_t> DeviceLink::freeSpace(const std::string& deviceDir) {
+    std::uint64_t available = 0;
+    if (!m_device.CeGetDiskFreeSpaceEx(toUtf16(deviceDir), &available))
+        return std::nullopt;
+    return available;
 }
 
 void DeviceLink::refreshDeviceAudio() {

@@ -27,6 +27,16 @@ using CeGetFileSizeFn = DWORD(WINAPI*)(HANDLE, LPDWORD);
 using CeReadFileFn = BOOL(WINAPI*)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
 using CeWriteFileFn = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 using CeCloseHandleFn = BOOL(WINAPI*)(HANDLE);
+using CeDeleteFileFn = BOOL(WINAPI*)(LPCWSTR);
+using CeMoveFileFn = BOOL(WINAPI*)(LPCWSTR, LPCWSTR);
+using CeGetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCWSTR, ULARGE_INTEGER*, ULARGE_INTEGER*,
+                                             ULARGE_INTEGER*);
+// STORE_INFORMATION: the object store's size and free bytes.
+struct StoreInformation {
+    DWORD storeSize;
+    DWORD freeSize;
+};
+using CeGetStoreInformationFn = BOOL(WINAPI*)(StoreInformation*);
 // The stream argument is an IRAPIStream**; Belltide always passes none (block mode).
 using CeRapiInvokeFn = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, DWORD, BYTE*, DWORD*, BYTE**, void**,
                                         DWORD);
@@ -77,6 +87,11 @@ struct RapiDevice::Library {
     CeReadFileFn ceReadFile = nullptr;
     CeWriteFileFn ceWriteFile = nullptr;
     CeCloseHandleFn ceCloseHandle = nullptr;
+    CeDeleteFileFn ceDeleteFile = nullptr;
+    CeMoveFileFn ceMoveFile = nullptr;
+    // Not in every library; the upload then checks no free space.
+    CeGetDiskFreeSpaceExFn ceGetDiskFreeSpaceEx = nullptr;
+    CeGetStoreInformationFn ceGetStoreInformation = nullptr;
     CeRapiInvokeFn ceRapiInvoke = nullptr;
     CeRapiFreeBufferFn ceRapiFreeBuffer = nullptr;
 
@@ -100,6 +115,7 @@ struct RapiDevice::Library {
                resolve("CeRegCloseKey", ceRegCloseKey) && resolve("CeCreateFile", ceCreateFile) &&
                resolve("CeGetFileSize", ceGetFileSize) && resolve("CeReadFile", ceReadFile) &&
                resolve("CeWriteFile", ceWriteFile) && resolve("CeCloseHandle", ceCloseHandle) &&
+               resolve("CeDeleteFile", ceDeleteFile) && resolve("CeMoveFile", ceMoveFile) &&
                resolve("CeRapiInvoke", ceRapiInvoke) &&
                resolve("CeRapiFreeBuffer", ceRapiFreeBuffer);
     }
@@ -138,8 +154,11 @@ RapiDevice::RapiDevice(const std::u16string& library) {
         LoadLibraryExW(wide(library).c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (!loaded->module && GetLastError() == ERROR_INVALID_PARAMETER)
         loaded->module = LoadLibraryW(wide(library).c_str()); // a system without that search
-    if (loaded->module && loaded->resolveAll())
+    if (loaded->module && loaded->resolveAll()) {
+        loaded->resolve("CeGetDiskFreeSpaceEx", loaded->ceGetDiskFreeSpaceEx);
+        loaded->resolve("CeGetStoreInformation", loaded->ceGetStoreInformation);
         m_library = std::move(loaded);
+    }
 }
 
 RapiDevice::~RapiDevice() = default;
@@ -243,6 +262,31 @@ bool RapiDevice::CeWriteFile(Rapi::Handle file, const void* buffer, std::uint32_
 
 bool RapiDevice::CeCloseHandle(Rapi::Handle file) {
     return m_library && m_library->ceCloseHandle(toHandle(file)) != FALSE;
+}
+
+bool RapiDevice::CeDeleteFile(const std::u16string& path) {
+    return m_library && m_library->ceDeleteFile(wide(path).c_str()) != FALSE;
+}
+
+bool RapiDevice::CeMoveFile(const std::u16string& from, const std::u16string& to) {
+    return m_library && m_library->ceMoveFile(wide(from).c_str(), wide(to).c_str()) != FALSE;
+}
+
+bool RapiDevice::CeGetDiskFreeSpaceEx(const std::u16string& folder, std::uint64_t* freeToCaller) {
+    if (!m_library || !freeToCaller)
+        return false;
+    if (m_library->ceGetDiskFreeSpaceEx) {
+        ULARGE_INTEGER available{}, total{}, free{};
+        if (!m_library->ceGetDiskFreeSpaceEx(wide(folder).c_str(), &available, &total, &free))
+            return false;
+        *freeToCaller = available.QuadPart;
+        return true;
+    }
+    StoreInformation store{};
+    if (!m_library->ceGetStoreInformation || !m_library->ceGetStoreInformation(&store))
+        return false;
+    *freeToCaller = store.freeSize;
+    return true;
 }
 
 std::int32_t RapiDevice::CeRapiInvoke(const std::u16string& library, const std::u16string& function,

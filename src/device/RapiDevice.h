@@ -36,6 +36,10 @@ public:
     bool CeWriteFile(Rapi::Handle file, const void* buffer, std::uint32_t toWrite,
                      std::uint32_t* written) override;
     bool CeCloseHandle(Rapi::Handle file) override;
+    bool CeDeleteFile(const std::u16string& path) override;
+    bool CeMoveFile(const std::u16string& from, const std::u16string& to) override;
+    // CeGetDiskFreeSpaceEx where the library has it, else the object store's free space.
+    bool CeGetDiskFreeSpaceEx(const std::u16string& folder, std::uint64_t* freeToCaller) override;
 
     // Answers result codes in the HRESULT form as the Win32 codes the link knows.
     std::int32_t CeRapiInvoke(const std::u16string& library, const std::u16string& function,

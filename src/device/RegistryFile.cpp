@@ -111,8 +111,19 @@ std::optional<std::vector<std::uint8_t>> parseHexBytes(const std::string& text) 
     return data;
 }
 
-// "name"=data or @=data; nothing when the line is not a value this reader knows.
+// A number of one to eight hex digits, as the registry editor reads types and dwords.
+std::optional<std::uint32_t> parseHex32(const std::string& digits) {
+    if (digits.empty() || digits.size() > 8 ||
+        digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16));
+}
+
+// "name"=data or @=data; nothing when the line is of a kind this reader does not know (a
+// deletion, another tool's syntax), which is kept as it stands. A value of a known kind that
+// cannot be read is damage.
 std::optional<std::pair<std::string, RegistryValue>> parseValue(const std::string& logical) {
+    const auto damaged = [] { return RegistryDamaged("a value cannot be read"); };
     std::size_t pos = 0;
     std::string name;
     if (logical.compare(0, 1, "@") == 0) {
@@ -120,45 +131,46 @@ std::optional<std::pair<std::string, RegistryValue>> parseValue(const std::strin
     } else {
         auto quoted = unquote(logical, pos);
         if (!quoted)
-            return std::nullopt;
+            throw damaged();
         name = *quoted;
     }
     while (pos < logical.size() && logical[pos] == ' ')
         ++pos;
     if (pos >= logical.size() || logical[pos] != '=')
-        return std::nullopt;
+        throw damaged();
     const std::string data = trim(logical.substr(pos + 1));
     RegistryValue value;
     if (data.compare(0, 1, "\"") == 0) {
         std::size_t at = 0;
         auto text = unquote(data, at);
         if (!text || at != data.size())
-            return std::nullopt;
+            throw damaged();
         value = {1, utf16Bytes(*text)};
-    } else if (data.compare(0, 6, "dword:") == 0 && data.size() == 14) {
-        const auto hex = data.substr(6);
-        if (hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-            return std::nullopt;
-        const auto number = static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
+    } else if (data.compare(0, 6, "dword:") == 0) {
+        const auto number = parseHex32(data.substr(6));
+        if (!number)
+            throw damaged();
         value.type = 4;
         for (int i = 0; i < 4; ++i)
-            value.data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
-    } else if (data.compare(0, 3, "hex") == 0) {
-        std::size_t colon = data.find(':');
+            value.data.push_back(static_cast<std::uint8_t>(*number >> (8 * i)));
+    } else if (data.compare(0, 4, "hex:") == 0 || data.compare(0, 4, "hex(") == 0) {
+        const std::size_t colon = data.find(':');
         if (colon == std::string::npos)
-            return std::nullopt;
+            throw damaged();
         const std::string kind = data.substr(3, colon - 3);
         if (kind.empty()) {
             value.type = 3;
-        } else if (kind.size() > 2 && kind.front() == '(' && kind.back() == ')' &&
-                   kind.find_first_not_of("0123456789abcdefABCDEF", 1) == kind.size() - 1) {
-            value.type = static_cast<std::uint32_t>(std::stoul(kind.substr(1), nullptr, 16));
+        } else if (kind.size() > 2 && kind.front() == '(' && kind.back() == ')') {
+            const auto type = parseHex32(kind.substr(1, kind.size() - 2));
+            if (!type)
+                throw damaged();
+            value.type = *type;
         } else {
-            return std::nullopt;
+            throw damaged();
         }
         auto bytes = parseHexBytes(data.substr(colon + 1));
         if (!bytes)
-            return std::nullopt;
+            throw damaged();
         value.data = std::move(*bytes);
     } else {
         return std::nullopt;
@@ -203,7 +215,13 @@ RegistryFile RegistryFile::fromBytes(const std::string& bytes) {
                 item.lines.push_back(lines[++i]);
                 logical += trim(lines[i]);
             }
-            if (auto parsed = parseValue(logical)) {
+            std::optional<std::pair<std::string, RegistryValue>> parsed;
+            try {
+                parsed = parseValue(logical);
+            } catch (const RegistryDamaged&) {
+                throw RegistryDamaged("line " + std::to_string(i + 1) + " cannot be read");
+            }
+            if (parsed) {
                 item.kind = Item::Kind::Value;
                 item.keyPath = currentKey;
                 item.name = parsed->first;

@@ -3,8 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+// A value line that cannot be read: the file is damaged, and nothing of it can be trusted.
+class RegistryDamaged : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 struct RegistryValue {
     std::uint32_t type = 0;
@@ -16,7 +23,8 @@ public:
     static constexpr const char* Header = "Windows Registry Editor Version 5.00";
 
     // Parses export text (UTF-16LE with a byte-order mark, or UTF-8). Lines it does not
-    // understand are kept as they are.
+    // understand are kept as they are; a value of a known kind that cannot be read raises
+    // RegistryDamaged.
     static RegistryFile fromBytes(const std::string& bytes);
     // The export text as the registry editor writes it: UTF-16LE with a byte-order mark, CR LF.
     std::string toBytes() const;

@@ -31,8 +31,11 @@ inline constexpr std::uint32_t InvalidFileSize = 0xFFFFFFFF;
 
 inline constexpr long ErrorSuccess = 0;
 inline constexpr long ErrorFileNotFound = 2;
+inline constexpr long ErrorAccessDenied = 5;
 inline constexpr long ErrorCallNotImplemented = 120;
 inline constexpr long ErrorMoreData = 234;
+// The registry cannot be read at all: ERROR_BADDB.
+inline constexpr long ErrorBadDb = 1009;
 inline constexpr long ErrorExceptionInService = 1064;
 inline constexpr std::int32_t EFail = static_cast<std::int32_t>(0x80004005);
 
@@ -79,6 +82,12 @@ public:
     [[nodiscard]] virtual bool CeWriteFile(Rapi::Handle file, const void* buffer,
                                            std::uint32_t toWrite, std::uint32_t* written) = 0;
     virtual bool CeCloseHandle(Rapi::Handle file) = 0;
+    [[nodiscard]] virtual bool CeDeleteFile(const std::u16string& path) = 0;
+    // Fails when the new name is taken, as on the device.
+    [[nodiscard]] virtual bool CeMoveFile(const std::u16string& from, const std::u16string& to) = 0;
+    // Bytes free to Belltide on the volume of the folder; false when the device cannot tell.
+    [[nodiscard]] virtual bool CeGetDiskFreeSpaceEx(const std::u16string& folder,
+                                                    std::uint64_t* freeToCaller) = 0;
 
     // Runs a function of a device library and answers its Win32 result code (0 on success);
     // its output, if any, is freed with CeRapiFreeBuffer.
@@ -87,6 +96,10 @@ public:
                                                     std::uint32_t* outputSize,
                                                     std::uint8_t** output) = 0;
     virtual void CeRapiFreeBuffer(void* buffer) = 0;
+
+    // Not a call of the remote API: where this device is, said after a failed connection
+    // ("" when there is nothing to add).
+    virtual std::string whereToFind() const { return {}; }
 };
 
 // Makes a device object for one thread's use: each transfer worker has its own.

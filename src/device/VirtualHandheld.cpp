@@ -14,8 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr long ErrorAccessDenied = 5;
-
 class FinishedAttempt : public Rapi::InitAttempt {
 public:
     explicit FinishedAttempt(std::int32_t result) : m_result(result) {}
@@ -47,9 +45,30 @@ const char* rootName(Rapi::Key root) {
 } // namespace
 
 fs::path VirtualHandheld::defaultFolder(const fs::path& programFolder) {
-    if (const char* chosen = std::getenv("BELLTIDE_DEVICE"); chosen && *chosen)
-        return chosen;
+    if (const char* chosen = std::getenv("BELLTIDE_DEVICE"); chosen && *chosen) {
+        // Meant from where Belltide was started, before it changes its current folder.
+        std::error_code error;
+        const fs::path absolute = fs::absolute(fs::path(chosen), error);
+        return error ? fs::path(chosen) : absolute;
+    }
     return programFolder / "device";
+}
+
+std::string VirtualHandheld::whereToFind() const {
+#ifdef _WIN32
+    return {};
+#else
+    return "(virtual handheld folder: " + m_folder.string() +
+           " \u2014 set BELLTIDE_DEVICE to use another)";
+#endif
+}
+
+std::optional<RegistryFile> VirtualHandheld::registry() const {
+    try {
+        return RegistryFile::fromBytes(readFileBytes(registryPath().string()));
+    } catch (const RegistryDamaged&) {
+        return std::nullopt;
+    }
 }
 
 std::shared_ptr<Rapi::InitAttempt> VirtualHandheld::CeRapiInitEx() {
@@ -68,7 +87,10 @@ long VirtualHandheld::CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKe
     if (!rootText)
         return Rapi::ErrorFileNotFound;
     const std::string path = std::string(rootText) + "\\" + fromUtf16(subKey);
-    if (!RegistryFile::fromBytes(readFileBytes(registryPath().string())).hasKey(path))
+    const auto file = registry();
+    if (!file)
+        return Rapi::ErrorBadDb;
+    if (!file->hasKey(path))
         return Rapi::ErrorFileNotFound;
     *key = m_nextHandle++;
     m_keys[*key] = path;
@@ -81,8 +103,10 @@ long VirtualHandheld::CeRegQueryValueEx(Rapi::Key key, const std::u16string& nam
     const auto open = m_keys.find(key);
     if (open == m_keys.end() || !size)
         return Rapi::ErrorFileNotFound;
-    const auto registry = RegistryFile::fromBytes(readFileBytes(registryPath().string()));
-    const RegistryValue* value = registry.find(open->second, fromUtf16(name));
+    const auto file = registry();
+    if (!file)
+        return Rapi::ErrorBadDb;
+    const RegistryValue* value = file->find(open->second, fromUtf16(name));
     if (!value)
         return Rapi::ErrorFileNotFound;
     const auto needed = static_cast<std::uint32_t>(value->data.size());
@@ -103,18 +127,21 @@ long VirtualHandheld::CeRegSetValueEx(Rapi::Key key, const std::u16string& name,
     const auto open = m_keys.find(key);
     if (open == m_keys.end())
         return Rapi::ErrorFileNotFound;
-    auto registry = RegistryFile::fromBytes(readFileBytes(registryPath().string()));
-    registry.set(open->second, fromUtf16(name),
-                 RegistryValue{type, std::vector<std::uint8_t>(data, data + size)});
-    return replaceFileBytes(registryPath().string(), registry.toBytes()) ? Rapi::ErrorSuccess
-                                                                         : ErrorAccessDenied;
+    // A file that cannot be read is never written over.
+    auto file = registry();
+    if (!file)
+        return Rapi::ErrorBadDb;
+    file->set(open->second, fromUtf16(name),
+              RegistryValue{type, std::vector<std::uint8_t>(data, data + size)});
+    return replaceFileBytes(registryPath().string(), file->toBytes()) ? Rapi::ErrorSuccess
+                                                                      : Rapi::ErrorAccessDenied;
 }
 
 long VirtualHandheld::CeRegCloseKey(Rapi::Key key) {
     return m_keys.erase(key) ? Rapi::ErrorSuccess : Rapi::ErrorFileNotFound;
 }
 
-fs::path VirtualHandheld::resolve(const std::string& devicePath) const {
+fs::path VirtualHandheld::resolve(const std::string& devicePath) const try {
     fs::path current = m_folder;
     std::size_t start = devicePath.compare(0, 1, "\\") == 0 ? 1 : 0;
     while (start <= devicePath.size()) {
@@ -144,6 +171,18 @@ fs::path VirtualHandheld::resolve(const std::string& devicePath) const {
             break;
     }
     return current;
+} catch (const std::exception&) {
+    return {}; // a folder that cannot be listed
+}
+
+bool VirtualHandheld::isOpen(const fs::path& file) const {
+    // The same file may be named in another spelling where the PC ignores case.
+    for (const auto& [handle, open] : m_files) {
+        std::error_code error;
+        if (open.path == file || fs::equivalent(open.path, file, error))
+            return true;
+    }
+    return false;
 }
 
 Rapi::Handle VirtualHandheld::CeCreateFile(const std::u16string& path, std::uint32_t access,
@@ -153,12 +192,8 @@ Rapi::Handle VirtualHandheld::CeCreateFile(const std::u16string& path, std::uint
     if (file.empty())
         return Rapi::InvalidHandle;
     // Share mode 0: a file open on the device cannot be opened again until it is closed.
-    // The same file may be named in another spelling where the PC ignores case.
-    for (const auto& [handle, open] : m_files) {
-        std::error_code error;
-        if (open.path == file || fs::equivalent(open.path, file, error))
-            return Rapi::InvalidHandle;
-    }
+    if (isOpen(file))
+        return Rapi::InvalidHandle;
     std::ios::openmode mode = std::ios::binary;
     if (access & Rapi::GenericWrite && disposition == Rapi::CreateAlways)
         mode |= std::ios::out | std::ios::trunc;
@@ -214,6 +249,35 @@ bool VirtualHandheld::CeWriteFile(Rapi::Handle file, const void* buffer, std::ui
 
 bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) {
     return m_files.erase(file) != 0;
+}
+
+bool VirtualHandheld::CeDeleteFile(const std::u16string& path) {
+    const fs::path file = resolve(fromUtf16(path));
+    std::error_code error;
+    return !file.empty() && fs::is_regular_file(file, error) && !isOpen(file) &&
+           fs::remove(file, error);
+}
+
+bool VirtualHandheld::CeMoveFile(const std::u16string& from, const std::u16string& to) {
+    const fs::path source = resolve(fromUtf16(from));
+    const fs::path target = resolve(fromUtf16(to));
+    std::error_code error;
+    if (source.empty() || target.empty() || !fs::is_regular_file(source, error) ||
+        fs::exists(target, error) || isOpen(source))
+        return false;
+    fs::rename(source, target, error);
+    return !error;
+}
+
+bool VirtualHandheld::CeGetDiskFreeSpaceEx(const std::u16string& folder,
+                                           std::uint64_t* freeToCaller) {
+    const fs::path place = resolve(fromUtf16(folder));
+    std::error_code error;
+    const auto space = fs::space(place.empty() ? m_folder : place, error);
+    if (error || !freeToCaller)
+        return false;
+    *freeToCaller = space.available;
+    return true;
 }
 
 std::int32_t VirtualHandheld::CeRapiInvoke(const std::u16string& library,

@@ -4,11 +4,13 @@
 // "audio-reloads.log".
 #pragma once
 
+#include "device/RegistryFile.h"
 #include "device/RemoteDevice.h"
 
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -16,7 +18,8 @@ class VirtualHandheld : public RemoteDevice {
 public:
     explicit VirtualHandheld(std::filesystem::path folder) : m_folder(std::move(folder)) {}
 
-    // BELLTIDE_DEVICE when set, else "device" in the program folder.
+    // BELLTIDE_DEVICE when set (a relative one from the current folder), else "device" in the
+    // program folder.
     static std::filesystem::path defaultFolder(const std::filesystem::path& programFolder);
 
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override;
@@ -38,10 +41,14 @@ public:
     bool CeWriteFile(Rapi::Handle file, const void* buffer, std::uint32_t toWrite,
                      std::uint32_t* written) override;
     bool CeCloseHandle(Rapi::Handle file) override;
+    bool CeDeleteFile(const std::u16string& path) override;
+    bool CeMoveFile(const std::u16string& from, const std::u16string& to) override;
+    bool CeGetDiskFreeSpaceEx(const std::u16string& folder, std::uint64_t* freeToCaller) override;
 
     std::int32_t CeRapiInvoke(const std::u16string& library, const std::u16string& function,
                               std::uint32_t* outputSize, std::uint8_t** output) override;
     void CeRapiFreeBuffer(void* buffer) override;
+    std::string whereToFind() const override;
 
     std::filesystem::path registryPath() const { return m_folder / "registry.reg"; }
 
@@ -54,6 +61,9 @@ private:
     // The PC path of a device path, matching names without regard to case; empty when the
     // path leaves the device or a folder on the way is missing.
     std::filesystem::path resolve(const std::string& devicePath) const;
+    bool isOpen(const std::filesystem::path& file) const;
+    // The registry as the file holds it; none when the file is damaged.
+    std::optional<RegistryFile> registry() const;
 
     std::filesystem::path m_folder;
     std::map<Rapi::Key, std::string> m_keys;

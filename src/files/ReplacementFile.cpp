@@ -135,7 +135,7 @@ bool ReplacementFile::commit() {
     return true;
 }
 
-void removeLeftoverReplacements(const std::string& folder, const std::string& extension) {
+void removeLeftoverReplacements(const std::string& folder, const std::string& extension) try {
     std::error_code error;
     for (const auto& item : fs::directory_iterator(folder, error)) {
         std::error_code ignored;
@@ -145,4 +145,6 @@ void removeLeftoverReplacements(const std::string& folder, const std::string& ex
             continue;
         fs::remove(item.path(), ignored);
     }
+} catch (const fs::filesystem_error&) {
+    // A folder that stops being listable half-way keeps the rest; they go next time.
 }

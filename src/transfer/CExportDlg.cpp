@@ -1,5 +1,27 @@
 #include "CExportDlg.h"
 
+#include "catalog/MessageError.h"
+
+#include <filesystem>
+
+namespace {
+
+// Room a file takes on the device: whole clusters of this size.
+constexpr std::uint64_t ClusterBytes = 4096;
+
+std::string kilobytes(std::uint64_t bytes) {
+    std::string digits = std::to_string((bytes + 1023) / 1024);
+    for (auto at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits + " KB";
+}
+
+std::string fileNameOf(const SoundEntry& entry) {
+    return entry.name + entry.extension;
+}
+
+} // namespace
+
 CExportDlg::CExportDlg(SoundTheme upload, TransferServices services)
     : CProgressDlg({DialogId, "Exporting Sounds", "Exporting sounds to the\nPocket PC...",
                     TextAlign::Centre},
@@ -17,15 +39,80 @@ void CExportDlg::startWorker(std::thread& worker) {
 }
 
 SoundTheme CExportDlg::prepare(DeviceLink& device) {
-    // The registry names the new sounds before any file is copied.
-    device.writeSoundTheme(m_upload);
+    m_current = device.readCurrentSounds();
+    // Each new file is written beside the old one before it takes its place.
+    std::uint64_t needed = 0;
+    for (const SoundEntry& file : m_upload.soundFiles()) {
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(file.path(), error);
+        if (!error)
+            needed += (bytes + ClusterBytes - 1) / ClusterBytes * ClusterBytes;
+    }
+    const auto available = device.freeSpace(DeviceFolder);
+    if (available && needed > *available)
+        throw MessageError("The theme's sounds need " + kilobytes(needed) +
+                           " on the Pocket PC, but only " + kilobytes(*available) +
+                           " are free there. Nothing was exported; make room on the Pocket PC "
+                           "or choose smaller sounds.");
     return m_upload;
 }
 
 void CExportDlg::copyFile(DeviceLink& device, const SoundEntry& file) {
-    device.copyFileToDevice(file.folder, DeviceFolder, file.name + file.extension);
+    device.copyFileToDevice(file.folder, DeviceFolder, fileNameOf(file));
+    m_changed = true;
+}
+
+void CExportDlg::onCopyFailed(const SoundEntry& file) {
+    m_failedFiles.insert(fileNameOf(file));
+}
+
+std::set<std::string> CExportDlg::takingPart() const {
+    std::set<std::string> names;
+    for (const auto& [eventName, entry] : m_upload) {
+        if (m_upload.uploadExtended() || !isExtendedEventName(eventName))
+            names.insert(eventName);
+    }
+    return names;
 }
 
 void CExportDlg::completeOnDevice(DeviceLink& device) {
-    device.refreshDeviceAudio();
+    // With not one file arrived, the registry keeps every sound it names.
+    const bool noneArrived = !m_failedFiles.empty() && !m_changed;
+    SoundTheme written = m_upload;
+    for (const std::string& eventName : takingPart()) {
+        auto entry = written.find(eventName);
+        if (!entry->second.hasSound() || !m_failedFiles.count(fileNameOf(entry->second)))
+            continue;
+        m_notExported.insert(eventName);
+        // Never pointed at a file that is not there whole: the device's own sound stays.
+        const auto current = m_current.find(eventName);
+        entry->second = current != m_current.end() ? current->second : SoundEntry::none();
+    }
+    if (!noneArrived) {
+        const std::set<std::string> notWritten = device.writeSoundTheme(written);
+        if (notWritten.size() < takingPart().size())
+            m_changed = true;
+        for (const std::string& eventName : notWritten) {
+            // A setting the device already had needs no writing.
+            const auto current = m_current.find(eventName);
+            if (current == m_current.end() ||
+                current->second.name != written.find(eventName)->second.name)
+                m_notExported.insert(eventName);
+        }
+    }
+    if (m_changed)
+        device.refreshDeviceAudio();
+    m_succeeded = m_notExported.empty();
+}
+
+void CExportDlg::onFailure() {
+    m_succeeded = false;
+    if (m_changed && m_notExported.empty())
+        m_notExported = takingPart(); // none of them can be vouched for
+}
+
+std::string CExportDlg::failedCopiesText(const std::vector<std::string>& reasons) const {
+    return "These sounds could not be exported; their events keep the sounds they had on the "
+           "Pocket PC:\n\n" +
+           CProgressDlg::failedCopiesText(reasons);
 }

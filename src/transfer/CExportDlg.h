@@ -1,8 +1,10 @@
-// Upload: writes the theme's sounds into the device's registry, copies their files into its
-// Windows folder and has it reload its sound settings.
+// Upload: copies the theme's sound files into the device's Windows folder, points its registry
+// at those that arrived whole and has it reload its sound settings.
 #pragma once
 
 #include "transfer/CProgressDlg.h"
+
+#include <set>
 
 class CExportDlg : public CProgressDlg {
 public:
@@ -12,14 +14,27 @@ public:
 
     static int ExportThreadProc(CExportDlg* dlg);
 
-    // False once the operation as a whole has failed.
+    // True only when every sound and setting of the upload reached the device.
     bool m_succeeded = false;
     SoundTheme m_upload;
+    // Whether anything on the device was changed, and the events and notifications whose
+    // sound did not reach it (they keep the one they had).
+    bool m_changed = false;
+    std::set<std::string> m_notExported;
 
 private:
     void startWorker(std::thread& worker) override;
     SoundTheme prepare(DeviceLink& device) override;
     void copyFile(DeviceLink& device, const SoundEntry& file) override;
+    void onCopyFailed(const SoundEntry& file) override;
     void completeOnDevice(DeviceLink& device) override;
-    void onFailure() override { m_succeeded = false; }
+    void onFailure() override;
+    std::string failedCopiesText(const std::vector<std::string>& reasons) const override;
+
+    // The names of the entries that take part in this upload.
+    std::set<std::string> takingPart() const;
+
+    // What the device named before the upload, for the entries whose file did not arrive.
+    SoundTheme m_current;
+    std::set<std::string> m_failedFiles; // name + extension
 };

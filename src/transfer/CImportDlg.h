@@ -19,4 +19,6 @@ private:
     void startWorker(std::thread& worker) override;
     SoundTheme prepare(DeviceLink& device) override;
     void copyFile(DeviceLink& device, const SoundEntry& file) override;
+    // The editor keeps its theme after any failure of the whole.
+    void onFailure() override { m_result = SoundTheme(); }
 };

@@ -14,9 +14,18 @@ private:
     ProgressSink& m_progress;
 };
 
+// More than this many failed files are summed up in one line.
+constexpr std::size_t ListedFailures = 15;
+
+std::string unexpected(const char* what) {
+    return std::string("The transfer stopped because of an unexpected problem: ") + what;
+}
+
 } // namespace
 
 CProgressDlg::~CProgressDlg() {
+    if (m_progress)
+        m_progress->abandon();
     if (m_worker.joinable())
         m_worker.join();
 }
@@ -33,39 +42,79 @@ void CProgressDlg::OnInitDialog(ProgressWindow& window) {
     startWorker(m_worker);
 }
 
+std::string CProgressDlg::failedCopiesText(const std::vector<std::string>& reasons) const {
+    std::string text;
+    for (std::size_t i = 0; i < reasons.size() && i < ListedFailures; ++i)
+        text += (i ? "\n" : "") + reasons[i];
+    if (reasons.size() > ListedFailures)
+        text += "\n(and " + std::to_string(reasons.size() - ListedFailures) + " more)";
+    return text;
+}
+
 void CProgressDlg::runWorker() {
     ProgressSink& progress = *m_progress;
-    progress.beginWaitCursor();
+    // Whatever went wrong, the worker tells it once, if the dialog is still there to tell.
+    const auto tell = [&progress](const std::string& text) {
+        try {
+            progress.showMessage(text);
+        } catch (const ProgressSink::DialogGone&) {
+        }
+    };
     SinkMessages messages(progress);
-    const auto remote = m_services.deviceFactory();
-    DeviceLink device(*remote, messages, m_services.connectTimeout);
+    std::unique_ptr<RemoteDevice> remote;
+    std::optional<DeviceLink> device;
     bool connected = false;
+    bool failed = false;
     try {
-        device.connect();
+        progress.beginWaitCursor();
+        remote = m_services.deviceFactory();
+        device.emplace(*remote, messages, m_services.connectTimeout);
+        device->connect();
         connected = true;
-        SoundTheme working = prepare(device);
+        SoundTheme working = prepare(*device);
         const SoundFileSet files = working.soundFiles();
         progress.setRange(0, static_cast<int>((files.size() + 1) & 0xFFFF));
         progress.setStep(1);
         progress.stepIt();
+        std::vector<std::string> failures;
         for (const SoundEntry& file : files) {
             try {
-                copyFile(device, file);
+                copyFile(*device, file);
             } catch (const MessageError& error) {
-                progress.showMessage(error.text());
+                failures.push_back(error.text());
+                onCopyFailed(file);
+            } catch (const std::exception& error) {
+                failures.push_back(unexpected(error.what()));
+                onCopyFailed(file);
             }
             progress.stepIt();
         }
-        completeOnDevice(device);
+        if (!failures.empty())
+            progress.showMessage(failedCopiesText(failures));
+        completeOnDevice(*device);
         connected = false;
-        device.disconnect();
+        device->disconnect();
         completeOnPc(working);
+    } catch (const ProgressSink::DialogGone&) {
+        failed = true; // nobody left to tell
     } catch (const MessageError& error) {
-        progress.showMessage(error.text());
+        failed = true;
+        tell(error.text());
+    } catch (const std::exception& error) {
+        failed = true;
+        tell(unexpected(error.what()));
+    } catch (...) {
+        failed = true;
+        tell(unexpected("unknown"));
+    }
+    if (failed) {
         onFailure();
         if (connected)
-            device.disconnect();
+            device->disconnect();
     }
-    progress.endWaitCursor();
-    progress.close();
+    try {
+        progress.endWaitCursor();
+        progress.close();
+    } catch (const ProgressSink::DialogGone&) {
+    }
 }

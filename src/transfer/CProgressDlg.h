@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 // The device folder of every file copy.
 inline constexpr const char* DeviceFolder = "Windows\\";
@@ -31,7 +32,7 @@ public:
     CProgressDlg& operator=(const CProgressDlg&) = delete;
 
     // UI thread. Shows the dialog and returns once its worker has ended; only then may the
-    // outcome be read.
+    // outcome be read. Should it unwind, the worker is released and joined.
     void DoModal();
     const ProgressDialogTemplate& dialogTemplate() const { return m_template; }
 
@@ -39,13 +40,16 @@ protected:
     // Worker thread: connect, prepare, one copy per sound file, complete, close the dialog.
     void runWorker();
 
-    // The steps that differ between the operations, called by runWorker. A MessageError from
+    // The steps that differ between the operations, called by runWorker. An exception from
     // prepare or the completion ends the operation; one from copyFile only that file.
     virtual SoundTheme prepare(DeviceLink& device) = 0;
     virtual void copyFile(DeviceLink& device, const SoundEntry& file) = 0;
+    virtual void onCopyFailed(const SoundEntry&) {}
     virtual void completeOnDevice(DeviceLink&) {}
     virtual void completeOnPc(SoundTheme&) {}
     virtual void onFailure() {}
+    // The one message that tells of the files that could not be copied, each with its reason.
+    virtual std::string failedCopiesText(const std::vector<std::string>& reasons) const;
 
     std::optional<ProgressSink> m_progress;
 

@@ -3,16 +3,48 @@
 #include <future>
 
 void ProgressSink::onUiThread(const std::function<void(ProgressWindow&)>& call) {
-    std::promise<void> done;
-    m_windows.callAfter([&] {
-        // A call that fails must still release the worker.
+    // Only the posted call holds the promise: a call that is dropped unrun breaks it.
+    auto promise = std::make_shared<std::promise<void>>();
+    auto done = promise->get_future();
+    {
+        const std::lock_guard lock(m_handoff->mutex);
+        if (m_handoff->gone)
+            throw DialogGone{};
+        m_handoff->pending = promise;
+    }
+    m_windows.callAfter(
+        [handoff = m_handoff, promise = std::move(promise), &call, &window = m_window] {
+            {
+                const std::lock_guard lock(handoff->mutex);
+                if (handoff->gone)
+                    return; // the dialog went away and released the worker
+            }
+            // A call that fails must still release the worker.
+            try {
+                call(window);
+            } catch (...) {
+            }
+            promise->set_value();
+        });
+    try {
+        done.get();
+    } catch (...) {
+        const std::lock_guard lock(m_handoff->mutex);
+        m_handoff->gone = true;
+        throw DialogGone{};
+    }
+}
+
+void ProgressSink::abandon() {
+    const std::lock_guard lock(m_handoff->mutex);
+    m_handoff->gone = true;
+    if (const auto pending = m_handoff->pending.lock()) {
         try {
-            call(m_window);
-        } catch (...) {
+            pending->set_exception(std::make_exception_ptr(DialogGone{}));
+        } catch (const std::future_error&) {
+            // already carried out
         }
-        done.set_value();
-    });
-    done.get_future().wait();
+    }
 }
 
 void ProgressSink::setRange(int lower, int upper) {

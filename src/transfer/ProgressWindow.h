@@ -2,6 +2,9 @@
 #pragma once
 
 #include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
 #include <string>
 
 enum class TextAlign { Centre, Left };
@@ -45,6 +48,11 @@ public:
 // A worker's hold on its dialog: every call is carried out on the UI thread and returns after.
 class ProgressSink {
 public:
+    // Raised on the worker by a call that the dialog can no longer carry out: the call was
+    // dropped unrun, or the dialog went away. Not a std::exception, so that only the worker's
+    // outermost handler takes it.
+    struct DialogGone {};
+
     ProgressSink(ProgressWindows& windows, ProgressWindow& window)
         : m_windows(windows), m_window(window) {}
 
@@ -57,9 +65,20 @@ public:
     // The last call a worker makes on its dialog.
     void close();
 
+    // UI thread, when the dialog goes away: a worker waiting on a call is released, and every
+    // call from then on raises DialogGone at once.
+    void abandon();
+
 private:
+    struct Handoff {
+        std::mutex mutex;
+        std::weak_ptr<std::promise<void>> pending;
+        bool gone = false;
+    };
+
     void onUiThread(const std::function<void(ProgressWindow&)>& call);
 
     ProgressWindows& m_windows;
     ProgressWindow& m_window;
+    std::shared_ptr<Handoff> m_handoff = std::make_shared<Handoff>();
 };

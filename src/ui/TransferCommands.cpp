@@ -7,6 +7,20 @@
 
 #include <filesystem>
 
+namespace {
+
+// The status line's word on an upload: done only when all of it was done.
+std::string uploadOutcome(const CExportDlg& dlg) {
+    if (dlg.m_succeeded)
+        return "Sounds exported";
+    if (!dlg.m_changed)
+        return "Sounds not exported";
+    const auto count = dlg.m_notExported.size();
+    return std::to_string(count) + (count == 1 ? " sound" : " sounds") + " could not be exported";
+}
+
+} // namespace
+
 TransferServices CBelltideDlg::transferServices() const {
     return TransferServices{m_progressWindows, m_deviceFactory};
 }
@@ -35,7 +49,7 @@ void CBelltideDlg::OnUploadTheme() {
     m_theme.setUploadExtended(m_extendedCheck.isChecked());
     CExportDlg dlg(m_theme, transferServices());
     dlg.DoModal();
-    m_statusBar.setText(dlg.m_succeeded ? "Sounds exported" : "Sounds not exported");
+    m_statusBar.setText(uploadOutcome(dlg));
 }
 
 void CBelltideDlg::InitialBackupCheck() {

@@ -3,10 +3,14 @@
 #include "catalog/MessageError.h"
 #include "device/RegistryFile.h"
 #include "device/Utf16.h"
+#include "support/ArchiveBytes.h"
 #include "support/DeviceBackends.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
 
 #ifndef _WIN32
 #include <csignal>
@@ -74,7 +78,7 @@ protected:
     DeviceLink link{device, messages};
 };
 
-TEST_F(DeviceLinkTest, ReadsTheSchemeOrFallsBackToTheDefaults) {
+TEST_F(DeviceLinkTest, ReadsTheSchemeWholeOrFallsBackToTheDefaults) {
     const auto read = [&](const std::vector<std::uint8_t>& curr0, const std::string& asterisk,
                           const std::vector<std::string>& shown) {
         set(EventKey, "Curr0", {Rapi::RegMultiSz, curr0});
@@ -88,31 +92,47 @@ TEST_F(DeviceLinkTest, ReadsTheSchemeOrFallsBackToTheDefaults) {
     scheme.erase(scheme.begin() + 4, scheme.begin() + 8);
     read(scheme, "alarm1", {});                              // nine strings
     read(std::vector<std::uint8_t>(500, 'a'), "alarm1", {}); // fills the buffer, no closing NUL
-    read(std::vector<std::uint8_t>(502, 'a'), "alarm1", {"Could not find register key"});
+    const std::string longName(600, 'n');                    // far beyond the first guess
+    read(list(longName, 21), longName, {});
+    read(list(std::string(DeviceLink::ValueSizeLimit / 42, 'n'), 21), "alarm1",
+         {"Could not find register key"});
 }
 
-TEST_F(DeviceLinkTest, WritesSilenceAsSpacesNotificationsWhenExtendedAndNamesBeyondAscii) {
+TEST_F(DeviceLinkTest, WritesSilenceAsSpacesNotificationsWhenExtendedAndNamesOfAnyLength) {
     set(EventKey, "Curr0", {Rapi::RegMultiSz, {0, 0}});
     SoundTheme theme = link.makeBlankTheme();
     theme.setUploadExtended(false);
-    link.writeSoundTheme(theme);
+    EXPECT_TRUE(link.writeSoundTheme(theme).empty());
     EXPECT_EQ(value(EventKey, "Curr0"), list(" ", 21));
     EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes("note"));
     theme.setUploadExtended(true);
-    link.writeSoundTheme(theme);
+    // Only the reminders have a key on this handheld: every other notification is not written.
+    EXPECT_EQ(link.writeSoundTheme(theme).size(), 10u);
     EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes(""));
 
-    const std::string bell = "Glöckchen-€-\xF0\x9F\x94\x94", longName(60, 'x');
+    const std::string bell = "Glöckchen-€-\xF0\x9F\x94\x94", longName(2000, 'x');
     theme.find("Asterisk")->second = SoundEntry{"", bell, ".wav", 0};
     theme.find("_Reminders")->second = SoundEntry{"", longName, ".wav", 0};
-    link.writeSoundTheme(theme);
-    EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes(longName)) << "written whole";
+    static_cast<void>(link.writeSoundTheme(theme));
     const SoundTheme back = link.readSoundTheme();
     EXPECT_EQ(back.find("Asterisk")->second.name, bell);
-    EXPECT_FALSE(back.find("_Reminders")->second.hasSound()) << "too long for the read buffer";
+    EXPECT_EQ(back.find("_Reminders")->second.name, longName);
 }
 
-TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndLeavesNoPcFile) {
+TEST_F(DeviceLinkTest, ADamagedRegistryIsNeitherReadAsDefaultsNorWrittenOver) {
+    // A type number beyond 64 bits, as another program might leave it.
+    writeBytes(registry, std::string(RegistryFile::Header) + "\r\n\r\n[" + RemindersKey +
+                             "]\r\n\"Wave\"=\"note\"\r\n\"X\"=hex(10000000000000000):00\r\n");
+    const std::string before = readFileBytes(registry);
+    const std::string damaged =
+        "The device's sound settings could not be read: its registry is damaged.";
+    EXPECT_EQ(raised([&] { link.readSoundTheme(); }), damaged);
+    EXPECT_EQ(raised([&] { link.readCurrentSounds(); }), damaged);
+    EXPECT_EQ(link.writeSoundTheme(link.makeBlankTheme()).size(), 25u);
+    EXPECT_EQ(readFileBytes(registry), before);
+}
+
+TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndKeepsTheEarlierFile) {
     folder.writeFile("Windows/Ding.wav", 4);
     folder.writeFile("Windows/empty.wav", 0);
     link.copyFileFromDevice("Windows\\", pc, "empty.wav");
@@ -123,15 +143,27 @@ TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndLeavesNoPcFile) {
               "Could not open file on PPC \"\\Windows\\registry.reg\".");
     EXPECT_EQ(raised([&] { link.copyFileFromDevice("Windows\\", pc + "no/", "Ding.wav"); }),
               "Could not write file to PC \"" + pc + "no/Ding.wav\".");
+    folder.writeFile("ding.WAV", 3, 'o');
     device.shortBy = 1; // the name in other letter case finds the file
     EXPECT_EQ(raised([&] { link.copyFileFromDevice("WINDOWS\\", pc, "ding.WAV"); }),
               "Could not read file on PPC \"\\Windows\\ding.WAV\".");
-    EXPECT_FALSE(fs::exists(pc + "ding.WAV"));
+    EXPECT_EQ(readFileBytes(pc + "ding.WAV"), "ooo");
     folder.writeFile("up.wav", 4);
     EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "up.wav"); }),
               "Could not write file to PPC \"\\Windows\\up.wav\".");
-    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "gone.wav"); }),
-              "Could not copy file from PC \"gone.wav\"");
+    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "Ding.wav"); }),
+              "Could not copy file from PC \"Ding.wav\"");
+    folder.writeFile("Ding.wav", 9, 'n');
+    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "Ding.wav"); }),
+              "Could not write file to PPC \"\\Windows\\Ding.wav\".");
+    EXPECT_EQ(readFileBytes(pc + "Windows/Ding.wav"), "xxxx");
+    device.shortBy = 0;
+    link.copyFileToDevice(pc, "Windows\\", "Ding.wav");
+    EXPECT_EQ(readFileBytes(pc + "Windows/Ding.wav"), std::string(9, 'n'));
+    std::set<std::string> left;
+    for (const auto& file : fs::directory_iterator(folder.path() / "Windows"))
+        left.insert(file.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"Ding.wav", "empty.wav"})) << "no temporary file";
 }
 
 #ifndef _WIN32
@@ -157,8 +189,12 @@ TEST_F(DeviceLinkTest, AHandheldThatNeverAnswersIsGivenUpAfterTheTimeOut) {
     folder.writeFile("offline", 0);
     DeviceLink patient{device, messages, std::chrono::milliseconds(300)};
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(raised([&] { patient.connect(); }),
-              "Couldn't establish a connection to the device. Check Activesync connection");
+    std::string said = "Couldn't establish a connection to the device. Check Activesync connection";
+#ifndef _WIN32
+    said += "\n(virtual handheld folder: " + folder.path().string() +
+            " \u2014 set BELLTIDE_DEVICE to use another)";
+#endif
+    EXPECT_EQ(raised([&] { patient.connect(); }), said);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
     EXPECT_EQ(device.uninits, 1);
 }
@@ -184,4 +220,29 @@ TEST(RegistryFileText, WritesEscapedStringsOneLinePerValueAndKeepsWhatItDoesNotK
          {"; kept\r\n", "\"Flag\"=dword:00000001\r\n", "\r\n\"s\"=\"say \\\"hi\\\" C:\\\\x\"\r\n"})
         EXPECT_NE(written.find(line), std::string::npos) << line;
     EXPECT_EQ(written.find("\"s\"="), written.rfind("\"s\"=")) << "one line for a value set twice";
+}
+
+TEST(RegistryFileText, AValueOfAKnownKindThatCannotBeReadIsDamage) {
+    const std::string key = std::string(RegistryFile::Header) + "\r\n[HKEY_LOCAL_MACHINE\\A]\r\n";
+    for (const char* line :
+         {"\"X\"=hex(10000000000000000):00", "\"X\"=hex(7):100", "\"X\"=dword:123456789",
+          "\"X\"=dword:", "\"X\"=\"open", "\"X\" 1", "\"X=1"}) {
+        EXPECT_THROW(RegistryFile::fromBytes(key + line + "\r\n"), RegistryDamaged) << line;
+    }
+    // Kinds it does not know, and deletions, are kept as they stand.
+    for (const char* line : {"\"X\"=multi_sz:\"a\",\"b\"", "\"X\"=-", "; \"X\"=hex(zz):00"}) {
+        const std::string text = key + line + "\r\n";
+        EXPECT_EQ(RegistryFile::fromBytes(text).toBytes(), RegistryFile::fromBytes(text).toBytes());
+        EXPECT_EQ(RegistryFile::fromBytes(text).find("HKEY_LOCAL_MACHINE\\A", "X"), nullptr);
+    }
+}
+
+TEST(VirtualHandheldFolder, ARelativeChoiceIsMeantFromWhereBelltideStarted) {
+    TempFolder started;
+    fs::current_path(started.path());
+    setEnvironment("BELLTIDE_DEVICE", "handhelds/mine");
+    const fs::path chosen = VirtualHandheld::defaultFolder("/elsewhere");
+    setEnvironment("BELLTIDE_DEVICE", "");
+    EXPECT_EQ(chosen, started.path() / "handhelds" / "mine");
+    EXPECT_EQ(VirtualHandheld::defaultFolder("/elsewhere"), fs::path("/elsewhere") / "device");
 }

@@ -53,12 +53,22 @@ public:
     bool CeCloseHandle(Rapi::Handle file) override {
         return std::min(m_device->CeCloseHandle(file), !fails("CeCloseHandle"));
     }
+    bool CeDeleteFile(const std::u16string& path) override {
+        return !fails("CeDeleteFile") && m_device->CeDeleteFile(path);
+    }
+    bool CeMoveFile(const std::u16string& from, const std::u16string& to) override {
+        return !fails("CeMoveFile") && m_device->CeMoveFile(from, to);
+    }
+    bool CeGetDiskFreeSpaceEx(const std::u16string& folder, std::uint64_t* available) override {
+        return !fails("CeGetDiskFreeSpaceEx") && m_device->CeGetDiskFreeSpaceEx(folder, available);
+    }
 
     std::int32_t CeRapiInvoke(const std::u16string& l, const std::u16string& f, std::uint32_t* s,
                               std::uint8_t** o) override {
         return fails("CeRapiInvoke") ? Rapi::ErrorFileNotFound : m_device->CeRapiInvoke(l, f, s, o);
     }
     void CeRapiFreeBuffer(void* buffer) override { m_device->CeRapiFreeBuffer(buffer); }
+    std::string whereToFind() const override { return m_device->whereToFind(); }
 
 private:
     static constexpr long Denied = 5;

@@ -22,12 +22,20 @@ struct Handheld : MainWindowHarness {
         fs::create_directories(dlg->folders().soundsDir);
     }
 
-    // Runs the operation with device call number failing made to fail; an upload sends the
-    // device's own theme, downloaded beforehand.
+    // Runs the operation with device call number failing made to fail. An upload sends the
+    // device's own theme, downloaded beforehand; a changed one has every wave's bytes changed
+    // and two events given waves of new names.
     void run(Operation operation, int failing = -1) {
         if (operation == Operation::Upload) {
             extendedCheck.checked = true;
             dlg->OnDownloadTheme();
+            for (const auto& file : dlg->theme().soundFiles())
+                if (changed)
+                    writeBytes(file.path(), "new " + file.name);
+            if (changed) {
+                dropWave("Asterisk", "fresh one", "new fresh one");
+                dropWave("_Reminders", "fresh two", "new fresh two");
+            }
             progressWindows.runs.clear();
             deviceCalls = 0;
         }
@@ -41,6 +49,16 @@ struct Handheld : MainWindowHarness {
             return dlg->InitialBackupCheck();
         }
     }
+    // Gives the event a wave of that name and those bytes, as a drop on its row does.
+    void dropWave(const std::string& eventName, const std::string& name, const std::string& bytes) {
+        const fs::path wave = folder.path() / "picked" / (name + ".wav");
+        fs::create_directories(wave.parent_path());
+        writeBytes(wave, bytes);
+        const auto& theme = dlg->theme();
+        const auto row = std::distance(theme.begin(), theme.find(eventName));
+        dlg->OnDropSoundFile(static_cast<int>(row), wave.string());
+    }
+    bool changed = false;
     const FakeProgressWindows::Run& lastRun() const { return progressWindows.runs.back(); }
     std::string backupFile() const { return dlg->folders().themesDir + InitialBackupFileName; }
     // Every file of the device's Windows folder with its bytes.
@@ -50,50 +68,90 @@ struct Handheld : MainWindowHarness {
             files[entry.path().filename().string()] = readBytes(entry.path());
         return files;
     }
+    // The sounds the device's registry names now.
+    SoundTheme deviceSounds() const {
+        VirtualHandheld device(deviceFolder);
+        RecordingMessages messages;
+        return DeviceLink(device, messages).readCurrentSounds();
+    }
 };
 
 } // namespace
 
 // Every call the device can fail, failed in turn, alone: the operation ends as its outcome says,
-// each failure is shown at most once, the bar is full unless the connection was refused, and the
-// editor holds either its old theme or the whole new one.
+// the failure is shown at most once, the bar is full unless the connection was refused, and the
+// editor holds either its old theme or the whole new one. An upload never leaves the registry
+// naming a wave that is not whole, and its status line tells how many sounds did not arrive.
 class FailureSweep : public ::testing::TestWithParam<Operation> {};
 
 TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
     const Operation operation = GetParam();
+    const auto originalFiles = Handheld().deviceFiles();
     Handheld clean;
+    clean.changed = true;
     clean.run(operation);
     ASSERT_TRUE(clean.lastRun().messages.empty());
-    ASSERT_EQ(clean.lastRun().position, FactoryFiles + 1);
+    ASSERT_EQ(clean.lastRun().position, clean.lastRun().upper);
     ASSERT_GT(clean.deviceCalls, 60);
+    if (operation == Operation::Upload) {
+        ASSERT_EQ(clean.statusBar.text, "Sounds exported");
+    } else {
+        ASSERT_EQ(clean.lastRun().position, FactoryFiles + 1);
+    }
     for (int failAt = 0; failAt < clean.deviceCalls; ++failAt) {
         SCOPED_TRACE("failing call " + std::to_string(failAt));
         Handheld handheld;
+        handheld.changed = true;
+        const std::string registryBefore = readBytes(handheld.deviceFolder / "registry.reg");
         handheld.run(operation, failAt);
         const auto& run = handheld.lastRun();
-        // The connection, the event scheme's key and value (the first calls), every step of a
-        // file copy (CeCreateFile, CeGetFileSize, CeReadFile, CeWriteFile) and the reload say
-        // what failed; closing and the notification keys fail silently.
-        const bool said = failAt <= 2 || handheld.failedCall.find("File") != std::string::npos ||
-                          handheld.failedCall == "CeRapiInvoke";
-        EXPECT_EQ(run.messages.size(), said ? 1u : 0u) << handheld.failedCall;
-        const std::string first[] = {
-            "Couldn't establish a connection to the device. Check Activesync connection",
-            "Could not find main register key", "Could not find register key"};
-        if (failAt <= 2) {
-            EXPECT_EQ(run.messages.at(0), first[failAt]);
-        } else if (handheld.failedCall == "CeRapiInvoke") {
-            EXPECT_EQ(run.messages.at(0), "file not found");
+        SCOPED_TRACE(handheld.failedCall);
+        EXPECT_LE(run.messages.size(), 1u);
+        if (failAt == 0) {
+            EXPECT_EQ(run.messages.at(0).substr(0, 74),
+                      "Couldn't establish a connection to the device. Check Activesync connection");
         }
         EXPECT_EQ(run.waitDepth + handheld.prompts.waitDepth, 0);
         const bool refused = failAt == 0;
         EXPECT_EQ(run.position, refused ? 0 : run.upper);
-        const bool done = operation == Operation::Backup
-                              ? fs::exists(handheld.backupFile())
-                              : handheld.statusBar.text.find(" not ") == std::string::npos;
-        EXPECT_EQ(done, !refused) << handheld.statusBar.text;
         EXPECT_EQ(handheld.dlg->theme().size(),
                   refused && operation != Operation::Upload ? 0 : FactoryEntries);
+        if (operation != Operation::Upload) {
+            const bool done = operation == Operation::Backup
+                                  ? fs::exists(handheld.backupFile())
+                                  : handheld.statusBar.text == "Sounds imported";
+            EXPECT_EQ(done, !refused) << handheld.statusBar.text;
+            continue;
+        }
+        const SoundTheme onDevice = handheld.deviceSounds();
+        const auto files = handheld.deviceFiles();
+        int differing = 0;
+        for (const auto& [eventName, entry] : handheld.dlg->theme()) {
+            const auto there = onDevice.find(eventName);
+            ASSERT_NE(there, onDevice.end()) << eventName;
+            const SoundEntry& named = there->second;
+            if (named.hasSound()) {
+                // Whole: as the handheld had it, or as the theme has it.
+                const std::string bytes = files.at(named.name + ".wav");
+                EXPECT_TRUE(bytes == "new " + named.name ||
+                            bytes == originalFiles.at(named.name + ".wav"))
+                    << eventName << " names a broken " << named.name;
+            }
+            differing +=
+                named.name != entry.name ||
+                (entry.hasSound() && files.at(named.name + ".wav") != readBytes(entry.path()));
+        }
+        const std::string status = handheld.statusBar.text;
+        if (status == "Sounds not exported") {
+            EXPECT_EQ(readBytes(handheld.deviceFolder / "registry.reg"), registryBefore);
+            for (const auto& [name, bytes] : originalFiles)
+                EXPECT_EQ(files.at(name), bytes) << name;
+        } else if (differing == 0) {
+            EXPECT_EQ(status, "Sounds exported");
+        } else {
+            EXPECT_EQ(status, std::to_string(differing) + (differing == 1 ? " sound" : " sounds") +
+                                  " could not be exported");
+        }
     }
 }
 

@@ -177,6 +177,30 @@ RAPI_EXPORT BOOL WINAPI CeCloseHandle(HANDLE file) {
     return device && device->CeCloseHandle(reinterpret_cast<Rapi::Handle>(file));
 }
 
+RAPI_EXPORT BOOL WINAPI CeDeleteFile(LPCWSTR path) {
+    const std::lock_guard lock(sessionLock);
+    return device && device->CeDeleteFile(text(path));
+}
+
+RAPI_EXPORT BOOL WINAPI CeMoveFile(LPCWSTR from, LPCWSTR to) {
+    const std::lock_guard lock(sessionLock);
+    return device && device->CeMoveFile(text(from), text(to));
+}
+
+RAPI_EXPORT BOOL WINAPI CeGetDiskFreeSpaceEx(LPCWSTR folder, ULARGE_INTEGER* freeToCaller,
+                                             ULARGE_INTEGER* total, ULARGE_INTEGER* totalFree) {
+    const std::lock_guard lock(sessionLock);
+    std::uint64_t available = 0;
+    if (!device || !device->CeGetDiskFreeSpaceEx(text(folder), &available))
+        return FALSE;
+    // The virtual handheld knows only what is free to it.
+    for (ULARGE_INTEGER* figure : {freeToCaller, total, totalFree}) {
+        if (figure)
+            figure->QuadPart = available;
+    }
+    return TRUE;
+}
+
 #ifndef BELLTIDE_RAPI_WITHOUT_INVOKE
 // Block mode only. A missing library or function is answered as the platform's newer libraries
 // do; a call that ran hands back a small output, which the caller frees with CeRapiFreeBuffer.

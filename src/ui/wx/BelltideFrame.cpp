@@ -10,6 +10,7 @@
 #include "device/DefaultDevice.h"
 #include "ui/ControlIds.h"
 
+#include <wx/app.h>
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -104,6 +105,8 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
 }
 
 BelltideFrame::~BelltideFrame() {
+    if (wxTheApp)
+        wxTheApp->Unbind(wxEVT_QUERY_END_SESSION, &BelltideFrame::onQueryEndSession, this);
     m_sound->stop();
 }
 
@@ -200,6 +203,9 @@ void BelltideFrame::loadArtwork() {
 
 void BelltideFrame::bindEvents() {
     Bind(wxEVT_CLOSE_WINDOW, &BelltideFrame::onClose, this);
+    // The system asks the application, which would close this window over a running transfer.
+    if (wxTheApp)
+        wxTheApp->Bind(wxEVT_QUERY_END_SESSION, &BelltideFrame::onQueryEndSession, this);
     m_soundIdleTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { m_sound->releaseIdleOutput(); });
     m_soundIdleTimer.Start(2000);
     Bind(wxEVT_CHAR_HOOK, &BelltideFrame::onCharHook, this);
@@ -278,7 +284,21 @@ void BelltideFrame::onCharHook(wxKeyEvent& event) {
     event.Skip();
 }
 
+void BelltideFrame::onQueryEndSession(wxCloseEvent& event) {
+    // The session waits for the transfer: its dialog and worker need this window to the end.
+    if (m_progressWindows->isRunning() && event.CanVeto()) {
+        event.Veto();
+        return;
+    }
+    event.Skip();
+}
+
 void BelltideFrame::onClose(wxCloseEvent& event) {
+    if (m_progressWindows->isRunning()) {
+        if (event.CanVeto())
+            event.Veto();
+        return; // never destroyed under a running transfer
+    }
     if (event.CanVeto() && !m_logic->OnClose()) {
         event.Veto();
         return;

@@ -41,6 +41,7 @@ private:
     void bindEvents();
     void onCharHook(wxKeyEvent& event);
     void onClose(wxCloseEvent& event);
+    void onQueryEndSession(wxCloseEvent& event);
 #ifdef __WXMSW__
     // The icon in all its sizes from the program's resources, and the About entry of the system
     // menu (BelltideFrameMsw.cpp).

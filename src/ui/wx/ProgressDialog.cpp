@@ -53,11 +53,20 @@ ProgressDialog::ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& d
          owner.y + (owner.height - size.y) / 2 + DialogOffsetY);
 }
 
+ProgressDialog::~ProgressDialog() {
+    while (m_busy > 0)
+        endWaitCursor();
+}
+
 void ProgressDialog::beginWaitCursor() {
+    ++m_busy;
     wxBeginBusyCursor();
 }
 
 void ProgressDialog::endWaitCursor() {
+    if (m_busy == 0)
+        return;
+    --m_busy;
     wxEndBusyCursor();
 }
 
@@ -88,7 +97,9 @@ void WxProgressWindows::runModal(const ProgressDialogTemplate& dialog,
     window.CallAfter([&] { onShown(window); });
     // A modal grab alone leaves the main window looking ready for input.
     m_owner->Disable();
+    ++m_running;
     window.ShowModal();
+    --m_running;
     m_owner->Enable();
 }
 

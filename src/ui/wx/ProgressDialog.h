@@ -16,6 +16,8 @@ public:
     using MessageBox = std::function<void(wxWindow* owner, const std::string& text)>;
 
     ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& dialog, MessageBox messageBox);
+    // A worker that could not end its wait cursor does not leave the program busy.
+    ~ProgressDialog() override;
 
     void setRange(int lower, int upper) override;
     void setStep(int step) override { m_step = step; }
@@ -33,6 +35,7 @@ private:
     int m_upper = 100;
     int m_position = 0;
     int m_step = 10;
+    int m_busy = 0;
 };
 
 // Runs progress dialogs over the main window; calls reach the UI thread through its events.
@@ -43,8 +46,11 @@ public:
     void runModal(const ProgressDialogTemplate& dialog,
                   const std::function<void(ProgressWindow&)>& onShown) override;
     void callAfter(std::function<void()> call) override;
+    // True while a progress dialog is shown, and so its worker runs.
+    bool isRunning() const { return m_running > 0; }
 
 private:
+    int m_running = 0;
     wxWindow* m_owner;
     ProgressDialog::MessageBox m_messageBox;
 };
