@@ -3,6 +3,12 @@
 #include "support/FactoryImage.h"
 #include "support/MainWindowFixture.h"
 #include "transfer/CBackupDlg.h"
+#include "transfer/CImportDlg.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -193,4 +199,206 @@ TEST_F(Transfer, FirstStartBacksUpTheDeviceOnce) {
     EXPECT_EQ(themeCombo.itemText(themeCombo.selected), InitialBackupFileName);
     dlg->InitialBackupCheck();
     EXPECT_EQ(progressWindows.runs.size(), 1u);
+}
+
+// Whatever Belltide uploads it downloads and backs up exactly: names of every length a PC file
+// can have, and beyond ASCII, for an event and a notification.
+struct RoundTripNames {
+    const char* label;
+    std::string event, notification;
+};
+
+class RoundTrip : public ::testing::TestWithParam<RoundTripNames>, public Handheld {};
+
+TEST_P(RoundTrip, UploadedNamesComeBackByDownloadAndBackup) {
+    const auto& names = GetParam();
+    extendedCheck.checked = true;
+    dlg->OnDownloadTheme();
+    dropWave("Asterisk", names.event, "event " + names.event);
+    dropWave("_Reminders", names.notification, "notification " + names.notification);
+    dlg->OnUploadTheme();
+    ASSERT_EQ(statusBar.text, "Sounds exported");
+    const SoundTheme sent = dlg->theme();
+
+    const auto sameAsSent = [&](const char* how) {
+        SCOPED_TRACE(how);
+        ASSERT_EQ(dlg->theme().size(), sent.size());
+        for (const auto& [eventName, entry] : sent) {
+            const SoundEntry& back = dlg->theme().find(eventName)->second;
+            EXPECT_EQ(back.name, entry.name) << eventName;
+            if (entry.hasSound()) {
+                EXPECT_EQ(readBytes(back.path()), readBytes(entry.path())) << eventName;
+            }
+        }
+    };
+    dlg->m_modified = false;
+    dlg->OnDownloadTheme();
+    EXPECT_EQ(statusBar.text, "Sounds imported");
+    sameAsSent("download");
+    dlg->InitialBackupCheck();
+    sameAsSent("backup");
+    const std::string archive = readBytes(backupFile());
+    EXPECT_NE(archive.find(memberBytes(names.event + ".wav", "event " + names.event)),
+              std::string::npos);
+    EXPECT_TRUE(progressWindows.runs.back().messages.empty());
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, RoundTrip,
+    ::testing::Values(RoundTripNames{"short", "a", "b"},
+                      RoundTripNames{"twenty", "conf-waitforleader24", "conf-waitforleader25"},
+                      RoundTripNames{"fortynine", std::string(49, 'e'), std::string(49, 'n')},
+                      RoundTripNames{"fifty", std::string(50, 'e'), std::string(50, 'n')},
+                      RoundTripNames{"onehundredninety", std::string(190, 'e'),
+                                     std::string(190, 'n')},
+                      RoundTripNames{"beyond_ascii", "Glöckchen €", "Тема звонка 🔔"}),
+    [](const auto& param) { return std::string(param.param.label); });
+
+#ifndef _WIN32
+// A handheld on a file system of its own: small, or read-only. Skipped where this process may
+// not mount one.
+class SmallHandheld : public ::testing::Test, public Handheld {
+protected:
+    void mount(const std::string& options) {
+        const fs::path place = folder.path() / "volume";
+        fs::create_directories(place);
+        if (::system(
+                ("mount -t tmpfs -o size=1m tmpfs '" + place.string() + "' 2>/dev/null").c_str()) !=
+            0)
+            GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+        mounted = place;
+        fs::copy(deviceFolder, place / "device", fs::copy_options::recursive);
+        deviceFolder = place / "device";
+        if (!options.empty()) {
+            ASSERT_EQ(
+                ::system(("mount -o remount," + options + " '" + place.string() + "'").c_str()), 0);
+        }
+    }
+    ~SmallHandheld() override {
+        if (!mounted.empty())
+            static_cast<void>(::system(("umount '" + mounted.string() + "'").c_str()));
+    }
+    // Uploads a theme whose every wave has changed, with one of the given size: one message,
+    // nothing on the handheld changed, and the status line says so.
+    void uploadNothingArrives(std::size_t bigWave) {
+        extendedCheck.checked = true;
+        dlg->OnDownloadTheme();
+        for (const auto& file : dlg->theme().soundFiles())
+            writeBytes(file.path(), "new " + file.name);
+        dropWave("Asterisk", "big", std::string(bigWave, 'b'));
+        const std::string registryBefore = readBytes(deviceFolder / "registry.reg");
+        const auto filesBefore = deviceFiles();
+        dlg->OnUploadTheme();
+        EXPECT_EQ(lastRun().messages.size(), 1u);
+        EXPECT_EQ(statusBar.text, "Sounds not exported");
+        EXPECT_EQ(readBytes(deviceFolder / "registry.reg"), registryBefore);
+        EXPECT_EQ(deviceFiles(), filesBefore);
+    }
+    fs::path mounted;
+};
+
+TEST_F(SmallHandheld, AThemeThatDoesNotFitIsNotStarted) {
+    mount("");
+    uploadNothingArrives(40u << 20);
+    const std::string said = lastRun().messages.at(0);
+    EXPECT_EQ(said.rfind("The theme's sounds need 41,", 0), 0u) << said; // 40 MiB and the rest
+    EXPECT_NE(said.find("but only 5"), std::string::npos) << said;       // of 1 MiB, 19 waves
+}
+
+// A handheld that cannot tell its free space fills up during the copies: no worse than a failed
+// copy, told once, and only that sound is missing.
+TEST_F(SmallHandheld, AWaveThatFillsTheHandheldLeavesNoTraceAndItsEventUnchanged) {
+    struct Untold : VirtualHandheld {
+        using VirtualHandheld::VirtualHandheld;
+        bool CeGetDiskFreeSpaceEx(const std::u16string&, std::uint64_t*) override { return false; }
+    };
+    backend.make = [](const fs::path& at) -> std::unique_ptr<RemoteDevice> {
+        return std::make_unique<Untold>(at);
+    };
+    mount("");
+    extendedCheck.checked = true;
+    dlg->OnDownloadTheme();
+    const auto filesBefore = deviceFiles();
+    dropWave("Asterisk", "big", std::string(800 << 10, 'b'));
+    dlg->OnUploadTheme();
+    ASSERT_EQ(lastRun().messages.size(), 1u);
+    EXPECT_NE(lastRun().messages[0].find("\\Windows\\big.wav"), std::string::npos);
+    EXPECT_EQ(deviceFiles(), filesBefore);
+    EXPECT_EQ(deviceSounds().find("Asterisk")->second.name, "alarm1");
+    EXPECT_EQ(statusBar.text, "1 sound could not be exported");
+}
+
+TEST_F(SmallHandheld, AReadOnlyHandheldTellsOnceThatNothingArrived) {
+    mount("ro");
+    uploadNothingArrives(10);
+    EXPECT_EQ(lastRun().messages.at(0).rfind("These sounds could not be exported", 0), 0u);
+    EXPECT_FALSE(fs::exists(deviceFolder / "audio-reloads.log"));
+}
+#endif
+
+// A dialog that goes away under its worker, or a toolkit that throws out of the modal loop: the
+// worker is released and ends, and the editor keeps its theme.
+class LostDialog : public ::testing::TestWithParam<bool>, public Handheld {};
+
+TEST_P(LostDialog, ReleasesTheWorker) {
+    const bool throwsOutOfTheLoop = GetParam();
+    struct Windows : ProgressWindows {
+        bool throws = false;
+        FakeProgressWindows::Run run;
+        std::vector<std::function<void()>> kept; // never run; destroyed with the test
+        void runModal(const ProgressDialogTemplate&,
+                      const std::function<void(ProgressWindow&)>& onShown) override {
+            onShown(run);
+            if (throws)
+                throw std::runtime_error("the toolkit gave up");
+        }
+        void callAfter(std::function<void()> call) override {
+            if (throws)
+                kept.push_back(std::move(call)); // queued on a window that is gone
+        }
+    } windows;
+    windows.throws = throwsOutOfTheLoop;
+    // A hang here is the fault itself: fail loudly rather than wait for the test's time-out.
+    std::atomic<bool> ended{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 300 && !ended; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!ended) {
+            std::fputs("the worker was never released\n", stderr);
+            std::abort();
+        }
+    });
+    {
+        CImportDlg import(dlg->folders().soundsDir,
+                          TransferServices{windows, [this] { return backend.make(deviceFolder); }});
+        if (throwsOutOfTheLoop) {
+            EXPECT_THROW(import.DoModal(), std::runtime_error);
+        } else {
+            import.DoModal();
+            EXPECT_EQ(import.m_result.size(), 0);
+        }
+    }
+    ended = true;
+    watchdog.join();
+    EXPECT_FALSE(windows.run.ended);
+}
+
+INSTANTIATE_TEST_SUITE_P(Handoff, LostDialog, ::testing::Values(false, true),
+                         [](const auto& param) {
+                             return std::string(param.param ? "ToolkitThrows" : "CallDropped");
+                         });
+
+TEST_F(Transfer, AnUnexpectedProblemIsToldOnceAndChangesNothing) {
+    backend.make = [](const fs::path&) -> std::unique_ptr<RemoteDevice> {
+        throw fs::filesystem_error("cannot list", std::make_error_code(std::errc::io_error));
+    };
+    dlg->OnDownloadTheme();
+    ASSERT_EQ(lastRun().messages.size(), 1u);
+    EXPECT_EQ(
+        lastRun().messages[0].rfind("The transfer stopped because of an unexpected problem", 0),
+        0u);
+    EXPECT_TRUE(lastRun().ended);
+    EXPECT_EQ(statusBar.text, "Sounds not imported");
+    EXPECT_EQ(dlg->theme().size(), 0);
 }

@@ -14,6 +14,7 @@
 #undef PlaySound
 
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -127,4 +128,19 @@ TEST(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow)
     EXPECT_EQ(std::wstring(about), L"&About Belltide...");
     PostMessageW(main, WM_SYSCOMMAND, ResourceId::SystemAbout, 0);
     EXPECT_TRUE(waitFor([&] { return shown(L"About Belltide") != nullptr; }));
+    PostMessageW(shown(L"About Belltide"), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return shown(L"About Belltide") == nullptr; }));
+
+    // Logging off while a transfer runs (here: waiting for a handheld that does not answer) is
+    // refused until it is over: no exit question over it, and its dialog stays.
+    std::ofstream(device / "offline").put('\n');
+    PostMessageW(control(main, ControlId::DownloadTheme), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return shown(L"Importing Sounds") != nullptr; }));
+    DWORD_PTR mayEnd = 1;
+    ASSERT_NE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                  3000, &mayEnd),
+              0);
+    EXPECT_EQ(mayEnd, 0u);
+    EXPECT_NE(shown(L"Importing Sounds"), nullptr);
+    EXPECT_TRUE(IsWindowVisible(main));
 }
