@@ -35,10 +35,9 @@ struct Handheld : MainWindowHarness {
         if (operation == Operation::Upload) {
             extendedCheck.checked = true;
             dlg->OnDownloadTheme();
-            for (const auto& file : dlg->theme().soundFiles())
-                if (changed)
-                    writeBytes(file.path(), "new " + file.name);
             if (changed) {
+                for (const auto& file : dlg->theme().soundFiles())
+                    writeBytes(file.path(), "new " + file.name);
                 dropWave("Asterisk", "fresh one", "new fresh one");
                 dropWave("_Reminders", "fresh two", "new fresh two");
             }
@@ -150,8 +149,7 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
         const std::string status = handheld.statusBar.text;
         if (status == "Sounds not exported") {
             EXPECT_EQ(readBytes(handheld.deviceFolder / "registry.reg"), registryBefore);
-            for (const auto& [name, bytes] : originalFiles)
-                EXPECT_EQ(files.at(name), bytes) << name;
+            EXPECT_EQ(files, originalFiles);
         } else if (differing == 0) {
             EXPECT_EQ(status, "Sounds exported");
         } else {
@@ -256,29 +254,21 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.label); });
 
 #ifndef _WIN32
-// A handheld on a file system of its own: small, or read-only. Skipped where this process may
-// not mount one.
+// A handheld on a file system of its own of 1 MiB. Skipped where this process may not mount one.
 class SmallHandheld : public ::testing::Test, public Handheld {
 protected:
-    void mount(const std::string& options) {
-        const fs::path place = folder.path() / "volume";
-        fs::create_directories(place);
-        if (::system(
-                ("mount -t tmpfs -o size=1m tmpfs '" + place.string() + "' 2>/dev/null").c_str()) !=
-            0)
+    void SetUp() override {
+        if (!shell("mount -t tmpfs -o size=1m tmpfs '" + volume.string() + "' 2>/dev/null"))
             GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
-        mounted = place;
-        fs::copy(deviceFolder, place / "device", fs::copy_options::recursive);
-        deviceFolder = place / "device";
-        if (!options.empty()) {
-            ASSERT_EQ(
-                ::system(("mount -o remount," + options + " '" + place.string() + "'").c_str()), 0);
-        }
+        mounted = true;
+        fs::copy(deviceFolder, volume / "device", fs::copy_options::recursive);
+        deviceFolder = volume / "device";
     }
     ~SmallHandheld() override {
-        if (!mounted.empty())
-            static_cast<void>(::system(("umount '" + mounted.string() + "'").c_str()));
+        if (mounted)
+            shell("umount '" + volume.string() + "'");
     }
+    static bool shell(const std::string& command) { return ::system(command.c_str()) == 0; }
     // Uploads a theme whose every wave has changed, with one of the given size: one message,
     // nothing on the handheld changed, and the status line says so.
     void uploadNothingArrives(std::size_t bigWave) {
@@ -295,11 +285,12 @@ protected:
         EXPECT_EQ(readBytes(deviceFolder / "registry.reg"), registryBefore);
         EXPECT_EQ(deviceFiles(), filesBefore);
     }
-    fs::path mounted;
+    const fs::path volume =
+        (fs::create_directories(folder.path() / "volume"), folder.path() / "volume");
+    bool mounted = false;
 };
 
 TEST_F(SmallHandheld, AThemeThatDoesNotFitIsNotStarted) {
-    mount("");
     uploadNothingArrives(40u << 20);
     const std::string said = lastRun().messages.at(0);
     EXPECT_EQ(said.rfind("The theme's sounds need 41,", 0), 0u) << said; // 40 MiB and the rest
@@ -316,7 +307,6 @@ TEST_F(SmallHandheld, AWaveThatFillsTheHandheldLeavesNoTraceAndItsEventUnchanged
     backend.make = [](const fs::path& at) -> std::unique_ptr<RemoteDevice> {
         return std::make_unique<Untold>(at);
     };
-    mount("");
     extendedCheck.checked = true;
     dlg->OnDownloadTheme();
     const auto filesBefore = deviceFiles();
@@ -330,7 +320,7 @@ TEST_F(SmallHandheld, AWaveThatFillsTheHandheldLeavesNoTraceAndItsEventUnchanged
 }
 
 TEST_F(SmallHandheld, AReadOnlyHandheldTellsOnceThatNothingArrived) {
-    mount("ro");
+    ASSERT_TRUE(shell("mount -o remount,ro '" + volume.string() + "'"));
     uploadNothingArrives(10);
     EXPECT_EQ(lastRun().messages.at(0).rfind("These sounds could not be exported", 0), 0u);
     EXPECT_FALSE(fs::exists(deviceFolder / "audio-reloads.log"));
