@@ -170,6 +170,7 @@ TEST_P(Transfer, DownloadThenUploadLeavesTheDeviceAsItWasAndReloadsItsSounds) {
     const std::string registryBefore = readBytes(deviceFolder / "registry.reg");
     const auto filesBefore = deviceFiles();
     run(Operation::Upload);
+    EXPECT_EQ(statusBar.text, "Sounds exported");
     for (const auto& file : dlg->theme().soundFiles())
         EXPECT_EQ(readBytes(file.path()), filesBefore.at(file.name + file.extension));
     EXPECT_EQ(readBytes(deviceFolder / "registry.reg"), registryBefore);
@@ -180,6 +181,25 @@ TEST_P(Transfer, DownloadThenUploadLeavesTheDeviceAsItWasAndReloadsItsSounds) {
     for (const auto& [name, bytes] : filesBefore)
         EXPECT_GE(fs::last_write_time(reloads),
                   fs::last_write_time(deviceFolder / "Windows" / name));
+}
+
+// The calls an upload replaces a wave with, as the device answers them.
+TEST_P(Transfer, MovesOnlyToFreeNamesDeletesFilesAndTellsTheFreeSpace) {
+    const auto device = GetParam().make(deviceFolder);
+    const auto attempt = device->CeRapiInitEx();
+    ASSERT_TRUE(attempt && attempt->wait(std::chrono::seconds(5)) && attempt->result() >= 0);
+    std::uint64_t available = 0;
+    EXPECT_TRUE(device->CeGetDiskFreeSpaceEx(u"\\Windows", &available));
+    EXPECT_GT(available, 0u);
+    EXPECT_FALSE(device->CeMoveFile(u"\\Windows\\alarm1.wav", u"\\Windows\\ALARM2.wav"));
+    EXPECT_TRUE(device->CeMoveFile(u"\\Windows\\alarm1.wav", u"\\Windows\\moved.wav"));
+    EXPECT_TRUE(device->CeDeleteFile(u"\\Windows\\moved.wav"));
+    EXPECT_FALSE(device->CeDeleteFile(u"\\Windows\\moved.wav"));
+    EXPECT_FALSE(device->CeMoveFile(u"\\Windows\\gone.wav", u"\\Windows\\other.wav"));
+    device->CeRapiUninit();
+    auto files = Handheld().deviceFiles();
+    files.erase("alarm1.wav");
+    EXPECT_EQ(deviceFiles(), files);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Transfer, ::testing::ValuesIn(deviceBackends()),
