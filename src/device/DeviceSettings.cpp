@@ -232,8 +232,12 @@ std::set<std::string> DeviceLink::writeNotificationSounds(const SoundTheme& them
 }
 
 std::optional<std::uint64_t> DeviceLink::freeSpace(const std::string& deviceDir) {
+    // The device's own spelling of a folder: from its root, without a closing backslash.
+    std::string folder = deviceDir.compare(0, 1, "\\") == 0 ? deviceDir : "\\" + deviceDir;
+    if (folder.size() > 1 && folder.back() == '\\')
+        folder.pop_back();
     std::uint64_t available = 0;
-    if (!m_device.CeGetDiskFreeSpaceEx(toUtf16(deviceDir), &available))
+    if (!m_device.CeGetDiskFreeSpaceEx(toUtf16(folder), &available))
         return std::nullopt;
     return available;
 }

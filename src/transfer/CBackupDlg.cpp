@@ -1,5 +1,7 @@
 #include "CBackupDlg.h"
 
+#include "files/ReplacementFile.h"
+
 CBackupDlg::CBackupDlg(std::string themesDir, std::string soundsDir, TransferServices services)
     : CProgressDlg({DialogId, "Current Sounds Backup",
                     "Backing up your current sounds\nto the initial backup theme", TextAlign::Left},
@@ -16,6 +18,8 @@ void CBackupDlg::startWorker(std::thread& worker) {
 }
 
 SoundTheme CBackupDlg::prepare(DeviceLink& device) {
+    // What a download killed half-way left beside the files it was replacing.
+    removeLeftoverReplacements(m_soundsDir, ".wav");
     return device.readSoundTheme();
 }
 

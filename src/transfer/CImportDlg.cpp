@@ -1,5 +1,7 @@
 #include "CImportDlg.h"
 
+#include "files/ReplacementFile.h"
+
 CImportDlg::CImportDlg(std::string soundsDir, TransferServices services)
     : CProgressDlg({DialogId, "Importing Sounds", "Importing sounds from the\nPocket PC...",
                     TextAlign::Centre},
@@ -16,6 +18,8 @@ void CImportDlg::startWorker(std::thread& worker) {
 }
 
 SoundTheme CImportDlg::prepare(DeviceLink& device) {
+    // What a download killed half-way left beside the files it was replacing.
+    removeLeftoverReplacements(m_soundsDir, ".wav");
     m_result = device.readSoundTheme();
     return m_result;
 }
