@@ -211,7 +211,13 @@ TEST_F(TransferGui, TheFirstStartBacksUpAndOnlyItsWorkerEndsARunningProgressDial
             dialog->ProcessWindowEvent(press);
         }
         dialog->Close();
-        checked = dialog->IsShown();
+        // Neither the end of the session nor a close request asks to exit over the transfer.
+        wxCloseEvent endSession(wxEVT_QUERY_END_SESSION);
+        endSession.SetCanVeto(true);
+        wxTheApp->ProcessEvent(endSession);
+        EXPECT_TRUE(endSession.GetVeto());
+        frame->Close();
+        checked = dialog->IsShown() && frame->IsShown();
     });
     for (auto [id, status] : {std::pair{ControlId::DownloadTheme, "Sounds imported"},
                               std::pair{ControlId::UploadTheme, "Sounds exported"}}) {
@@ -225,6 +231,7 @@ TEST_F(TransferGui, TheFirstStartBacksUpAndOnlyItsWorkerEndsARunningProgressDial
     }
     EXPECT_TRUE(checked) << "keys or a close request ended the dialog";
     EXPECT_TRUE(prompts->messages.empty());
+    EXPECT_TRUE(prompts->questions.empty());
     EXPECT_TRUE(frame->IsEnabled());
 }
 
