@@ -183,8 +183,8 @@ TEST_P(Transfer, DownloadThenUploadLeavesTheDeviceAsItWasAndReloadsItsSounds) {
                   fs::last_write_time(deviceFolder / "Windows" / name));
 }
 
-// The calls an upload replaces a wave with, as the device answers them.
-TEST_P(Transfer, MovesOnlyToFreeNamesDeletesFilesAndTellsTheFreeSpace) {
+// What an upload asks besides the copies, as each backend answers it.
+TEST_P(Transfer, TellsTheFreeSpaceAndMovesOnlyToAFreeName) {
     const auto device = GetParam().make(deviceFolder);
     const auto attempt = device->CeRapiInitEx();
     ASSERT_TRUE(attempt && attempt->wait(std::chrono::seconds(5)) && attempt->result() >= 0);
@@ -192,14 +192,8 @@ TEST_P(Transfer, MovesOnlyToFreeNamesDeletesFilesAndTellsTheFreeSpace) {
     EXPECT_TRUE(device->CeGetDiskFreeSpaceEx(u"\\Windows", &available));
     EXPECT_GT(available, 0u);
     EXPECT_FALSE(device->CeMoveFile(u"\\Windows\\alarm1.wav", u"\\Windows\\ALARM2.wav"));
-    EXPECT_TRUE(device->CeMoveFile(u"\\Windows\\alarm1.wav", u"\\Windows\\moved.wav"));
-    EXPECT_TRUE(device->CeDeleteFile(u"\\Windows\\moved.wav"));
-    EXPECT_FALSE(device->CeDeleteFile(u"\\Windows\\moved.wav"));
-    EXPECT_FALSE(device->CeMoveFile(u"\\Windows\\gone.wav", u"\\Windows\\other.wav"));
+    EXPECT_EQ(deviceFiles(), Handheld().deviceFiles());
     device->CeRapiUninit();
-    auto files = Handheld().deviceFiles();
-    files.erase("alarm1.wav");
-    EXPECT_EQ(deviceFiles(), files);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Transfer, ::testing::ValuesIn(deviceBackends()),
@@ -255,9 +249,6 @@ TEST_P(RoundTrip, UploadedNamesComeBackByDownloadAndBackup) {
     sameAsSent("download");
     dlg->InitialBackupCheck();
     sameAsSent("backup");
-    const std::string archive = readBytes(backupFile());
-    EXPECT_NE(archive.find(memberBytes(names.event + ".wav", "event " + names.event)),
-              std::string::npos);
     EXPECT_TRUE(progressWindows.runs.back().messages.empty());
     EXPECT_TRUE(prompts.messages.empty());
 }
