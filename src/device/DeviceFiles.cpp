@@ -88,6 +88,20 @@ void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
         throw writeFailed;
 }
 
+std::optional<std::uint64_t> DeviceLink::deviceFileSize(const std::string& deviceDir,
+                                                        const std::string& fileName) {
+    DeviceFile file(m_device,
+                    m_device.CeCreateFile(toUtf16(deviceDir + fileName), Rapi::GenericRead, 0,
+                                          Rapi::OpenExisting, Rapi::FileAttributeReadonly));
+    if (!file.isOpen())
+        return std::nullopt;
+    std::uint32_t high = 0;
+    const std::uint32_t low = m_device.CeGetFileSize(file.handle(), &high);
+    if (low == Rapi::InvalidFileSize)
+        return std::nullopt;
+    return (std::uint64_t{high} << 32) | low;
+}
+
 void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
                                   const std::string& fileName) {
     const MessageError copyFailed(quoted("Could not copy file from PC ", fileName, ""));
@@ -110,27 +124,42 @@ void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
     if (!source.seekg(0).read(buffer.data(), static_cast<std::streamsize>(size)))
         throw copyFailed;
 
-    DeviceFile upload(m_device,
-                      m_device.CeCreateFile(uploadPath, Rapi::GenericWrite, 0, Rapi::CreateAlways,
-                                            Rapi::FileAttributeNormal));
-    if (!upload.isOpen())
-        throw writeFailed;
-    std::uint32_t written = 0;
-    const bool whole =
-        m_device.CeWriteFile(upload.handle(), buffer.data(), size, &written) && written == size;
-    if (!upload.close() || !whole) {
+    enum class Written { Nothing, Part, Whole };
+    const auto writeAt = [&](const std::u16string& path) {
+        DeviceFile file(m_device,
+                        m_device.CeCreateFile(path, Rapi::GenericWrite, 0, Rapi::CreateAlways,
+                                              Rapi::FileAttributeNormal));
+        if (!file.isOpen())
+            return Written::Nothing;
+        std::uint32_t written = 0;
+        const bool whole =
+            m_device.CeWriteFile(file.handle(), buffer.data(), size, &written) && written == size;
+        return file.close() && whole ? Written::Whole : Written::Part;
+    };
+
+    if (writeAt(uploadPath) != Written::Whole) {
         static_cast<void>(m_device.CeDeleteFile(uploadPath)); // what is left of it is no loss
         throw writeFailed;
     }
-
     // The old file steps aside, so that it can come back if the new one cannot take its place.
     static_cast<void>(m_device.CeDeleteFile(replacedPath)); // a leftover of an earlier upload
     const bool asideOld = m_device.CeMoveFile(targetPath, replacedPath);
-    if (!m_device.CeMoveFile(uploadPath, targetPath)) {
-        if (asideOld)
-            static_cast<void>(m_device.CeMoveFile(replacedPath, targetPath));
-        static_cast<void>(m_device.CeDeleteFile(uploadPath));
-        throw writeFailed;
+    if (m_device.CeMoveFile(uploadPath, targetPath)) {
+        static_cast<void>(m_device.CeDeleteFile(replacedPath));
+        return;
     }
-    static_cast<void>(m_device.CeDeleteFile(replacedPath)); // a leftover does no harm
+    // The name is held by a file the device will not move, or shows again once the file over it
+    // has moved: a wave in its ROM. The new data, known to fit, is written over it in place.
+    static_cast<void>(m_device.CeDeleteFile(uploadPath));
+    const Written inPlace = writeAt(targetPath);
+    if (inPlace == Written::Whole) {
+        static_cast<void>(m_device.CeDeleteFile(replacedPath));
+        return;
+    }
+    // Without the part written, a wave in ROM shows again; then the old file comes back.
+    if (inPlace == Written::Part)
+        static_cast<void>(m_device.CeDeleteFile(targetPath));
+    if (asideOld)
+        static_cast<void>(m_device.CeMoveFile(replacedPath, targetPath));
+    throw writeFailed;
 }

@@ -60,6 +60,9 @@ public:
     std::set<std::string> writeNotificationSounds(const SoundTheme& theme);
     // Bytes free in the device folder; none when the device cannot tell.
     std::optional<std::uint64_t> freeSpace(const std::string& deviceDir);
+    // The length of deviceDir + fileName on the device; none when it cannot be opened.
+    std::optional<std::uint64_t> deviceFileSize(const std::string& deviceDir,
+                                                const std::string& fileName);
 
     // Copy deviceDir + fileName to pcDir + fileName; raises MessageError on failure and leaves
     // the PC's earlier file of that name as it was.

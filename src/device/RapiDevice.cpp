@@ -89,7 +89,7 @@ struct RapiDevice::Library {
     CeCloseHandleFn ceCloseHandle = nullptr;
     CeDeleteFileFn ceDeleteFile = nullptr;
     CeMoveFileFn ceMoveFile = nullptr;
-    // Not in every library; the upload then checks no free space.
+    // Not in every library; with neither, the upload checks no free space.
     CeGetDiskFreeSpaceExFn ceGetDiskFreeSpaceEx = nullptr;
     CeGetStoreInformationFn ceGetStoreInformation = nullptr;
     CeRapiInvokeFn ceRapiInvoke = nullptr;

@@ -120,8 +120,8 @@ std::optional<std::uint32_t> parseHex32(const std::string& digits) {
 }
 
 // "name"=data or @=data; nothing when the line is of a kind this reader does not know (a
-// deletion, another tool's syntax), which is kept as it stands. A value of a known kind that
-// cannot be read is damage.
+// deletion, another tool's syntax, a string broken over lines), which is kept as it stands. A
+// number or byte list that cannot be read is damage.
 std::optional<std::pair<std::string, RegistryValue>> parseValue(const std::string& logical) {
     const auto damaged = [] { return RegistryDamaged("a value cannot be read"); };
     std::size_t pos = 0;
@@ -131,20 +131,23 @@ std::optional<std::pair<std::string, RegistryValue>> parseValue(const std::strin
     } else {
         auto quoted = unquote(logical, pos);
         if (!quoted)
-            throw damaged();
+            return std::nullopt;
         name = *quoted;
     }
     while (pos < logical.size() && logical[pos] == ' ')
         ++pos;
     if (pos >= logical.size() || logical[pos] != '=')
-        throw damaged();
-    const std::string data = trim(logical.substr(pos + 1));
+        return std::nullopt;
+    std::string data = trim(logical.substr(pos + 1));
+    // A comment after a number or byte list, as hand-written files have.
+    if (data.compare(0, 1, "\"") != 0)
+        data = trim(data.substr(0, data.find(';')));
     RegistryValue value;
     if (data.compare(0, 1, "\"") == 0) {
         std::size_t at = 0;
         auto text = unquote(data, at);
         if (!text || at != data.size())
-            throw damaged();
+            return std::nullopt;
         value = {1, utf16Bytes(*text)};
     } else if (data.compare(0, 6, "dword:") == 0) {
         const auto number = parseHex32(data.substr(6));

@@ -149,7 +149,9 @@ fs::path VirtualHandheld::resolve(const std::string& devicePath) const try {
         if (end == std::string::npos)
             end = devicePath.size();
         const std::string part = devicePath.substr(start, end - start);
-        if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos)
+        // Only names inside the folder: no drive, and no folder of the PC's spelling.
+        if (part.empty() || part == "." || part == ".." ||
+            part.find_first_of("/:") != std::string::npos)
             return {};
         fs::path next = current / part;
         std::error_code error;
@@ -248,7 +250,14 @@ bool VirtualHandheld::CeWriteFile(Rapi::Handle file, const void* buffer, std::ui
 }
 
 bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) {
-    return m_files.erase(file) != 0;
+    const auto open = m_files.find(file);
+    if (open == m_files.end())
+        return false;
+    // Data still buffered is written now, and a full disk shows here.
+    open->second.stream.close();
+    const bool closed = !open->second.stream.fail();
+    m_files.erase(open);
+    return closed;
 }
 
 bool VirtualHandheld::CeDeleteFile(const std::u16string& path) {

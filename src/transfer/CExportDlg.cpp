@@ -2,6 +2,7 @@
 
 #include "catalog/MessageError.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -40,17 +41,25 @@ void CExportDlg::startWorker(std::thread& worker) {
 
 SoundTheme CExportDlg::prepare(DeviceLink& device) {
     m_current = device.readCurrentSounds();
-    // Each new file is written beside the old one before it takes its place.
-    std::uint64_t needed = 0;
+    // The most room the copies take at once: each new file is whole beside the old one of its
+    // name, which goes only after it.
+    const auto clusters = [](std::uint64_t bytes) {
+        return (bytes + ClusterBytes - 1) / ClusterBytes * ClusterBytes;
+    };
+    std::int64_t grown = 0, needed = 0;
     for (const SoundEntry& file : m_upload.soundFiles()) {
         std::error_code error;
         const auto bytes = std::filesystem::file_size(file.path(), error);
-        if (!error)
-            needed += (bytes + ClusterBytes - 1) / ClusterBytes * ClusterBytes;
+        const auto next = static_cast<std::int64_t>(error ? 0 : clusters(bytes));
+        const auto old = static_cast<std::int64_t>(
+            clusters(device.deviceFileSize(DeviceFolder, fileNameOf(file)).value_or(0)));
+        needed = std::max(needed, grown + next);
+        grown += next - old;
     }
     const auto available = device.freeSpace(DeviceFolder);
-    if (available && needed > *available)
-        throw MessageError("The theme's sounds need " + kilobytes(needed) +
+    if (available && static_cast<std::uint64_t>(needed) > *available)
+        throw MessageError("The theme's sounds need " +
+                           kilobytes(static_cast<std::uint64_t>(needed)) +
                            " on the Pocket PC, but only " + kilobytes(*available) +
                            " are free there. Nothing was exported; make room on the Pocket PC "
                            "or choose smaller sounds.");
@@ -90,6 +99,7 @@ void CExportDlg::completeOnDevice(DeviceLink& device) {
     }
     if (!noneArrived) {
         const std::set<std::string> notWritten = device.writeSoundTheme(written);
+        m_settingsWritten = true;
         if (notWritten.size() < takingPart().size())
             m_changed = true;
         for (const std::string& eventName : notWritten) {
@@ -107,7 +117,7 @@ void CExportDlg::completeOnDevice(DeviceLink& device) {
 
 void CExportDlg::onFailure() {
     m_succeeded = false;
-    if (m_changed && m_notExported.empty())
+    if (m_changed && !m_settingsWritten)
         m_notExported = takingPart(); // none of them can be vouched for
 }
 

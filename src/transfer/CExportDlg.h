@@ -37,4 +37,5 @@ private:
     // What the device named before the upload, for the entries whose file did not arrive.
     SoundTheme m_current;
     std::set<std::string> m_failedFiles; // name + extension
+    bool m_settingsWritten = false;
 };

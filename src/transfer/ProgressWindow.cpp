@@ -20,11 +20,16 @@ void ProgressSink::onUiThread(const std::function<void(ProgressWindow&)>& call) 
                     return; // the dialog went away and released the worker
             }
             // A call that fails must still release the worker.
+            // A call that fails must still release the worker.
             try {
                 call(window);
             } catch (...) {
             }
-            promise->set_value();
+            try {
+                promise->set_value();
+            } catch (const std::future_error&) {
+                // abandoned meanwhile, from the loop of a message box the call showed
+            }
         });
     try {
         done.get();

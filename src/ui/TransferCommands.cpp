@@ -13,9 +13,9 @@ namespace {
 std::string uploadOutcome(const CExportDlg& dlg) {
     if (dlg.m_succeeded)
         return "Sounds exported";
-    if (!dlg.m_changed)
-        return "Sounds not exported";
     const auto count = dlg.m_notExported.size();
+    if (!dlg.m_changed || count == 0)
+        return "Sounds not exported";
     return std::to_string(count) + (count == 1 ? " sound" : " sounds") + " could not be exported";
 }
 

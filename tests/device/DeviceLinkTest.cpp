@@ -168,8 +168,12 @@ TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndKeepsTheEarlierFile) {
 
 #ifndef _WIN32
 // A full disk may show only when the PC file is closed: these bytes fit the stream's buffer.
-TEST_F(DeviceLinkTest, ACopyWhoseWriteFailsOnCloseRaisesAndLeavesNoPcFile) {
+// Both ways: the PC's file and the device's earlier file stay as they were.
+TEST_F(DeviceLinkTest, ACopyWhoseWriteFailsOnCloseRaisesAndKeepsTheEarlierFile) {
     folder.writeFile("Windows/ding.wav", 600);
+    folder.writeFile("ding.wav", 600, 'n');
+    folder.writeFile("Windows/dong.wav", 3, 'o');
+    folder.writeFile("dong.wav", 600, 'n');
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const rlimit lower{100, old.rlim_max};
@@ -181,7 +185,10 @@ TEST_F(DeviceLinkTest, ACopyWhoseWriteFailsOnCloseRaisesAndLeavesNoPcFile) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lower), 0);
     EXPECT_EQ(raised([&] { link.copyFileFromDevice("Windows\\", pc, "ding.wav"); }),
               "Could not write file to PC \"" + pc + "ding.wav\".");
-    EXPECT_FALSE(fs::exists(pc + "ding.wav"));
+    EXPECT_EQ(readFileBytes(pc + "ding.wav"), std::string(600, 'n'));
+    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "dong.wav"); }),
+              "Could not write file to PPC \"\\Windows\\dong.wav\".");
+    EXPECT_EQ(readFileBytes(pc + "Windows/dong.wav"), "ooo");
 }
 #endif
 
@@ -226,15 +233,25 @@ TEST(RegistryFileText, AValueOfAKnownKindThatCannotBeReadIsDamage) {
     const std::string key = std::string(RegistryFile::Header) + "\r\n[HKEY_LOCAL_MACHINE\\A]\r\n";
     for (const char* line :
          {"\"X\"=hex(10000000000000000):00", "\"X\"=hex(7):100", "\"X\"=dword:123456789",
-          "\"X\"=dword:", "\"X\"=\"open", "\"X\" 1", "\"X=1"}) {
+          "\"X\"=dword:", "\"X\"=hex(7):0g ; comment"}) {
         EXPECT_THROW(RegistryFile::fromBytes(key + line + "\r\n"), RegistryDamaged) << line;
     }
-    // Kinds it does not know, and deletions, are kept as they stand.
-    for (const char* line : {"\"X\"=multi_sz:\"a\",\"b\"", "\"X\"=-", "; \"X\"=hex(zz):00"}) {
-        const std::string text = key + line + "\r\n";
-        EXPECT_EQ(RegistryFile::fromBytes(text).toBytes(), RegistryFile::fromBytes(text).toBytes());
-        EXPECT_EQ(RegistryFile::fromBytes(text).find("HKEY_LOCAL_MACHINE\\A", "X"), nullptr);
+    // Kinds it does not know, deletions and strings broken over lines are kept as they stand.
+    for (const char* line : {"\"X\"=multi_sz:\"a\",\"b\"", "\"X\"=-", "; \"X\"=hex(zz):00",
+                             "\"X\"=\"line one", "\"X=1", "\"X\" 1"}) {
+        const auto registry = RegistryFile::fromBytes(key + line + "\r\n");
+        const std::string bytes = registry.toBytes();
+        EXPECT_NE(fromUtf16(utf16Units(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 2,
+                                       bytes.size() - 2))
+                      .find(line),
+                  std::string::npos)
+            << line;
+        EXPECT_EQ(registry.find("HKEY_LOCAL_MACHINE\\A", "X"), nullptr) << line;
     }
+    EXPECT_EQ(RegistryFile::fromBytes(key + "\"X\"=dword:a ; ten\r\n")
+                  .find("HKEY_LOCAL_MACHINE\\A", "X")
+                  ->data,
+              (std::vector<std::uint8_t>{10, 0, 0, 0}));
 }
 
 TEST(VirtualHandheldFolder, ARelativeChoiceIsMeantFromWhereBelltideStarted) {

@@ -58,147 +58,184 @@ void closeEvent() {
     initEvent = nullptr;
 }
 
+// Nothing may leave a library function as an exception: the caller may not even be C++.
+template <typename Result, typename Call> Result guarded(Result failure, Call call) {
+    try {
+        return call();
+    } catch (...) {
+        return failure;
+    }
+}
+
 } // namespace
 
 RAPI_EXPORT HRESULT WINAPI CeRapiInitEx(RAPIINIT* init) {
-    if (!init || init->cbSize != sizeof(RAPIINIT))
-        return E_INVALIDARG;
-    const std::lock_guard lock(sessionLock);
-    closeEvent();
-    device = std::make_unique<VirtualHandheld>(deviceFolder());
-    initEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!initEvent)
-        return E_FAIL;
-    init->heRapiInit = initEvent;
-    init->hrRapiInit = E_FAIL;
-    // A device that never answers leaves the event unsignalled.
-    const auto attempt = device->CeRapiInitEx();
-    if (attempt->wait(std::chrono::milliseconds(0))) {
-        init->hrRapiInit = attempt->result();
-        SetEvent(initEvent);
-    }
-    return S_OK;
+    return guarded<HRESULT>(E_FAIL, [&]() -> HRESULT {
+        if (!init || init->cbSize != sizeof(RAPIINIT))
+            return E_INVALIDARG;
+        const std::lock_guard lock(sessionLock);
+        closeEvent();
+        device = std::make_unique<VirtualHandheld>(deviceFolder());
+        initEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        if (!initEvent)
+            return E_FAIL;
+        init->heRapiInit = initEvent;
+        init->hrRapiInit = E_FAIL;
+        // A device that never answers leaves the event unsignalled.
+        const auto attempt = device->CeRapiInitEx();
+        if (attempt->wait(std::chrono::milliseconds(0))) {
+            init->hrRapiInit = attempt->result();
+            SetEvent(initEvent);
+        }
+        return S_OK;
+    });
 }
 
 RAPI_EXPORT HRESULT WINAPI CeRapiUninit() {
-    const std::lock_guard lock(sessionLock);
-    if (!device)
-        return E_FAIL;
-    device.reset();
-    closeEvent();
-    return S_OK;
+    return guarded<HRESULT>(E_FAIL, [&]() -> HRESULT {
+        const std::lock_guard lock(sessionLock);
+        if (!device)
+            return E_FAIL;
+        device.reset();
+        closeEvent();
+        return S_OK;
+    });
 }
 
 RAPI_EXPORT LONG WINAPI CeRegOpenKeyEx(HKEY root, LPCWSTR subKey, DWORD, REGSAM, PHKEY key) {
-    const std::lock_guard lock(sessionLock);
-    if (!device || !key)
-        return ERROR_INVALID_HANDLE;
-    Rapi::Key opened = 0;
-    const long result = device->CeRegOpenKeyEx(keyOf(root), text(subKey), &opened);
-    if (result == ERROR_SUCCESS)
-        *key = reinterpret_cast<HKEY>(opened);
-    return result;
+    return guarded<LONG>(ERROR_INVALID_HANDLE, [&]() -> LONG {
+        const std::lock_guard lock(sessionLock);
+        if (!device || !key)
+            return ERROR_INVALID_HANDLE;
+        Rapi::Key opened = 0;
+        const long result = device->CeRegOpenKeyEx(keyOf(root), text(subKey), &opened);
+        if (result == ERROR_SUCCESS)
+            *key = reinterpret_cast<HKEY>(opened);
+        return result;
+    });
 }
 
 RAPI_EXPORT LONG WINAPI CeRegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type,
                                           LPBYTE data, LPDWORD size) {
-    const std::lock_guard lock(sessionLock);
-    if (!device)
-        return ERROR_INVALID_HANDLE;
-    std::uint32_t valueType = 0;
-    std::uint32_t valueSize = size ? *size : 0;
-    const long result = device->CeRegQueryValueEx(keyOf(key), text(name), &valueType, data,
-                                                  size ? &valueSize : nullptr);
-    if (type)
-        *type = valueType;
-    if (size)
-        *size = valueSize;
-    return result;
+    return guarded<LONG>(ERROR_INVALID_HANDLE, [&]() -> LONG {
+        const std::lock_guard lock(sessionLock);
+        if (!device)
+            return ERROR_INVALID_HANDLE;
+        std::uint32_t valueType = 0;
+        std::uint32_t valueSize = size ? *size : 0;
+        const long result = device->CeRegQueryValueEx(keyOf(key), text(name), &valueType, data,
+                                                      size ? &valueSize : nullptr);
+        if (type)
+            *type = valueType;
+        if (size)
+            *size = valueSize;
+        return result;
+    });
 }
 
 RAPI_EXPORT LONG WINAPI CeRegSetValueEx(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE* data,
                                         DWORD size) {
-    const std::lock_guard lock(sessionLock);
-    if (!device || (!data && size))
-        return ERROR_INVALID_PARAMETER;
-    return device->CeRegSetValueEx(keyOf(key), text(name), type, data, size);
+    return guarded<LONG>(ERROR_INVALID_HANDLE, [&]() -> LONG {
+        const std::lock_guard lock(sessionLock);
+        if (!device || (!data && size))
+            return ERROR_INVALID_PARAMETER;
+        return device->CeRegSetValueEx(keyOf(key), text(name), type, data, size);
+    });
 }
 
 RAPI_EXPORT LONG WINAPI CeRegCloseKey(HKEY key) {
-    const std::lock_guard lock(sessionLock);
-    return device ? device->CeRegCloseKey(keyOf(key)) : ERROR_INVALID_HANDLE;
+    return guarded<LONG>(ERROR_INVALID_HANDLE, [&]() -> LONG {
+        const std::lock_guard lock(sessionLock);
+        return device ? device->CeRegCloseKey(keyOf(key)) : ERROR_INVALID_HANDLE;
+    });
 }
 
 RAPI_EXPORT HANDLE WINAPI CeCreateFile(LPCWSTR path, DWORD access, DWORD shareMode,
                                        LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD attributes,
                                        HANDLE) {
-    const std::lock_guard lock(sessionLock);
-    if (!device)
-        return INVALID_HANDLE_VALUE;
-    return reinterpret_cast<HANDLE>(
-        device->CeCreateFile(text(path), access, shareMode, disposition, attributes));
+    return guarded<HANDLE>(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+        const std::lock_guard lock(sessionLock);
+        if (!device)
+            return INVALID_HANDLE_VALUE;
+        return reinterpret_cast<HANDLE>(
+            device->CeCreateFile(text(path), access, shareMode, disposition, attributes));
+    });
 }
 
 RAPI_EXPORT DWORD WINAPI CeGetFileSize(HANDLE file, LPDWORD high) {
-    const std::lock_guard lock(sessionLock);
-    if (!device)
-        return INVALID_FILE_SIZE;
-    std::uint32_t highPart = 0;
-    const auto low = device->CeGetFileSize(reinterpret_cast<Rapi::Handle>(file), &highPart);
-    if (high)
-        *high = highPart;
-    return low;
+    return guarded<DWORD>(INVALID_FILE_SIZE, [&]() -> DWORD {
+        const std::lock_guard lock(sessionLock);
+        if (!device)
+            return INVALID_FILE_SIZE;
+        std::uint32_t highPart = 0;
+        const auto low = device->CeGetFileSize(reinterpret_cast<Rapi::Handle>(file), &highPart);
+        if (high)
+            *high = highPart;
+        return low;
+    });
 }
 
 RAPI_EXPORT BOOL WINAPI CeReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
                                    LPOVERLAPPED) {
-    const std::lock_guard lock(sessionLock);
-    std::uint32_t count = 0;
-    const bool done =
-        device && device->CeReadFile(reinterpret_cast<Rapi::Handle>(file), buffer, toRead, &count);
-    if (read)
-        *read = count;
-    return done;
+    return guarded<BOOL>(FALSE, [&]() -> BOOL {
+        const std::lock_guard lock(sessionLock);
+        std::uint32_t count = 0;
+        const bool done = device && device->CeReadFile(reinterpret_cast<Rapi::Handle>(file), buffer,
+                                                       toRead, &count);
+        if (read)
+            *read = count;
+        return done;
+    });
 }
 
 RAPI_EXPORT BOOL WINAPI CeWriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                                     LPOVERLAPPED) {
-    const std::lock_guard lock(sessionLock);
-    std::uint32_t count = 0;
-    const bool done = device && device->CeWriteFile(reinterpret_cast<Rapi::Handle>(file), buffer,
-                                                    toWrite, &count);
-    if (written)
-        *written = count;
-    return done;
+    return guarded<BOOL>(FALSE, [&]() -> BOOL {
+        const std::lock_guard lock(sessionLock);
+        std::uint32_t count = 0;
+        const bool done = device && device->CeWriteFile(reinterpret_cast<Rapi::Handle>(file),
+                                                        buffer, toWrite, &count);
+        if (written)
+            *written = count;
+        return done;
+    });
 }
 
 RAPI_EXPORT BOOL WINAPI CeCloseHandle(HANDLE file) {
-    const std::lock_guard lock(sessionLock);
-    return device && device->CeCloseHandle(reinterpret_cast<Rapi::Handle>(file));
+    return guarded<BOOL>(FALSE, [&]() -> BOOL {
+        const std::lock_guard lock(sessionLock);
+        return device && device->CeCloseHandle(reinterpret_cast<Rapi::Handle>(file));
+    });
 }
 
 RAPI_EXPORT BOOL WINAPI CeDeleteFile(LPCWSTR path) {
-    const std::lock_guard lock(sessionLock);
-    return device && device->CeDeleteFile(text(path));
+    return guarded<BOOL>(FALSE, [&]() -> BOOL {
+        const std::lock_guard lock(sessionLock);
+        return device && device->CeDeleteFile(text(path));
+    });
 }
 
 RAPI_EXPORT BOOL WINAPI CeMoveFile(LPCWSTR from, LPCWSTR to) {
-    const std::lock_guard lock(sessionLock);
-    return device && device->CeMoveFile(text(from), text(to));
+    return guarded<BOOL>(FALSE, [&]() -> BOOL {
+        const std::lock_guard lock(sessionLock);
+        return device && device->CeMoveFile(text(from), text(to));
+    });
 }
 
 RAPI_EXPORT BOOL WINAPI CeGetDiskFreeSpaceEx(LPCWSTR folder, ULARGE_INTEGER* freeToCaller,
                                              ULARGE_INTEGER* total, ULARGE_INTEGER* totalFree) {
-    const std::lock_guard lock(sessionLock);
-    std::uint64_t available = 0;
-    if (!device || !device->CeGetDiskFreeSpaceEx(text(folder), &available))
-        return FALSE;
-    // The virtual handheld knows only what is free to it.
-    for (ULARGE_INTEGER* figure : {freeToCaller, total, totalFree}) {
-        if (figure)
-            figure->QuadPart = available;
-    }
-    return TRUE;
+    return guarded<BOOL>(FALSE, [&]() -> BOOL {
+        const std::lock_guard lock(sessionLock);
+        std::uint64_t available = 0;
+        if (!device || !device->CeGetDiskFreeSpaceEx(text(folder), &available))
+            return FALSE;
+        // The virtual handheld knows only what is free to it.
+        for (ULARGE_INTEGER* figure : {freeToCaller, total, totalFree}) {
+            if (figure)
+                figure->QuadPart = available;
+        }
+        return TRUE;
+    });
 }
 
 #ifndef BELLTIDE_RAPI_WITHOUT_INVOKE
@@ -206,38 +243,44 @@ RAPI_EXPORT BOOL WINAPI CeGetDiskFreeSpaceEx(LPCWSTR folder, ULARGE_INTEGER* fre
 // do; a call that ran hands back a small output, which the caller frees with CeRapiFreeBuffer.
 RAPI_EXPORT HRESULT WINAPI CeRapiInvoke(LPCWSTR library, LPCWSTR function, DWORD, BYTE*,
                                         DWORD* outputSize, BYTE** output, void** stream, DWORD) {
-    const std::lock_guard lock(sessionLock);
-    if (!device || stream)
-        return E_FAIL;
-    std::uint32_t size = 0;
-    std::uint8_t* data = nullptr;
-    const auto code = device->CeRapiInvoke(text(library), text(function), &size, &data);
-    if (data)
-        device->CeRapiFreeBuffer(data);
-    if (code == Rapi::ErrorFileNotFound)
-        return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
-    if (code != 0)
-        return HRESULT_FROM_WIN32(static_cast<DWORD>(code));
-    if (outputSize && output) {
-        *output = static_cast<BYTE*>(LocalAlloc(LPTR, sizeof(DWORD)));
-        *outputSize = *output ? sizeof(DWORD) : 0;
-        if (*output)
-            outputs.insert(*output);
-    }
-    return S_OK;
+    return guarded<HRESULT>(E_FAIL, [&]() -> HRESULT {
+        const std::lock_guard lock(sessionLock);
+        if (!device || stream)
+            return E_FAIL;
+        std::uint32_t size = 0;
+        std::uint8_t* data = nullptr;
+        const auto code = device->CeRapiInvoke(text(library), text(function), &size, &data);
+        if (data)
+            device->CeRapiFreeBuffer(data);
+        if (code == Rapi::ErrorFileNotFound)
+            return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+        if (code != 0)
+            return HRESULT_FROM_WIN32(static_cast<DWORD>(code));
+        if (outputSize && output) {
+            *output = static_cast<BYTE*>(LocalAlloc(LPTR, sizeof(DWORD)));
+            *outputSize = *output ? sizeof(DWORD) : 0;
+            if (*output)
+                outputs.insert(*output);
+        }
+        return S_OK;
+    });
 }
 #endif
 
 RAPI_EXPORT HRESULT WINAPI CeRapiFreeBuffer(LPVOID buffer) {
-    const std::lock_guard lock(sessionLock);
-    if (!outputs.erase(buffer))
-        return E_INVALIDARG;
-    LocalFree(buffer);
-    return S_OK;
+    return guarded<HRESULT>(E_INVALIDARG, [&]() -> HRESULT {
+        const std::lock_guard lock(sessionLock);
+        if (!outputs.erase(buffer))
+            return E_INVALIDARG;
+        LocalFree(buffer);
+        return S_OK;
+    });
 }
 
 // Not part of the platform's library: how many outputs are still held by the caller.
 RAPI_EXPORT DWORD WINAPI BelltideRapiOutputsHeld() {
-    const std::lock_guard lock(sessionLock);
-    return static_cast<DWORD>(outputs.size());
+    return guarded<DWORD>(DWORD{0}, [&]() -> DWORD {
+        const std::lock_guard lock(sessionLock);
+        return static_cast<DWORD>(outputs.size());
+    });
 }
