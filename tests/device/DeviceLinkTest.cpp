@@ -151,8 +151,8 @@ TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndKeepsTheEarlierFile) {
     folder.writeFile("up.wav", 4);
     EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "up.wav"); }),
               "Could not write file to PPC \"\\Windows\\up.wav\".");
-    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "Ding.wav"); }),
-              "Could not copy file from PC \"Ding.wav\"");
+    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "gone.wav"); }),
+              "Could not copy file from PC \"gone.wav\"");
     folder.writeFile("Ding.wav", 9, 'n');
     EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "Ding.wav"); }),
               "Could not write file to PPC \"\\Windows\\Ding.wav\".");

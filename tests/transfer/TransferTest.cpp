@@ -253,16 +253,18 @@ TEST_P(RoundTrip, UploadedNamesComeBackByDownloadAndBackup) {
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, RoundTrip,
-    ::testing::Values(RoundTripNames{"short", "a", "b"},
-                      RoundTripNames{"twenty", "conf-waitforleader24", "conf-waitforleader25"},
-                      RoundTripNames{"fortynine", std::string(49, 'e'), std::string(49, 'n')},
-                      RoundTripNames{"fifty", std::string(50, 'e'), std::string(50, 'n')},
-                      RoundTripNames{"onehundredninety", std::string(190, 'e'),
-                                     std::string(190, 'n')},
-                      RoundTripNames{"beyond_ascii", "Glöckchen €", "Тема звонка 🔔"}),
-    [](const auto& param) { return std::string(param.param.label); });
+const RoundTripNames RoundTripCases[] = {
+    {"short", "a", "b"},
+    {"twenty", "conf-waitforleader24", "conf-waitforleader25"},
+    {"fortynine", std::string(49, 'e'), std::string(49, 'n')},
+    {"fifty", std::string(50, 'e'), std::string(50, 'n')},
+    {"onehundredninety", std::string(190, 'e'), std::string(190, 'n')},
+#ifndef _WIN32 // where PC paths are still narrow strings in the ANSI code page
+    {"beyond_ascii", "Glöckchen €", "Тема звонка 🔔"},
+#endif
+};
+INSTANTIATE_TEST_SUITE_P(Names, RoundTrip, ::testing::ValuesIn(RoundTripCases),
+                         [](const auto& param) { return std::string(param.param.label); });
 
 #ifndef _WIN32
 // A handheld on a file system of its own of 1 MiB. Skipped where this process may not mount one.

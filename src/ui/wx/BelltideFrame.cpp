@@ -23,6 +23,9 @@
 #include <algorithm>
 #include <tuple>
 
+// A macro of the system's headers, pulled in by the application's, that would rename a type.
+#undef MessageBox
+
 namespace {
 
 // The window's layout in dialog units.
