@@ -72,7 +72,9 @@ MessageError damaged(const std::string& path) {
 
 bool ThemeArchive::isSafeMemberName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of("/\\:") == std::string::npos;
+           name.find_first_of("/\\:") == std::string::npos &&
+           std::none_of(name.begin(), name.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 bool ThemeArchive::create() const {
@@ -81,7 +83,7 @@ bool ThemeArchive::create() const {
 }
 
 bool ThemeArchive::addFile(const std::string& folder, const std::string& name) const {
-    if (name.size() >= NameFieldSize)
+    if (name.size() >= NameFieldSize || !isSafeMemberName(name))
         return false;
     std::ifstream source(folder + name, std::ios::binary);
     std::ofstream archiveFile(m_path, std::ios::binary | std::ios::app);
@@ -145,6 +147,15 @@ std::vector<ArchiveMember> ThemeArchive::members() const {
         list.push_back(std::move(member));
     }
     return list;
+}
+
+std::string ThemeArchive::readMember(const ArchiveMember& member) const {
+    std::ifstream archive(m_path, std::ios::binary);
+    std::string bytes(member.dataLength, '\0');
+    if (!archive.seekg(static_cast<std::streamoff>(member.dataOffset))
+             .read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw MessageError("Could not open file");
+    return bytes;
 }
 
 void ThemeArchive::extractAll(const std::string& folder) const {

@@ -23,12 +23,15 @@ public:
     // Creates the archive file, or cuts an existing one to nothing. False when it cannot.
     [[nodiscard]] bool create() const;
     // Appends folder + name as a member called name. A source that cannot be read becomes an
-    // empty member. False when the archive cannot be written or the name does not fit.
+    // empty member. False when the archive cannot be written or the name is no plain file name
+    // that fits.
     [[nodiscard]] bool addFile(const std::string& folder, const std::string& name) const;
     // Every member, after checking the whole archive. Raises "Could not open file", or
     // the damaged-theme message for a header cut short, a name that is no plain file name,
     // or data that runs past the end of the file.
     std::vector<ArchiveMember> members() const;
+    // The member's bytes; raises "Could not open file" when the archive cannot be read.
+    std::string readMember(const ArchiveMember& member) const;
     // Writes every member to folder + name; raises as members() does, before writing anything.
     // A member whose file cannot be created is skipped.
     void extractAll(const std::string& folder) const;
@@ -36,7 +39,7 @@ public:
     // Copies count bytes in chunks of ChunkSize; stops early only when the input fails.
     static void copyStreamBytes(std::istream& in, std::ostream& out, std::int32_t count);
 
-    // True for a name that stays inside the folder it is extracted to.
+    // True for a plain file name: no folder of either kind, drive, "..", control character.
     static bool isSafeMemberName(const std::string& name);
 
 private:

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -99,15 +100,24 @@ void CBelltideDlg::loadTheme(const std::string& archivePath) {
     WaitCursor wait(m_prompts);
     const ThemeArchive archive(archivePath);
     const auto members = archive.members();
-    const bool hasDescriptor =
-        std::any_of(members.begin(), members.end(),
-                    [](const ArchiveMember& member) { return member.name == DescriptorFileName; });
-    if (!hasDescriptor)
+    const auto descriptorMember =
+        std::find_if(members.begin(), members.end(),
+                     [](const ArchiveMember& member) { return member.name == DescriptorFileName; });
+    if (descriptorMember == members.end())
         throw MessageError("The file \"" + archivePath + "\" is not a Belltide theme.");
+    // The descriptor is read first: a row naming anything but a file of its own (another
+    // folder, a drive) would pull that file into the next theme saved.
+    std::istringstream descriptor(archive.readMember(*descriptorMember));
+    SoundTheme read;
+    readDescriptor(descriptor, read);
+    for (const auto& [eventName, entry] : read) {
+        const std::string fileName = entry.name + entry.extension;
+        if (entry.hasSound() && !fileName.empty() && !ThemeArchive::isSafeMemberName(fileName))
+            throw MessageError("The theme file \"" + archivePath + "\" is damaged.");
+    }
     archive.extractAll(m_folders.soundsDir);
-
-    std::ifstream descriptor(m_folders.soundsDir + DescriptorFileName, std::ios::binary);
-    readDescriptor(descriptor, m_theme);
+    read.setUploadExtended(m_theme.uploadExtended());
+    m_theme = std::move(read);
     rebuildEventRows();
     selectTheme(fileNameOf(archivePath));
     applyEnabling(ThemeShown::Yes);

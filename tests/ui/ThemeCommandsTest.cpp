@@ -115,6 +115,29 @@ TEST_F(ThemeCommands, OpeningCopiesALoadableThemeIntoTheLibraryAskingBeforeRepla
     EXPECT_FALSE(fs::exists(themesDir() + "broken.kbt"));
 }
 
+// A theme file may name only its own members: a row naming anything else makes it damaged,
+// refused before anything is extracted or copied into the library.
+class HostileTheme : public ThemeCommands, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(HostileTheme, IsRefusedAsDamagedBeforeAnythingIsWritten) {
+    writeBytes(folder.path() / "secret.txt", "private");
+    const std::string path = (folder.path() / "hostile.kbt").string();
+    writeBytes(
+        path, memberBytes("theme.dsc", std::string("1\r\nAsterisk\r\n") + GetParam() + "\r\n\r\n") +
+                  memberBytes("chime.wav", "c"));
+    prompts.files = {path};
+    dlg->OnOpenTheme();
+    EXPECT_EQ(prompts.messages,
+              std::vector<std::string>{"The theme file \"" + path + "\" is damaged."});
+    EXPECT_TRUE(fs::is_empty(dlg->folders().soundsDir));
+    EXPECT_FALSE(fs::exists(themesDir() + "hostile.kbt"));
+    EXPECT_EQ(dlg->theme().size(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, HostileTheme,
+                         ::testing::Values("../secret.txt", "..\\secret.txt", "C:secret.txt",
+                                           "/etc/passwd", "sounds/chime.wav", "..", "chime\x01"));
+
 // The same file under another spelling; on Windows also in other letter case.
 TEST_F(ThemeCommands, OpeningALibraryThemeUnderAnotherSpellingNeverCopiesIt) {
     loadSampleTheme();
