@@ -55,8 +55,7 @@ void CBelltideDlg::OnInitDialog() {
 }
 
 bool CBelltideDlg::OnClose() {
-    promptSaveChanges();
-    return m_prompts.askYesNo(ExitQuestion);
+    return promptSaveChanges() && m_prompts.askYesNo(ExitQuestion);
 }
 
 void CBelltideDlg::rebuildEventRows() {

@@ -88,8 +88,9 @@ public:
     void fillThemeList();
     // Refills the theme list and selects the item of that name, if there is one.
     void selectTheme(const std::string& fileName);
-    // Offers to save unsaved changes; afterwards nothing counts as unsaved.
-    void promptSaveChanges();
+    // Offers to save unsaved changes; false when the user cancelled or the save did not
+    // happen, and the action that asked must not go on.
+    [[nodiscard]] bool promptSaveChanges();
     // Copies a theme into the library, asking before a theme of the same name is replaced;
     // true when the library holds the theme under the target's name afterwards.
     [[nodiscard]] bool importThemeFile(const std::string& source, const std::string& target);
@@ -121,6 +122,8 @@ protected:
     bool tryLoadTheme(const std::string& archivePath);
     void loadStartupTheme();
     TransferServices transferServices() const;
+    // Save Theme...; true when the theme was saved.
+    bool saveTheme();
 
     ComboBox& m_themeCombo;
     Button& m_saveThemeButton;

@@ -64,6 +64,8 @@ struct FileDialogOptions {
 };
 
 // Message boxes with the program's title, file dialogs, and the wait cursor.
+enum class Answer { Yes, No, Cancel };
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -71,6 +73,8 @@ public:
     virtual void showMessage(const std::string& text) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(const std::string& question) = 0;
+    // A question with Yes, No and Cancel; closing the box is Cancel.
+    virtual Answer askYesNoCancel(const std::string& question) = 0;
     // The full path of an existing file the user chose; empty when cancelled.
     virtual std::optional<std::string> chooseFileToOpen(const FileDialogOptions& options) = 0;
     // The full path the user chose to write, after asking before an existing file is replaced;

@@ -24,10 +24,20 @@ FileDialogOptions themeFileDialog(const std::string& initialFolder) {
 
 } // namespace
 
-void CBelltideDlg::promptSaveChanges() {
-    if (m_modified && m_prompts.askYesNo(SaveChangesQuestion))
-        OnSaveTheme();
-    m_modified = false;
+bool CBelltideDlg::promptSaveChanges() {
+    if (!m_modified)
+        return true;
+    switch (m_prompts.askYesNoCancel(SaveChangesQuestion)) {
+    case Answer::Yes:
+        // A cancelled or failed save keeps the edits and stops what asked.
+        return saveTheme();
+    case Answer::No:
+        m_modified = false;
+        return true;
+    case Answer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void CBelltideDlg::loadStartupTheme() {
@@ -43,7 +53,8 @@ void CBelltideDlg::loadStartupTheme() {
 }
 
 void CBelltideDlg::OnNewTheme() {
-    promptSaveChanges();
+    if (!promptSaveChanges())
+        return;
     m_theme = m_device.makeBlankTheme();
     rebuildEventRows();
     m_themeCombo.setSelection(-1);
@@ -52,9 +63,8 @@ void CBelltideDlg::OnNewTheme() {
 
 void CBelltideDlg::OnOpenTheme() {
     const auto path = m_prompts.chooseFileToOpen(themeFileDialog(""));
-    if (!path)
+    if (!path || !promptSaveChanges())
         return;
-    promptSaveChanges();
     if (!tryLoadTheme(*path))
         return;
     // A declined or failed copy leaves the library as it was; the theme is open all the same
@@ -63,9 +73,13 @@ void CBelltideDlg::OnOpenTheme() {
 }
 
 void CBelltideDlg::OnSaveTheme() {
+    static_cast<void>(saveTheme()); // a failure has been shown
+}
+
+bool CBelltideDlg::saveTheme() {
     const auto path = m_prompts.chooseFileToSave(themeFileDialog(m_folders.themesDir));
     if (!path)
-        return;
+        return false;
     {
         WaitCursor wait(m_prompts);
         m_theme.setUploadExtended(true);
@@ -73,18 +87,22 @@ void CBelltideDlg::OnSaveTheme() {
             m_theme.saveToArchive(m_folders.soundsDir, *path);
         } catch (const MessageError& error) {
             m_prompts.showMessage(error.text());
-            return;
+            return false;
         }
         selectTheme(fileNameOf(*path));
     }
     m_modified = false;
+    return true;
 }
 
 void CBelltideDlg::OnThemeSelChange() {
     // Read before the save question: saving refills the list and would lose the user's pick.
     const int picked = m_themeCombo.selection();
     const std::string fileName = picked >= 0 ? m_themeCombo.itemText(picked) : std::string{};
-    promptSaveChanges();
+    if (!promptSaveChanges()) {
+        selectTheme(m_themeFileName); // the list names what the editor still holds
+        return;
+    }
     if (fileName.empty())
         return;
     // The list must not name a theme the editor does not hold.

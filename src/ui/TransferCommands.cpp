@@ -26,7 +26,8 @@ TransferServices CBelltideDlg::transferServices() const {
 }
 
 void CBelltideDlg::OnDownloadTheme() {
-    promptSaveChanges();
+    if (!promptSaveChanges())
+        return;
     WaitCursor wait(m_prompts);
     m_statusBar.setText("Importing sounds from PocketPC...");
     CImportDlg dlg(m_folders.soundsDir, transferServices());

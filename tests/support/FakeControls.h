@@ -54,6 +54,10 @@ struct ScriptedPrompts : Prompts {
         questions.push_back(question);
         return next(answers, "question: " + question);
     }
+    Answer askYesNoCancel(const std::string& question) override {
+        questions.push_back(question);
+        return next(choices, "question: " + question);
+    }
     std::optional<std::string> chooseFileToOpen(const FileDialogOptions& options) override {
         dialogs.push_back(options);
         return next(files, "file dialog");
@@ -75,6 +79,7 @@ struct ScriptedPrompts : Prompts {
     }
 
     std::deque<bool> answers;
+    std::deque<Answer> choices;                   // for the questions that can be cancelled
     std::deque<std::optional<std::string>> files; // nullopt: the user cancels
     std::vector<FileDialogOptions> dialogs;
     std::vector<std::string> previewSelections, messages, questions;

@@ -27,15 +27,16 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutAThemeAndAsksBeforeClosing) 
     EXPECT_EQ(prompts.questions, std::vector<std::string>{exit});
     dlg->OnNewTheme();
     const std::string kept = dlg->folders().themesDir + "kept.kbt";
-    for (const bool yes : {false, true}) {
+    for (const Answer answer : {Answer::No, Answer::Yes}) {
         dlg->m_modified = true;
         prompts.questions.clear();
-        prompts.answers = {yes, true};
+        prompts.choices = {answer};
+        prompts.answers = {true};
         prompts.files = {kept};
         EXPECT_TRUE(dlg->OnClose());
         EXPECT_EQ(prompts.questions, (std::vector<std::string>{save, exit}));
-        EXPECT_EQ(fs::exists(kept), yes);
-        EXPECT_FALSE(dlg->isModified()) << "changes are forgotten either way";
+        EXPECT_EQ(fs::exists(kept), answer == Answer::Yes);
+        EXPECT_FALSE(dlg->isModified()) << "changes are saved or dropped";
     }
 }
 
@@ -158,7 +159,7 @@ TEST_F(ThemeCommands, APickedThemeIsLoadedAfterTheSaveQuestionOrTheLastStaysName
     writeBytes(themesDir() + "bad.kbt", memberBytes("new.wav", "n"));
     dlg->OnNewTheme();
     dlg->m_modified = true;
-    prompts.answers = {true};
+    prompts.choices = {Answer::Yes};
     prompts.files = {themesDir() + "saved.kbt"};
     pick("pick.kbt");
     EXPECT_EQ(prompts.questions, std::vector<std::string>{"Do you want to save your changes?"});
@@ -193,3 +194,74 @@ TEST(StartupTheme, IsLoadedAndNamedInTheListByTheLibrarysCopy) {
         EXPECT_FALSE(window.extendedCheck.enabled) << "a theme without notifications";
     }
 }
+
+// Each action that would replace unsaved edits asks first; only No, or Yes with a save that
+// happened, lets it go on. Cancel, a cancelled Save dialog or a failed save keep the edits.
+enum class Action { New, Open, Pick, Download, Close };
+enum class Reply { No, Cancel, YesCancelledDialog, YesFailedSave, YesSaved };
+
+class SaveQuestion : public ThemeCommands,
+                     public ::testing::WithParamInterface<std::tuple<Action, Reply>> {};
+
+TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
+    const auto [action, reply] = GetParam();
+    writeSampleTheme(themesDir() + "pick.kbt");
+    const std::string away = writeSampleTheme((folder.path() / "away.kbt").string());
+    loadSampleTheme();
+    dlg->OnDropSoundFile(0, folder.writeFile("edited.wav", 10).string());
+    ASSERT_TRUE(dlg->isModified());
+    const auto edited = rows();
+
+    prompts.choices = {reply == Reply::No       ? Answer::No
+                       : reply == Reply::Cancel ? Answer::Cancel
+                                                : Answer::Yes};
+    const std::string saved = themesDir() + "saved.kbt";
+    if (reply == Reply::YesCancelledDialog)
+        prompts.files.push_back(std::nullopt);
+    if (reply == Reply::YesFailedSave)
+        prompts.files.push_back(themesDir() + "missing" + PathSeparator + "saved.kbt");
+    if (reply == Reply::YesSaved)
+        prompts.files.push_back(saved);
+    if (action == Action::Open)
+        prompts.files.push_front(away);
+    prompts.answers = {true}; // the exit question, or replacing the library's copy
+
+    bool closes = false;
+    switch (action) {
+    case Action::New:
+        dlg->OnNewTheme();
+        break;
+    case Action::Open:
+        dlg->OnOpenTheme();
+        break;
+    case Action::Pick:
+        pick("pick.kbt");
+        break;
+    case Action::Download:
+        dlg->OnDownloadTheme();
+        break;
+    case Action::Close:
+        closes = dlg->OnClose();
+        break;
+    }
+    const bool goesOn = reply == Reply::No || reply == Reply::YesSaved;
+    EXPECT_EQ(prompts.questions.at(0), "Do you want to save your changes?");
+    EXPECT_EQ(dlg->isModified(), !goesOn);
+    EXPECT_EQ(fs::exists(saved), reply == Reply::YesSaved);
+    EXPECT_EQ(prompts.messages.size(), reply == Reply::YesFailedSave ? 1u : 0u)
+        << "a failed save is told";
+    if (action == Action::Close) {
+        EXPECT_EQ(closes, goesOn);
+    } else if (action == Action::Download) {
+        EXPECT_EQ(statusBar.text, goesOn ? "Sounds not imported" : "Welcome to Belltide");
+    } else {
+        EXPECT_EQ(rows() == edited, !goesOn) << "the edits are replaced only when it goes on";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, SaveQuestion,
+    ::testing::Combine(::testing::Values(Action::New, Action::Open, Action::Pick, Action::Download,
+                                         Action::Close),
+                       ::testing::Values(Reply::No, Reply::Cancel, Reply::YesCancelledDialog,
+                                         Reply::YesFailedSave, Reply::YesSaved)));

@@ -99,6 +99,18 @@ bool WxPrompts::askYesNo(const std::string& question) {
     return wxMessageBox(toWx(question), ProgramTitle, wxYES_NO | wxICON_QUESTION, m_owner) == wxYES;
 }
 
+Answer WxPrompts::askYesNoCancel(const std::string& question) {
+    switch (wxMessageBox(toWx(question), ProgramTitle, wxYES_NO | wxCANCEL | wxICON_QUESTION,
+                         m_owner)) {
+    case wxYES:
+        return Answer::Yes;
+    case wxNO:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 std::optional<std::string> WxPrompts::chooseFileToOpen(const FileDialogOptions& options) {
     const auto chosen = runFileDialog(m_owner, options, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     return chosen ? std::optional(fromWx(*chosen)) : std::nullopt;

@@ -58,6 +58,7 @@ public:
     explicit WxPrompts(wxWindow* owner) : m_owner(owner) {}
     void showMessage(const std::string& text) override;
     bool askYesNo(const std::string& question) override;
+    Answer askYesNoCancel(const std::string& question) override;
     std::optional<std::string> chooseFileToOpen(const FileDialogOptions& options) override;
     std::optional<std::string> chooseFileToSave(const FileDialogOptions& options) override;
     std::optional<std::string> chooseSoundFile(CSoundFileDialog& dialog) override;
