@@ -158,21 +158,27 @@ std::string ThemeArchive::readMember(const ArchiveMember& member) const {
     return bytes;
 }
 
-void ThemeArchive::extractAll(const std::string& folder) const {
+bool ThemeArchive::extractAll(const std::string& folder) const {
     const auto list = members();
     std::ifstream archive(m_path, std::ios::binary);
     if (!archive)
         throw MessageError("Could not open file");
+    bool whole = true;
     for (const auto& member : list) {
         std::ofstream file(folder + member.name, std::ios::binary | std::ios::trunc);
         if (!file)
             continue;
-        BlockWriter block(*file.rdbuf());
-        std::ostream out(&block);
-        archive.seekg(static_cast<std::streamoff>(member.dataOffset));
-        copyStreamBytes(archive, out, static_cast<std::int32_t>(member.dataLength));
-        out.flush();
+        {
+            BlockWriter block(*file.rdbuf());
+            std::ostream out(&block);
+            archive.seekg(static_cast<std::streamoff>(member.dataOffset));
+            copyStreamBytes(archive, out, static_cast<std::int32_t>(member.dataLength));
+            whole = out.flush() && archive && whole;
+        }
+        file.close();
+        whole = whole && !file.fail();
     }
+    return whole;
 }
 
 void ThemeArchive::copyStreamBytes(std::istream& in, std::ostream& out, std::int32_t count) {

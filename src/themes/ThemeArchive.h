@@ -33,8 +33,9 @@ public:
     // The member's bytes; raises "Could not open file" when the archive cannot be read.
     std::string readMember(const ArchiveMember& member) const;
     // Writes every member to folder + name; raises as members() does, before writing anything.
-    // A member whose file cannot be created is skipped.
-    void extractAll(const std::string& folder) const;
+    // A member whose file cannot be created is skipped; false when one could not be written
+    // whole (a full disk).
+    [[nodiscard]] bool extractAll(const std::string& folder) const;
 
     // Copies count bytes in chunks of ChunkSize; stops early only when the input fails.
     static void copyStreamBytes(std::istream& in, std::ostream& out, std::int32_t count);

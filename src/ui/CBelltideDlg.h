@@ -10,6 +10,8 @@
 #include "ui/SoundPlayer.h"
 #include "ui/ThemeFolders.h"
 
+class ThemeArchive;
+
 #include <memory>
 #include <string>
 
@@ -124,6 +126,9 @@ protected:
     TransferServices transferServices() const;
     // Save Theme...; true when the theme was saved.
     bool saveTheme();
+    // Puts the archive's members in place of the sounds folder's files, all or none; raises
+    // MessageError when they cannot all be written.
+    void extractIntoSoundsFolder(const ThemeArchive& archive, const std::string& archivePath);
 
     ComboBox& m_themeCombo;
     Button& m_saveThemeButton;

@@ -9,6 +9,7 @@
 #include "themes/ThemeLibrary.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -133,12 +134,53 @@ void CBelltideDlg::loadTheme(const std::string& archivePath) {
         if (entry.hasSound() && !fileName.empty() && !ThemeArchive::isSafeMemberName(fileName))
             throw MessageError("The theme file \"" + archivePath + "\" is damaged.");
     }
-    archive.extractAll(m_folders.soundsDir);
+    extractIntoSoundsFolder(archive, archivePath);
     read.setUploadExtended(m_theme.uploadExtended());
     m_theme = std::move(read);
     rebuildEventRows();
     selectTheme(fileNameOf(archivePath));
     applyEnabling(ThemeShown::Yes);
+}
+
+void CBelltideDlg::extractIntoSoundsFolder(const ThemeArchive& archive,
+                                           const std::string& archivePath) {
+    // The theme's sounds are gathered beside the sounds folder and take its place only when
+    // all are there: a full disk leaves the editor as it was, and no wave of an earlier theme
+    // stays to stand in for one this theme lacks.
+    namespace fs = std::filesystem;
+    const fs::path sounds = fs::path(m_folders.soundsDir).parent_path();
+    const fs::path staging = fs::path(sounds).concat(".new"), old = fs::path(sounds).concat(".old");
+    const MessageError failed("Could not open theme \"" + archivePath +
+                              "\": its sounds could not be written to the sounds folder.");
+    std::error_code error;
+    fs::remove_all(staging, error);
+    fs::remove_all(old, error);
+    if (!fs::create_directories(staging, error))
+        throw failed;
+    bool whole = false;
+    try {
+        whole = archive.extractAll((staging / "").string());
+    } catch (...) {
+        fs::remove_all(staging, error);
+        throw;
+    }
+    if (!whole) {
+        fs::remove_all(staging, error);
+        throw failed;
+    }
+    m_sound.stop(); // a sound still playing would hold its file
+    fs::rename(sounds, old, error);
+    if (error && fs::exists(sounds)) {
+        fs::remove_all(staging, error);
+        throw failed;
+    }
+    fs::rename(staging, sounds, error);
+    if (error) {
+        fs::rename(old, sounds, error);
+        fs::remove_all(staging, error);
+        throw failed;
+    }
+    fs::remove_all(old, error);
 }
 
 bool CBelltideDlg::tryLoadTheme(const std::string& archivePath) {

@@ -1,6 +1,7 @@
 #include "support/MainWindowFixture.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -138,6 +139,45 @@ TEST_P(HostileTheme, IsRefusedAsDamagedBeforeAnythingIsWritten) {
 INSTANTIATE_TEST_SUITE_P(Names, HostileTheme,
                          ::testing::Values("../secret.txt", "..\\secret.txt", "C:secret.txt",
                                            "/etc/passwd", "sounds/chime.wav", "..", "chime\x01"));
+
+// A row shows only a sound that came with its theme, never a file an earlier theme left.
+TEST_F(ThemeCommands, AWaveTheThemeLacksIsNoSoundEvenIfAnEarlierThemeHadIt) {
+    loadSampleTheme();
+    const std::string lacking = themesDir() + "lacking.kbt";
+    writeBytes(lacking, memberBytes("theme.dsc", "1\r\nAsterisk\r\nchime\r\n.wav\r\n"));
+    dlg->loadTheme(lacking);
+    EXPECT_EQ(rows(), (std::vector<CEventListCtrl::Row>{{"Asterisk", "(none)", ""}}));
+    EXPECT_EQ(fs::directory_iterator(dlg->folders().soundsDir)->path().filename(), "theme.dsc");
+}
+
+#ifndef _WIN32
+// A disk that fills up while a theme is opened leaves the editor and its sounds as they were.
+TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
+    loadSampleTheme();
+    const auto before = rows();
+    const fs::path sounds = fs::path(dlg->folders().soundsDir).parent_path();
+    const fs::path volume = folder.path() / "volume";
+    fs::create_directories(volume);
+    if (::system(
+            ("mount -t tmpfs -o size=256k tmpfs '" + volume.string() + "' 2>/dev/null").c_str()) !=
+        0)
+        GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    const std::shared_ptr<void> unmount(nullptr, [&](void*) {
+        static_cast<void>(::system(("umount '" + volume.string() + "'").c_str()));
+    });
+    // The theme library on the small disk, with the sample's sounds in it.
+    fs::copy(fs::path(themesDir()), volume / "themes", fs::copy_options::recursive);
+    TestableBelltideDlg small(ProgramFolders{folder.path(), volume}, controls());
+    small.loadTheme(writeSampleTheme((volume / "themes" / "sample.kbt").string()));
+    const std::string big = (folder.path() / "big.kbt").string();
+    writeBytes(big, memberBytes("theme.dsc", "1\r\nAsterisk\r\nbig\r\n.wav\r\n") +
+                        memberBytes("big.wav", std::string(300 << 10, 'b')));
+    EXPECT_THROW(small.loadTheme(big), MessageError);
+    EXPECT_EQ(small.eventList().rows(), before);
+    EXPECT_EQ(readBytes(volume / "themes" / "sounds" / "gong.wav"), std::string(2048, 'g'));
+    EXPECT_FALSE(fs::exists(volume / "themes" / "sounds.new"));
+}
+#endif
 
 // The same file under another spelling; on Windows also in other letter case.
 TEST_F(ThemeCommands, OpeningALibraryThemeUnderAnotherSpellingNeverCopiesIt) {
