@@ -1,6 +1,8 @@
 // The main window's transfers: Download Theme, Upload Theme and the initial backup.
 #include "CBelltideDlg.h"
 
+#include "files/PcPath.h"
+
 #include "transfer/CBackupDlg.h"
 #include "transfer/CExportDlg.h"
 #include "transfer/CImportDlg.h"
@@ -62,6 +64,12 @@ void CBelltideDlg::InitialBackupCheck() {
         CBackupDlg dlg(m_folders.themesDir, m_folders.soundsDir, transferServices());
         dlg.DoModal();
     }
-    if (std::filesystem::exists(path, error))
-        tryLoadTheme(path);
+    if (!std::filesystem::exists(path, error))
+        return;
+    // A theme named on the command line is what the user asked to see; the backup only had to
+    // come first.
+    const std::string startup = m_folders.themesDir + fileNameOf(m_startupTheme);
+    if (!m_startupTheme.empty() && std::filesystem::exists(startup, error) && tryLoadTheme(startup))
+        return;
+    tryLoadTheme(path);
 }

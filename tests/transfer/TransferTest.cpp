@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -211,6 +212,20 @@ TEST_F(Transfer, FirstStartBacksUpTheDeviceOnce) {
     EXPECT_EQ(themeCombo.itemText(themeCombo.selected), InitialBackupFileName);
     dlg->InitialBackupCheck();
     EXPECT_EQ(progressWindows.runs.size(), 1u);
+}
+
+// A theme opened with the first start is what the editor shows once the backup is taken.
+TEST_F(Transfer, AThemeNamedAtFirstStartIsShownAfterTheBackup) {
+    dlg->setStartupTheme(writeSampleTheme((folder.path() / "sample.kbt").string()));
+    dlg->OnInitDialog();
+    progressWindows.runPending();
+    EXPECT_TRUE(fs::exists(backupFile()));
+    EXPECT_EQ(rows(), SampleRows);
+    EXPECT_EQ(themeCombo.itemText(themeCombo.selected), "sample.kbt");
+    std::set<std::string> sounds;
+    for (const auto& file : fs::directory_iterator(dlg->folders().soundsDir))
+        sounds.insert(file.path().filename().string());
+    EXPECT_EQ(sounds, (std::set<std::string>{"chime.wav", "gong.wav", "theme.dsc"}));
 }
 
 // Whatever Belltide uploads it downloads and backs up exactly: names of every length a PC file
