@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -24,4 +26,64 @@ bool lessIgnoringCase(const std::string& a, const std::string& b) {
 bool hasExtension(const std::string& fileName, const std::string& extension) {
     return fileName.size() > extension.size() &&
            equalIgnoringCase(fileName.substr(fileName.size() - extension.size()), extension);
+}
+
+namespace {
+
+bool isDeviceName(const std::string& title) {
+    std::string upper;
+    for (const char c : title)
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* name : {"CON", "PRN", "AUX", "NUL"})
+        if (upper == name)
+            return true;
+    return upper.size() == 4 &&
+           (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+           upper[3] >= '1' && upper[3] <= '9';
+}
+
+// Splits at the last dot: "a.b.wav" gives "a.b" and ".wav".
+std::pair<std::string, std::string> titleAndExtension(const std::string& fileName) {
+    const auto dot = fileName.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return {fileName, ""};
+    return {fileName.substr(0, dot), fileName.substr(dot)};
+}
+
+// Cuts UTF-8 text to at most bytes bytes without splitting a character.
+std::string cutUtf8(const std::string& text, std::size_t bytes) {
+    if (text.size() <= bytes)
+        return text;
+    std::size_t end = bytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+} // namespace
+
+std::string portableFileName(const std::string& fileName, std::size_t maxBytes) {
+    std::string name;
+    for (const char c : fileName) {
+        const auto byte = static_cast<unsigned char>(c);
+        name += byte < 0x20 || byte == 0x7F ||
+                        std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos
+                    ? '_'
+                    : c;
+    }
+    auto [title, extension] = titleAndExtension(name);
+    while (!title.empty() && (title.back() == '.' || title.back() == ' '))
+        title.pop_back();
+    if (title.empty() || isDeviceName(title))
+        title += '_';
+    extension = cutUtf8(extension, maxBytes / 2);
+    title = cutUtf8(title, maxBytes - extension.size());
+    while (!title.empty() && (title.back() == '.' || title.back() == ' '))
+        title.pop_back();
+    return (title.empty() ? std::string("_") : title) + extension;
+}
+
+std::string numberedFileName(const std::string& fileName, int number) {
+    const auto [title, extension] = titleAndExtension(fileName);
+    return title + " (" + std::to_string(number) + ")" + extension;
 }

@@ -8,3 +8,10 @@ bool equalIgnoringCase(const std::string& a, const std::string& b);
 bool lessIgnoringCase(const std::string& a, const std::string& b);
 // True when the file name has something before the extension and ends in it, in any case.
 bool hasExtension(const std::string& fileName, const std::string& extension);
+
+// The name as Windows, the handheld and a theme file can hold it, in at most maxBytes bytes:
+// characters they refuse become "_", a trailing dot or space goes, a device name ("CON",
+// "LPT1") gets a "_", and a name too long loses the end of its title, keeping the extension.
+std::string portableFileName(const std::string& fileName, std::size_t maxBytes);
+// The name with " (number)" before its extension.
+std::string numberedFileName(const std::string& fileName, int number);

@@ -1,6 +1,8 @@
 #include "CExportDlg.h"
 
+#include "audio/WaveFile.h"
 #include "catalog/MessageError.h"
+#include "files/PcPath.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -67,6 +69,10 @@ SoundTheme CExportDlg::prepare(DeviceLink& device) {
 }
 
 void CExportDlg::copyFile(DeviceLink& device, const SoundEntry& file) {
+    // A damaged or foreign file would sit on the handheld as a sound that never plays.
+    if (isReadableFile(file.path()) && !isRiffWave(file.path()))
+        throw MessageError("\"" + fileNameOf(file) +
+                           "\" is not a wave file that the Pocket PC can play.");
     device.copyFileToDevice(file.folder, DeviceFolder, fileNameOf(file));
     m_changed = true;
 }

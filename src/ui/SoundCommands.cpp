@@ -1,9 +1,17 @@
 // The main window's event list commands: selecting, playing, changing and clearing sounds.
 #include "CBelltideDlg.h"
 
+#include "audio/WaveFile.h"
+
 #include "files/FileNames.h"
 #include "files/PcPath.h"
+#include "themes/ThemeArchive.h"
 #include "ui/CSoundFileDialog.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -96,6 +104,17 @@ SoundTheme::iterator CBelltideDlg::selectedEntry() {
     return entryOfRow(row);
 }
 
+namespace {
+
+bool sameBytes(const std::string& a, const std::string& b) {
+    std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
+    return first && second &&
+           std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
 void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     const auto entry = entryOfRow(row);
     if (entry == m_theme.end())
@@ -105,10 +124,46 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
         m_prompts.showMessage("Could not open file \"" + path + "\".");
         return;
     }
-    const std::string fileName = fileNameOf(path);
+    if (!isRiffWave(path)) {
+        m_prompts.showMessage("\"" + path +
+                              "\" is not a wave file that the Pocket PC can play; the sound is "
+                              "not changed.");
+        return;
+    }
+    // A name a theme and the handheld can hold, and that no other sound of the theme uses:
+    // sounds are kept by name, so two of one name would become one.
+    const std::string picked = fileNameOf(path);
+    const std::string portable = portableFileName(picked, ThemeArchive::NameFieldSize - 1);
+    std::string fileName = portable;
+    bool clash = false;
+    for (int number = 2;; ++number) {
+        const auto other = std::find_if(m_theme.begin(), m_theme.end(), [&](const auto& item) {
+            const SoundEntry& sound = item.second;
+            return &item != &*entry && sound.hasSound() &&
+                   equalIgnoringCase(sound.name + sound.extension, fileName);
+        });
+        if (other == m_theme.end() || sameBytes(other->second.path(), path))
+            break;
+        clash = true;
+        fileName = numberedFileName(portable, number);
+    }
+    std::string folder = path.substr(0, path.size() - picked.size());
+    if (fileName != picked) {
+        std::error_code error;
+        std::filesystem::copy_file(path, m_folders.soundsDir + fileName,
+                                   std::filesystem::copy_options::overwrite_existing, error);
+        if (error) {
+            m_prompts.showMessage("Could not copy file \"" + path + "\" into the sounds folder.");
+            return;
+        }
+        folder = m_folders.soundsDir;
+        m_statusBar.setText("\"" + picked + "\" is kept as \"" + fileName + "\"" +
+                            (clash ? ": another event plays a different sound of that name."
+                                   : ", a name a theme and the handheld can hold."));
+    }
     const auto dot = fileName.rfind('.');
     SoundEntry& sound = entry->second;
-    sound.folder = path.substr(0, path.size() - fileName.size());
+    sound.folder = folder;
     sound.name = fileName.substr(0, dot);
     sound.extension = dot == std::string::npos ? std::string{} : fileName.substr(dot);
     sound.sizeKB = *size;

@@ -153,7 +153,8 @@ TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
     EXPECT_EQ(list()->GetItemTextColour(24), wxColour(0x80, 0x80, 0x80)) << "not greyed";
 
     // A row selected with a real click enables the sound commands, which act on it.
-    const std::string wave = folder.writeFile("ding.wav", 1500).string();
+    const std::string wave = folder.writeFile("ding.wav", 0).string();
+    writeBytes(wave, waveBytes(std::string(1500, 'd')));
     frame->logic().OnDropSoundFile(1, wave);
     wxRect row;
     ASSERT_TRUE(list()->GetItemRect(1, row));

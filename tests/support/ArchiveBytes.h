@@ -34,3 +34,17 @@ inline std::string readBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+// A wave file holding these bytes as its 8-bit mono samples.
+inline std::string waveBytes(const std::string& samples) {
+    const auto number = [](std::uint32_t value, int bytes) {
+        std::string text;
+        for (int i = 0; i < bytes; ++i)
+            text += static_cast<char>(value >> (8 * i));
+        return text;
+    };
+    const auto size = static_cast<std::uint32_t>(samples.size());
+    return "RIFF" + number(36 + size + (size & 1), 4) + "WAVEfmt " + number(16, 4) + number(1, 2) +
+           number(1, 2) + number(8000, 4) + number(8000, 4) + number(1, 2) + number(8, 2) + "data" +
+           number(size, 4) + samples + std::string(size & 1, '\0');
+}

@@ -38,7 +38,7 @@ struct Handheld : MainWindowHarness {
             dlg->OnDownloadTheme();
             if (changed) {
                 for (const auto& file : dlg->theme().soundFiles())
-                    writeBytes(file.path(), "new " + file.name);
+                    writeBytes(file.path(), waveBytes("new " + file.name));
                 dropWave("Asterisk", "fresh one", "new fresh one");
                 dropWave("_Reminders", "fresh two", "new fresh two");
             }
@@ -59,7 +59,7 @@ struct Handheld : MainWindowHarness {
     void dropWave(const std::string& eventName, const std::string& name, const std::string& bytes) {
         const fs::path wave = folder.path() / "picked" / (name + ".wav");
         fs::create_directories(wave.parent_path());
-        writeBytes(wave, bytes);
+        writeBytes(wave, waveBytes(bytes));
         const auto& theme = dlg->theme();
         const auto row = std::distance(theme.begin(), theme.find(eventName));
         dlg->OnDropSoundFile(static_cast<int>(row), wave.string());
@@ -139,7 +139,7 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
             if (named.hasSound()) {
                 // Whole: as the handheld had it, or as the theme has it.
                 const std::string bytes = files.at(named.name + ".wav");
-                EXPECT_TRUE(bytes == "new " + named.name ||
+                EXPECT_TRUE(bytes == waveBytes("new " + named.name) ||
                             bytes == originalFiles.at(named.name + ".wav"))
                     << eventName << " names a broken " << named.name;
             }
@@ -212,6 +212,19 @@ TEST_F(Transfer, FirstStartBacksUpTheDeviceOnce) {
     EXPECT_EQ(themeCombo.itemText(themeCombo.selected), InitialBackupFileName);
     dlg->InitialBackupCheck();
     EXPECT_EQ(progressWindows.runs.size(), 1u);
+}
+
+// A file of the theme that is no wave stays on the PC; its events keep the handheld's sound.
+TEST_F(Transfer, AWaveThatIsNoWaveIsLeftOutOfTheUpload) {
+    extendedCheck.checked = true;
+    dlg->OnDownloadTheme();
+    const auto filesBefore = deviceFiles();
+    writeBytes(dlg->theme().find("Question")->second.path(), "\x1f\x8b damaged");
+    dlg->OnUploadTheme();
+    ASSERT_EQ(lastRun().messages.size(), 1u);
+    EXPECT_NE(lastRun().messages[0].find("is not a wave file"), std::string::npos);
+    EXPECT_EQ(deviceFiles(), filesBefore);
+    EXPECT_NE(statusBar.text.find("could not be exported"), std::string::npos);
 }
 
 // A theme opened with the first start is what the editor shows once the backup is taken.
@@ -303,7 +316,7 @@ protected:
         extendedCheck.checked = true;
         dlg->OnDownloadTheme();
         for (const auto& file : dlg->theme().soundFiles())
-            writeBytes(file.path(), "new " + file.name);
+            writeBytes(file.path(), waveBytes("new " + file.name));
         dropWave("Asterisk", "big", std::string(bigWave, 'b'));
         const std::string registryBefore = readBytes(deviceFolder / "registry.reg");
         const auto filesBefore = deviceFiles();

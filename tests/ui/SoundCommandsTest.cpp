@@ -1,3 +1,4 @@
+#include "files/FileNames.h"
 #include "support/MainWindowFixture.h"
 
 class SoundCommands : public MainWindowFixture {
@@ -59,7 +60,7 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
 TEST_F(SoundCommands, AChosenOrDroppedWavePointsTheRowAtIt) {
     const std::string picked = (folder.path() / "picked").string() + PathSeparator;
     const std::string wave = picked + "my.alarm.v2.wav", other = folder.dir() + "other.wav";
-    folder.writeFile("picked/my.alarm.v2.wav", 3000);
+    writeBytes(folder.writeFile("picked/my.alarm.v2.wav", 0), waveBytes(std::string(3000, 'x')));
     folder.writeFile("other.wav", 10);
     for (const bool dropped : {false, true}) {
         loadSampleTheme();
@@ -94,4 +95,67 @@ TEST_F(SoundCommands, TheCheckBoxDimsExactlyTheNotificationRows) {
         loadSampleTheme();
         EXPECT_EQ(dlg->eventList().textColour(3).has_value(), !checked) << "a rebuild keeps them";
     }
+}
+
+// What Change Sound takes, and under which name: only waves, only names a theme and the
+// handheld can hold, never two different sounds under one name. What it takes saves and opens
+// again.
+namespace fs = std::filesystem;
+
+struct Pick {
+    const char* label;
+    std::string folder, name, bytes;
+    std::string shown; // the row's sound afterwards; empty when the pick is refused
+};
+
+class ChangeSoundPick : public SoundCommands, public ::testing::WithParamInterface<Pick> {};
+
+TEST_P(ChangeSoundPick, TakesAPlayableWaveUnderANameThatStaysItsOwn) {
+    const Pick& pick = GetParam();
+    writeBytes(folder.writeFile("a/ring.wav", 0), waveBytes("ring a"));
+    dlg->OnDropSoundFile(0, (folder.path() / "a" / "ring.wav").string());
+    const fs::path file = folder.writeFile(pick.folder + "/" + pick.name, 0);
+    writeBytes(file, pick.bytes);
+    statusBar.text.clear();
+    dlg->OnDropSoundFile(2, file.string());
+
+    ASSERT_EQ(prompts.messages.size(), pick.shown.empty() ? 1u : 0u);
+    EXPECT_EQ(rows()[2][1], pick.shown.empty() ? "(none)" : pick.shown);
+    EXPECT_EQ(statusBar.text.find("is kept as \"" + pick.shown + "\"") != std::string::npos,
+              !pick.shown.empty() && pick.shown != pick.name);
+    if (pick.shown.empty())
+        return;
+    const SoundEntry& taken = dlg->theme().find("Start Up")->second;
+    EXPECT_EQ(readBytes(taken.path()), pick.bytes);
+
+    const auto before = rows();
+    prompts.files = {dlg->folders().themesDir + "picked.kbt"};
+    dlg->OnSaveTheme();
+    dlg->loadTheme(dlg->folders().themesDir + "picked.kbt");
+    EXPECT_EQ(rows(), before);
+    EXPECT_EQ(readBytes(dlg->theme().find("Start Up")->second.path()), pick.bytes);
+    EXPECT_EQ(readBytes(dlg->theme().find("Asterisk")->second.path()), waveBytes("ring a"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Picks, ChangeSoundPick,
+    ::testing::Values(
+        Pick{"forbidden", "b", "Track 1: Intro?.wav", waveBytes("t"), "Track 1_ Intro_.wav"},
+        Pick{"trailing_space", "b", "song .wav", waveBytes("s"), "song.wav"},
+        Pick{"device_name", "b", "CON.wav", waveBytes("c"), "CON_.wav"},
+        Pick{"same_name_other_bytes", "b", "ring.wav", waveBytes("ring b"), "ring (2).wav"},
+        Pick{"same_file_twice", "a", "ring.wav", waveBytes("ring a"), "ring.wav"},
+        Pick{"empty", "b", "empty.wav", "", ""},
+        Pick{"not_a_wave", "b", "packed.wav", "\x1f\x8b\x08\x00 gzip data", ""}),
+    [](const auto& param) { return std::string(param.param.label); });
+
+TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {
+    EXPECT_EQ(portableFileName(std::string(300, 'x') + ".wav", 255),
+              std::string(251, 'x') + ".wav");
+    EXPECT_EQ(portableFileName("\xC3\xA9" + std::string(300, 'x') + ".wav", 10),
+              "\xC3\xA9xxxx.wav");
+    EXPECT_EQ(portableFileName("\xC3\xA9\xC3\xA9\xC3\xA9.wav", 9), "\xC3\xA9\xC3\xA9.wav")
+        << "no character cut in two";
+    EXPECT_EQ(portableFileName("lpt1.wav", 255), "lpt1_.wav");
+    EXPECT_EQ(portableFileName("dots....wav", 255), "dots.wav");
 }

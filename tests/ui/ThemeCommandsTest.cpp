@@ -248,7 +248,9 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     writeSampleTheme(themesDir() + "pick.kbt");
     const std::string away = writeSampleTheme((folder.path() / "away.kbt").string());
     loadSampleTheme();
-    dlg->OnDropSoundFile(0, folder.writeFile("edited.wav", 10).string());
+    const fs::path wave = folder.writeFile("edited.wav", 0);
+    writeBytes(wave, waveBytes("edited"));
+    dlg->OnDropSoundFile(0, wave.string());
     ASSERT_TRUE(dlg->isModified());
     const auto edited = rows();
 
