@@ -9,10 +9,11 @@ class FailingDevice : public RemoteDevice {
 public:
     // failAt counts the calls that can fail, from 0; -1 fails none. The name of the call made to
     // fail goes to failedCall.
+    // openKeys counts the keys opened and not yet closed.
     FailingDevice(std::unique_ptr<RemoteDevice> device, int failAt, int& callCount,
-                  std::string& failedCall)
+                  std::string& failedCall, int& openKeys)
         : m_device(std::move(device)), m_failAt(failAt), m_count(callCount),
-          m_failedCall(failedCall) {}
+          m_failedCall(failedCall), m_openKeys(openKeys) {}
 
     // A refused connection, as a handheld that is not there answers.
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override {
@@ -22,7 +23,10 @@ public:
     void CeRapiUninit() override { m_device->CeRapiUninit(); }
 
     long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override {
-        return fails("CeRegOpenKeyEx") ? Denied : m_device->CeRegOpenKeyEx(root, subKey, key);
+        const long result =
+            fails("CeRegOpenKeyEx") ? Denied : m_device->CeRegOpenKeyEx(root, subKey, key);
+        m_openKeys += result == Rapi::ErrorSuccess ? 1 : 0;
+        return result;
     }
     long CeRegQueryValueEx(Rapi::Key k, const std::u16string& n, std::uint32_t* t, std::uint8_t* d,
                            std::uint32_t* s) override {
@@ -34,6 +38,7 @@ public:
     }
     // Closing always reaches the device, failed or not.
     long CeRegCloseKey(Rapi::Key key) override {
+        --m_openKeys;
         return std::max(m_device->CeRegCloseKey(key), fails("CeRegCloseKey") ? Denied : 0L);
     }
 
@@ -84,4 +89,5 @@ private:
     int m_failAt;
     int& m_count;
     std::string& m_failedCall;
+    int& m_openKeys;
 };

@@ -20,8 +20,9 @@ struct FakeCheckBox : CheckBox {
 using FakeButton = FakeCheckBox;
 
 struct FakeStatusLine : StatusLine {
-    void setText(const std::string& newText) override { text = newText; }
+    void setText(const std::string& newText) override { history.push_back(text = newText); }
     std::string text;
+    std::vector<std::string> history;
 };
 
 struct FakeComboBox : ComboBox {
@@ -40,10 +41,10 @@ struct FakeListView : ListView {
     void insertColumn(int, const std::string&, ColumnAlign, int) override {}
     void setRowCount(int count) override { rowCount = count; }
     void refreshRows(int first, int) override { refreshed.push_back(first); }
-    void fitColumn(int, int) override {}
+    void fitColumn(int, int) override { ++fitted; }
     void showSelected(int row) override { shownSelected = row; }
     void showSoundMenu() override { ++menusShown; }
-    int rowCount = 0, shownSelected = -1, menusShown = 0;
+    int rowCount = 0, shownSelected = -1, menusShown = 0, fitted = 0;
     std::vector<int> refreshed;
 };
 

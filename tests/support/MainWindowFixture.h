@@ -46,7 +46,7 @@ struct MainWindowHarness {
                 .progressWindows = progressWindows,
                 .deviceFactory = [this] {
                     return std::make_unique<FailingDevice>(backend.make(deviceFolder), failAt,
-                                                           deviceCalls, failedCall);
+                                                           deviceCalls, failedCall, openKeys);
                 }};
     }
 
@@ -85,7 +85,7 @@ struct MainWindowHarness {
     // Each worker gets a device on this folder that fails call number failAt (-1: none).
     std::filesystem::path deviceFolder = folder.path() / "no-device";
     DeviceBackend backend = deviceBackends().front();
-    int failAt = -1, deviceCalls = 0;
+    int failAt = -1, deviceCalls = 0, openKeys = 0;
     std::string failedCall;
     std::unique_ptr<TestableBelltideDlg> dlg;
 };

@@ -5,6 +5,7 @@
 #include "transfer/CBackupDlg.h"
 #include "transfer/CImportDlg.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -118,6 +119,7 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
                       "Couldn't establish a connection to the device. Check Activesync connection");
         }
         EXPECT_EQ(run.waitDepth + handheld.prompts.waitDepth, 0);
+        EXPECT_EQ(handheld.openKeys, 0) << "every key opened is closed";
         const bool refused = failAt == 0;
         EXPECT_EQ(run.position, refused ? 0 : run.upper);
         EXPECT_EQ(handheld.dlg->theme().size(),
@@ -171,14 +173,16 @@ TEST_P(Transfer, DownloadThenUploadLeavesTheDeviceAsItWasAndReloadsItsSounds) {
     const std::string registryBefore = readBytes(deviceFolder / "registry.reg");
     const auto filesBefore = deviceFiles();
     run(Operation::Upload);
-    EXPECT_EQ(statusBar.text, "Sounds exported");
+    EXPECT_EQ(std::vector(statusBar.history.end() - 2, statusBar.history.end()),
+              (std::vector<std::string>{"Exporting sounds to PocketPC...", "Sounds exported"}));
     for (const auto& file : dlg->theme().soundFiles())
         EXPECT_EQ(readBytes(file.path()), filesBefore.at(file.name + file.extension));
     EXPECT_EQ(readBytes(deviceFolder / "registry.reg"), registryBefore);
     EXPECT_EQ(deviceFiles(), filesBefore);
     // One reload, after the last file.
     const fs::path reloads = deviceFolder / "audio-reloads.log";
-    EXPECT_EQ(readBytes(reloads).find('\n'), readBytes(reloads).size() - 1);
+    const std::string reloaded = readBytes(reloads);
+    EXPECT_EQ(std::count(reloaded.begin(), reloaded.end(), '\n'), 1);
     for (const auto& [name, bytes] : filesBefore)
         EXPECT_GE(fs::last_write_time(reloads),
                   fs::last_write_time(deviceFolder / "Windows" / name));
@@ -225,6 +229,19 @@ TEST_F(Transfer, AWaveThatIsNoWaveIsLeftOutOfTheUpload) {
     EXPECT_NE(lastRun().messages[0].find("is not a wave file"), std::string::npos);
     EXPECT_EQ(deviceFiles(), filesBefore);
     EXPECT_NE(statusBar.text.find("could not be exported"), std::string::npos);
+}
+
+// With the box unchecked the handheld's notification sounds stay as they are.
+TEST_F(Transfer, AnUncheckedBoxLeavesTheNotificationsAlone) {
+    changed = true;
+    run(Operation::Upload);
+    extendedCheck.checked = false;
+    const std::string remindersBefore = deviceSounds().find("_Reminders")->second.name;
+    dropWave("_Reminders", "fresh three", "new fresh three");
+    dlg->OnUploadTheme();
+    EXPECT_EQ(deviceSounds().find("_Reminders")->second.name, remindersBefore);
+    EXPECT_FALSE(fs::exists(deviceFolder / "Windows" / "fresh three.wav"));
+    EXPECT_FALSE(dlg->theme().uploadExtended());
 }
 
 // A theme opened with the first start is what the editor shows once the backup is taken.

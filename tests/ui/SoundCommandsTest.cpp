@@ -117,7 +117,9 @@ TEST_P(ChangeSoundPick, TakesAPlayableWaveUnderANameThatStaysItsOwn) {
     const fs::path file = folder.writeFile(pick.folder + "/" + pick.name, 0);
     writeBytes(file, pick.bytes);
     statusBar.text.clear();
+    const int fitted = listView.fitted;
     dlg->OnDropSoundFile(2, file.string());
+    EXPECT_EQ(listView.fitted > fitted, !pick.shown.empty()) << "a longer name stays readable";
 
     ASSERT_EQ(prompts.messages.size(), pick.shown.empty() ? 1u : 0u);
     EXPECT_EQ(rows()[2][1], pick.shown.empty() ? "(none)" : pick.shown);
