@@ -33,3 +33,16 @@ TEST_F(ProgramFoldersTest, TheWelcomeSoundBesideTheProgramKeepsEverythingThere) 
     EXPECT_EQ(folders.assetsDir, folder.path() / "prefix/bin");
     EXPECT_EQ(folders.dataDir, folder.path() / "prefix/bin");
 }
+
+// Whether the program's folder can be written is tried, and the try leaves nothing behind; a
+// relative XDG_DATA_HOME is no data folder, as the desktop's rules say.
+TEST_F(ProgramFoldersTest, TheWriteProbeLeavesNoFileAndARelativeDataHomeIsIgnored) {
+    folder.writeFile("bin/Belltide.wav", 10);
+    EXPECT_EQ(ProgramFolders::locate((folder.path() / "bin/belltide").string()).dataDir,
+              folder.path() / "bin");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "bin"), {}), 1);
+    setEnvironment("XDG_DATA_HOME", "relative/data");
+    const char* home = std::getenv("HOME");
+    EXPECT_EQ(ProgramFolders::userDataDir(),
+              fs::path(home ? home : "") / ".local" / "share" / "belltide");
+}
