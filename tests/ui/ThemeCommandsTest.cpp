@@ -1,4 +1,5 @@
 #include "support/MainWindowFixture.h"
+#include "ui/SavePath.h"
 
 #include <algorithm>
 #include <memory>
@@ -307,3 +308,22 @@ INSTANTIATE_TEST_SUITE_P(
                                          Action::Close),
                        ::testing::Values(Reply::No, Reply::Cancel, Reply::YesCancelledDialog,
                                          Reply::YesFailedSave, Reply::YesSaved)));
+
+// The Save dialog's answer: ".kbt" only for a name without an extension, and a question only
+// about a name the dialog did not ask about.
+TEST(SavePathRule, AddsTheExtensionOnlyWhereThereIsNoneAndAsksOnlyAboutANameAdded) {
+    const std::string t = std::string("t") + PathSeparator;
+    const auto exists = [&](const std::string& path) { return path == t + "x.kbt"; };
+    struct Case {
+        std::string typed, written;
+        bool ask;
+    };
+    for (const Case& c :
+         {Case{t + "x", t + "x.kbt", true}, Case{t + "y", t + "y.kbt", false},
+          Case{t + "foo.bar", t + "foo.bar", false}, Case{t + "x.kbt", t + "x.kbt", false},
+          Case{t + ".hidden", t + ".hidden.kbt", false}}) {
+        const SavePath decided = savePathFor(c.typed, "kbt", exists);
+        EXPECT_EQ(decided.path, c.written) << c.typed;
+        EXPECT_EQ(decided.askToReplace, c.ask) << c.typed;
+    }
+}

@@ -1,5 +1,8 @@
 #include "WxControls.h"
 
+#include "files/PcPath.h"
+#include "ui/SavePath.h"
+
 #include "NativeInput.h"
 #include "WxText.h"
 #include "ui/CSoundFileDialog.h"
@@ -120,16 +123,13 @@ std::optional<std::string> WxPrompts::chooseFileToSave(const FileDialogOptions& 
     const auto chosen = runFileDialog(m_owner, options, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (!chosen)
         return std::nullopt;
-    wxFileName path(*chosen);
-    if (!path.HasExt() && !options.defaultExtension.empty()) {
-        // The native dialog asked about the name as typed; ask again for the one written.
-        path.SetExt(toWx(options.defaultExtension));
-        if (path.FileExists() &&
-            wxMessageBox(path.GetFullName() + " already exists.\nDo you want to replace it?",
-                         ProgramTitle, wxYES_NO | wxICON_WARNING, m_owner) != wxYES)
-            return std::nullopt;
-    }
-    return fromWx(path.GetFullPath());
+    const SavePath path = savePathFor(fromWx(*chosen), options.defaultExtension,
+                                      [](const std::string& file) { return isReadableFile(file); });
+    if (path.askToReplace &&
+        wxMessageBox(toWx(fileNameOf(path.path)) + " already exists.\nDo you want to replace it?",
+                     ProgramTitle, wxYES_NO | wxICON_WARNING, m_owner) != wxYES)
+        return std::nullopt;
+    return path.path;
 }
 
 std::optional<std::string> WxPrompts::chooseSoundFile(CSoundFileDialog& preview) {
