@@ -98,6 +98,11 @@ bool heldByRunningSave(const std::string& path) {
 
 } // namespace
 
+ReplacementDiskCalls& replacementDiskCalls() {
+    static ReplacementDiskCalls calls{flushToDisk, flushFolder};
+    return calls;
+}
+
 ReplacementFile::ReplacementFile(std::string target)
     : m_target(std::move(target)), m_temporary(temporaryNameFor(m_target)),
       m_descriptor(openTemporary(m_temporary)) {}
@@ -118,7 +123,7 @@ void ReplacementFile::release() {
 }
 
 bool ReplacementFile::commit() {
-    if (m_descriptor == -1 || !flushToDisk(m_descriptor))
+    if (m_descriptor == -1 || !replacementDiskCalls().flushFile(m_descriptor))
         return false;
 #ifdef _WIN32
     // A file still open cannot be renamed there.
@@ -130,7 +135,7 @@ bool ReplacementFile::commit() {
         return false;
     m_committed = true;
     const fs::path folder = fs::path(m_target).parent_path();
-    flushFolder(folder.empty() ? "." : folder.string());
+    replacementDiskCalls().flushFolder(folder.empty() ? "." : folder.string());
     release();
     return true;
 }

@@ -30,3 +30,11 @@ private:
 // Removes the temporary files of targets named *<extension> in the folder that a killed run left
 // behind; those still held by a running save are kept.
 void removeLeftoverReplacements(const std::string& folder, const std::string& extension);
+
+// The calls that put a replacement on disk: the new file's data, then after the rename the
+// folder's entry. A test may put recorders in their place that call the ones they replace.
+struct ReplacementDiskCalls {
+    bool (*flushFile)(int descriptor);
+    void (*flushFolder)(const std::string& folder);
+};
+ReplacementDiskCalls& replacementDiskCalls();

@@ -2,6 +2,7 @@
 #include "device/VirtualHandheld.h"
 #include "themes/ThemeLibrary.h"
 
+#include "support/ArchiveBytes.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -51,4 +52,30 @@ TEST(ReplacementFile, AFailedRenameIsAFailure) {
         EXPECT_FALSE(replacement.commit());
     }
     EXPECT_FALSE(fs::exists(temporary));
+}
+
+// The new data is on disk before it takes the target's name, and the name is on disk after.
+TEST(ReplacementFile, FlushesTheFileBeforeTheRenameAndTheFolderAfter) {
+    static TempFolder folder;
+    static const std::string target = (folder.path() / "theme.kbt").string();
+    static std::vector<std::string> seen; // the target's content at each call
+    writeBytes(target, "old");
+    const ReplacementDiskCalls real = replacementDiskCalls();
+    static ReplacementDiskCalls passOn;
+    passOn = real;
+    replacementDiskCalls() = {[](int descriptor) {
+                                  seen.push_back("file:" + readBytes(target));
+                                  return passOn.flushFile(descriptor);
+                              },
+                              [](const std::string& at) {
+                                  seen.push_back("folder:" + readBytes(target));
+                                  passOn.flushFolder(at);
+                              }};
+    {
+        ReplacementFile replacement(target);
+        writeBytes(replacement.path(), "new");
+        EXPECT_TRUE(replacement.commit());
+    }
+    replacementDiskCalls() = real;
+    EXPECT_EQ(seen, (std::vector<std::string>{"file:old", "folder:new"}));
 }
