@@ -167,6 +167,27 @@ TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
     EXPECT_TRUE(prompts->files.empty()) << "the sound dialog was not shown";
     send(wxEVT_MENU, CommandId::PopupNoSound);
     EXPECT_EQ(list()->GetItemText(1, 1), "(none)");
+
+    // A theme loaded anew leaves no row highlighted, so that a click on it selects it again.
+    prompts->choices = {Answer::No};
+    combo()->SetSelection(0);
+    send(wxEVT_CHOICE, ThemeList);
+    EXPECT_EQ(list()->GetSelectedItemCount(), 0);
+    EXPECT_FALSE(control(PlaySound)->IsEnabled());
+    wxMilliSleep(800); // not a double click
+    clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(60, row.height / 2)));
+    EXPECT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
+
+    // The bar is full at its last step, and starts over past it, as a native one does.
+    ProgressDialog dialog(frame, {1, "Progress", "", TextAlign::Centre}, {});
+    auto* gauge = static_cast<wxGauge*>(dialog.FindWindow(ProgressDialog::ProgressBarId));
+    dialog.setRange(0, 3);
+    dialog.setStep(1);
+    for (int value : {1, 2, 3, 1}) {
+        dialog.stepIt();
+        EXPECT_EQ(gauge->GetValue(), value);
+    }
+    EXPECT_EQ(gauge->GetRange(), 3);
 }
 
 // Download and Upload through the real buttons and progress dialogs, against a virtual handheld
