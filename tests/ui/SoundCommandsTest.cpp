@@ -139,17 +139,19 @@ TEST_P(ChangeSoundPick, TakesAPlayableWaveUnderANameThatStaysItsOwn) {
     EXPECT_EQ(readBytes(dlg->theme().find("Asterisk")->second.path()), waveBytes("ring a"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Picks, ChangeSoundPick,
-    ::testing::Values(
-        Pick{"forbidden", "b", "Track 1: Intro?.wav", waveBytes("t"), "Track 1_ Intro_.wav"},
-        Pick{"trailing_space", "b", "song .wav", waveBytes("s"), "song.wav"},
-        Pick{"device_name", "b", "CON.wav", waveBytes("c"), "CON_.wav"},
-        Pick{"same_name_other_bytes", "b", "ring.wav", waveBytes("ring b"), "ring (2).wav"},
-        Pick{"same_file_twice", "a", "ring.wav", waveBytes("ring a"), "ring.wav"},
-        Pick{"empty", "b", "empty.wav", "", ""},
-        Pick{"not_a_wave", "b", "packed.wav", "\x1f\x8b\x08\x00 gzip data", ""}),
-    [](const auto& param) { return std::string(param.param.label); });
+const Pick Picks[] = {
+#ifndef _WIN32 // where no file can have such a name in the first place
+    {"forbidden", "b", "Track 1: Intro?.wav", waveBytes("t"), "Track 1_ Intro_.wav"},
+    {"device_name", "b", "CON.wav", waveBytes("c"), "CON_.wav"},
+#endif
+    {"trailing_space", "b", "song .wav", waveBytes("s"), "song.wav"},
+    {"same_name_other_bytes", "b", "ring.wav", waveBytes("ring b"), "ring (2).wav"},
+    {"same_file_twice", "a", "ring.wav", waveBytes("ring a"), "ring.wav"},
+    {"empty", "b", "empty.wav", "", ""},
+    {"not_a_wave", "b", "packed.wav", "\x1f\x8b\x08\x00 gzip data", ""},
+};
+INSTANTIATE_TEST_SUITE_P(Picks, ChangeSoundPick, ::testing::ValuesIn(Picks),
+                         [](const auto& param) { return std::string(param.param.label); });
 
 TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {
     EXPECT_EQ(portableFileName(std::string(300, 'x') + ".wav", 255),
