@@ -124,6 +124,9 @@ protected:
     bool tryLoadTheme(const std::string& archivePath);
     void loadStartupTheme();
     TransferServices transferServices() const;
+    // Runs a transfer's dialog; a backup check that came meanwhile runs once it is over, never
+    // in its modal loop beside its worker.
+    void runTransfer(CProgressDlg& dlg);
     // Save Theme...; true when the theme was saved.
     bool saveTheme();
     // Puts the archive's members in place of the sounds folder's files, all or none; raises
@@ -150,6 +153,8 @@ protected:
     DeviceLink m_device;
     ThemeFolders m_folders;
     bool m_modified = false;
+    bool m_transferRunning = false;
+    bool m_backupCheckWaiting = false;
     // The library file the edited theme was loaded from or saved to; empty when there is none.
     std::string m_themeFileName;
 };

@@ -8,6 +8,8 @@
 #include "transfer/CImportDlg.h"
 
 #include <filesystem>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -27,13 +29,23 @@ TransferServices CBelltideDlg::transferServices() const {
     return TransferServices{m_progressWindows, m_deviceFactory};
 }
 
+void CBelltideDlg::runTransfer(CProgressDlg& dlg) {
+    m_transferRunning = true;
+    const std::shared_ptr<void> over(nullptr, [this](void*) {
+        m_transferRunning = false;
+        if (std::exchange(m_backupCheckWaiting, false))
+            m_progressWindows.callAfter([this] { InitialBackupCheck(); });
+    });
+    dlg.DoModal();
+}
+
 void CBelltideDlg::OnDownloadTheme() {
     if (!promptSaveChanges())
         return;
     WaitCursor wait(m_prompts);
     m_statusBar.setText("Importing sounds from PocketPC...");
     CImportDlg dlg(m_folders.soundsDir, transferServices());
-    dlg.DoModal();
+    runTransfer(dlg);
     if (dlg.m_result.size() == 0) {
         m_statusBar.setText("Sounds not imported");
         return;
@@ -51,18 +63,23 @@ void CBelltideDlg::OnUploadTheme() {
     m_statusBar.setText("Exporting sounds to PocketPC...");
     m_theme.setUploadExtended(m_extendedCheck.isChecked());
     CExportDlg dlg(m_theme, transferServices());
-    dlg.DoModal();
+    runTransfer(dlg);
     m_statusBar.setText(uploadOutcome(dlg));
 }
 
 void CBelltideDlg::InitialBackupCheck() {
+    // Posted at start, it may come while the user's first transfer runs: one session at a time.
+    if (m_transferRunning) {
+        m_backupCheckWaiting = true;
+        return;
+    }
     const std::string path = m_folders.themesDir + InitialBackupFileName;
     std::error_code error;
     if (std::filesystem::exists(path, error))
         return;
     {
         CBackupDlg dlg(m_folders.themesDir, m_folders.soundsDir, transferServices());
-        dlg.DoModal();
+        runTransfer(dlg);
     }
     if (!std::filesystem::exists(path, error))
         return;

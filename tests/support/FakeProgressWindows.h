@@ -4,6 +4,7 @@
 
 #include "transfer/ProgressWindow.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -33,9 +34,11 @@ public:
                   const std::function<void(ProgressWindow&)>& onShown) override {
         Run& run = runs.emplace_back();
         run.dialog = dialog;
+        mostAtOnce = std::max(mostAtOnce, ++atOnce);
         onShown(run);
         while (!run.ended)
             runNext(true);
+        --atOnce;
     }
 
     void callAfter(std::function<void()> call) override {
@@ -51,6 +54,7 @@ public:
     }
 
     std::deque<Run> runs;
+    int atOnce = 0, mostAtOnce = 0; // dialogs shown at the same time
 
 private:
     // Runs the next posted call, waiting for one when asked; false when there is none.

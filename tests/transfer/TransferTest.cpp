@@ -244,6 +244,17 @@ TEST_F(Transfer, AnUncheckedBoxLeavesTheNotificationsAlone) {
     EXPECT_FALSE(dlg->theme().uploadExtended());
 }
 
+// A Download clicked before the start's backup check has run: the check waits for it.
+TEST_F(Transfer, TheBackupCheckNeverRunsBesideAnotherTransfer) {
+    dlg->OnInitDialog();
+    dlg->OnDownloadTheme();
+    EXPECT_EQ(progressWindows.mostAtOnce, 1);
+    EXPECT_FALSE(fs::exists(backupFile()));
+    progressWindows.runPending();
+    EXPECT_TRUE(fs::exists(backupFile()));
+    EXPECT_EQ(progressWindows.mostAtOnce, 1);
+}
+
 // A theme opened with the first start is what the editor shows once the backup is taken.
 TEST_F(Transfer, AThemeNamedAtFirstStartIsShownAfterTheBackup) {
     dlg->setStartupTheme(writeSampleTheme((folder.path() / "sample.kbt").string()));
