@@ -78,6 +78,11 @@ public:
     SoundTheme makeBlankTheme() const;
 
 private:
+    enum class ValueRead { Read, NoKey, NoValue };
+    // Opens the key, reads the value whole into data and closes the key; raises MessageError
+    // when the registry is damaged as a whole.
+    ValueRead readValue(Rapi::Key root, const std::string& keyPath, const std::u16string& valueName,
+                        std::uint32_t firstGuess, std::vector<std::uint8_t>& data);
     // The value read whole into data; the device's result code.
     long queryWholeValue(Rapi::Key key, const std::u16string& name, std::vector<std::uint8_t>& data,
                          std::uint32_t firstGuess);

@@ -37,9 +37,9 @@ std::u16string nextString(const std::u16string& units, std::size_t& unit) {
 
 // The scheme's strings, one entry per named slot, up to the empty string that closes the list;
 // how many strings were walked.
-int insertSchemeStrings(SoundTheme& theme, const std::optional<std::vector<std::uint8_t>>& data) {
+int insertSchemeStrings(SoundTheme& theme, const std::vector<std::uint8_t>& data) {
     int walked = 0;
-    const std::u16string units = data ? utf16Units(data->data(), data->size()) : u"";
+    const std::u16string units = utf16Units(data.data(), data.size());
     if (units.empty() || units.front() == 0)
         return 0;
     std::size_t unit = 0;
@@ -66,19 +66,10 @@ SoundTheme DeviceLink::readSoundTheme() {
 
 SoundTheme DeviceLink::readCurrentSounds() {
     SoundTheme theme;
-    std::optional<std::vector<std::uint8_t>> scheme;
-    Rapi::Key key = 0;
-    const long opened = m_device.CeRegOpenKeyEx(Rapi::HkeyLocalMachine, toUtf16(EventKey), &key);
-    raiseIfDamaged(opened);
-    if (opened == Rapi::ErrorSuccess) {
-        std::vector<std::uint8_t> data;
-        const long result = queryWholeValue(key, toUtf16(EventValue), data, EventSchemeBufferSize);
-        m_device.CeRegCloseKey(key);
-        raiseIfDamaged(result);
-        if (result == Rapi::ErrorSuccess)
-            scheme = std::move(data);
-    }
-    insertSchemeStrings(theme, scheme);
+    std::vector<std::uint8_t> scheme;
+    if (readValue(Rapi::HkeyLocalMachine, EventKey, toUtf16(EventValue), EventSchemeBufferSize,
+                  scheme) == ValueRead::Read)
+        insertSchemeStrings(theme, scheme);
     readNotificationSounds(theme);
     return theme;
 }
@@ -116,25 +107,36 @@ long DeviceLink::queryWholeValue(Rapi::Key key, const std::u16string& name,
     }
 }
 
-std::optional<std::vector<std::uint8_t>>
-DeviceLink::readRegistryValue(Rapi::Key root, const std::string& keyPath,
-                              const std::string& valueName) {
+DeviceLink::ValueRead DeviceLink::readValue(Rapi::Key root, const std::string& keyPath,
+                                            const std::u16string& valueName,
+                                            std::uint32_t firstGuess,
+                                            std::vector<std::uint8_t>& data) {
     Rapi::Key key = 0;
     const long opened = m_device.CeRegOpenKeyEx(root, toUtf16(keyPath), &key);
     raiseIfDamaged(opened);
-    if (opened != Rapi::ErrorSuccess) {
-        m_messages.showMessage("Could not find main register key");
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> data;
-    const long result = queryWholeValue(key, toUtf16(valueName), data, EventSchemeBufferSize);
+    if (opened != Rapi::ErrorSuccess)
+        return ValueRead::NoKey;
+    const long result = queryWholeValue(key, valueName, data, firstGuess);
     m_device.CeRegCloseKey(key);
     raiseIfDamaged(result);
-    if (result != Rapi::ErrorSuccess) {
+    return result == Rapi::ErrorSuccess ? ValueRead::Read : ValueRead::NoValue;
+}
+
+std::optional<std::vector<std::uint8_t>>
+DeviceLink::readRegistryValue(Rapi::Key root, const std::string& keyPath,
+                              const std::string& valueName) {
+    std::vector<std::uint8_t> data;
+    switch (readValue(root, keyPath, toUtf16(valueName), EventSchemeBufferSize, data)) {
+    case ValueRead::Read:
+        return data;
+    case ValueRead::NoKey:
+        m_messages.showMessage("Could not find main register key");
+        break;
+    case ValueRead::NoValue:
         m_messages.showMessage("Could not find register key");
-        return std::nullopt;
+        break;
     }
-    return data;
+    return std::nullopt;
 }
 
 bool DeviceLink::writeMultiStringValue(Rapi::Key root, const std::string& keyPath,
@@ -156,7 +158,7 @@ bool DeviceLink::writeMultiStringValue(Rapi::Key root, const std::string& keyPat
 
 void DeviceLink::parseEventScheme(SoundTheme& theme,
                                   const std::optional<std::vector<std::uint8_t>>& data) {
-    if (insertSchemeStrings(theme, data) >= MinimumSchemeStrings)
+    if (data && insertSchemeStrings(theme, *data) >= MinimumSchemeStrings)
         return;
     theme.clear();
     for (int slot = 0; slot < DefaultedSlots; ++slot) {
@@ -184,26 +186,15 @@ std::vector<std::uint8_t> DeviceLink::buildEventScheme(const SoundTheme& theme) 
 
 void DeviceLink::readNotificationSounds(SoundTheme& theme) {
     for (int i = 0; i < SoundCatalog::NotificationCount; ++i) {
-        const std::string displayName(SoundCatalog::notificationName(i));
-        Rapi::Key key = 0;
-        const long opened = m_device.CeRegOpenKeyEx(
-            Rapi::HkeyCurrentUser, toUtf16(std::string(SoundCatalog::notificationKey(i))), &key);
-        raiseIfDamaged(opened);
-        if (opened != Rapi::ErrorSuccess) {
-            theme.insert(displayName, SoundEntry::none());
-            continue;
-        }
         std::vector<std::uint8_t> data;
-        const long result = queryWholeValue(key, WaveValue, data, WaveBufferSize);
-        m_device.CeRegCloseKey(key);
-        raiseIfDamaged(result);
-        if (result != Rapi::ErrorSuccess) {
-            theme.insert(displayName, SoundEntry::none());
-        } else {
+        SoundEntry entry = SoundEntry::none();
+        if (readValue(Rapi::HkeyCurrentUser, std::string(SoundCatalog::notificationKey(i)),
+                      WaveValue, WaveBufferSize, data) == ValueRead::Read) {
             std::size_t unit = 0;
             const auto units = utf16Units(data.data(), data.size());
-            theme.insert(displayName, entryForDeviceName(fromUtf16(nextString(units, unit))));
+            entry = entryForDeviceName(fromUtf16(nextString(units, unit)));
         }
+        theme.insert(std::string(SoundCatalog::notificationName(i)), entry);
     }
 }
 
