@@ -31,15 +31,13 @@ bool hasExtension(const std::string& fileName, const std::string& extension) {
 namespace {
 
 bool isDeviceName(const std::string& title) {
-    std::string upper;
-    for (const char c : title)
-        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     for (const char* name : {"CON", "PRN", "AUX", "NUL"})
-        if (upper == name)
+        if (equalIgnoringCase(title, name))
             return true;
-    return upper.size() == 4 &&
-           (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
-           upper[3] >= '1' && upper[3] <= '9';
+    return title.size() == 4 &&
+           (equalIgnoringCase(title.substr(0, 3), "COM") ||
+            equalIgnoringCase(title.substr(0, 3), "LPT")) &&
+           title[3] >= '1' && title[3] <= '9';
 }
 
 // Splits at the last dot: "a.b.wav" gives "a.b" and ".wav".

@@ -19,7 +19,8 @@ std::string kilobytes(std::uint64_t bytes) {
     return digits + " KB";
 }
 
-std::string fileNameOf(const SoundEntry& entry) {
+// The sound's file on both sides.
+std::string waveFileName(const SoundEntry& entry) {
     return entry.name + entry.extension;
 }
 
@@ -54,7 +55,7 @@ SoundTheme CExportDlg::prepare(DeviceLink& device) {
         const auto bytes = std::filesystem::file_size(file.path(), error);
         const auto next = static_cast<std::int64_t>(error ? 0 : clusters(bytes));
         const auto old = static_cast<std::int64_t>(
-            clusters(device.deviceFileSize(DeviceFolder, fileNameOf(file)).value_or(0)));
+            clusters(device.deviceFileSize(DeviceFolder, waveFileName(file)).value_or(0)));
         needed = std::max(needed, grown + next);
         grown += next - old;
     }
@@ -71,14 +72,14 @@ SoundTheme CExportDlg::prepare(DeviceLink& device) {
 void CExportDlg::copyFile(DeviceLink& device, const SoundEntry& file) {
     // A damaged or foreign file would sit on the handheld as a sound that never plays.
     if (isReadableFile(file.path()) && !isRiffWave(file.path()))
-        throw MessageError("\"" + fileNameOf(file) +
+        throw MessageError("\"" + waveFileName(file) +
                            "\" is not a wave file that the Pocket PC can play.");
-    device.copyFileToDevice(file.folder, DeviceFolder, fileNameOf(file));
+    device.copyFileToDevice(file.folder, DeviceFolder, waveFileName(file));
     m_changed = true;
 }
 
 void CExportDlg::onCopyFailed(const SoundEntry& file) {
-    m_failedFiles.insert(fileNameOf(file));
+    m_failedFiles.insert(waveFileName(file));
 }
 
 std::set<std::string> CExportDlg::takingPart() const {
@@ -94,9 +95,10 @@ void CExportDlg::completeOnDevice(DeviceLink& device) {
     // With not one file arrived, the registry keeps every sound it names.
     const bool noneArrived = !m_failedFiles.empty() && !m_changed;
     SoundTheme written = m_upload;
-    for (const std::string& eventName : takingPart()) {
+    const std::set<std::string> sent = takingPart();
+    for (const std::string& eventName : sent) {
         auto entry = written.find(eventName);
-        if (!entry->second.hasSound() || !m_failedFiles.count(fileNameOf(entry->second)))
+        if (!entry->second.hasSound() || !m_failedFiles.count(waveFileName(entry->second)))
             continue;
         m_notExported.insert(eventName);
         // Never pointed at a file that is not there whole: the device's own sound stays.
@@ -106,7 +108,7 @@ void CExportDlg::completeOnDevice(DeviceLink& device) {
     if (!noneArrived) {
         const std::set<std::string> notWritten = device.writeSoundTheme(written);
         m_settingsWritten = true;
-        if (notWritten.size() < takingPart().size())
+        if (notWritten.size() < sent.size())
             m_changed = true;
         for (const std::string& eventName : notWritten) {
             // A setting the device already had needs no writing.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -157,27 +158,20 @@ void CBelltideDlg::extractIntoSoundsFolder(const ThemeArchive& archive,
     fs::remove_all(old, error);
     if (!fs::create_directories(staging, error))
         throw failed;
-    bool whole = false;
-    try {
-        whole = archive.extractAll((staging / "").string());
-    } catch (...) {
-        fs::remove_all(staging, error);
-        throw;
-    }
-    if (!whole) {
-        fs::remove_all(staging, error);
+    // Whatever is left of the staging folder goes, on every way out; once swapped in it is gone.
+    const std::shared_ptr<void> cleanUp(nullptr, [&](void*) {
+        std::error_code ignored;
+        fs::remove_all(staging, ignored);
+    });
+    if (!archive.extractAll((staging / "").string()))
         throw failed;
-    }
     m_sound.stop(); // a sound still playing would hold its file
     fs::rename(sounds, old, error);
-    if (error && fs::exists(sounds)) {
-        fs::remove_all(staging, error);
+    if (error && fs::exists(sounds))
         throw failed;
-    }
     fs::rename(staging, sounds, error);
     if (error) {
         fs::rename(old, sounds, error);
-        fs::remove_all(staging, error);
         throw failed;
     }
     fs::remove_all(old, error);
