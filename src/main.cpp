@@ -1,4 +1,5 @@
 // Belltide's entry point: starts the main window with the theme named on the command line.
+#include "files/PcPath.h"
 #include "ui/CBelltideApp.h"
 #ifdef _WIN32
 #include "ui/sound/WinSoundPlayer.h"
@@ -30,7 +31,7 @@ public:
         // The window makes the program's folder current; a path typed in a shell is meant
         // from where the shell stands.
         if (!startupTheme.empty())
-            startupTheme = std::filesystem::absolute(startupTheme).string();
+            startupTheme = pcText(std::filesystem::absolute(pcPath(startupTheme)));
         const std::string programPath = fromWx(wxStandardPaths::Get().GetExecutablePath());
         auto* frame =
             new BelltideFrame(programPath, startupTheme,

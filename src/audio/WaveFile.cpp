@@ -1,5 +1,7 @@
 #include "WaveFile.h"
 
+#include "files/PcPath.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -17,7 +19,7 @@ std::uint32_t littleEndian(const char* bytes) {
 } // namespace
 
 bool isRiffWave(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::ifstream in(pcPath(path), std::ios::binary | std::ios::ate);
     const auto end = static_cast<std::int64_t>(in.tellg());
     std::array<char, 12> riff{};
     if (!in || end < 12 || !in.seekg(0).read(riff.data(), riff.size()) ||

@@ -30,7 +30,7 @@ std::optional<std::uint32_t> measureSizeKB(const std::string& path) {
     if (!isReadableFile(path))
         return std::nullopt;
     std::error_code error;
-    const auto length = std::filesystem::file_size(path, error);
+    const auto length = std::filesystem::file_size(pcPath(path), error);
     if (error)
         return std::nullopt;
     return sizeKBForLength(length);

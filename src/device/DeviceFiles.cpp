@@ -4,6 +4,7 @@
 
 #include "catalog/MessageError.h"
 #include "device/Utf16.h"
+#include "files/PcPath.h"
 #include "files/ReplacementFile.h"
 
 #include <cerrno>
@@ -59,9 +60,9 @@ std::vector<char> wholeFileBuffer(std::uint32_t size) {
 void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::string& pcDir,
                                     const std::string& fileName) {
     const std::string shownDevicePath = "\\Windows\\" + fileName;
-    const std::string pcPath = pcDir + fileName;
+    const std::string pcFile = pcDir + fileName;
     const MessageError readFailed(quoted("Could not read file on PPC ", shownDevicePath, "."));
-    const MessageError writeFailed(quoted("Could not write file to PC ", pcPath, "."));
+    const MessageError writeFailed(quoted("Could not write file to PC ", pcFile, "."));
 
     DeviceFile source(m_device,
                       m_device.CeCreateFile(toUtf16(deviceDir + fileName), Rapi::GenericRead, 0,
@@ -69,7 +70,7 @@ void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
     if (!source.isOpen())
         throw MessageError(quoted("Could not open file on PPC ", shownDevicePath, "."));
     // An earlier file of that name stays until the new one is whole.
-    ReplacementFile replacement(pcPath);
+    ReplacementFile replacement(pcFile);
     std::ofstream target(replacement.path(), std::ios::binary | std::ios::trunc);
     if (!target)
         throw writeFailed;
@@ -111,7 +112,7 @@ void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
     const std::u16string uploadPath = toUtf16(deviceDir + UploadName);
     const std::u16string replacedPath = toUtf16(deviceDir + ReplacedName);
 
-    std::ifstream source(pcDir + fileName, std::ios::binary);
+    std::ifstream source(pcPath(pcDir + fileName), std::ios::binary);
     if (!source)
         throw copyFailed;
     const auto end = source.seekg(0, std::ios::end).tellg();

@@ -2,6 +2,7 @@
 
 #include "device/Utf16.h"
 #include "files/FileNames.h"
+#include "files/PcPath.h"
 #include "files/ReplacementFile.h"
 
 #include <cctype>
@@ -329,7 +330,7 @@ std::vector<std::string> RegistryFile::format(const std::string& name, const Reg
 }
 
 std::string readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pcPath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

@@ -3,6 +3,7 @@
 #include "device/RegistryFile.h"
 #include "device/Utf16.h"
 #include "files/FileNames.h"
+#include "files/PcPath.h"
 #include "files/ReplacementFile.h"
 
 #include <chrono>
@@ -45,7 +46,12 @@ const char* rootName(Rapi::Key root) {
 } // namespace
 
 fs::path VirtualHandheld::defaultFolder(const fs::path& programFolder) {
-    if (const char* chosen = std::getenv("BELLTIDE_DEVICE"); chosen && *chosen) {
+#ifdef _WIN32
+    const wchar_t* chosen = _wgetenv(L"BELLTIDE_DEVICE");
+#else
+    const char* chosen = std::getenv("BELLTIDE_DEVICE");
+#endif
+    if (chosen && *chosen) {
         // Meant from where Belltide was started, before it changes its current folder.
         std::error_code error;
         const fs::path absolute = fs::absolute(fs::path(chosen), error);
@@ -58,14 +64,14 @@ std::string VirtualHandheld::whereToFind() const {
 #ifdef _WIN32
     return {};
 #else
-    return "(virtual handheld folder: " + m_folder.string() +
+    return "(virtual handheld folder: " + pcText(m_folder) +
            " \u2014 set BELLTIDE_DEVICE to use another)";
 #endif
 }
 
 std::optional<RegistryFile> VirtualHandheld::registry() const {
     try {
-        return RegistryFile::fromBytes(readFileBytes(registryPath().string()));
+        return RegistryFile::fromBytes(readFileBytes(pcText(registryPath())));
     } catch (const RegistryDamaged&) {
         return std::nullopt;
     }
@@ -78,7 +84,7 @@ std::shared_ptr<Rapi::InitAttempt> VirtualHandheld::CeRapiInitEx() {
     if (fs::exists(m_folder / "offline", error))
         return std::make_shared<SilentAttempt>();
     // A registry write killed half-way left its temporary file; the registry itself is whole.
-    removeLeftoverReplacements(m_folder.string(), ".reg");
+    removeLeftoverReplacements(pcText(m_folder), ".reg");
     return std::make_shared<FinishedAttempt>(0);
 }
 
@@ -133,8 +139,8 @@ long VirtualHandheld::CeRegSetValueEx(Rapi::Key key, const std::u16string& name,
         return Rapi::ErrorBadDb;
     file->set(open->second, fromUtf16(name),
               RegistryValue{type, std::vector<std::uint8_t>(data, data + size)});
-    return replaceFileBytes(registryPath().string(), file->toBytes()) ? Rapi::ErrorSuccess
-                                                                      : Rapi::ErrorAccessDenied;
+    return replaceFileBytes(pcText(registryPath()), file->toBytes()) ? Rapi::ErrorSuccess
+                                                                     : Rapi::ErrorAccessDenied;
 }
 
 long VirtualHandheld::CeRegCloseKey(Rapi::Key key) {
@@ -153,13 +159,13 @@ fs::path VirtualHandheld::resolve(const std::string& devicePath) const try {
         if (part.empty() || part == "." || part == ".." ||
             part.find_first_of("/:") != std::string::npos)
             return {};
-        fs::path next = current / part;
+        fs::path next = current / pcPath(part);
         std::error_code error;
         // Names mostly come as they are stored; only other spellings need the folder read.
         const bool exact = fs::exists(next, error);
         for (const auto& item :
              exact ? fs::directory_iterator() : fs::directory_iterator(current, error)) {
-            if (equalIgnoringCase(item.path().filename().string(), part)) {
+            if (equalIgnoringCase(pcText(item.path().filename()), part)) {
                 next = item.path();
                 break;
             }

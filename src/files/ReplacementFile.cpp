@@ -1,6 +1,7 @@
 #include "ReplacementFile.h"
 
 #include "files/FileNames.h"
+#include "files/PcPath.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,10 +25,11 @@ namespace {
 
 constexpr const char* TemporaryMark = ".new-";
 
-std::string temporaryNameFor(const std::string& target) {
+fs::path temporaryNameFor(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
     static const unsigned run = std::random_device{}();
-    return target + TemporaryMark + std::to_string(run) + "-" + std::to_string(counter++);
+    return fs::path(target).concat(TemporaryMark + std::to_string(run) + "-" +
+                                   std::to_string(counter++));
 }
 
 bool isDigits(const std::string& text) {
@@ -51,8 +53,8 @@ std::string targetOfTemporary(const std::string& fileName) {
 }
 
 #ifdef _WIN32
-int openTemporary(const std::string& path) {
-    return _open(path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+int openTemporary(const fs::path& path) {
+    return _wopen(path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 bool flushToDisk(int descriptor) {
     return _commit(descriptor) == 0;
@@ -61,13 +63,13 @@ void closeDescriptor(int descriptor) {
     _close(descriptor);
 }
 // NTFS journals the rename itself; a folder cannot be flushed there.
-void flushFolder(const std::string&) {}
+void flushFolder(const fs::path&) {}
 // Windows refuses to remove a file that a running save holds open.
-bool heldByRunningSave(const std::string&) {
+bool heldByRunningSave(const fs::path&) {
     return false;
 }
 #else
-int openTemporary(const std::string& path) {
+int openTemporary(const fs::path& path) {
     const int descriptor = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0666);
     if (descriptor != -1)
         ::flock(descriptor, LOCK_EX | LOCK_NB);
@@ -79,14 +81,14 @@ bool flushToDisk(int descriptor) {
 void closeDescriptor(int descriptor) {
     ::close(descriptor);
 }
-void flushFolder(const std::string& folder) {
+void flushFolder(const fs::path& folder) {
     const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor == -1)
         return;
     ::fsync(descriptor);
     ::close(descriptor);
 }
-bool heldByRunningSave(const std::string& path) {
+bool heldByRunningSave(const fs::path& path) {
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor == -1)
         return true;
@@ -104,7 +106,7 @@ ReplacementDiskCalls& replacementDiskCalls() {
 }
 
 ReplacementFile::ReplacementFile(std::string target)
-    : m_target(std::move(target)), m_temporary(temporaryNameFor(m_target)),
+    : m_target(pcPath(target)), m_temporary(temporaryNameFor(m_target)),
       m_descriptor(openTemporary(m_temporary)) {}
 
 ReplacementFile::~ReplacementFile() {
@@ -134,19 +136,19 @@ bool ReplacementFile::commit() {
     if (error)
         return false;
     m_committed = true;
-    const fs::path folder = fs::path(m_target).parent_path();
-    replacementDiskCalls().flushFolder(folder.empty() ? "." : folder.string());
+    const fs::path folder = m_target.parent_path();
+    replacementDiskCalls().flushFolder(folder.empty() ? "." : folder);
     release();
     return true;
 }
 
 void removeLeftoverReplacements(const std::string& folder, const std::string& extension) try {
     std::error_code error;
-    for (const auto& item : fs::directory_iterator(folder, error)) {
+    for (const auto& item : fs::directory_iterator(pcPath(folder), error)) {
         std::error_code ignored;
-        const std::string target = targetOfTemporary(item.path().filename().string());
+        const std::string target = targetOfTemporary(pcText(item.path().filename()));
         if (!hasExtension(target, extension) || !item.is_regular_file(ignored) ||
-            heldByRunningSave(item.path().string()))
+            heldByRunningSave(item.path()))
             continue;
         fs::remove(item.path(), ignored);
     }

@@ -2,6 +2,7 @@
 // on disk, so that neither a failed write, a crash nor a power cut leaves a harmed or empty file.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 class ReplacementFile {
@@ -14,15 +15,15 @@ public:
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     // Where to write the new content.
-    const std::string& path() const { return m_temporary; }
+    const std::filesystem::path& path() const { return m_temporary; }
     // Flushes the new content to disk and renames it over the target; false when that fails.
     [[nodiscard]] bool commit();
 
 private:
     void release();
 
-    std::string m_target;
-    std::string m_temporary;
+    std::filesystem::path m_target;
+    std::filesystem::path m_temporary;
     int m_descriptor = -1;
     bool m_committed = false;
 };
@@ -35,6 +36,6 @@ void removeLeftoverReplacements(const std::string& folder, const std::string& ex
 // folder's entry. A test may put recorders in their place that call the ones they replace.
 struct ReplacementDiskCalls {
     bool (*flushFile)(int descriptor);
-    void (*flushFolder)(const std::string& folder);
+    void (*flushFolder)(const std::filesystem::path& folder);
 };
 ReplacementDiskCalls& replacementDiskCalls();

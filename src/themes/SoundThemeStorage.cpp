@@ -1,6 +1,7 @@
 // Saving a theme as an archive: its descriptor first, then each distinct sound file.
 #include "catalog/MessageError.h"
 #include "catalog/SoundTheme.h"
+#include "files/PcPath.h"
 #include "files/ReplacementFile.h"
 #include "themes/ThemeArchive.h"
 #include "themes/ThemeDescriptor.h"
@@ -11,13 +12,13 @@ void SoundTheme::saveToArchive(const std::string& workFolder,
                                const std::string& archivePath) const {
     const MessageError failed("Could not save theme \"" + archivePath + "\".");
     {
-        std::ofstream descriptor(workFolder + DescriptorFileName,
+        std::ofstream descriptor(pcPath(workFolder + DescriptorFileName),
                                  std::ios::binary | std::ios::trunc);
         if (!writeDescriptor(descriptor, *this).flush())
             throw failed;
     }
     ReplacementFile replacement(archivePath);
-    const ThemeArchive archive(replacement.path());
+    const ThemeArchive archive(pcText(replacement.path()));
     if (!archive.create() || !archive.addFile(workFolder, DescriptorFileName))
         throw failed;
     for (const auto& file : soundFiles()) {

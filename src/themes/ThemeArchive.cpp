@@ -1,6 +1,7 @@
 #include "ThemeArchive.h"
 
 #include "catalog/MessageError.h"
+#include "files/PcPath.h"
 
 #include <algorithm>
 #include <array>
@@ -78,15 +79,15 @@ bool ThemeArchive::isSafeMemberName(const std::string& name) {
 }
 
 bool ThemeArchive::create() const {
-    std::ofstream archive(m_path, std::ios::binary | std::ios::trunc);
+    std::ofstream archive(pcPath(m_path), std::ios::binary | std::ios::trunc);
     return static_cast<bool>(archive);
 }
 
 bool ThemeArchive::addFile(const std::string& folder, const std::string& name) const {
     if (name.size() >= NameFieldSize || !isSafeMemberName(name))
         return false;
-    std::ifstream source(folder + name, std::ios::binary);
-    std::ofstream archiveFile(m_path, std::ios::binary | std::ios::app);
+    std::ifstream source(pcPath(folder + name), std::ios::binary);
+    std::ofstream archiveFile(pcPath(m_path), std::ios::binary | std::ios::app);
     if (!archiveFile)
         return false;
     BlockWriter block(*archiveFile.rdbuf());
@@ -115,7 +116,7 @@ bool ThemeArchive::addFile(const std::string& folder, const std::string& name) c
 }
 
 std::vector<ArchiveMember> ThemeArchive::members() const {
-    std::ifstream archive(m_path, std::ios::binary | std::ios::ate);
+    std::ifstream archive(pcPath(m_path), std::ios::binary | std::ios::ate);
     if (!archive)
         throw MessageError("Could not open file");
     const auto fileSize = static_cast<std::uint64_t>(static_cast<std::int64_t>(archive.tellg()));
@@ -150,7 +151,7 @@ std::vector<ArchiveMember> ThemeArchive::members() const {
 }
 
 std::string ThemeArchive::readMember(const ArchiveMember& member) const {
-    std::ifstream archive(m_path, std::ios::binary);
+    std::ifstream archive(pcPath(m_path), std::ios::binary);
     std::string bytes(member.dataLength, '\0');
     if (!archive.seekg(static_cast<std::streamoff>(member.dataOffset))
              .read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
@@ -160,12 +161,12 @@ std::string ThemeArchive::readMember(const ArchiveMember& member) const {
 
 bool ThemeArchive::extractAll(const std::string& folder) const {
     const auto list = members();
-    std::ifstream archive(m_path, std::ios::binary);
+    std::ifstream archive(pcPath(m_path), std::ios::binary);
     if (!archive)
         throw MessageError("Could not open file");
     bool whole = true;
     for (const auto& member : list) {
-        std::ofstream file(folder + member.name, std::ios::binary | std::ios::trunc);
+        std::ofstream file(pcPath(folder + member.name), std::ios::binary | std::ios::trunc);
         if (!file)
             continue;
         {

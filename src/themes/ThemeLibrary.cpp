@@ -1,6 +1,7 @@
 #include "ThemeLibrary.h"
 
 #include "files/FileNames.h"
+#include "files/PcPath.h"
 #include "files/ReplacementFile.h"
 
 #include <algorithm>
@@ -14,11 +15,11 @@ std::vector<std::string> themeFileNames(const std::string& themesDir) {
     removeLeftoverReplacements(themesDir, ".kbt");
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& item : fs::directory_iterator(themesDir, error)) {
+    for (const auto& item : fs::directory_iterator(pcPath(themesDir), error)) {
         std::error_code ignored;
         if (!item.is_regular_file(ignored))
             continue;
-        const std::string name = item.path().filename().string();
+        const std::string name = pcText(item.path().filename());
         if (hasExtension(name, ".kbt"))
             names.push_back(name);
     }
@@ -33,14 +34,14 @@ bool isSameFile(const std::string& a, const std::string& b) {
     if (a == b)
         return true;
     std::error_code error;
-    const bool same = fs::equivalent(a, b, error);
+    const bool same = fs::equivalent(pcPath(a), pcPath(b), error);
     return !error && same;
 }
 
 bool copyThemeFile(const std::string& source, const std::string& target) {
     ReplacementFile replacement(target);
     // Streams rather than the system's copy: Windows will not copy onto a file held open.
-    std::ifstream in(source, std::ios::binary);
+    std::ifstream in(pcPath(source), std::ios::binary);
     std::ofstream out(replacement.path(), std::ios::binary | std::ios::trunc);
     std::vector<char> buffer(1 << 16);
     while (in && out) {

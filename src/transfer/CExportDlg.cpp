@@ -52,7 +52,7 @@ SoundTheme CExportDlg::prepare(DeviceLink& device) {
     std::int64_t grown = 0, needed = 0;
     for (const SoundEntry& file : m_upload.soundFiles()) {
         std::error_code error;
-        const auto bytes = std::filesystem::file_size(file.path(), error);
+        const auto bytes = std::filesystem::file_size(pcPath(file.path()), error);
         const auto next = static_cast<std::int64_t>(error ? 0 : clusters(bytes));
         const auto old = static_cast<std::int64_t>(
             clusters(device.deviceFileSize(DeviceFolder, waveFileName(file)).value_or(0)));

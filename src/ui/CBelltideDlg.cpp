@@ -16,7 +16,7 @@ constexpr int SizeColumnWidth = 80;
 
 void createFolder(const std::string& folder) {
     std::error_code ignored;
-    std::filesystem::create_directory(folder, ignored);
+    std::filesystem::create_directory(pcPath(folder), ignored);
 }
 
 } // namespace
@@ -35,7 +35,7 @@ CBelltideDlg::CBelltideDlg(const ProgramFolders& folders, const MainWindowContro
       m_device(*m_remote, m_deviceMessages) {
     std::error_code ignored;
     std::filesystem::current_path(folders.assetsDir, ignored);
-    m_folders = ThemeFolders::besideProgram(folders.dataDir.string());
+    m_folders = ThemeFolders::besideProgram(pcText(folders.dataDir));
 }
 
 void CBelltideDlg::OnInitDialog() {

@@ -6,7 +6,8 @@ FileDialogOptions CSoundFileDialog::options() {
     return FileDialogOptions{"Sound Files (*.wav)", "*.wav", "", ""};
 }
 
-void CSoundFileDialog::OnFileNameChange(const std::string& selectedPath) {
+void CSoundFileDialog::OnFileNameChange(const std::string& selection) {
+    const std::string selectedPath = withPlatformSeparators(selection);
     if (selectedPath.size() < 4 || selectedPath.find(PathSeparator) == std::string::npos)
         return;
     const std::string folder = folderOf(selectedPath);

@@ -1,5 +1,7 @@
 #include "ProgramFolders.h"
 
+#include "files/PcPath.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
@@ -38,7 +40,7 @@ fs::path ProgramFolders::userDataDir() {
 }
 
 ProgramFolders ProgramFolders::locate(const std::string& programPath) {
-    const fs::path programFolder = fs::path(programPath).parent_path();
+    const fs::path programFolder = pcPath(programPath).parent_path();
     const fs::path installedAssets =
         (programFolder / InstalledAssetsFromProgram).lexically_normal();
     std::error_code ignored;

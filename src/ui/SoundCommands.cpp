@@ -107,7 +107,7 @@ SoundTheme::iterator CBelltideDlg::selectedEntry() {
 namespace {
 
 bool sameBytes(const std::string& a, const std::string& b) {
-    std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
+    std::ifstream first(pcPath(a), std::ios::binary), second(pcPath(b), std::ios::binary);
     return first && second &&
            std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
                       std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>());
@@ -150,7 +150,7 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     std::string folder = path.substr(0, path.size() - picked.size());
     if (fileName != picked) {
         std::error_code error;
-        std::filesystem::copy_file(path, m_folders.soundsDir + fileName,
+        std::filesystem::copy_file(pcPath(path), pcPath(m_folders.soundsDir + fileName),
                                    std::filesystem::copy_options::overwrite_existing, error);
         if (error) {
             m_prompts.showMessage("Could not copy file \"" + path + "\" into the sounds folder.");

@@ -149,7 +149,7 @@ void CBelltideDlg::extractIntoSoundsFolder(const ThemeArchive& archive,
     // all are there: a full disk leaves the editor as it was, and no wave of an earlier theme
     // stays to stand in for one this theme lacks.
     namespace fs = std::filesystem;
-    const fs::path sounds = fs::path(m_folders.soundsDir).parent_path();
+    const fs::path sounds = pcPath(m_folders.soundsDir).parent_path();
     const fs::path staging = fs::path(sounds).concat(".new"), old = fs::path(sounds).concat(".old");
     const MessageError failed("Could not open theme \"" + archivePath +
                               "\": its sounds could not be written to the sounds folder.");
@@ -163,11 +163,11 @@ void CBelltideDlg::extractIntoSoundsFolder(const ThemeArchive& archive,
         std::error_code ignored;
         fs::remove_all(staging, ignored);
     });
-    if (!archive.extractAll((staging / "").string()))
+    if (!archive.extractAll(pcText(staging / "")))
         throw failed;
     m_sound.stop(); // a sound still playing would hold its file
     fs::rename(sounds, old, error);
-    if (error && fs::exists(sounds))
+    if (error && fs::exists(sounds, error))
         throw failed;
     fs::rename(staging, sounds, error);
     if (error) {
@@ -210,7 +210,7 @@ bool CBelltideDlg::importThemeFile(const std::string& source, const std::string&
     // The same file under another spelling must never be copied onto itself.
     if (isSameFile(source, target))
         return true;
-    if (std::ifstream(target, std::ios::binary) && !m_prompts.askYesNo(OverwriteQuestion))
+    if (std::ifstream(pcPath(target), std::ios::binary) && !m_prompts.askYesNo(OverwriteQuestion))
         return false;
     return copyThemeFile(source, target);
 }

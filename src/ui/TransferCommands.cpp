@@ -75,18 +75,19 @@ void CBelltideDlg::InitialBackupCheck() {
     }
     const std::string path = m_folders.themesDir + InitialBackupFileName;
     std::error_code error;
-    if (std::filesystem::exists(path, error))
+    if (std::filesystem::exists(pcPath(path), error))
         return;
     {
         CBackupDlg dlg(m_folders.themesDir, m_folders.soundsDir, transferServices());
         runTransfer(dlg);
     }
-    if (!std::filesystem::exists(path, error))
+    if (!std::filesystem::exists(pcPath(path), error))
         return;
     // A theme named on the command line is what the user asked to see; the backup only had to
     // come first.
     const std::string startup = m_folders.themesDir + fileNameOf(m_startupTheme);
-    if (!m_startupTheme.empty() && std::filesystem::exists(startup, error) && tryLoadTheme(startup))
+    if (!m_startupTheme.empty() && std::filesystem::exists(pcPath(startup), error) &&
+        tryLoadTheme(startup))
         return;
     tryLoadTheme(path);
 }

@@ -162,7 +162,7 @@ TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndKeepsTheEarlierFile) {
     EXPECT_EQ(readFileBytes(pc + "Windows/Ding.wav"), std::string(9, 'n'));
     std::set<std::string> left;
     for (const auto& file : fs::directory_iterator(folder.path() / "Windows"))
-        left.insert(file.path().filename().string());
+        left.insert(pcText(file.path().filename()));
     EXPECT_EQ(left, (std::set<std::string>{"Ding.wav", "empty.wav"})) << "no temporary file";
 }
 
@@ -198,7 +198,7 @@ TEST_F(DeviceLinkTest, AHandheldThatNeverAnswersIsGivenUpAfterTheTimeOut) {
     const auto start = std::chrono::steady_clock::now();
     std::string said = "Couldn't establish a connection to the device. Check Activesync connection";
 #ifndef _WIN32
-    said += "\n(virtual handheld folder: " + folder.path().string() +
+    said += "\n(virtual handheld folder: " + pcText(folder.path()) +
             " \u2014 set BELLTIDE_DEVICE to use another)";
 #endif
     EXPECT_EQ(raised([&] { patient.connect(); }), said);

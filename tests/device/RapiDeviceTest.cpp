@@ -11,7 +11,7 @@
 // A device that would answer, so that only the library can be at fault.
 class RapiDeviceTest : public ::testing::Test {
 protected:
-    RapiDeviceTest() { setEnvironment("BELLTIDE_RAPI_DEVICE", folder.path().string()); }
+    RapiDeviceTest() { setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder.path())); }
     ~RapiDeviceTest() override { setEnvironment("BELLTIDE_RAPI_DEVICE", ""); }
 
     TempFolder folder;

@@ -21,7 +21,7 @@ TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed)
     folder.writeFile("killed.KBT.new-3620-7", 10);
     folder.writeFile("registry.reg", 0);
     folder.writeFile("registry.reg.new-41-0", 10);
-    ReplacementFile running((folder.path() / "running.kbt").string());
+    ReplacementFile running(pcText(folder.path() / "running.kbt"));
 
     const std::vector<std::string> themes = {"A.kbt", "b.kbt", "D.KBT"};
     EXPECT_EQ(themeFileNames(folder.dir()), themes);
@@ -46,7 +46,7 @@ TEST(ReplacementFile, AFailedRenameIsAFailure) {
     folder.writeFile("taken.kbt/theme.dsc", 1);
     std::string temporary;
     {
-        ReplacementFile replacement((folder.path() / "taken.kbt").string());
+        ReplacementFile replacement(pcText(folder.path() / "taken.kbt"));
         temporary = replacement.path();
         std::ofstream(temporary) << "new";
         EXPECT_FALSE(replacement.commit());
@@ -57,7 +57,7 @@ TEST(ReplacementFile, AFailedRenameIsAFailure) {
 // The new data is on disk before it takes the target's name, and the name is on disk after.
 TEST(ReplacementFile, FlushesTheFileBeforeTheRenameAndTheFolderAfter) {
     static TempFolder folder;
-    static const std::string target = (folder.path() / "theme.kbt").string();
+    static const std::string target = pcText(folder.path() / "theme.kbt");
     static std::vector<std::string> seen; // the target's content at each call
     writeBytes(target, "old");
     const ReplacementDiskCalls real = replacementDiskCalls();
@@ -67,7 +67,7 @@ TEST(ReplacementFile, FlushesTheFileBeforeTheRenameAndTheFolderAfter) {
                                   seen.push_back("file:" + readBytes(target));
                                   return passOn.flushFile(descriptor);
                               },
-                              [](const std::string& at) {
+                              [](const std::filesystem::path& at) {
                                   seen.push_back("folder:" + readBytes(target));
                                   passOn.flushFolder(at);
                               }};

@@ -69,7 +69,7 @@ protected:
         auto recorder = std::make_unique<RecordingSoundPlayer>();
         prompts = scripted.get();
         sound = recorder.get();
-        frame = new BelltideFrame((folder.path() / "belltide").string(), "",
+        frame = new BelltideFrame(pcText(folder.path() / "belltide"), "",
                                   FrameServices{std::move(recorder), std::move(scripted), device});
         frame->Show();
         wxYield();
@@ -153,7 +153,7 @@ TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
     EXPECT_EQ(list()->GetItemTextColour(24), wxColour(0x80, 0x80, 0x80)) << "not greyed";
 
     // A row selected with a real click enables the sound commands, which act on it.
-    const std::string wave = folder.writeFile("ding.wav", 0).string();
+    const std::string wave = pcText(folder.writeFile("ding.wav", 0));
     writeBytes(wave, waveBytes(std::string(1500, 'd')));
     frame->logic().OnDropSoundFile(1, wave);
     wxRect row;

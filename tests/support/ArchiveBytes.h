@@ -1,6 +1,8 @@
 // Builds theme archives byte by byte, for archives no writer of ours would make.
 #pragma once
 
+#include "files/PcPath.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -26,12 +28,23 @@ inline std::string memberBytes(const std::string& name, const std::string& data)
     return memberBytes(RawMember{name, data, {}});
 }
 
-inline void writeBytes(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
+// Files named by a path, or by text as the program keeps it: never through the narrow code page.
+inline std::filesystem::path testPath(const std::filesystem::path& path) {
+    return path;
+}
+inline std::filesystem::path testPath(const std::string& utf8) {
+    return pcPath(utf8);
+}
+inline std::filesystem::path testPath(const char* utf8) {
+    return pcPath(utf8);
 }
 
-inline std::string readBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
+template <class Path> void writeBytes(const Path& file, const std::string& bytes) {
+    std::ofstream(testPath(file), std::ios::binary) << bytes;
+}
+
+template <class Path> std::string readBytes(const Path& file) {
+    std::ifstream in(testPath(file), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

@@ -4,6 +4,7 @@
 
 #include "device/DeviceLink.h"
 #include "device/VirtualHandheld.h"
+#include "files/PcPath.h"
 #include "support/Environment.h"
 
 #ifdef _WIN32
@@ -24,7 +25,7 @@ inline std::vector<DeviceBackend> deviceBackends() {
                                     }}};
 #ifdef _WIN32
     all.push_back({"rapi_dll", [](const auto& folder) {
-                       setEnvironment("BELLTIDE_RAPI_DEVICE", folder.string());
+                       setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder));
                        return std::unique_ptr<RemoteDevice>(std::make_unique<RapiDevice>());
                    }});
 #endif

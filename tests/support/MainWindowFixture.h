@@ -26,8 +26,7 @@ public:
 // Everything a main window logic needs, in memory; the window's program lies in a fresh folder.
 struct MainWindowHarness {
     MainWindowHarness() {
-        dlg = std::make_unique<TestableBelltideDlg>((folder.path() / "belltide").string(),
-                                                    controls());
+        dlg = std::make_unique<TestableBelltideDlg>(pcText(folder.path() / "belltide"), controls());
     }
 
     // By name, as the frame wires them: two controls swapped by position would still compile.

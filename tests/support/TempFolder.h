@@ -1,6 +1,8 @@
 // A fresh folder for one test, removed afterwards; the current directory is restored too.
 #pragma once
 
+#include "files/PcPath.h"
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -17,7 +19,7 @@ public:
 
     const std::filesystem::path& path() const { return m_path; }
     // The folder as text with a trailing separator, as the program's folder values are.
-    std::string dir() const { return (m_path / "").string(); }
+    std::string dir() const { return pcText(m_path / ""); }
 
     std::filesystem::path writeFile(const std::string& name, std::size_t bytes,
                                     char fill = 'x') const {
@@ -29,7 +31,10 @@ public:
 
 private:
     std::filesystem::path m_previousCurrent = std::filesystem::current_path();
-    std::filesystem::path m_path = std::filesystem::temp_directory_path() /
-                                   ("belltide-test-" + std::to_string(std::random_device{}()) +
-                                    std::to_string(std::random_device{}()));
+    // Named beyond ASCII, as a user's folders may be: a path that passes through the narrow
+    // code page anywhere fails there.
+    std::filesystem::path m_path =
+        std::filesystem::temp_directory_path() /
+        pcPath("belltide-test-J\u00F6s\u00E9-" + std::to_string(std::random_device{}()) +
+               std::to_string(std::random_device{}()));
 };

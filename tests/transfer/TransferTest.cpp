@@ -63,7 +63,7 @@ struct Handheld : MainWindowHarness {
         writeBytes(wave, waveBytes(bytes));
         const auto& theme = dlg->theme();
         const auto row = std::distance(theme.begin(), theme.find(eventName));
-        dlg->OnDropSoundFile(static_cast<int>(row), wave.string());
+        dlg->OnDropSoundFile(static_cast<int>(row), pcText(wave));
     }
     bool changed = false;
     const FakeProgressWindows::Run& lastRun() const { return progressWindows.runs.back(); }
@@ -72,7 +72,7 @@ struct Handheld : MainWindowHarness {
     std::map<std::string, std::string> deviceFiles() const {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::directory_iterator(deviceFolder / "Windows"))
-            files[entry.path().filename().string()] = readBytes(entry.path());
+            files[pcText(entry.path().filename())] = readBytes(entry.path());
         return files;
     }
     // The sounds the device's registry names now.
@@ -257,7 +257,7 @@ TEST_F(Transfer, TheBackupCheckNeverRunsBesideAnotherTransfer) {
 
 // A theme opened with the first start is what the editor shows once the backup is taken.
 TEST_F(Transfer, AThemeNamedAtFirstStartIsShownAfterTheBackup) {
-    dlg->setStartupTheme(writeSampleTheme((folder.path() / "sample.kbt").string()));
+    dlg->setStartupTheme(writeSampleTheme(pcText(folder.path() / "sample.kbt")));
     dlg->OnInitDialog();
     progressWindows.runPending();
     EXPECT_TRUE(fs::exists(backupFile()));
@@ -265,7 +265,7 @@ TEST_F(Transfer, AThemeNamedAtFirstStartIsShownAfterTheBackup) {
     EXPECT_EQ(themeCombo.itemText(themeCombo.selected), "sample.kbt");
     std::set<std::string> sounds;
     for (const auto& file : fs::directory_iterator(dlg->folders().soundsDir))
-        sounds.insert(file.path().filename().string());
+        sounds.insert(pcText(file.path().filename()));
     EXPECT_EQ(sounds, (std::set<std::string>{"chime.wav", "gong.wav", "theme.dsc"}));
 }
 
@@ -327,7 +327,7 @@ INSTANTIATE_TEST_SUITE_P(Names, RoundTrip, ::testing::ValuesIn(RoundTripCases),
 class SmallHandheld : public ::testing::Test, public Handheld {
 protected:
     void SetUp() override {
-        if (!shell("mount -t tmpfs -o size=1m tmpfs '" + volume.string() + "' 2>/dev/null"))
+        if (!shell("mount -t tmpfs -o size=1m tmpfs '" + pcText(volume) + "' 2>/dev/null"))
             GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
         mounted = true;
         fs::copy(deviceFolder, volume / "device", fs::copy_options::recursive);
@@ -335,7 +335,7 @@ protected:
     }
     ~SmallHandheld() override {
         if (mounted)
-            shell("umount '" + volume.string() + "'");
+            shell("umount '" + pcText(volume) + "'");
     }
     static bool shell(const std::string& command) { return ::system(command.c_str()) == 0; }
     // Uploads a theme whose every wave has changed, with one of the given size: one message,
@@ -401,7 +401,7 @@ TEST_F(SmallHandheld, AWaveThatFillsTheHandheldLeavesNoTraceAndItsEventUnchanged
 }
 
 TEST_F(SmallHandheld, AReadOnlyHandheldTellsOnceThatNothingArrived) {
-    ASSERT_TRUE(shell("mount -o remount,ro '" + volume.string() + "'"));
+    ASSERT_TRUE(shell("mount -o remount,ro '" + pcText(volume) + "'"));
     uploadNothingArrives(10);
     EXPECT_EQ(lastRun().messages.at(0).rfind("These sounds could not be exported", 0), 0u);
     EXPECT_FALSE(fs::exists(deviceFolder / "audio-reloads.log"));

@@ -8,7 +8,7 @@ namespace fs = std::filesystem;
 
 class ProgramFoldersTest : public ::testing::Test {
 protected:
-    void SetUp() override { setEnvironment("XDG_DATA_HOME", (folder.path() / "xdg").string()); }
+    void SetUp() override { setEnvironment("XDG_DATA_HOME", pcText(folder.path() / "xdg")); }
     void TearDown() override { setEnvironment("XDG_DATA_HOME", saved); }
     fs::path userData() const { return folder.path() / "xdg" / "belltide"; }
 
@@ -23,13 +23,13 @@ TEST_F(ProgramFoldersTest, TheWelcomeSoundBesideTheProgramKeepsEverythingThere) 
     const fs::path assets =
         (folder.path() / "prefix/bin" / ProgramFolders::InstalledAssetsFromProgram)
             .lexically_normal();
-    folder.writeFile(fs::relative(assets / "Belltide.wav", folder.path()).string(), 10);
-    auto folders = ProgramFolders::locate((folder.path() / "prefix/bin/belltide").string());
+    folder.writeFile(pcText(fs::relative(assets / "Belltide.wav", folder.path())), 10);
+    auto folders = ProgramFolders::locate(pcText(folder.path() / "prefix/bin/belltide"));
     EXPECT_EQ(folders.assetsDir, assets);
     EXPECT_EQ(folders.dataDir, userData());
 
     folder.writeFile("prefix/bin/Belltide.wav", 10);
-    folders = ProgramFolders::locate((folder.path() / "prefix/bin/belltide").string());
+    folders = ProgramFolders::locate(pcText(folder.path() / "prefix/bin/belltide"));
     EXPECT_EQ(folders.assetsDir, folder.path() / "prefix/bin");
     EXPECT_EQ(folders.dataDir, folder.path() / "prefix/bin");
 }
@@ -38,7 +38,7 @@ TEST_F(ProgramFoldersTest, TheWelcomeSoundBesideTheProgramKeepsEverythingThere) 
 // relative XDG_DATA_HOME is no data folder, as the desktop's rules say.
 TEST_F(ProgramFoldersTest, TheWriteProbeLeavesNoFileAndARelativeDataHomeIsIgnored) {
     folder.writeFile("bin/Belltide.wav", 10);
-    EXPECT_EQ(ProgramFolders::locate((folder.path() / "bin/belltide").string()).dataDir,
+    EXPECT_EQ(ProgramFolders::locate(pcText(folder.path() / "bin/belltide")).dataDir,
               folder.path() / "bin");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "bin"), {}), 1);
     setEnvironment("XDG_DATA_HOME", "relative/data");

@@ -1,5 +1,6 @@
 #include "files/FileNames.h"
 #include "support/MainWindowFixture.h"
+#include "ui/CSoundFileDialog.h"
 
 class SoundCommands : public MainWindowFixture {
 protected:
@@ -24,7 +25,7 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
                          &CBelltideDlg::OnListClick, &CBelltideDlg::OnListRightClick})
         (dlg.get()->*command)();
     EXPECT_FALSE(anyEnabled() || listView.menusShown);
-    const std::string text = folder.writeFile("notes.txt", 10).string();
+    const std::string text = pcText(folder.writeFile("notes.txt", 10));
     const std::string gone = folder.dir() + "gone.wav";
     dlg->OnDropSoundFile(2, text);
     dlg->OnDropSoundFile(2, gone);
@@ -58,7 +59,7 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
 // The name ends at the last dot, however many the file name has. While browsing, the first
 // selection plays, a folder, a missing file or the first selection in another folder does not.
 TEST_F(SoundCommands, AChosenOrDroppedWavePointsTheRowAtIt) {
-    const std::string picked = (folder.path() / "picked").string() + PathSeparator;
+    const std::string picked = pcText(folder.path() / "picked") + PathSeparator;
     const std::string wave = picked + "my.alarm.v2.wav", other = folder.dir() + "other.wav";
     writeBytes(folder.writeFile("picked/my.alarm.v2.wav", 0), waveBytes(std::string(3000, 'x')));
     folder.writeFile("other.wav", 10);
@@ -113,12 +114,12 @@ class ChangeSoundPick : public SoundCommands, public ::testing::WithParamInterfa
 TEST_P(ChangeSoundPick, TakesAPlayableWaveUnderANameThatStaysItsOwn) {
     const Pick& pick = GetParam();
     writeBytes(folder.writeFile("a/ring.wav", 0), waveBytes("ring a"));
-    dlg->OnDropSoundFile(0, (folder.path() / "a" / "ring.wav").string());
+    dlg->OnDropSoundFile(0, pcText(folder.path() / "a" / "ring.wav"));
     const fs::path file = folder.writeFile(pick.folder + "/" + pick.name, 0);
     writeBytes(file, pick.bytes);
     statusBar.text.clear();
     const int fitted = listView.fitted;
-    dlg->OnDropSoundFile(2, file.string());
+    dlg->OnDropSoundFile(2, pcText(file));
     EXPECT_EQ(listView.fitted > fitted, !pick.shown.empty()) << "a longer name stays readable";
 
     ASSERT_EQ(prompts.messages.size(), pick.shown.empty() ? 1u : 0u);
@@ -162,4 +163,23 @@ TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {
         << "no character cut in two";
     EXPECT_EQ(portableFileName("lpt1.wav", 255), "lpt1_.wav");
     EXPECT_EQ(portableFileName("dots....wav", 255), "dots.wav");
+}
+
+// Browsing in the Open dialog previews a wave, except the first one met in another folder;
+// Windows hands over paths with either separator, and a folder is the same under both.
+TEST(SoundFileDialog, PreviewsWithinAFolderUnderEitherSeparator) {
+    TempFolder folder;
+    const auto written = [&](const char* name) {
+        return withPlatformSeparators(pcText(folder.writeFile(name, 10)));
+    };
+    const std::string a = written("one/a.wav"), b = written("one/b.wav"), c = written("two/c.wav");
+    std::string slashed = b;
+#ifdef _WIN32
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+#endif
+    RecordingSoundPlayer preview;
+    CSoundFileDialog dialog(preview);
+    for (const std::string& selection : {a, slashed, c, c, folder.dir() + "one", a})
+        dialog.OnFileNameChange(selection);
+    EXPECT_EQ(preview.played, (std::vector<std::string>{a, b, c}));
 }

@@ -74,7 +74,7 @@ TEST_F(ThemeCommands, SavingKeepsEveryRowNamesTheThemeAndClearsTheMark) {
 }
 
 TEST_F(ThemeCommands, OpeningCopiesALoadableThemeIntoTheLibraryAskingBeforeReplacingOne) {
-    const std::string away = writeSampleTheme((folder.path() / "away.kbt").string());
+    const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
     for (const bool overwrite : {true, false, true}) {
         prompts.files = {away};
         prompts.answers = {overwrite};
@@ -85,7 +85,7 @@ TEST_F(ThemeCommands, OpeningCopiesALoadableThemeIntoTheLibraryAskingBeforeRepla
     }
     EXPECT_EQ(rows(), SampleRows);
     EXPECT_EQ(prompts.questions.size(), 2u) << "a new copy is made without asking";
-    const std::string broken = (folder.path() / "broken.kbt").string();
+    const std::string broken = pcText(folder.path() / "broken.kbt");
     writeBytes(broken, std::string(100, 'x'));
     prompts.files = {broken};
     dlg->OnOpenTheme();
@@ -100,7 +100,7 @@ class HostileTheme : public ThemeCommands, public ::testing::WithParamInterface<
 
 TEST_P(HostileTheme, IsRefusedAsDamagedBeforeAnythingIsWritten) {
     writeBytes(folder.path() / "secret.txt", "private");
-    const std::string path = (folder.path() / "hostile.kbt").string();
+    const std::string path = pcText(folder.path() / "hostile.kbt");
     writeBytes(
         path, memberBytes("theme.dsc", std::string("1\r\nAsterisk\r\n") + GetParam() + "\r\n\r\n") +
                   memberBytes("chime.wav", "c"));
@@ -136,17 +136,17 @@ TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
     const fs::path volume = folder.path() / "volume";
     fs::create_directories(volume);
     if (::system(
-            ("mount -t tmpfs -o size=256k tmpfs '" + volume.string() + "' 2>/dev/null").c_str()) !=
+            ("mount -t tmpfs -o size=256k tmpfs '" + pcText(volume) + "' 2>/dev/null").c_str()) !=
         0)
         GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
     const std::shared_ptr<void> unmount(nullptr, [&](void*) {
-        static_cast<void>(::system(("umount '" + volume.string() + "'").c_str()));
+        static_cast<void>(::system(("umount '" + pcText(volume) + "'").c_str()));
     });
     // The theme library on the small disk, with the sample's sounds in it.
     fs::copy(fs::path(themesDir()), volume / "themes", fs::copy_options::recursive);
     TestableBelltideDlg small(ProgramFolders{folder.path(), volume}, controls());
-    small.loadTheme(writeSampleTheme((volume / "themes" / "sample.kbt").string()));
-    const std::string big = (folder.path() / "big.kbt").string();
+    small.loadTheme(writeSampleTheme(pcText(volume / "themes" / "sample.kbt")));
+    const std::string big = pcText(folder.path() / "big.kbt");
     writeBytes(big, memberBytes("theme.dsc", "1\r\nAsterisk\r\nbig\r\n.wav\r\n") +
                         memberBytes("big.wav", std::string(300 << 10, 'b')));
     EXPECT_THROW(small.loadTheme(big), MessageError);
@@ -223,11 +223,11 @@ class SaveQuestion : public ThemeCommands,
 TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     const auto [action, reply] = GetParam();
     writeSampleTheme(themesDir() + "pick.kbt");
-    const std::string away = writeSampleTheme((folder.path() / "away.kbt").string());
+    const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
     loadSampleTheme();
     const fs::path wave = folder.writeFile("edited.wav", 0);
     writeBytes(wave, waveBytes("edited"));
-    dlg->OnDropSoundFile(0, wave.string());
+    dlg->OnDropSoundFile(0, pcText(wave));
     ASSERT_TRUE(dlg->isModified());
     const auto edited = rows();
 

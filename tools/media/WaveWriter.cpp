@@ -16,7 +16,7 @@ void put16(std::ofstream& out, std::uint16_t value) {
 
 } // namespace
 
-bool writeMonoWave(const std::string& path, int sampleRate,
+bool writeMonoWave(const std::filesystem::path& path, int sampleRate,
                    const std::vector<std::int16_t>& samples) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);

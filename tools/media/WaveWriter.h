@@ -2,8 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-bool writeMonoWave(const std::string& path, int sampleRate,
+bool writeMonoWave(const std::filesystem::path& path, int sampleRate,
                    const std::vector<std::int16_t>& samples);

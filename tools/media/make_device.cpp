@@ -5,6 +5,7 @@
 #include "catalog/SoundCatalog.h"
 #include "device/RegistryFile.h"
 #include "device/Utf16.h"
+#include "files/PcPath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,12 @@
 #include <set>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -66,10 +73,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_device FOLDER\n");
         return 2;
     }
+#ifdef _WIN32
+    // The folder as typed: the narrow arguments lose what the ANSI code page cannot hold.
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    const fs::path target = count == 2 ? fs::path(wide[1]) : pcPath(argv[1]);
+    LocalFree(wide);
+#else
     const fs::path target = argv[1];
+#endif
     if (fs::exists(target))
         return 0;
-    const fs::path building = target.string() + ".building";
+    const fs::path building = fs::path(target).concat(".building");
     fs::remove_all(building);
     fs::create_directories(building / "Windows");
 
@@ -88,13 +103,12 @@ int main(int argc, char** argv) {
                      {1, utf16Bytes(NotificationWaves[i])});
         waves.insert(NotificationWaves[i]);
     }
-    if (!replaceFileBytes((building / "registry.reg").string(), registry.toBytes()))
+    if (!replaceFileBytes(pcText(building / "registry.reg"), registry.toBytes()))
         return 1;
     int k = 0;
     for (const auto& wave : waves) {
         constexpr int Rate = 22050;
-        if (!writeMonoWave((building / "Windows" / (wave + ".wav")).string(), Rate,
-                           toneFor(k++, Rate)))
+        if (!writeMonoWave(building / "Windows" / pcPath(wave + ".wav"), Rate, toneFor(k++, Rate)))
             return 1;
     }
     fs::rename(building, target);
