@@ -2,6 +2,7 @@
 
 #include "catalog/MessageError.h"
 #include "files/PcPath.h"
+#include "files/Utf8Text.h"
 
 #include <algorithm>
 #include <array>
@@ -134,7 +135,9 @@ std::vector<ArchiveMember> ThemeArchive::members() const {
         if (nul == nameField + NameFieldSize)
             throw damaged(m_path);
         ArchiveMember member;
-        member.name.assign(nameField, nul);
+        // Checked as converted, since that is the name the file gets. It may outgrow the field;
+        // only writing is bound by it.
+        member.name = asUtf8(std::string(nameField, nul));
         if (!isSafeMemberName(member.name))
             throw damaged(m_path);
         // Lengths are signed: a negative one, as written for an unreadable source, has no data.

@@ -1,6 +1,7 @@
 #include "ThemeDescriptor.h"
 
 #include "catalog/SoundTheme.h"
+#include "files/Utf8Text.h"
 
 #include <cctype>
 #include <istream>
@@ -37,11 +38,14 @@ long long readCount(std::istream& in) {
     return digits ? count : 0;
 }
 
+// Lines are converted one by one, as member names are: a name and extension written in one
+// code page still name their member.
 bool readLine(std::istream& in, std::string& line) {
     if (!std::getline(in, line))
         return false;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
+    line = asUtf8(line);
     return true;
 }
 

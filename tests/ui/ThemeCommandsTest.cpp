@@ -117,6 +117,24 @@ INSTANTIATE_TEST_SUITE_P(Names, HostileTheme,
                          ::testing::Values("../secret.txt", "..\\secret.txt", "C:secret.txt",
                                            "/etc/passwd", "sounds/chime.wav", "..", "chime\x01"));
 
+#ifndef _WIN32 // where PC paths are still narrow strings in the ANSI code page
+// A theme made on a Western Windows PC of the handheld's era holds its names in Windows-1252:
+// they are shown and extracted in UTF-8, and a name that is UTF-8 already stays as it is.
+TEST_F(ThemeCommands, NamesInWindows1252AreReadAsSuchAndStillNameTheirWaves) {
+    const std::string path = themesDir() + "era.kbt";
+    writeBytes(path, memberBytes("theme.dsc", "3\r\nAsterisk\r\nL\xE4uten\r\n.wav\r\n"
+                                              "Question\r\nR\xEAve \x80\r\n.wav\r\n"
+                                              "Start Up\r\nMöwe\r\n.wav\r\n") +
+                         memberBytes("L\xE4uten.wav", "l") + memberBytes("R\xEAve \x80.wav", "r") +
+                         memberBytes("Möwe.wav", "m"));
+    dlg->loadTheme(path);
+    EXPECT_EQ(rows(), (std::vector<CEventListCtrl::Row>{{"Asterisk", "Läuten.wav", "1 KB"},
+                                                        {"Question", "Rêve €.wav", "1 KB"},
+                                                        {"Start Up", "Möwe.wav", "1 KB"}}));
+    EXPECT_EQ(readBytes(dlg->folders().soundsDir + "Rêve €.wav"), "r");
+}
+#endif
+
 // A row shows only a sound that came with its theme, never a file an earlier theme left.
 TEST_F(ThemeCommands, AWaveTheThemeLacksIsNoSoundEvenIfAnEarlierThemeHadIt) {
     loadSampleTheme();
