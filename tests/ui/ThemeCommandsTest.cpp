@@ -117,7 +117,6 @@ INSTANTIATE_TEST_SUITE_P(Names, HostileTheme,
                          ::testing::Values("../secret.txt", "..\\secret.txt", "C:secret.txt",
                                            "/etc/passwd", "sounds/chime.wav", "..", "chime\x01"));
 
-#ifndef _WIN32 // where PC paths are still narrow strings in the ANSI code page
 // A theme made on a Western Windows PC of the handheld's era holds its names in Windows-1252:
 // they are shown and extracted in UTF-8, and a name that is UTF-8 already stays as it is.
 TEST_F(ThemeCommands, NamesInWindows1252AreReadAsSuchAndStillNameTheirWaves) {
@@ -133,7 +132,6 @@ TEST_F(ThemeCommands, NamesInWindows1252AreReadAsSuchAndStillNameTheirWaves) {
                                                         {"Start Up", "Möwe.wav", "1 KB"}}));
     EXPECT_EQ(readBytes(dlg->folders().soundsDir + "Rêve €.wav"), "r");
 }
-#endif
 
 // A row shows only a sound that came with its theme, never a file an earlier theme left.
 TEST_F(ThemeCommands, AWaveTheThemeLacksIsNoSoundEvenIfAnEarlierThemeHadIt) {

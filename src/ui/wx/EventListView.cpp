@@ -7,6 +7,7 @@
 
 #include <wx/dnd.h>
 #include <wx/menu.h>
+#include <wx/settings.h>
 
 #include <algorithm>
 
@@ -57,13 +58,49 @@ void EventListView::refreshRows(int first, int last) {
         RefreshItems(first, last);
 }
 
-void EventListView::fitColumn(int column, int minWidthPixels) {
-    // Room for the cell's margins on both sides of the text.
-    constexpr int CellMargins = 16;
-    int widest = 0;
+namespace {
+
+// Room for the cell's margins on both sides of the text.
+constexpr int CellMargins = 16;
+constexpr int SizeColumn = 2;
+
+} // namespace
+
+int EventListView::wholeWidth(int column) const {
+    wxListItem heading;
+    heading.SetMask(wxLIST_MASK_TEXT);
+    GetColumn(column, heading);
+    int widest = GetTextExtent(heading.GetText()).x;
     for (int row = 0; m_model && row < m_model->rowCount(); ++row)
         widest = std::max(widest, GetTextExtent(toWx(m_model->cellText(row, column))).x);
-    SetColumnWidth(column, std::max(minWidthPixels, widest + CellMargins));
+    return widest + CellMargins;
+}
+
+void EventListView::fitColumn(int column, int minWidthPixels) {
+    SetColumnWidth(column, std::max(minWidthPixels, wholeWidth(column)));
+    keepColumnsInside();
+}
+
+void EventListView::keepColumnsInside() {
+    if (GetColumnCount() <= SizeColumn)
+        return;
+    SetColumnWidth(SizeColumn, std::max(GetColumnWidth(SizeColumn), wholeWidth(SizeColumn)));
+    // Room is kept for a vertical scroll bar that is not shown yet.
+    const int room =
+        GetClientSize().x -
+        (HasScrollbar(wxVERTICAL) ? 0 : wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
+    int excess = -room;
+    for (int column = 0; column < GetColumnCount(); ++column)
+        excess += GetColumnWidth(column);
+    for (int column = SizeColumn - 1; column >= 0 && excess > 0; --column) {
+        wxListItem heading;
+        heading.SetMask(wxLIST_MASK_TEXT);
+        GetColumn(column, heading);
+        const int least = GetTextExtent(heading.GetText()).x + CellMargins;
+        const int given = std::min(excess, std::max(0, GetColumnWidth(column) - least));
+        SetColumnWidth(column, GetColumnWidth(column) - given);
+        excess -= given;
+    }
 }
 
 void EventListView::showSelected(int row) {

@@ -40,6 +40,12 @@ protected:
     wxItemAttr* OnGetItemAttr(long item) const override;
 
 private:
+    // The width that shows the column's heading and its widest cell whole.
+    int wholeWidth(int column) const;
+    // Columns wider than the list give up width from the right-most name column first, never
+    // below their heading; the sizes always stay whole.
+    void keepColumnsInside();
+
     friend class EventListDropTarget;
     void dropFile(wxCoord x, wxCoord y, const std::string& path);
 
