@@ -22,7 +22,8 @@ void createFolder(const std::string& folder) {
 } // namespace
 
 CBelltideDlg::CBelltideDlg(const std::string& programPath, const MainWindowControls& controls)
-    : CBelltideDlg(ProgramFolders{folderOf(programPath), folderOf(programPath)}, controls) {}
+    : CBelltideDlg(ProgramFolders{pcPath(folderOf(programPath)), pcPath(folderOf(programPath))},
+                   controls) {}
 
 CBelltideDlg::CBelltideDlg(const ProgramFolders& folders, const MainWindowControls& controls)
     : m_themeCombo(controls.themeCombo), m_saveThemeButton(controls.saveThemeButton),

@@ -136,7 +136,7 @@ TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndKeepsTheEarlierFile) {
     folder.writeFile("Windows/Ding.wav", 4);
     folder.writeFile("Windows/empty.wav", 0);
     link.copyFileFromDevice("Windows\\", pc, "empty.wav");
-    EXPECT_EQ(fs::file_size(pc + "empty.wav"), 0u) << "an empty wave copies";
+    EXPECT_EQ(fs::file_size(testPath(pc + "empty.wav")), 0u) << "an empty wave copies";
     EXPECT_EQ(raised([&] { link.copyFileFromDevice("Windows\\", pc, "gone.wav"); }),
               "Could not open file on PPC \"\\Windows\\gone.wav\".");
     EXPECT_EQ(raised([&] { link.copyFileFromDevice("Windows\\..\\", pc + "no/", "registry.reg"); }),

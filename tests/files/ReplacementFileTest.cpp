@@ -44,7 +44,7 @@ TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed)
 TEST(ReplacementFile, AFailedRenameIsAFailure) {
     TempFolder folder;
     folder.writeFile("taken.kbt/theme.dsc", 1);
-    std::string temporary;
+    fs::path temporary;
     {
         ReplacementFile replacement(pcText(folder.path() / "taken.kbt"));
         temporary = replacement.path();

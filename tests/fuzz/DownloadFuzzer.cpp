@@ -39,11 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(workspace.device / "registry.reg", std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     FakeProgressWindows windows;
-    CImportDlg download((workspace.sounds / "").string(),
-                        TransferServices{windows, [&] {
-                                             return std::make_unique<VirtualHandheld>(
-                                                 workspace.device);
-                                         }});
+    CImportDlg download(
+        (workspace.sounds / "").string(),
+        TransferServices{windows,
+                         [&] { return std::make_unique<VirtualHandheld>(workspace.device); }});
     download.DoModal();
     const auto& run = windows.runs.back();
     if (!run.ended || run.waitDepth != 0 || (run.upper >= 0 && run.position != run.upper))

@@ -39,7 +39,7 @@ TEST_F(ThemeArchiveTest, CreateEmptiesTheFileAndAddFileAppendsMembersInCallOrder
 }
 
 TEST_F(ThemeArchiveTest, ExtractsTheLastOfANameAndSkipsWhatCannotBeCreated) {
-    fs::create_directory(out("taken.wav"));
+    fs::create_directory(testPath(out("taken.wav")));
     writeBytes(archivePath, memberBytes("taken.wav", "xyz") + memberBytes("twice.wav", "first") +
                                 memberBytes({"negative.wav", "", 0xFFFFFFFB}) +
                                 memberBytes("twice.wav", std::string(3000, 's')));
@@ -56,7 +56,7 @@ TEST_F(ThemeArchiveTest, RefusesADamagedArchiveBeforeWritingAnything) {
         writeBytes(archivePath, memberBytes("good.wav", "ok") + bytes);
         EXPECT_THROW(static_cast<void>(archive.extractAll(out())), MessageError)
             << bytes.substr(8, 20);
-        EXPECT_TRUE(fs::is_empty(out()));
+        EXPECT_TRUE(fs::is_empty(testPath(out())));
     }
 }
 

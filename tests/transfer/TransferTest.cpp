@@ -27,7 +27,7 @@ struct Handheld : MainWindowHarness {
         [[maybe_unused]] static const int made = makeFactoryImage(images.path() / "device");
         deviceFolder = folder.path() / "device";
         fs::copy(images.path() / "device", deviceFolder, fs::copy_options::recursive);
-        fs::create_directories(dlg->folders().soundsDir);
+        fs::create_directories(testPath(dlg->folders().soundsDir));
     }
 
     // Runs the operation with device call number failing made to fail. An upload sends the
@@ -67,7 +67,7 @@ struct Handheld : MainWindowHarness {
     }
     bool changed = false;
     const FakeProgressWindows::Run& lastRun() const { return progressWindows.runs.back(); }
-    std::string backupFile() const { return dlg->folders().themesDir + InitialBackupFileName; }
+    fs::path backupFile() const { return pcPath(dlg->folders().themesDir + InitialBackupFileName); }
     // Every file of the device's Windows folder with its bytes.
     std::map<std::string, std::string> deviceFiles() const {
         std::map<std::string, std::string> files;
@@ -264,7 +264,7 @@ TEST_F(Transfer, AThemeNamedAtFirstStartIsShownAfterTheBackup) {
     EXPECT_EQ(rows(), SampleRows);
     EXPECT_EQ(themeCombo.itemText(themeCombo.selected), "sample.kbt");
     std::set<std::string> sounds;
-    for (const auto& file : fs::directory_iterator(dlg->folders().soundsDir))
+    for (const auto& file : fs::directory_iterator(testPath(dlg->folders().soundsDir)))
         sounds.insert(pcText(file.path().filename()));
     EXPECT_EQ(sounds, (std::set<std::string>{"chime.wav", "gong.wav", "theme.dsc"}));
 }
@@ -370,7 +370,7 @@ TEST_F(SmallHandheld, ReplacingWavesNeedsRoomForOneAtATime) {
     dlg->OnDownloadTheme();
     std::uintmax_t largest = 0;
     for (const auto& file : dlg->theme().soundFiles())
-        largest = std::max(largest, fs::file_size(file.path()));
+        largest = std::max(largest, fs::file_size(testPath(file.path())));
     writeBytes(volume / "filler", std::string(fs::space(volume).available - 3 * largest, 'f'));
     dlg->OnUploadTheme();
     EXPECT_EQ(statusBar.text, "Sounds exported");

@@ -14,7 +14,7 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutAThemeAndAsksBeforeClosing) 
     EXPECT_EQ(dlg->folders().themesDir, themes);
     EXPECT_EQ(dlg->folders().soundsDir, themes + "sounds" + PathSeparator);
     dlg->OnInitDialog();
-    EXPECT_TRUE(fs::is_directory(dlg->folders().soundsDir));
+    EXPECT_TRUE(fs::is_directory(testPath(dlg->folders().soundsDir)));
     EXPECT_EQ(statusBar.text, "Welcome to Belltide");
     EXPECT_EQ(sound.played, std::vector<std::string>{"Belltide.wav"});
     EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled ||
@@ -91,7 +91,7 @@ TEST_F(ThemeCommands, OpeningCopiesALoadableThemeIntoTheLibraryAskingBeforeRepla
     dlg->OnOpenTheme();
     EXPECT_EQ(prompts.messages,
               std::vector<std::string>{"The theme file \"" + broken + "\" is damaged."});
-    EXPECT_FALSE(fs::exists(themesDir() + "broken.kbt"));
+    EXPECT_FALSE(fs::exists(testPath(themesDir() + "broken.kbt")));
 }
 
 // A theme file may name only its own members: a row naming anything else makes it damaged,
@@ -108,8 +108,8 @@ TEST_P(HostileTheme, IsRefusedAsDamagedBeforeAnythingIsWritten) {
     dlg->OnOpenTheme();
     EXPECT_EQ(prompts.messages,
               std::vector<std::string>{"The theme file \"" + path + "\" is damaged."});
-    EXPECT_TRUE(fs::is_empty(dlg->folders().soundsDir));
-    EXPECT_FALSE(fs::exists(themesDir() + "hostile.kbt"));
+    EXPECT_TRUE(fs::is_empty(testPath(dlg->folders().soundsDir)));
+    EXPECT_FALSE(fs::exists(testPath(themesDir() + "hostile.kbt")));
     EXPECT_EQ(dlg->theme().size(), 0);
 }
 
@@ -140,7 +140,8 @@ TEST_F(ThemeCommands, AWaveTheThemeLacksIsNoSoundEvenIfAnEarlierThemeHadIt) {
     writeBytes(lacking, memberBytes("theme.dsc", "1\r\nAsterisk\r\nchime\r\n.wav\r\n"));
     dlg->loadTheme(lacking);
     EXPECT_EQ(rows(), (std::vector<CEventListCtrl::Row>{{"Asterisk", "(none)", ""}}));
-    EXPECT_EQ(fs::directory_iterator(dlg->folders().soundsDir)->path().filename(), "theme.dsc");
+    EXPECT_EQ(fs::directory_iterator(testPath(dlg->folders().soundsDir))->path().filename(),
+              "theme.dsc");
 }
 
 #ifndef _WIN32
@@ -148,7 +149,7 @@ TEST_F(ThemeCommands, AWaveTheThemeLacksIsNoSoundEvenIfAnEarlierThemeHadIt) {
 TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
     loadSampleTheme();
     const auto before = rows();
-    const fs::path sounds = fs::path(dlg->folders().soundsDir).parent_path();
+    const fs::path sounds = pcPath(dlg->folders().soundsDir).parent_path();
     const fs::path volume = folder.path() / "volume";
     fs::create_directories(volume);
     if (::system(
@@ -159,7 +160,7 @@ TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
         static_cast<void>(::system(("umount '" + pcText(volume) + "'").c_str()));
     });
     // The theme library on the small disk, with the sample's sounds in it.
-    fs::copy(fs::path(themesDir()), volume / "themes", fs::copy_options::recursive);
+    fs::copy(pcPath(themesDir()), volume / "themes", fs::copy_options::recursive);
     TestableBelltideDlg small(ProgramFolders{folder.path(), volume}, controls());
     small.loadTheme(writeSampleTheme(pcText(volume / "themes" / "sample.kbt")));
     const std::string big = pcText(folder.path() / "big.kbt");
@@ -196,14 +197,14 @@ TEST_F(ThemeCommands, APickedThemeIsLoadedAfterTheSaveQuestionOrTheLastStaysName
     prompts.files = {themesDir() + "saved.kbt"};
     pick("pick.kbt");
     EXPECT_EQ(prompts.questions, std::vector<std::string>{"Do you want to save your changes?"});
-    EXPECT_TRUE(fs::exists(themesDir() + "saved.kbt"));
+    EXPECT_TRUE(fs::exists(testPath(themesDir() + "saved.kbt")));
     EXPECT_EQ(rows(), SampleRows);
     EXPECT_EQ(dlg->theme().find("Question")->second.path(), dlg->folders().soundsDir + "gong.wav");
     pick("bad.kbt");
     EXPECT_EQ(prompts.messages, std::vector<std::string>{"The file \"" + themesDir() +
                                                          "bad.kbt\" is not a Belltide theme."});
     EXPECT_EQ(rows(), SampleRows);
-    EXPECT_FALSE(fs::exists(dlg->folders().soundsDir + "new.wav"));
+    EXPECT_FALSE(fs::exists(testPath(dlg->folders().soundsDir + "new.wav")));
     EXPECT_EQ(prompts.waitDepth, 0);
     EXPECT_EQ(shownTheme(), "pick.kbt") << "the list names the theme the editor holds";
 }
@@ -214,7 +215,7 @@ TEST(StartupTheme, IsLoadedAndNamedInTheListByTheLibrarysCopy) {
         SCOPED_TRACE(where);
         MainWindowHarness window;
         const std::string themes = window.dlg->folders().themesDir;
-        fs::create_directories(themes);
+        fs::create_directories(testPath(themes));
         const std::string path = (where == "library" ? themes : window.folder.dir()) + "given.kbt";
         const bool loads = where != "missing";
         if (loads)
@@ -222,7 +223,7 @@ TEST(StartupTheme, IsLoadedAndNamedInTheListByTheLibrarysCopy) {
         window.dlg->setStartupTheme(path);
         window.dlg->OnInitDialog();
         EXPECT_EQ(window.prompts.messages.size(), loads ? 0u : 1u);
-        EXPECT_EQ(fs::exists(themes + "given.kbt"), loads);
+        EXPECT_EQ(fs::exists(testPath(themes + "given.kbt")), loads);
         EXPECT_EQ(window.themeCombo.selected, loads ? 0 : -1);
         EXPECT_FALSE(window.extendedCheck.enabled) << "a theme without notifications";
     }
@@ -282,7 +283,7 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     const bool goesOn = reply == Reply::No || reply == Reply::YesSaved;
     EXPECT_EQ(prompts.questions.at(0), "Do you want to save your changes?");
     EXPECT_EQ(dlg->isModified(), !goesOn);
-    EXPECT_EQ(fs::exists(saved), reply == Reply::YesSaved);
+    EXPECT_EQ(fs::exists(testPath(saved)), reply == Reply::YesSaved);
     EXPECT_EQ(prompts.messages.size(), reply == Reply::YesFailedSave ? 1u : 0u)
         << "a failed save is told";
     if (action == Action::Close) {

@@ -1,7 +1,12 @@
 // Belltide.exe as a user meets it, driven from outside through its windows: our rapi.dll beside
 // it serves a factory virtual handheld. Slow under Wine, so only what the logic tests cannot see.
+// It runs as on Windows 7, in a Russian locale whose ANSI code page (1251) cannot hold the
+// accented folder names used here.
+#include "files/PcPath.h"
+#include "support/ArchiveBytes.h"
 #include "support/FactoryImage.h"
 #include "support/TempFolder.h"
+#include "themes/ThemeArchive.h"
 #include "ui/ControlIds.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -44,6 +50,36 @@ HWND shown(const wchar_t* title) {
     return window && IsWindowVisible(window) ? window : nullptr;
 }
 
+// A cell of a list in another process: the request and the answer live in that process.
+std::wstring cellText(HWND list, HANDLE process, int row, int column) {
+    constexpr int Length = 260;
+    auto* remote = static_cast<char*>(VirtualAllocEx(
+        process, nullptr, sizeof(LVITEMW) + Length * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.cchTextMax = Length;
+    item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
+    wchar_t buffer[Length] = {};
+    DWORD_PTR ignored = 0;
+    if (remote && WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+        SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                            reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000, &ignored))
+        ReadProcessMemory(process, item.pszText, buffer, sizeof buffer - sizeof(wchar_t), nullptr);
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return buffer;
+}
+
+// Each row of the list as "event|sound|size".
+std::vector<std::wstring> rowTexts(HWND list, HANDLE process) {
+    std::vector<std::wstring> rows;
+    const auto count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    for (int row = 0; row < count; ++row)
+        rows.push_back(cellText(list, process, row, 0) + L"|" + cellText(list, process, row, 1) +
+                       L"|" + cellText(list, process, row, 2));
+    return rows;
+}
+
 // The control with this id anywhere below the window.
 HWND control(HWND window, int id) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -55,19 +91,36 @@ HWND control(HWND window, int id) {
 } // namespace
 
 TEST(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow) {
+    // Nothing newer than Windows 7 may be needed: Wine answers as that version.
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", REG_SZ, L"win7",
+                              sizeof L"win7"),
+              ERROR_SUCCESS);
     TempFolder folder;
-    const fs::path program = folder.path() / "Belltide", device = folder.path() / "device";
+    const fs::path user = folder.path() / pcPath("Users/J\u00F6s\u00E9 M\u00FCller");
+    const fs::path program = user / "AppData/Local/Programs/Belltide",
+                   device = user / pcPath("Ger\u00E4t");
     fs::create_directories(program);
     for (const char* name : {"Belltide.exe", "rapi.dll", "Belltide.wav", "Belltide.htb"})
         fs::copy_file(fs::path(BELLTIDE_BUILD_DIR) / name, program / name);
     fs::copy(fs::path(BELLTIDE_BUILD_DIR) / "artwork", program / "artwork");
     ASSERT_EQ(makeFactoryImage(device), 0);
+    // A theme from elsewhere whose names no single code page holds, named on the command line.
+    const std::string glockchen = "Gl\u00F6ckchen", bell = "\u0417\u0432\u043E\u043D\u043E\u043A";
+    const fs::path theme =
+        user / "Downloads" / pcPath(glockchen + " \u2013 \u0422\u0435\u043C\u0430.kbt");
+    fs::create_directories(theme.parent_path());
+    writeBytes(theme,
+               memberBytes("theme.dsc", "2\r\nAsterisk\r\n" + glockchen +
+                                            "\r\n.wav\r\nQuestion\r\n" + bell + "\r\n.wav\r\n") +
+                   memberBytes(glockchen + ".wav", waveBytes(std::string(3000, '\x40'))) +
+                   memberBytes(bell + ".wav", waveBytes(std::string(5000, '\x60'))));
     SetEnvironmentVariableW(L"BELLTIDE_DEVICE", nullptr);
     SetEnvironmentVariableW(L"BELLTIDE_RAPI_DEVICE", device.wstring().c_str());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + (program / "Belltide.exe").wstring() + L"\"";
+    std::wstring commandLine =
+        L"\"" + (program / "Belltide.exe").wstring() + L"\" \"" + theme.wstring() + L"\"";
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                program.wstring().c_str(), &startup, &process));
     CloseHandle(process.hThread);
@@ -77,15 +130,32 @@ TEST(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow)
         CloseHandle(handle);
     });
 
+    // The backup first, then the theme, copied into the library and shown.
     bool backupShown = false;
     HWND main = nullptr;
+    const fs::path backup = program / "themes" / "initialBackup.kbt";
+    const std::vector<std::wstring> themeRows{L"Asterisk|" + pcPath(glockchen).wstring() +
+                                                  L".wav|3 KB",
+                                              L"Question|" + pcPath(bell).wstring() + L".wav|5 KB"};
     ASSERT_TRUE(waitFor([&] {
         backupShown |= shown(L"Current Sounds Backup") != nullptr;
         main = shown(L"Belltide");
-        return main && fs::exists(program / "themes" / "initialBackup.kbt") &&
-               SendMessageW(control(main, ControlId::EventList), LVM_GETITEMCOUNT, 0, 0) == 25;
+        return main && fs::exists(backup) &&
+               rowTexts(control(main, ControlId::EventList), process.hProcess) == themeRows;
     }));
     EXPECT_TRUE(backupShown);
+    EXPECT_TRUE(fs::exists(program / "themes" / theme.filename()));
+    const ThemeArchive backupArchive(pcText(backup));
+    int waves = 0;
+    for (const ArchiveMember& member : backupArchive.members()) {
+        if (member.name == "theme.dsc")
+            continue;
+        ++waves;
+        EXPECT_EQ(backupArchive.readMember(member),
+                  readBytes(device / "Windows" / pcPath(member.name)))
+            << member.name;
+    }
+    EXPECT_GE(waves, 10);
 
     // The template's layout in dialog units, measured by the list's 266 x 185; a unit is taller
     // than it is wide. A check box keeps the size of its text (width 0).
