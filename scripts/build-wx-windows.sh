@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Builds a static wxWidgets for 64-bit Windows (MinGW-w64) from Debian's own source package,
-# once, into a cache folder outside the repository, and prints the folder it is installed in.
+# Builds a static wxWidgets for Windows (MinGW-w64; 64-bit, or 32-bit with "i686") from Debian's
+# own source package, once, into a cache folder outside the repository, and prints the folder it
+# is installed in.
 # Does nothing but print it when it is there. The system's apt sources are never changed: the
 # source package comes through an apt configuration of this script's own.
 set -euo pipefail
 
 version=3.2.2+dfsg
-host=x86_64-w64-mingw32
+host=${1:-x86_64}-w64-mingw32
+case $host in
+    x86_64-w64-mingw32 | i686-w64-mingw32) ;;
+    *) echo "usage: $0 [x86_64|i686]" >&2; exit 2 ;;
+esac
 # No bundled image or XML libraries in Debian's source, and MinGW has only zlib packaged: the
 # program's pictures are BMP, its icons live in the resource script.
 options=(
@@ -16,7 +21,7 @@ options=(
     --disable-aui --without-opengl --with-zlib=sys --with-regex=builtin --disable-debug_info
 )
 compiler=$("$host-g++-posix" -dumpfullversion)
-key=$(printf '%s\n' "$version" "$compiler" "${options[@]}" | sha256sum | cut -c1-12)
+key=$(printf '%s\n' "$version" "$host" "$compiler" "${options[@]}" | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/belltide
 prefix=$cache/wxmsw-$version-$key
 
@@ -26,7 +31,7 @@ if [ -f "$prefix/.complete" ]; then
 fi
 
 mkdir -p "$cache"
-exec 9>"$cache/wxmsw.lock"
+exec 9>"$cache/wxmsw-$key.lock"
 flock 9
 if [ -f "$prefix/.complete" ]; then
     echo "$prefix"

@@ -14,8 +14,9 @@ packages=(
 )
 # With "windows": what the Windows build and its tests under Wine need instead.
 if [ "${1:-}" = windows ]; then
-    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64
-              make xz-utils debian-archive-keyring libz-mingw-w64-dev nsis xvfb xauth)
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
+              wine wine64 make xz-utils debian-archive-keyring libz-mingw-w64-dev nsis p7zip-full
+              xvfb xauth locales)
 fi
 
 missing=()
@@ -24,10 +25,19 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=()
 [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -q
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+fi
+
+# The Windows program test runs Wine in a Russian locale, whose ANSI code page (1251) cannot
+# hold the accented names it uses; Wine takes the code page from a locale the system has.
+if [ "${1:-}" = windows ] && ! locale -a | grep -qx 'ru_RU.utf8'; then
+    echo "Generating the ru_RU.UTF-8 locale"
+    echo "ru_RU.UTF-8 UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    "${sudo[@]}" locale-gen
+fi

@@ -5,10 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
-./scripts/build.sh
+./scripts/build.sh release
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: Belltide runs on a virtual one (xvfb-run); nothing will be visible."
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" build/belltide "$@"
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" build-release/belltide "$@"
 fi
-exec build/belltide "$@"
+exec build-release/belltide "$@"

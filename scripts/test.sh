@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 if [ "${1:-}" = windows ]; then
     ./scripts/install-deps.sh windows
     ./scripts/build.sh windows
-    exec ctest --test-dir build-windows --output-on-failure
+    ctest --test-dir build-windows --output-on-failure
+    exec ctest --test-dir build-windows-32 --output-on-failure
 fi
 
 ./scripts/install-deps.sh

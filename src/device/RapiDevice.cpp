@@ -1,46 +1,11 @@
-// The one file that sees the platform's headers; the functions are declared from the public
-// documentation of the remote API.
+// The one file of the program that sees the platform's headers.
 #include "RapiDevice.h"
 
-#include <windows.h>
+#include "device/RapiFunctions.h"
 
 #include <algorithm>
 
 namespace {
-
-// CeRapiInitEx's record. Its size differs between 32-bit (12) and 64-bit (24) builds.
-struct RAPIINIT {
-    DWORD cbSize;
-    HANDLE heRapiInit;
-    HRESULT hrRapiInit;
-};
-
-using CeRapiInitExFn = HRESULT(WINAPI*)(RAPIINIT*);
-using CeRapiUninitFn = HRESULT(WINAPI*)();
-using CeRegOpenKeyExFn = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
-using CeRegQueryValueExFn = LONG(WINAPI*)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
-using CeRegSetValueExFn = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
-using CeRegCloseKeyFn = LONG(WINAPI*)(HKEY);
-using CeCreateFileFn = HANDLE(WINAPI*)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
-                                       HANDLE);
-using CeGetFileSizeFn = DWORD(WINAPI*)(HANDLE, LPDWORD);
-using CeReadFileFn = BOOL(WINAPI*)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-using CeWriteFileFn = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-using CeCloseHandleFn = BOOL(WINAPI*)(HANDLE);
-using CeDeleteFileFn = BOOL(WINAPI*)(LPCWSTR);
-using CeMoveFileFn = BOOL(WINAPI*)(LPCWSTR, LPCWSTR);
-using CeGetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCWSTR, ULARGE_INTEGER*, ULARGE_INTEGER*,
-                                             ULARGE_INTEGER*);
-// STORE_INFORMATION: the object store's size and free bytes.
-struct StoreInformation {
-    DWORD storeSize;
-    DWORD freeSize;
-};
-using CeGetStoreInformationFn = BOOL(WINAPI*)(StoreInformation*);
-// The stream argument is an IRAPIStream**; Belltide always passes none (block mode).
-using CeRapiInvokeFn = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, DWORD, BYTE*, DWORD*, BYTE**, void**,
-                                        DWORD);
-using CeRapiFreeBufferFn = HRESULT(WINAPI*)(LPVOID);
 
 std::wstring wide(const std::u16string& text) {
     return std::wstring(text.begin(), text.end());
@@ -76,24 +41,24 @@ std::int32_t win32Code(HRESULT result) {
 
 struct RapiDevice::Library {
     HMODULE module = nullptr;
-    CeRapiInitExFn ceRapiInitEx = nullptr;
-    CeRapiUninitFn ceRapiUninit = nullptr;
-    CeRegOpenKeyExFn ceRegOpenKeyEx = nullptr;
-    CeRegQueryValueExFn ceRegQueryValueEx = nullptr;
-    CeRegSetValueExFn ceRegSetValueEx = nullptr;
-    CeRegCloseKeyFn ceRegCloseKey = nullptr;
-    CeCreateFileFn ceCreateFile = nullptr;
-    CeGetFileSizeFn ceGetFileSize = nullptr;
-    CeReadFileFn ceReadFile = nullptr;
-    CeWriteFileFn ceWriteFile = nullptr;
-    CeCloseHandleFn ceCloseHandle = nullptr;
-    CeDeleteFileFn ceDeleteFile = nullptr;
-    CeMoveFileFn ceMoveFile = nullptr;
+    decltype(&::CeRapiInitEx) ceRapiInitEx = nullptr;
+    decltype(&::CeRapiUninit) ceRapiUninit = nullptr;
+    decltype(&::CeRegOpenKeyEx) ceRegOpenKeyEx = nullptr;
+    decltype(&::CeRegQueryValueEx) ceRegQueryValueEx = nullptr;
+    decltype(&::CeRegSetValueEx) ceRegSetValueEx = nullptr;
+    decltype(&::CeRegCloseKey) ceRegCloseKey = nullptr;
+    decltype(&::CeCreateFile) ceCreateFile = nullptr;
+    decltype(&::CeGetFileSize) ceGetFileSize = nullptr;
+    decltype(&::CeReadFile) ceReadFile = nullptr;
+    decltype(&::CeWriteFile) ceWriteFile = nullptr;
+    decltype(&::CeCloseHandle) ceCloseHandle = nullptr;
+    decltype(&::CeDeleteFile) ceDeleteFile = nullptr;
+    decltype(&::CeMoveFile) ceMoveFile = nullptr;
     // Not in every library; with neither, the upload checks no free space.
-    CeGetDiskFreeSpaceExFn ceGetDiskFreeSpaceEx = nullptr;
-    CeGetStoreInformationFn ceGetStoreInformation = nullptr;
-    CeRapiInvokeFn ceRapiInvoke = nullptr;
-    CeRapiFreeBufferFn ceRapiFreeBuffer = nullptr;
+    decltype(&::CeGetDiskFreeSpaceEx) ceGetDiskFreeSpaceEx = nullptr;
+    decltype(&::CeGetStoreInformation) ceGetStoreInformation = nullptr;
+    decltype(&::CeRapiInvoke) ceRapiInvoke = nullptr;
+    decltype(&::CeRapiFreeBuffer) ceRapiFreeBuffer = nullptr;
 
     ~Library() {
         if (module)
@@ -282,10 +247,10 @@ bool RapiDevice::CeGetDiskFreeSpaceEx(const std::u16string& folder, std::uint64_
         *freeToCaller = available.QuadPart;
         return true;
     }
-    StoreInformation store{};
+    STORE_INFORMATION store{};
     if (!m_library->ceGetStoreInformation || !m_library->ceGetStoreInformation(&store))
         return false;
-    *freeToCaller = store.freeSize;
+    *freeToCaller = store.dwFreeSize;
     return true;
 }
 

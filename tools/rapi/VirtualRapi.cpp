@@ -2,24 +2,17 @@
 // "device" beside this library. The functions are declared from the public documentation of
 // the remote API and behave as it describes, down to the HRESULT form of a failed remote call.
 // One session per process, as with the platform's library; calls from any thread.
+#define RAPI_FUNCTION extern "C" __declspec(dllexport)
+#include "device/RapiFunctions.h"
 #include "device/VirtualHandheld.h"
 
-#include <windows.h>
-
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <set>
 
-#define RAPI_EXPORT extern "C" __declspec(dllexport)
-
 namespace {
-
-struct RAPIINIT {
-    DWORD cbSize;
-    HANDLE heRapiInit;
-    HRESULT hrRapiInit;
-};
 
 std::mutex sessionLock;
 std::unique_ptr<VirtualHandheld> device; // while a session is open
@@ -69,7 +62,7 @@ template <typename Result, typename Call> Result guarded(Result failure, Call ca
 
 } // namespace
 
-RAPI_EXPORT HRESULT WINAPI CeRapiInitEx(RAPIINIT* init) {
+RAPI_FUNCTION HRESULT WINAPI CeRapiInitEx(RAPIINIT* init) {
     return guarded<HRESULT>(E_FAIL, [&]() -> HRESULT {
         if (!init || init->cbSize != sizeof(RAPIINIT))
             return E_INVALIDARG;
@@ -91,7 +84,7 @@ RAPI_EXPORT HRESULT WINAPI CeRapiInitEx(RAPIINIT* init) {
     });
 }
 
-RAPI_EXPORT HRESULT WINAPI CeRapiUninit() {
+RAPI_FUNCTION HRESULT WINAPI CeRapiUninit() {
     return guarded<HRESULT>(E_FAIL, [&]() -> HRESULT {
         const std::lock_guard lock(sessionLock);
         if (!device)
@@ -102,7 +95,7 @@ RAPI_EXPORT HRESULT WINAPI CeRapiUninit() {
     });
 }
 
-RAPI_EXPORT LONG WINAPI CeRegOpenKeyEx(HKEY root, LPCWSTR subKey, DWORD, REGSAM, PHKEY key) {
+RAPI_FUNCTION LONG WINAPI CeRegOpenKeyEx(HKEY root, LPCWSTR subKey, DWORD, REGSAM, PHKEY key) {
     return guarded<LONG>(ERROR_INVALID_HANDLE, [&]() -> LONG {
         const std::lock_guard lock(sessionLock);
         if (!device || !key)
@@ -115,8 +108,8 @@ RAPI_EXPORT LONG WINAPI CeRegOpenKeyEx(HKEY root, LPCWSTR subKey, DWORD, REGSAM,
     });
 }
 
-RAPI_EXPORT LONG WINAPI CeRegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type,
-                                          LPBYTE data, LPDWORD size) {
+RAPI_FUNCTION LONG WINAPI CeRegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type,
+                                            LPBYTE data, LPDWORD size) {
     return guarded<LONG>(ERROR_INVALID_HANDLE, [&]() -> LONG {
         const std::lock_guard lock(sessionLock);
         if (!device)
@@ -133,8 +126,8 @@ RAPI_EXPORT LONG WINAPI CeRegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWO
     });
 }
 
-RAPI_EXPORT LONG WINAPI CeRegSetValueEx(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE* data,
-                                        DWORD size) {
+RAPI_FUNCTION LONG WINAPI CeRegSetValueEx(HKEY key, LPCWSTR name, DWORD, DWORD type,
+                                          const BYTE* data, DWORD size) {
     return guarded<LONG>(ERROR_INVALID_HANDLE, [&]() -> LONG {
         const std::lock_guard lock(sessionLock);
         if (!device || (!data && size))
@@ -143,16 +136,16 @@ RAPI_EXPORT LONG WINAPI CeRegSetValueEx(HKEY key, LPCWSTR name, DWORD, DWORD typ
     });
 }
 
-RAPI_EXPORT LONG WINAPI CeRegCloseKey(HKEY key) {
+RAPI_FUNCTION LONG WINAPI CeRegCloseKey(HKEY key) {
     return guarded<LONG>(ERROR_INVALID_HANDLE, [&]() -> LONG {
         const std::lock_guard lock(sessionLock);
         return device ? device->CeRegCloseKey(keyOf(key)) : ERROR_INVALID_HANDLE;
     });
 }
 
-RAPI_EXPORT HANDLE WINAPI CeCreateFile(LPCWSTR path, DWORD access, DWORD shareMode,
-                                       LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD attributes,
-                                       HANDLE) {
+RAPI_FUNCTION HANDLE WINAPI CeCreateFile(LPCWSTR path, DWORD access, DWORD shareMode,
+                                         LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD attributes,
+                                         HANDLE) {
     return guarded<HANDLE>(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
         const std::lock_guard lock(sessionLock);
         if (!device)
@@ -162,7 +155,7 @@ RAPI_EXPORT HANDLE WINAPI CeCreateFile(LPCWSTR path, DWORD access, DWORD shareMo
     });
 }
 
-RAPI_EXPORT DWORD WINAPI CeGetFileSize(HANDLE file, LPDWORD high) {
+RAPI_FUNCTION DWORD WINAPI CeGetFileSize(HANDLE file, LPDWORD high) {
     return guarded<DWORD>(INVALID_FILE_SIZE, [&]() -> DWORD {
         const std::lock_guard lock(sessionLock);
         if (!device)
@@ -175,8 +168,8 @@ RAPI_EXPORT DWORD WINAPI CeGetFileSize(HANDLE file, LPDWORD high) {
     });
 }
 
-RAPI_EXPORT BOOL WINAPI CeReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
-                                   LPOVERLAPPED) {
+RAPI_FUNCTION BOOL WINAPI CeReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                                     LPOVERLAPPED) {
     return guarded<BOOL>(FALSE, [&]() -> BOOL {
         const std::lock_guard lock(sessionLock);
         std::uint32_t count = 0;
@@ -188,8 +181,8 @@ RAPI_EXPORT BOOL WINAPI CeReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPD
     });
 }
 
-RAPI_EXPORT BOOL WINAPI CeWriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
-                                    LPOVERLAPPED) {
+RAPI_FUNCTION BOOL WINAPI CeWriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                                      LPOVERLAPPED) {
     return guarded<BOOL>(FALSE, [&]() -> BOOL {
         const std::lock_guard lock(sessionLock);
         std::uint32_t count = 0;
@@ -201,29 +194,29 @@ RAPI_EXPORT BOOL WINAPI CeWriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, 
     });
 }
 
-RAPI_EXPORT BOOL WINAPI CeCloseHandle(HANDLE file) {
+RAPI_FUNCTION BOOL WINAPI CeCloseHandle(HANDLE file) {
     return guarded<BOOL>(FALSE, [&]() -> BOOL {
         const std::lock_guard lock(sessionLock);
         return device && device->CeCloseHandle(reinterpret_cast<Rapi::Handle>(file));
     });
 }
 
-RAPI_EXPORT BOOL WINAPI CeDeleteFile(LPCWSTR path) {
+RAPI_FUNCTION BOOL WINAPI CeDeleteFile(LPCWSTR path) {
     return guarded<BOOL>(FALSE, [&]() -> BOOL {
         const std::lock_guard lock(sessionLock);
         return device && device->CeDeleteFile(text(path));
     });
 }
 
-RAPI_EXPORT BOOL WINAPI CeMoveFile(LPCWSTR from, LPCWSTR to) {
+RAPI_FUNCTION BOOL WINAPI CeMoveFile(LPCWSTR from, LPCWSTR to) {
     return guarded<BOOL>(FALSE, [&]() -> BOOL {
         const std::lock_guard lock(sessionLock);
         return device && device->CeMoveFile(text(from), text(to));
     });
 }
 
-RAPI_EXPORT BOOL WINAPI CeGetDiskFreeSpaceEx(LPCWSTR folder, ULARGE_INTEGER* freeToCaller,
-                                             ULARGE_INTEGER* total, ULARGE_INTEGER* totalFree) {
+RAPI_FUNCTION BOOL WINAPI CeGetDiskFreeSpaceEx(LPCWSTR folder, ULARGE_INTEGER* freeToCaller,
+                                               ULARGE_INTEGER* total, ULARGE_INTEGER* totalFree) {
     return guarded<BOOL>(FALSE, [&]() -> BOOL {
         const std::lock_guard lock(sessionLock);
         std::uint64_t available = 0;
@@ -238,11 +231,25 @@ RAPI_EXPORT BOOL WINAPI CeGetDiskFreeSpaceEx(LPCWSTR folder, ULARGE_INTEGER* fre
     });
 }
 
+// Older devices' only answer: the object store, which holds \Windows.
+RAPI_FUNCTION BOOL WINAPI CeGetStoreInformation(STORE_INFORMATION* store) {
+    return guarded<BOOL>(FALSE, [&]() -> BOOL {
+        const std::lock_guard lock(sessionLock);
+        std::uint64_t available = 0;
+        if (!store || !device || !device->CeGetDiskFreeSpaceEx(u"\\", &available))
+            return FALSE;
+        const auto figure = static_cast<DWORD>(std::min<std::uint64_t>(available, MAXDWORD));
+        store->dwStoreSize = figure;
+        store->dwFreeSize = figure;
+        return TRUE;
+    });
+}
+
 #ifndef BELLTIDE_RAPI_WITHOUT_INVOKE
 // Block mode only. A missing library or function is answered as the platform's newer libraries
 // do; a call that ran hands back a small output, which the caller frees with CeRapiFreeBuffer.
-RAPI_EXPORT HRESULT WINAPI CeRapiInvoke(LPCWSTR library, LPCWSTR function, DWORD, BYTE*,
-                                        DWORD* outputSize, BYTE** output, void** stream, DWORD) {
+RAPI_FUNCTION HRESULT WINAPI CeRapiInvoke(LPCWSTR library, LPCWSTR function, DWORD, BYTE*,
+                                          DWORD* outputSize, BYTE** output, void** stream, DWORD) {
     return guarded<HRESULT>(E_FAIL, [&]() -> HRESULT {
         const std::lock_guard lock(sessionLock);
         if (!device || stream)
@@ -267,7 +274,7 @@ RAPI_EXPORT HRESULT WINAPI CeRapiInvoke(LPCWSTR library, LPCWSTR function, DWORD
 }
 #endif
 
-RAPI_EXPORT HRESULT WINAPI CeRapiFreeBuffer(LPVOID buffer) {
+RAPI_FUNCTION HRESULT WINAPI CeRapiFreeBuffer(LPVOID buffer) {
     return guarded<HRESULT>(E_INVALIDARG, [&]() -> HRESULT {
         const std::lock_guard lock(sessionLock);
         if (!outputs.erase(buffer))
@@ -278,7 +285,7 @@ RAPI_EXPORT HRESULT WINAPI CeRapiFreeBuffer(LPVOID buffer) {
 }
 
 // Not part of the platform's library: how many outputs are still held by the caller.
-RAPI_EXPORT DWORD WINAPI BelltideRapiOutputsHeld() {
+RAPI_FUNCTION DWORD WINAPI BelltideRapiOutputsHeld() {
     return guarded<DWORD>(DWORD{0}, [&]() -> DWORD {
         const std::lock_guard lock(sessionLock);
         return static_cast<DWORD>(outputs.size());
