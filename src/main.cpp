@@ -19,13 +19,28 @@ using PlatformSoundPlayer = SdlSoundPlayer;
 #include <filesystem>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
+
 class BelltideWxApp : public wxApp {
 public:
     bool OnInit() override {
         wxInitAllImageHandlers();
         std::vector<std::string> arguments;
+#ifdef _WIN32
+        // The narrow arguments went through the ANSI code page, which may not hold a file's name.
+        int count = 0;
+        LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+        for (int i = 1; wide && i < count; ++i)
+            arguments.push_back(pcText(wide[i]));
+        LocalFree(wide);
+#else
         for (int i = 1; i < argc; ++i)
             arguments.push_back(fromWx(argv[i]));
+#endif
         std::string startupTheme =
             CBelltideApp::startupThemeFromCommandLine(CBelltideApp::joinArguments(arguments));
         // The window makes the program's folder current; a path typed in a shell is meant

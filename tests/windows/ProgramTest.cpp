@@ -137,12 +137,15 @@ TEST(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow)
     const std::vector<std::wstring> themeRows{L"Asterisk|" + pcPath(glockchen).wstring() +
                                                   L".wav|3 KB",
                                               L"Question|" + pcPath(bell).wstring() + L".wav|5 KB"};
-    ASSERT_TRUE(waitFor([&] {
+    waitFor([&] {
         backupShown |= shown(L"Current Sounds Backup") != nullptr;
         main = shown(L"Belltide");
         return main && fs::exists(backup) &&
                rowTexts(control(main, ControlId::EventList), process.hProcess) == themeRows;
-    }));
+    });
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(fs::exists(backup));
+    ASSERT_EQ(rowTexts(control(main, ControlId::EventList), process.hProcess), themeRows);
     EXPECT_TRUE(backupShown);
     EXPECT_TRUE(fs::exists(program / "themes" / theme.filename()));
     const ThemeArchive backupArchive(pcText(backup));
