@@ -80,6 +80,19 @@ std::vector<std::wstring> rowTexts(HWND list, HANDLE process) {
     return rows;
 }
 
+// How wide the list draws this text, asked in the list's own process.
+int stringWidth(HWND list, HANDLE process, const std::wstring& text) {
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    DWORD_PTR width = 0;
+    if (remote && WriteProcessMemory(process, remote, text.c_str(), bytes, nullptr))
+        SendMessageTimeoutW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(remote),
+                            SMTO_ABORTIFHUNG, 2000, &width);
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return static_cast<int>(width);
+}
+
 // The control with this id anywhere below the window.
 HWND control(HWND window, int id) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -90,20 +103,55 @@ HWND control(HWND window, int id) {
 
 } // namespace
 
-TEST(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow) {
-    // Nothing newer than Windows 7 may be needed: Wine answers as that version.
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", REG_SZ, L"win7",
-                              sizeof L"win7"),
-              ERROR_SUCCESS);
+// Belltide.exe and our rapi.dll copied into an accented user's program folder, with a factory
+// handheld in a folder of such a name; started as on Windows 7.
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Nothing newer than Windows 7 may be needed: Wine answers as that version.
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", REG_SZ, L"win7",
+                                  sizeof L"win7"),
+                  ERROR_SUCCESS);
+        fs::create_directories(program);
+        for (const char* name : {"Belltide.exe", "rapi.dll", "Belltide.wav", "Belltide.htb"})
+            fs::copy_file(fs::path(BELLTIDE_BUILD_DIR) / name, program / name);
+        fs::copy(fs::path(BELLTIDE_BUILD_DIR) / "artwork", program / "artwork");
+        ASSERT_EQ(makeFactoryImage(device), 0);
+        SetEnvironmentVariableW(L"BELLTIDE_DEVICE", nullptr);
+        SetEnvironmentVariableW(L"BELLTIDE_RAPI_DEVICE", device.wstring().c_str());
+    }
+
+    // Starts the program with this file on its command line (none when empty); it is ended
+    // when the test ends.
+    HANDLE start(const fs::path& argument = {}) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::wstring commandLine = L"\"" + (program / "Belltide.exe").wstring() + L"\"";
+        if (!argument.empty())
+            commandLine += L" \"" + argument.wstring() + L"\"";
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            program.wstring().c_str(), &startup, &process))
+            return nullptr;
+        CloseHandle(process.hThread);
+        m_running.reset(process.hProcess);
+        return process.hProcess;
+    }
+
     TempFolder folder;
     const fs::path user = folder.path() / pcPath("Users/J\u00F6s\u00E9 M\u00FCller");
-    const fs::path program = user / "AppData/Local/Programs/Belltide",
-                   device = user / pcPath("Ger\u00E4t");
-    fs::create_directories(program);
-    for (const char* name : {"Belltide.exe", "rapi.dll", "Belltide.wav", "Belltide.htb"})
-        fs::copy_file(fs::path(BELLTIDE_BUILD_DIR) / name, program / name);
-    fs::copy(fs::path(BELLTIDE_BUILD_DIR) / "artwork", program / "artwork");
-    ASSERT_EQ(makeFactoryImage(device), 0);
+    const fs::path program = user / "AppData/Local/Programs/Belltide";
+    const fs::path device = user / pcPath("Ger\u00E4t");
+
+private:
+    std::unique_ptr<void, void (*)(HANDLE)> m_running{nullptr, [](HANDLE handle) {
+                                                          TerminateProcess(handle, 0);
+                                                          WaitForSingleObject(handle, 10000);
+                                                          CloseHandle(handle);
+                                                      }};
+};
+
+TEST_F(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow) {
     // A theme from elsewhere whose names no single code page holds, named on the command line.
     const std::string glockchen = "Gl\u00F6ckchen", bell = "\u0417\u0432\u043E\u043D\u043E\u043A";
     const fs::path theme =
@@ -114,21 +162,8 @@ TEST(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow)
                                             "\r\n.wav\r\nQuestion\r\n" + bell + "\r\n.wav\r\n") +
                    memberBytes(glockchen + ".wav", waveBytes(std::string(3000, '\x40'))) +
                    memberBytes(bell + ".wav", waveBytes(std::string(5000, '\x60'))));
-    SetEnvironmentVariableW(L"BELLTIDE_DEVICE", nullptr);
-    SetEnvironmentVariableW(L"BELLTIDE_RAPI_DEVICE", device.wstring().c_str());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine =
-        L"\"" + (program / "Belltide.exe").wstring() + L"\" \"" + theme.wstring() + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               program.wstring().c_str(), &startup, &process));
-    CloseHandle(process.hThread);
-    const std::unique_ptr<void, void (*)(HANDLE)> running(process.hProcess, [](HANDLE handle) {
-        TerminateProcess(handle, 0);
-        WaitForSingleObject(handle, 10000);
-        CloseHandle(handle);
-    });
+    const HANDLE process = start(theme);
+    ASSERT_TRUE(process);
 
     // The backup first, then the theme, copied into the library and shown.
     bool backupShown = false;
@@ -141,11 +176,11 @@ TEST(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow)
         backupShown |= shown(L"Current Sounds Backup") != nullptr;
         main = shown(L"Belltide");
         return main && fs::exists(backup) &&
-               rowTexts(control(main, ControlId::EventList), process.hProcess) == themeRows;
+               rowTexts(control(main, ControlId::EventList), process) == themeRows;
     });
     ASSERT_TRUE(main);
     ASSERT_TRUE(fs::exists(backup));
-    ASSERT_EQ(rowTexts(control(main, ControlId::EventList), process.hProcess), themeRows);
+    ASSERT_EQ(rowTexts(control(main, ControlId::EventList), process), themeRows);
     EXPECT_TRUE(backupShown);
     EXPECT_TRUE(fs::exists(program / "themes" / theme.filename()));
     const ThemeArchive backupArchive(pcText(backup));
@@ -217,3 +252,46 @@ TEST(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow)
     EXPECT_NE(shown(L"Importing Sounds"), nullptr);
     EXPECT_TRUE(IsWindowVisible(main));
 }
+
+// The main window at the common display densities: the list needs no horizontal scroll bar,
+// and every heading and size is whole in its column.
+class ProgramAtDpi : public Program, public ::testing::WithParamInterface<DWORD> {};
+
+TEST_P(ProgramAtDpi, ShowsEveryHeadingAndSizeWhole) {
+    const DWORD dpi = GetParam();
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD,
+                              &dpi, sizeof dpi),
+              ERROR_SUCCESS);
+    const HANDLE process = start();
+    ASSERT_TRUE(process);
+    HWND main = nullptr, list = nullptr;
+    waitFor([&] {
+        main = shown(L"Belltide");
+        list = main ? control(main, ControlId::EventList) : nullptr;
+        return list && fs::exists(program / "themes" / "initialBackup.kbt") &&
+               SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 25 &&
+               !cellText(list, process, 0, 2).empty();
+    });
+    ASSERT_TRUE(list);
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 25);
+    const auto width = [&](const std::wstring& text) { return stringWidth(list, process, text); };
+    EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) << "a horizontal scroll bar";
+    RECT client{};
+    GetClientRect(list, &client);
+    int total = 0;
+    const wchar_t* headings[] = {L"Events", L"Sounds", L"Size"};
+    for (int column = 0; column < 3; ++column) {
+        const auto columnWidth =
+            static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+        total += columnWidth;
+        EXPECT_GT(columnWidth, width(headings[column])) << headings[column];
+    }
+    EXPECT_LE(total, client.right - client.left);
+    const auto sizeWidth = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0));
+    for (int row = 0; row < 25; ++row) {
+        const std::wstring size = cellText(list, process, row, 2);
+        EXPECT_GT(sizeWidth, width(size)) << size;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Densities, ProgramAtDpi, ::testing::Values(96, 120, 144));
