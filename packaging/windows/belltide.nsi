@@ -7,6 +7,9 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
+!include MUI2.nsh
+!include FileFunc.nsh
+
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Belltide"
 !define THEME_CLASS "Belltide.Theme"
 
@@ -14,19 +17,24 @@ Name "Belltide ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Belltide"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
-Icon "${BUILD}/artwork/belltide.ico"
-UninstallIcon "${BUILD}/artwork/belltide.ico"
+!define MUI_ICON "${BUILD}/artwork/belltide.ico"
+!define MUI_UNICON "${BUILD}/artwork/belltide.ico"
 VIProductVersion "${VERSION}.0.0"
 VIAddVersionKey "ProductName" "Belltide"
 VIAddVersionKey "FileDescription" "Belltide ${VERSION} installer"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
-VIAddVersionKey "LegalCopyright" "The Belltide developers"
+VIAddVersionKey "LegalCopyright" "${U+00A9} 2026 The Belltide developers"
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+; Not run after a silent install, which shows no pages.
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Belltide.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "&Run Belltide"
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
 
 Section
     SetShellVarContext current
@@ -58,6 +66,10 @@ Section
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+    ; The size the system's list of programs shows, in KB.
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    IntFmt $0 "0x%08X" $0
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
 Section "Uninstall"

@@ -25,6 +25,12 @@ done
 wine reg query 'HKCU\Software\Classes\.kbt' /ve | grep -q Belltide.Theme || fail ".kbt not associated"
 wine reg query 'HKCU\Software\Classes\Belltide.Theme\shell\open\command' /ve |
     grep -qi 'Belltide.exe" "%1"' || fail "no open command for .kbt"
+# The list of programs shows the size in KB: about what the install folder holds.
+size=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Belltide' \
+    /v EstimatedSize | tr -d '\r' | awk '$1 == "EstimatedSize" && $2 == "REG_DWORD" { print $3 }')
+[ -n "$size" ] || fail "no EstimatedSize in the uninstall entry"
+on_disk=$(du -sk "$installed" | cut -f1)
+((size > on_disk / 2 && size < on_disk * 2)) || fail "EstimatedSize $((size)) KB for $on_disk KB"
 
 # The installed program starts and keeps its first backup in its theme library.
 wine "$make_device" "$(winepath -w "$work/device")" >/dev/null
