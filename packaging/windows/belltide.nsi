@@ -1,11 +1,15 @@
 ; Belltide's Windows installer: the program, its pictures, the welcome sound and the help book,
 ; a Start menu entry and .kbt files opened with Belltide, all for the current user, so that no
-; administrator is needed. The uninstaller removes what was installed and leaves the themes.
+; administrator is needed. The installed program keeps its themes in %APPDATA%\Belltide, which
+; the uninstaller leaves and names.
 ; makensis -DVERSION=1.1 -DBUILD=<the Windows build folder> -DOUTFILE=<installer> belltide.nsi
 ; 64-bit like the program it installs (and so it runs under a 64-bit-only Wine).
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
+
+!include MUI2.nsh
+!include FileFunc.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Belltide"
 !define THEME_CLASS "Belltide.Theme"
@@ -14,19 +18,29 @@ Name "Belltide ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Belltide"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
-Icon "${BUILD}/artwork/belltide.ico"
-UninstallIcon "${BUILD}/artwork/belltide.ico"
+!define MUI_ICON "${BUILD}/artwork/belltide.ico"
+!define MUI_UNICON "${BUILD}/artwork/belltide.ico"
 VIProductVersion "${VERSION}.0.0"
 VIAddVersionKey "ProductName" "Belltide"
 VIAddVersionKey "FileDescription" "Belltide ${VERSION} installer"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
-VIAddVersionKey "LegalCopyright" "The Belltide developers"
+VIAddVersionKey "LegalCopyright" "${U+00A9} 2026 The Belltide developers"
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+; Not run after a silent install, which shows no pages.
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Belltide.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "&Run Belltide"
+!insertmacro MUI_PAGE_FINISH
+; The user's themes are not the program's to remove; the uninstaller says where they stay.
+!define THEMES_STAY "Your themes stay in %APPDATA%\Belltide$\r$\n(delete that folder if you no longer want them)."
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Belltide will be uninstalled from the following folder.$\r$\n${THEMES_STAY}"
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "Belltide has been uninstalled from your computer.$\r$\n$\r$\n${THEMES_STAY}"
+!insertmacro MUI_UNPAGE_FINISH
+!insertmacro MUI_LANGUAGE "English"
 
 Section
     SetShellVarContext current
@@ -37,6 +51,10 @@ Section
     SetOutPath "$INSTDIR\artwork"
     File "${BUILD}/artwork/*.bmp"
     SetOutPath "$INSTDIR"
+    ; Tells the program that this folder is not for its data.
+    FileOpen $0 "$INSTDIR\Belltide.installed" w
+    FileWrite $0 "Installed by Belltide's installer: the themes are kept in %APPDATA%\Belltide.$\r$\n"
+    FileClose $0
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
     CreateShortcut "$SMPROGRAMS\Belltide.lnk" "$INSTDIR\Belltide.exe"
@@ -58,6 +76,10 @@ Section
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+    ; The size the system's list of programs shows, in KB.
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    IntFmt $0 "0x%08X" $0
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
 Section "Uninstall"
@@ -65,10 +87,11 @@ Section "Uninstall"
     Delete "$INSTDIR\Belltide.exe"
     Delete "$INSTDIR\Belltide.wav"
     Delete "$INSTDIR\Belltide.htb"
+    Delete "$INSTDIR\Belltide.installed"
     Delete "$INSTDIR\artwork\*.bmp"
     RMDir "$INSTDIR\artwork"
     Delete "$INSTDIR\Uninstall.exe"
-    ; Not recursive: a theme library beside the program stays, and with it the folder.
+    ; Not recursive: themes an earlier version kept beside the program stay, and the folder.
     RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\Belltide.lnk"
 

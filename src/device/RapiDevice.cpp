@@ -119,6 +119,7 @@ RapiDevice::RapiDevice(const std::u16string& library) {
         LoadLibraryExW(wide(library).c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (!loaded->module && GetLastError() == ERROR_INVALID_PARAMETER)
         loaded->module = LoadLibraryW(wide(library).c_str()); // a system without that search
+    m_libraryMissing = loaded->module == nullptr;
     if (loaded->module && loaded->resolveAll()) {
         loaded->resolve("CeGetDiskFreeSpaceEx", loaded->ceGetDiskFreeSpaceEx);
         loaded->resolve("CeGetStoreInformation", loaded->ceGetStoreInformation);
@@ -127,6 +128,10 @@ RapiDevice::RapiDevice(const std::u16string& library) {
 }
 
 RapiDevice::~RapiDevice() = default;
+
+std::string RapiDevice::whereToFind() const {
+    return m_libraryMissing ? ConnectionSoftwareMissing : "";
+}
 
 std::shared_ptr<Rapi::InitAttempt> RapiDevice::CeRapiInitEx() {
     if (!m_library)

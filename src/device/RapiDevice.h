@@ -47,8 +47,16 @@ public:
     // Through the library's own function, the only one that may free what it allocated.
     void CeRapiFreeBuffer(void* buffer) override;
 
+    // Said after a failed connection when the library could not be loaded at all: the
+    // handheld's connection software is not installed. A library lacking a function is not that.
+    std::string whereToFind() const override;
+    static constexpr const char* ConnectionSoftwareMissing =
+        "The handheld's connection software (ActiveSync on Windows XP, Windows Mobile Device "
+        "Center on Windows Vista and later) was not found.";
+
 private:
     struct Library;
     // Shared with the connection attempts, which outlive no library they wait on.
     std::shared_ptr<Library> m_library;
+    bool m_libraryMissing = false;
 };

@@ -6,6 +6,12 @@
 #include <fstream>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <shlobj.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -21,16 +27,38 @@ bool canWriteIn(const fs::path& folder) {
     return written;
 }
 
+// Copied aside first, so that an interrupted copy never passes for a whole folder.
+void copyUnlessThere(const fs::path& from, const fs::path& to) {
+    std::error_code ignored;
+    if (fs::exists(to, ignored) || !fs::is_directory(from, ignored))
+        return;
+    fs::path partial = to;
+    partial += ".partial";
+    fs::remove_all(partial, ignored);
+    std::error_code failed;
+    fs::copy(from, partial, fs::copy_options::recursive, failed);
+    if (!failed)
+        fs::rename(partial, to, failed);
+    if (failed)
+        fs::remove_all(partial, ignored);
+}
+
 } // namespace
 
 const char* const ProgramFolders::InstalledAssetsFromProgram = BELLTIDE_ASSETS_FROM_PROGRAM;
 
 fs::path ProgramFolders::userDataDir() {
 #ifdef _WIN32
-    if (const char* appData = std::getenv("APPDATA"); appData && fs::path(appData).is_absolute())
-        return fs::path(appData) / "Belltide";
-    const char* profile = std::getenv("USERPROFILE");
-    return fs::path(profile ? profile : "") / "AppData" / "Roaming" / "Belltide";
+    // Wide: the account's name may hold letters outside the ANSI code page.
+    fs::path roaming;
+    PWSTR known = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known)))
+        roaming = known;
+    CoTaskMemFree(known);
+    if (!roaming.is_absolute())
+        if (const wchar_t* appData = _wgetenv(L"APPDATA"))
+            roaming = appData;
+    return roaming / "Belltide";
 #else
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && fs::path(xdg).is_absolute())
         return fs::path(xdg) / "belltide";
@@ -40,33 +68,28 @@ fs::path ProgramFolders::userDataDir() {
 }
 
 ProgramFolders ProgramFolders::locate(const std::string& programPath) {
+    return locate(programPath, userDataDir());
+}
+
+ProgramFolders ProgramFolders::locate(const std::string& programPath, const fs::path& userData) {
     const fs::path programFolder = pcPath(programPath).parent_path();
     const fs::path installedAssets =
         (programFolder / InstalledAssetsFromProgram).lexically_normal();
     std::error_code ignored;
+    if (fs::exists(programFolder / InstalledMarker, ignored))
+        return {programFolder, userData};
     if (!fs::exists(programFolder / WelcomeSoundName, ignored) &&
         fs::exists(installedAssets / WelcomeSoundName, ignored))
-        return {installedAssets, userDataDir()};
+        return {installedAssets, userData};
     if (canWriteIn(programFolder))
         return {programFolder, programFolder};
-    return {programFolder, userDataDir()};
+    return {programFolder, userData};
 }
 
 void ProgramFolders::prepare() const {
     std::error_code ignored;
     fs::create_directories(dataDir, ignored);
-    if (fs::exists(dataDir / "device", ignored))
-        return;
-    const fs::path factory = assetsDir / "device";
-    if (!fs::is_directory(factory, ignored))
-        return;
-    // Copied aside first, so that an interrupted copy never passes for a handheld.
-    const fs::path partial = dataDir / "device.partial";
-    fs::remove_all(partial, ignored);
-    std::error_code failed;
-    fs::copy(factory, partial, fs::copy_options::recursive, failed);
-    if (!failed)
-        fs::rename(partial, dataDir / "device", failed);
-    if (failed)
-        fs::remove_all(partial, ignored);
+    copyUnlessThere(assetsDir / "device", dataDir / "device");
+    // A theme library that an earlier version kept beside the installed program comes along.
+    copyUnlessThere(assetsDir / "themes", dataDir / "themes");
 }

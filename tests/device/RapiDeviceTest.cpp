@@ -30,6 +30,30 @@ TEST_F(RapiDeviceTest, WithoutTheLibraryOrOneOfItsFunctionsConnectingFailsAndEve
     }
 }
 
+// Only a library that cannot be loaded means the connection software is missing; a library
+// without a function, or a handheld that is not there, keeps the message as it always was.
+TEST_F(RapiDeviceTest,
+       TheConnectionMessageSaysTheConnectionSoftwareIsMissingOnlyWithoutTheLibrary) {
+    const std::string lead =
+        "Couldn't establish a connection to the device. Check Activesync connection";
+    setEnvironment("BELLTIDE_RAPI_DEVICE", (folder.path() / "absent").string());
+    const struct {
+        std::u16string library;
+        std::string said;
+    } cases[] = {{u"no-such-library.dll", lead + "\n" + RapiDevice::ConnectionSoftwareMissing},
+                 {u"rapi-without-invoke.dll", lead},
+                 {u"rapi.dll", lead}};
+    for (const auto& c : cases) {
+        RapiDevice device(c.library);
+        try {
+            DeviceLink(device, messages).connect();
+            ADD_FAILURE() << "connected; expected: " << c.said;
+        } catch (const MessageError& error) {
+            EXPECT_EQ(error.text(), c.said);
+        }
+    }
+}
+
 TEST_F(RapiDeviceTest, HandsTheRemoteCallsOutputBackToTheLibraryToFree) {
     RapiDevice device;
     DeviceLink(device, messages).connect();

@@ -8,41 +8,97 @@ namespace fs = std::filesystem;
 
 class ProgramFoldersTest : public ::testing::Test {
 protected:
-    void SetUp() override { setEnvironment("XDG_DATA_HOME", pcText(folder.path() / "xdg")); }
-    void TearDown() override { setEnvironment("XDG_DATA_HOME", saved); }
-    fs::path userData() const { return folder.path() / "xdg" / "belltide"; }
+    fs::path userData() const { return folder.path() / "user" / "belltide"; }
+    ProgramFolders locate() const {
+        return ProgramFolders::locate(pcText(folder.path() / "prefix/bin/belltide"), userData());
+    }
 
-    const char* env = std::getenv("XDG_DATA_HOME");
-    std::string saved = env ? env : "";
     TempFolder folder;
 };
 
-// A build folder holds the welcome sound beside the program; an installed program's assets lie
-// at a fixed place from it, and its data in the user's data folder.
-TEST_F(ProgramFoldersTest, TheWelcomeSoundBesideTheProgramKeepsEverythingThere) {
-    const fs::path assets =
-        (folder.path() / "prefix/bin" / ProgramFolders::InstalledAssetsFromProgram)
-            .lexically_normal();
-    folder.writeFile(pcText(fs::relative(assets / "Belltide.wav", folder.path())), 10);
-    auto folders = ProgramFolders::locate(pcText(folder.path() / "prefix/bin/belltide"));
-    EXPECT_EQ(folders.assetsDir, assets);
-    EXPECT_EQ(folders.dataDir, userData());
-
-    folder.writeFile("prefix/bin/Belltide.wav", 10);
-    folders = ProgramFolders::locate(pcText(folder.path() / "prefix/bin/belltide"));
-    EXPECT_EQ(folders.assetsDir, folder.path() / "prefix/bin");
-    EXPECT_EQ(folders.dataDir, folder.path() / "prefix/bin");
+// A build folder or an unpacked copy holds the welcome sound beside the program and keeps
+// everything there. Installed, the data goes to the user's folder: on Linux the assets lie at a
+// fixed place from the program; on Windows they stay beside it, and the installer's marker says
+// that the folder is not for data.
+TEST_F(ProgramFoldersTest, WhereTheAssetsAndTheDataAreFollowsHowTheProgramWasPut) {
+    const fs::path bin = folder.path() / "prefix/bin";
+    const fs::path installedAssets =
+        (bin / ProgramFolders::InstalledAssetsFromProgram).lexically_normal();
+    const auto inFolder = [&](const fs::path& path) { return fs::relative(path, folder.path()); };
+    const struct {
+        const char* how;
+        std::vector<fs::path> files;
+        fs::path assets, data;
+    } cases[] = {
+        {"build folder", {inFolder(bin / "Belltide.wav")}, bin, bin},
+        {"build folder in a prefix",
+         {inFolder(bin / "Belltide.wav"), inFolder(installedAssets / "Belltide.wav")},
+         bin,
+         bin},
+        {"installed under a prefix",
+         {inFolder(installedAssets / "Belltide.wav")},
+         installedAssets,
+         userData()},
+        {"installed on Windows",
+         {inFolder(bin / "Belltide.wav"), inFolder(bin / ProgramFolders::InstalledMarker)},
+         bin,
+         userData()},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(folder.path() / "prefix");
+        for (const fs::path& file : c.files)
+            folder.writeFile(pcText(file), 10);
+        const ProgramFolders folders = locate();
+        EXPECT_EQ(folders.assetsDir, c.assets) << c.how;
+        EXPECT_EQ(folders.dataDir, c.data) << c.how;
+    }
 }
 
-// Whether the program's folder can be written is tried, and the try leaves nothing behind; a
-// relative XDG_DATA_HOME is no data folder, as the desktop's rules say.
-TEST_F(ProgramFoldersTest, TheWriteProbeLeavesNoFileAndARelativeDataHomeIsIgnored) {
-    folder.writeFile("bin/Belltide.wav", 10);
-    EXPECT_EQ(ProgramFolders::locate(pcText(folder.path() / "bin/belltide")).dataDir,
-              folder.path() / "bin");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "bin"), {}), 1);
-    setEnvironment("XDG_DATA_HOME", "relative/data");
+// Whether the program's folder can be written is tried, and the try leaves nothing behind.
+TEST_F(ProgramFoldersTest, TheWriteProbeLeavesNoFile) {
+    folder.writeFile("prefix/bin/Belltide.wav", 10);
+    EXPECT_EQ(locate().dataDir, folder.path() / "prefix/bin");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "prefix/bin"), {}), 1);
+}
+
+// The first start in a new data folder brings the factory handheld and a theme library that an
+// earlier version kept beside the program; a library that is there is the user's and stays as is.
+TEST_F(ProgramFoldersTest, PreparingCopiesTheHandheldAndAnEarlierLibraryOnlyWhereThereIsNone) {
+    folder.writeFile("program/device/registry.reg", 10);
+    folder.writeFile("program/themes/mine.kbt", 20);
+    folder.writeFile("program/themes/sounds/a.wav", 30);
+    const ProgramFolders folders{folder.path() / "program", userData()};
+    folders.prepare();
+    EXPECT_EQ(fs::file_size(userData() / "device/registry.reg"), 10u);
+    EXPECT_EQ(fs::file_size(userData() / "themes/mine.kbt"), 20u);
+    EXPECT_EQ(fs::file_size(userData() / "themes/sounds/a.wav"), 30u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(userData()), {}), 2);
+
+    fs::remove_all(userData() / "themes");
+    fs::create_directory(userData() / "themes");
+    folder.writeFile("program/themes/later.kbt", 5);
+    folders.prepare();
+    EXPECT_TRUE(fs::is_empty(userData() / "themes"));
+}
+
+#ifdef _WIN32
+// The folder that roams with the account, as the shell names it.
+TEST(ProgramFolders, TheUserDataFolderIsBelltideInTheRoamingApplicationData) {
+    const wchar_t* appData = _wgetenv(L"APPDATA");
+    ASSERT_NE(appData, nullptr);
+    EXPECT_EQ(ProgramFolders::userDataDir(), fs::path(appData) / "Belltide");
+}
+#else
+// The desktop's rules: XDG_DATA_HOME when it is absolute, else ~/.local/share.
+TEST(ProgramFolders, TheUserDataFolderFollowsXdgDataHomeWhenItIsAbsolute) {
+    const char* env = std::getenv("XDG_DATA_HOME");
+    const std::string saved = env ? env : "";
     const char* home = std::getenv("HOME");
+    setEnvironment("XDG_DATA_HOME", "/xdg/data");
+    EXPECT_EQ(ProgramFolders::userDataDir(), fs::path("/xdg/data/belltide"));
+    setEnvironment("XDG_DATA_HOME", "relative/data");
     EXPECT_EQ(ProgramFolders::userDataDir(),
               fs::path(home ? home : "") / ".local" / "share" / "belltide");
+    setEnvironment("XDG_DATA_HOME", saved);
 }
+#endif

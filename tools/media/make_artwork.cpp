@@ -1,6 +1,6 @@
 // Draws Belltide's artwork, a golden bell over the tide, into PNG files (where the toolkit has PNG)
 // and BMP files: the icon in 16 to 256 pixels, the logo (100 x 88) and the About pictures; and
-// the icon for the Windows resources, belltide.ico.
+// the icon for the Windows resources, belltide.ico (16, 32, 48, 64 and 256 pixels).
 #include <wx/image.h>
 #include <wx/init.h>
 
@@ -199,8 +199,9 @@ int main(int argc, char** argv) {
         icons.push_back(draw(size, size, Background::Transparent));
         ok &= save(icons.back(), folder + "/belltide-" + std::to_string(size));
     }
-    // 128 adds nothing to Windows' icon sizes but weight.
+    // Windows' own sizes: 48 is Explorer's and the desktop's; 128 would add only weight.
     icons.erase(icons.begin() + 3);
+    icons.insert(icons.begin() + 2, draw(48, 48, Background::Transparent));
     ok &= saveIcon(icons, folder + "/belltide.ico");
     ok &= save(draw(100, 88, Background::Scene), folder + "/logo");
     ok &= save(draw(250, 220, Background::Scene), folder + "/about");
