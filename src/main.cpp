@@ -62,6 +62,13 @@ int main(int argc, char** argv) {
     // Answered before the toolkit starts, so that they work without a display.
     if (const auto answer =
             CBelltideApp::terminalAnswer(std::vector<std::string>(argv + 1, argv + argc))) {
+#ifdef _WIN32
+        // A window program has no console of its own: answer in the one it was started from,
+        // unless its output already goes to a file or a pipe.
+        if (GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_UNKNOWN &&
+            AttachConsole(ATTACH_PARENT_PROCESS))
+            std::freopen("CONOUT$", "w", stdout);
+#endif
         std::fputs(answer->c_str(), stdout);
         return 0;
     }

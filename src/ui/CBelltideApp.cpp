@@ -25,16 +25,26 @@ CBelltideApp::terminalAnswer(const std::vector<std::string>& argumentsAfterProgr
         return std::nullopt;
     if (argumentsAfterProgram[0] == "--version")
         return std::string("Belltide ") + BELLTIDE_VERSION + "\n";
-    if (argumentsAfterProgram[0] == "--help")
-        return "Usage: belltide [THEME-FILE]\n"
-               "Edits the sound scheme of a Pocket PC handheld: download its sounds, change them,\n"
-               "keep them as themes and upload them back.\n"
-               "\n"
-               "  THEME-FILE  a theme (.kbt) to copy into the theme library and open\n"
-               "  --help      show this text and end\n"
-               "  --version   show the version and end\n"
-               "\n"
-               "The handheld is the folder named by BELLTIDE_DEVICE, else the virtual handheld\n"
-               "in Belltide's data folder. The manual: man belltide, or Help in the program.\n";
-    return std::nullopt;
+    if (argumentsAfterProgram[0] != "--help")
+        return std::nullopt;
+#ifdef _WIN32
+    return "Usage: Belltide.exe [THEME-FILE]\n"
+#else
+    return "Usage: belltide [THEME-FILE]\n"
+#endif
+           "Edits the sound scheme of a Pocket PC handheld: download its sounds, change them,\n"
+           "keep them as themes and upload them back.\n"
+           "\n"
+           "  THEME-FILE  a theme (.kbt) to copy into the theme library and open\n"
+           "  --help      show this text and end\n"
+           "  --version   show the version and end\n"
+           "\n"
+#ifdef _WIN32
+           "The handheld is the one connected through ActiveSync (Windows XP) or Windows\n"
+           "Mobile Device Center (Windows Vista and later); BELLTIDE_DEVICE names a virtual\n"
+           "handheld instead. The manual: Help in the program (F1, or the Help menu).\n";
+#else
+           "The handheld is the folder named by BELLTIDE_DEVICE, else the virtual handheld\n"
+           "in Belltide's data folder. The manual: man belltide, or Help in the program.\n";
+#endif
 }

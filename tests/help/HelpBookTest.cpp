@@ -1,5 +1,6 @@
-// The built help book: the pages the program opens are in its contents, and every entry of the
-// contents and the index opens a page of the book.
+// The built help book: the pages the program opens are in its contents, every entry of the
+// contents and the index opens a page of the book, and the book speaks of the platform it was
+// built for only.
 #include "ui/HelpCommands.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,11 @@
 #include <wx/html/helpdata.h>
 #include <wx/init.h>
 
+#include <wx/stream.h>
+
 #include <memory>
 #include <set>
+#include <string>
 
 TEST(HelpBook, HoldsThePagesTheProgramOpensAndEveryEntryOpensAPage) {
     wxInitializer wx;
@@ -28,4 +32,36 @@ TEST(HelpBook, HoldsThePagesTheProgramOpensAndEveryEntryOpensAPage) {
     }
     for (const char* page : HelpCommands::PagesOpened)
         EXPECT_TRUE(contents.count(page)) << page;
+}
+
+TEST(HelpBook, SpeaksOfThePlatformItWasBuiltForOnly) {
+    wxInitializer wx;
+    wxFileSystem::AddHandler(new wxArchiveFSHandler);
+    const wxString book = wxFileSystem::FileNameToURL(wxFileName(BELLTIDE_HELP_BOOK)) + "#zip:";
+    std::string text;
+    for (const char* page :
+         {"index.html", "window.html", "sounds.html", "themes.html", "transfers.html",
+          "handheld.html", "files.html", "messages.html", "contents.hhc", "index.hhk"}) {
+        const std::unique_ptr<wxFSFile> file(wxFileSystem().OpenFile(book + page));
+        ASSERT_TRUE(file) << page;
+        for (char c; file->GetStream()->Read(&c, 1).LastRead() == 1;)
+            text += c;
+    }
+    const std::string windowsWords[] = {"%APPDATA%\\Belltide", "Windows Mobile Device Center",
+                                        "Programs and Features", "Start menu", "Belltide.exe"};
+    const std::string linuxWords[] = {"XDG_DATA_HOME", "/usr/local", "bin/belltide", "On Linux",
+                                      "file manager"};
+#ifdef _WIN32
+    const auto& present = windowsWords;
+    const auto& absent = linuxWords;
+#else
+    const auto& present = linuxWords;
+    const auto& absent = windowsWords;
+#endif
+    for (const std::string& words : present)
+        EXPECT_NE(text.find(words), std::string::npos) << "missing: " << words;
+    for (const std::string& words : absent)
+        EXPECT_EQ(text.find(words), std::string::npos) << "for the other platform: " << words;
+    for (const char* mark : {"<!--linux-->", "<!--/linux-->", "<!--windows-->", "<!--/windows-->"})
+        EXPECT_EQ(text.find(mark), std::string::npos) << mark;
 }

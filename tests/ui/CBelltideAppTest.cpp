@@ -27,3 +27,19 @@ TEST(CBelltideApp, CommandLineNamesTheStartupThemeJoinedWithOneQuoteDroppedFromE
                               Arguments{"--help.kbt"}, Arguments{}})
         EXPECT_FALSE(CBelltideApp::terminalAnswer(theme)) << theme.size();
 }
+
+// The help text names the program as it is called and the manual where this platform has it.
+TEST(CBelltideApp, HelpNamesTheProgramAndTheManualOfThePlatform) {
+    const std::string help = CBelltideApp::terminalAnswer({"--help"}).value_or("");
+#ifdef _WIN32
+    const std::string usage = "Usage: Belltide.exe [THEME-FILE]\n",
+                      manual = "(F1, or the Help menu)";
+    const std::string otherManual = "man belltide";
+#else
+    const std::string usage = "Usage: belltide [THEME-FILE]\n", manual = "man belltide";
+    const std::string otherManual = "F1";
+#endif
+    EXPECT_EQ(help.substr(0, usage.size()), usage);
+    EXPECT_NE(help.find(manual), std::string::npos) << help;
+    EXPECT_EQ(help.find(otherManual), std::string::npos) << help;
+}
