@@ -2,14 +2,17 @@
 ; a Start menu entry and .kbt files opened with Belltide, all for the current user, so that no
 ; administrator is needed. The installed program keeps its themes in %APPDATA%\Belltide, which
 ; the uninstaller leaves and names.
-; makensis -DVERSION=1.1 -DBUILD=<the Windows build folder> -DOUTFILE=<installer> belltide.nsi
-; 64-bit like the program it installs (and so it runs under a 64-bit-only Wine).
-Target amd64-unicode
+; makensis -DVERSION=1.1 -DBUILD=<the Windows build folder> -DOUTFILE=<installer>
+;          -DARCH=<x86|amd64> belltide.nsi
+; Of the program's processor: the 32-bit one runs everywhere, the 64-bit one under a 64-bit-only
+; Wine too.
+Target ${ARCH}-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
 !include MUI2.nsh
 !include FileFunc.nsh
+!include x64.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Belltide"
 !define THEME_CLASS "Belltide.Theme"
@@ -41,6 +44,15 @@ VIAddVersionKey "LegalCopyright" "${U+00A9} 2026 The Belltide developers"
 !define MUI_FINISHPAGE_TEXT "Belltide has been uninstalled from your computer.$\r$\n$\r$\n${THEMES_STAY}"
 !insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
+
+!if ${ARCH} == amd64
+Function .onInit
+    ${IfNot} ${RunningX64}
+        MessageBox MB_ICONSTOP "This Belltide is for 64-bit Windows. Belltide-${VERSION}-setup.exe installs the one for every Windows from 7 on." /SD IDOK
+        Abort
+    ${EndIf}
+FunctionEnd
+!endif
 
 Section
     SetShellVarContext current

@@ -87,6 +87,10 @@ done
 if [ -n "$installer" ]; then
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
+    # An installer for 32-bit Windows is itself a 32-bit program.
+    installer_headers=$("$objdump" -f "$installer" 2>&1 || true)
+    grep -q "file format pei-$architecture$" <<<"$installer_headers" ||
+        fail "the installer is not built for $architecture"
     listing=$(7z l "$installer")
     for file in Belltide.exe Belltide.wav Belltide.htb; do
         grep -q " $file$" <<<"$listing" || fail "the installer holds no $file"
