@@ -58,28 +58,21 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
 
 // The name ends at the last dot, however many the file name has. While browsing, the first
 // selection plays, a folder, a missing file or the first selection in another folder does not.
-TEST_F(SoundCommands, AChosenOrDroppedWavePointsTheRowAtIt) {
+// A drop takes the same path, as ChangeSoundPick shows.
+TEST_F(SoundCommands, AChosenWavePointsTheRowAtIt) {
     const std::string picked = pcText(folder.path() / "picked") + PathSeparator;
     const std::string wave = picked + "my.alarm.v2.wav", other = folder.dir() + "other.wav";
     writeBytes(folder.writeFile("picked/my.alarm.v2.wav", 0), waveBytes(std::string(3000, 'x')));
     folder.writeFile("other.wav", 10);
-    for (const bool dropped : {false, true}) {
-        loadSampleTheme();
-        if (dropped) {
-            dlg->OnDropSoundFile(2, wave);
-        } else {
-            select(2);
-            prompts.previewSelections = {other, folder.dir() + "picked", folder.dir() + "none.wav",
-                                         wave};
-            prompts.files = {wave};
-            dlg->OnChangeSound();
-            EXPECT_EQ(sound.played, std::vector<std::string>{other});
-        }
-        const SoundEntry& startUp = dlg->theme().find("Start Up")->second;
-        EXPECT_EQ(rows()[2][1] + rows()[2][2] + startUp.folder + "|" + startUp.name + "|" +
-                      startUp.extension,
-                  "my.alarm.v2.wav3 KB" + picked + "|my.alarm.v2|.wav");
-    }
+    select(2);
+    prompts.previewSelections = {other, folder.dir() + "picked", folder.dir() + "none.wav", wave};
+    prompts.files = {wave};
+    dlg->OnChangeSound();
+    EXPECT_EQ(sound.played, std::vector<std::string>{other});
+    const SoundEntry& startUp = dlg->theme().find("Start Up")->second;
+    EXPECT_EQ(rows()[2][1] + rows()[2][2] + startUp.folder + "|" + startUp.name + "|" +
+                  startUp.extension,
+              "my.alarm.v2.wav3 KB" + picked + "|my.alarm.v2|.wav");
 }
 
 TEST_F(SoundCommands, TheCheckBoxDimsExactlyTheNotificationRows) {
