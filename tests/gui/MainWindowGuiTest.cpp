@@ -241,12 +241,9 @@ TEST_F(TransferGui, TheFirstStartBacksUpAndOnlyItsWorkerEndsARunningProgressDial
         frame->Close();
         checked = dialog->IsShown() && frame->IsShown();
     });
-    for (auto [id, status] : {std::pair{ControlId::DownloadTheme, "Sounds imported"},
-                              std::pair{ControlId::UploadTheme, "Sounds exported"}}) {
-        wxCommandEvent event(wxEVT_BUTTON, id);
-        event.SetEventObject(frame->FindWindow(id));
-        frame->FindWindow(id)->ProcessWindowEvent(event);
-        wxYield();
+    for (auto [id, status] :
+         {std::pair{DownloadTheme, "Sounds imported"}, std::pair{UploadTheme, "Sounds exported"}}) {
+        send(wxEVT_BUTTON, id);
         EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), status);
         // Downloaded sounds are the editor's own theme, no longer the library's.
         EXPECT_EQ(combo()->GetStringSelection(), "");
