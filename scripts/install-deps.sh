@@ -36,8 +36,9 @@ fi
 
 # The Windows program test runs Wine in a Russian locale, whose ANSI code page (1251) cannot
 # hold the accented names it uses; Wine takes the code page from a locale the system has.
-if [ "${1:-}" = windows ] && ! locale -a | grep -qx 'ru_RU.utf8'; then
+if [ "${1:-}" = windows ] && ! locale -a | grep -x 'ru_RU.utf8' >/dev/null; then
     echo "Generating the ru_RU.UTF-8 locale"
-    echo "ru_RU.UTF-8 UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    grep -qx 'ru_RU.UTF-8 UTF-8' /etc/locale.gen ||
+        echo "ru_RU.UTF-8 UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
     "${sudo[@]}" locale-gen
 fi

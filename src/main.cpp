@@ -17,6 +17,7 @@ using PlatformSoundPlayer = SdlSoundPlayer;
 
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
 #include <vector>
 
 #ifdef _WIN32
@@ -45,8 +46,12 @@ public:
             CBelltideApp::startupThemeFromCommandLine(CBelltideApp::joinArguments(arguments));
         // The window makes the program's folder current; a path typed in a shell is meant
         // from where the shell stands.
-        if (!startupTheme.empty())
-            startupTheme = pcText(std::filesystem::absolute(pcPath(startupTheme)));
+        if (!startupTheme.empty()) {
+            std::error_code failed; // a current folder that is gone: the name as typed
+            const auto absolute = std::filesystem::absolute(pcPath(startupTheme), failed);
+            if (!failed)
+                startupTheme = pcText(absolute);
+        }
         const std::string programPath = fromWx(wxStandardPaths::Get().GetExecutablePath());
         auto* frame =
             new BelltideFrame(programPath, startupTheme,

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <fstream>
 #include <new>
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -51,6 +52,8 @@ std::vector<char> wholeFileBuffer(std::uint32_t size) {
     try {
         return std::vector<char>(size);
     } catch (const std::bad_alloc&) {
+        throw MessageError("Not enough memory");
+    } catch (const std::length_error&) { // past what a 32-bit program can address
         throw MessageError("Not enough memory");
     }
 }

@@ -119,7 +119,8 @@ RapiDevice::RapiDevice(const std::u16string& library) {
         LoadLibraryExW(wide(library).c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (!loaded->module && GetLastError() == ERROR_INVALID_PARAMETER)
         loaded->module = LoadLibraryW(wide(library).c_str()); // a system without that search
-    m_libraryMissing = loaded->module == nullptr;
+    // Only an absent library means absent software; one of the wrong kind is there all the same.
+    m_libraryMissing = loaded->module == nullptr && GetLastError() == ERROR_MOD_NOT_FOUND;
     if (loaded->module && loaded->resolveAll()) {
         loaded->resolve("CeGetDiskFreeSpaceEx", loaded->ceGetDiskFreeSpaceEx);
         loaded->resolve("CeGetStoreInformation", loaded->ceGetStoreInformation);

@@ -36,7 +36,7 @@ TEST_F(RapiDeviceTest,
        TheConnectionMessageSaysTheConnectionSoftwareIsMissingOnlyWithoutTheLibrary) {
     const std::string lead =
         "Couldn't establish a connection to the device. Check Activesync connection";
-    setEnvironment("BELLTIDE_RAPI_DEVICE", (folder.path() / "absent").string());
+    setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder.path() / "absent"));
     const struct {
         std::u16string library;
         std::string said;

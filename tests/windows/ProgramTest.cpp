@@ -108,14 +108,15 @@ HWND control(HWND window, int id) {
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_EQ(GetACP(), 1251u) << "not in the locale whose code page lacks the names used";
         // Nothing newer than Windows 7 may be needed: Wine answers as that version.
         ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", REG_SZ, L"win7",
                                   sizeof L"win7"),
                   ERROR_SUCCESS);
         fs::create_directories(program);
         for (const char* name : {"Belltide.exe", "rapi.dll", "Belltide.wav", "Belltide.htb"})
-            fs::copy_file(fs::path(BELLTIDE_BUILD_DIR) / name, program / name);
-        fs::copy(fs::path(BELLTIDE_BUILD_DIR) / "artwork", program / "artwork");
+            fs::copy_file(pcPath(BELLTIDE_BUILD_DIR) / name, program / name);
+        fs::copy(pcPath(BELLTIDE_BUILD_DIR) / "artwork", program / "artwork");
         ASSERT_EQ(makeFactoryImage(device), 0);
         SetEnvironmentVariableW(L"BELLTIDE_DEVICE", nullptr);
         SetEnvironmentVariableW(L"BELLTIDE_RAPI_DEVICE", device.wstring().c_str());
@@ -255,7 +256,13 @@ TEST_F(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindo
 
 // The main window at the common display densities: the list needs no horizontal scroll bar,
 // and every heading and size is whole in its column.
-class ProgramAtDpi : public Program, public ::testing::WithParamInterface<DWORD> {};
+class ProgramAtDpi : public Program, public ::testing::WithParamInterface<DWORD> {
+protected:
+    // Later runs in this Wine prefix start at the usual density again.
+    void TearDown() override {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
+    }
+};
 
 TEST_P(ProgramAtDpi, ShowsEveryHeadingAndSizeWhole) {
     const DWORD dpi = GetParam();

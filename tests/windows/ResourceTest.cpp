@@ -1,5 +1,6 @@
 // What Explorer and the file's properties read from Belltide.exe without starting it: the icon's
 // sizes and the version's texts, from the built program.
+#include "files/PcPath.h"
 #include "ui/ControlIds.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@
 
 namespace {
 
-const std::filesystem::path Program = std::filesystem::path(BELLTIDE_BUILD_DIR) / "Belltide.exe";
+const std::filesystem::path Program = pcPath(BELLTIDE_BUILD_DIR) / "Belltide.exe";
 
 // An icon group's entries as the resource compiler stores them (GRPICONDIRENTRY, packed).
 #pragma pack(push, 2)

@@ -28,8 +28,8 @@ wine reg query 'HKCU\Software\Classes\.kbt' /ve | grep -q Belltide.Theme || fail
 wine reg query 'HKCU\Software\Classes\Belltide.Theme\shell\open\command' /ve |
     grep -qi 'Belltide.exe" "%1"' || fail "no open command for .kbt"
 # The list of programs shows the size in KB: about what the install folder holds.
-size=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Belltide' \
-    /v EstimatedSize | tr -d '\r' | awk '$1 == "EstimatedSize" && $2 == "REG_DWORD" { print $3 }')
+size=$( (wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Belltide' \
+    /v EstimatedSize || true) | tr -d '\r' | awk '$1 == "EstimatedSize" && $2 == "REG_DWORD" { print $3 }')
 [ -n "$size" ] || fail "no EstimatedSize in the uninstall entry"
 on_disk=$(du -sk "$installed" | cut -f1)
 ((size > on_disk / 2 && size < on_disk * 2)) || fail "EstimatedSize $((size)) KB for $on_disk KB"
@@ -37,7 +37,7 @@ on_disk=$(du -sk "$installed" | cut -f1)
 # The installed program starts and keeps its first backup in the user's folder, not in its own.
 wine "$make_device" "$(winepath -w "$work/device")" >/dev/null
 BELLTIDE_DEVICE=$(winepath -w "$work/device") wine "$installed/Belltide.exe" &
-for _ in $(seq 600); do
+for _ in $(seq 1800); do # a busy machine starts Wine slowly
     [ -s "$themes/initialBackup.kbt" ] && break
     sleep 0.1
 done

@@ -1,6 +1,8 @@
 // Draws Belltide's artwork, a golden bell over the tide, into PNG files (where the toolkit has PNG)
 // and BMP files: the icon in 16 to 256 pixels, the logo (100 x 88) and the About pictures; and
 // the icon for the Windows resources, belltide.ico (16, 32, 48, 64 and 256 pixels).
+#include "files/PcPath.h"
+
 #include <wx/image.h>
 #include <wx/init.h>
 
@@ -161,7 +163,7 @@ bool saveIcon(const std::vector<wxImage>& images, const std::string& path) {
             }
         bodies.insert(bodies.end(), maskRow * h, 0);
     }
-    std::ofstream file(path, std::ios::binary);
+    std::ofstream file(pcPath(path), std::ios::binary);
     file.write(reinterpret_cast<const char*>(header.data()), std::streamsize(header.size()));
     file.write(reinterpret_cast<const char*>(bodies.data()), std::streamsize(bodies.size()));
     return static_cast<bool>(file);
@@ -171,12 +173,12 @@ bool saveIcon(const std::vector<wxImage>& images, const std::string& path) {
 bool save(const wxImage& image, const std::string& pathWithoutExtension) {
     bool ok = true;
 #if wxUSE_LIBPNG
-    ok &= image.SaveFile(pathWithoutExtension + ".png", wxBITMAP_TYPE_PNG);
+    ok &= image.SaveFile(wxString::FromUTF8(pathWithoutExtension + ".png"), wxBITMAP_TYPE_PNG);
 #endif
     wxImage opaque = image.Copy();
     if (opaque.HasAlpha())
         opaque.ClearAlpha();
-    ok &= opaque.SaveFile(pathWithoutExtension + ".bmp", wxBITMAP_TYPE_BMP);
+    ok &= opaque.SaveFile(wxString::FromUTF8(pathWithoutExtension + ".bmp"), wxBITMAP_TYPE_BMP);
     return ok;
 }
 

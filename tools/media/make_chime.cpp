@@ -1,5 +1,6 @@
 // Generates the welcome sound: a two-note bell chime, mono 16-bit PCM.
 #include "WaveWriter.h"
+#include "files/PcPath.h"
 
 #include <cmath>
 #include <cstdio>
@@ -49,5 +50,5 @@ int main(int argc, char** argv) {
         samples.push_back(
             static_cast<std::int16_t>(std::lround(mix[i] / peak * 0.6 * 32767.0 * fadeOut)));
     }
-    return writeMonoWave(argv[1], SampleRate, samples) ? 0 : 1;
+    return writeMonoWave(pcPath(argv[1]), SampleRate, samples) ? 0 : 1;
 }

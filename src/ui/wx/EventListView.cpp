@@ -73,7 +73,7 @@ int EventListView::wholeWidth(int column) const {
     int widest = GetTextExtent(heading.GetText()).x;
     for (int row = 0; m_model && row < m_model->rowCount(); ++row)
         widest = std::max(widest, GetTextExtent(toWx(m_model->cellText(row, column))).x);
-    return widest + CellMargins;
+    return widest + FromDIP(CellMargins);
 }
 
 void EventListView::fitColumn(int column, int minWidthPixels) {
@@ -96,7 +96,7 @@ void EventListView::keepColumnsInside() {
         wxListItem heading;
         heading.SetMask(wxLIST_MASK_TEXT);
         GetColumn(column, heading);
-        const int least = GetTextExtent(heading.GetText()).x + CellMargins;
+        const int least = GetTextExtent(heading.GetText()).x + FromDIP(CellMargins);
         const int given = std::min(excess, std::max(0, GetColumnWidth(column) - least));
         SetColumnWidth(column, GetColumnWidth(column) - given);
         excess -= given;
