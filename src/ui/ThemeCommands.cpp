@@ -9,6 +9,7 @@
 #include "themes/ThemeLibrary.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -125,6 +126,11 @@ void CBelltideDlg::loadTheme(const std::string& archivePath) {
                      [](const ArchiveMember& member) { return member.name == DescriptorFileName; });
     if (descriptorMember == members.end())
         throw MessageError("The file \"" + archivePath + "\" is not a Belltide theme.");
+    // A few lines per event: anything far larger is no descriptor, and is not read into memory,
+    // which a 32-bit program may not have for it.
+    constexpr std::uint32_t LargestDescriptor = 1 << 20;
+    if (descriptorMember->dataLength > LargestDescriptor)
+        throw MessageError("The theme file \"" + archivePath + "\" is damaged.");
     // The descriptor is read first: a row naming anything but a file of its own (another
     // folder, a drive) would pull that file into the next theme saved.
     std::istringstream descriptor(archive.readMember(*descriptorMember));

@@ -113,6 +113,18 @@ TEST_P(HostileTheme, IsRefusedAsDamagedBeforeAnythingIsWritten) {
     EXPECT_EQ(dlg->theme().size(), 0);
 }
 
+// Whatever else it holds, a descriptor of megabytes is no theme's.
+TEST_F(ThemeCommands, ADescriptorFarLargerThanAnyThemesIsDamage) {
+    const std::string path = pcText(folder.path() / "huge.kbt");
+    writeBytes(path, memberBytes("theme.dsc", "1\r\nAsterisk\r\nchime\r\n.wav\r\n" +
+                                                  std::string(1 << 20, '\n')) +
+                         memberBytes("chime.wav", "c"));
+    prompts.files = {path};
+    dlg->OnOpenTheme();
+    EXPECT_EQ(prompts.messages,
+              std::vector<std::string>{"The theme file \"" + path + "\" is damaged."});
+}
+
 INSTANTIATE_TEST_SUITE_P(Names, HostileTheme,
                          ::testing::Values("../secret.txt", "..\\secret.txt", "C:secret.txt",
                                            "/etc/passwd", "sounds/chime.wav", "..", "chime\x01"));
