@@ -1,63 +1,30 @@
 #include "Utf16.h"
 
+#include "files/Utf8Text.h"
+
 namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 } // namespace
 
 std::u16string toUtf16(const std::string& utf8) {
     std::u16string out;
     for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const int length = lead < 0x80           ? 1
-                           : (lead >> 5) == 0x6  ? 2
-                           : (lead >> 4) == 0xE  ? 3
-                           : (lead >> 3) == 0x1E ? 4
-                                                 : 0;
-        char32_t c = length == 1   ? lead
-                     : length == 2 ? (lead & 0x1F)
-                     : length == 3 ? (lead & 0x0F)
-                                   : (lead & 0x07);
-        bool valid = length != 0 && i + static_cast<std::size_t>(length) <= utf8.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        valid = valid && c >= Smallest[length] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
-        if (!valid) {
+        const auto sequence = utf8SequenceAt(utf8, i);
+        if (!sequence) {
             out += static_cast<char16_t>(Replacement);
             ++i;
             continue;
         }
-        if (c >= 0x10000) {
+        if (char32_t c = sequence->codePoint; c >= 0x10000) {
             c -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (c >> 10));
             out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
         } else {
             out += static_cast<char16_t>(c);
         }
-        i += static_cast<std::size_t>(length);
+        i += sequence->length;
     }
     return out;
 }

@@ -36,37 +36,49 @@ constexpr char16_t Windows1252From80[32] = {
     0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
-void appendUtf8(std::string& out, char16_t c) {
+} // namespace
+
+std::optional<Utf8Sequence> utf8SequenceAt(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    if (byte(0) < 0x80)
+        return Utf8Sequence{byte(0), 1};
+    const Lead lead = leadOf(byte(0));
+    if (lead.length == 0 || text.size() - at < lead.length || byte(1) < lead.low ||
+        byte(1) > lead.high)
+        return std::nullopt;
+    char32_t codePoint = byte(0) & (0x7F >> lead.length);
+    for (std::size_t k = 1; k < lead.length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80)
+            return std::nullopt;
+        codePoint = (codePoint << 6) | (byte(k) & 0x3F);
+    }
+    return Utf8Sequence{codePoint, lead.length};
+}
+
+void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
 
-} // namespace
-
 bool isUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
-        const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-        if (byte(i) < 0x80) {
-            ++i;
-            continue;
-        }
-        const Lead lead = leadOf(byte(i));
-        if (lead.length == 0 || text.size() - i < lead.length || byte(i + 1) < lead.low ||
-            byte(i + 1) > lead.high)
+        const auto sequence = utf8SequenceAt(text, i);
+        if (!sequence)
             return false;
-        for (std::size_t k = 2; k < lead.length; ++k) {
-            if ((byte(i + k) & 0xC0) != 0x80)
-                return false;
-        }
-        i += lead.length;
+        i += sequence->length;
     }
     return true;
 }
