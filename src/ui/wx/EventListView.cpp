@@ -66,14 +66,19 @@ constexpr int SizeColumn = 2;
 
 } // namespace
 
-int EventListView::wholeWidth(int column) const {
+int EventListView::headingWidth(int column) const {
     wxListItem heading;
     heading.SetMask(wxLIST_MASK_TEXT);
     GetColumn(column, heading);
-    int widest = GetTextExtent(heading.GetText()).x;
+    return GetTextExtent(heading.GetText()).x + FromDIP(CellMargins);
+}
+
+int EventListView::wholeWidth(int column) const {
+    int widest = headingWidth(column);
     for (int row = 0; m_model && row < m_model->rowCount(); ++row)
-        widest = std::max(widest, GetTextExtent(toWx(m_model->cellText(row, column))).x);
-    return widest + FromDIP(CellMargins);
+        widest = std::max(widest, GetTextExtent(toWx(m_model->cellText(row, column))).x +
+                                      FromDIP(CellMargins));
+    return widest;
 }
 
 void EventListView::fitColumn(int column, int minWidthPixels) {
@@ -93,10 +98,7 @@ void EventListView::keepColumnsInside() {
     for (int column = 0; column < GetColumnCount(); ++column)
         excess += GetColumnWidth(column);
     for (int column = SizeColumn - 1; column >= 0 && excess > 0; --column) {
-        wxListItem heading;
-        heading.SetMask(wxLIST_MASK_TEXT);
-        GetColumn(column, heading);
-        const int least = GetTextExtent(heading.GetText()).x + FromDIP(CellMargins);
+        const int least = headingWidth(column);
         const int given = std::min(excess, std::max(0, GetColumnWidth(column) - least));
         SetColumnWidth(column, GetColumnWidth(column) - given);
         excess -= given;

@@ -40,6 +40,8 @@ protected:
     wxItemAttr* OnGetItemAttr(long item) const override;
 
 private:
+    // The width that shows the column's heading whole.
+    int headingWidth(int column) const;
     // The width that shows the column's heading and its widest cell whole.
     int wholeWidth(int column) const;
     // Columns wider than the list give up width from the right-most name column first, never
