@@ -30,6 +30,11 @@ class BelltideWxApp : public wxApp {
 public:
     bool OnInit() override {
         wxInitAllImageHandlers();
+        // The settings' name: HKCU\Software\Belltide, or Belltide.conf in the XDG config folder.
+        SetAppName("Belltide");
+#ifndef _WIN32
+        wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+#endif
         std::vector<std::string> arguments;
 #ifdef _WIN32
         // The narrow arguments went through the ANSI code page, which may not hold a file's name.

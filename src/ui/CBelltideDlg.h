@@ -21,6 +21,7 @@ struct MainWindowControls {
     ListView& eventList;
     ComboBox& themeCombo;
     StatusLine& statusBar;
+    WindowTitle& title;
     Button& saveThemeButton;
     Button& noSoundButton;
     Button& playButton;
@@ -28,6 +29,7 @@ struct MainWindowControls {
     Button& changeButton;
     CheckBox& extendedCheck;
     Prompts& prompts;
+    Settings& settings;
     SoundPlayer& sound;
     ProgressWindows& progressWindows;
     RemoteDeviceFactory deviceFactory;
@@ -142,7 +144,9 @@ protected:
     CheckBox& m_extendedCheck;
     CEventListCtrl m_eventList;
     StatusLine& m_statusBar;
+    WindowTitle& m_title;
     Prompts& m_prompts;
+    Settings& m_settings;
     SoundPlayer& m_sound;
     SoundTheme m_theme;
     std::string m_startupTheme;

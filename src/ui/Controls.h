@@ -24,6 +24,22 @@ public:
     virtual void setText(const std::string& text) = 0;
 };
 
+// The main window's title bar.
+class WindowTitle {
+public:
+    virtual ~WindowTitle() = default;
+    virtual void setTitle(const std::string& text) = 0;
+};
+
+// What the program remembers between starts: texts under keys such as "Folders/Sounds".
+class Settings {
+public:
+    virtual ~Settings() = default;
+    // Empty when nothing is stored under the key.
+    virtual std::string text(const std::string& key) const = 0;
+    virtual void setText(const std::string& key, const std::string& value) = 0;
+};
+
 // A drop-down list without an edit field; shows its items in the order they were added.
 class ComboBox {
 public:

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
+#include <wx/config.h>
 #include <wx/image.h>
 #include <wx/init.h>
+#include <wx/memconf.h>
 
 #include <cstdlib>
 
@@ -19,6 +21,8 @@ int main(int argc, char** argv) {
                                               << cond.utf8_str() << " " << msg.utf8_str();
     });
     wxInitAllImageHandlers();
+    // The windows remember their settings within the run, never in the user's own.
+    delete wxConfigBase::Set(new wxMemoryConfig);
     wxTheApp->CallOnInit();
     const int result = RUN_ALL_TESTS();
     wxEntryCleanup();

@@ -6,6 +6,7 @@
 #include "ui/SoundPlayer.h"
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -23,6 +24,20 @@ struct FakeStatusLine : StatusLine {
     void setText(const std::string& newText) override { history.push_back(text = newText); }
     std::string text;
     std::vector<std::string> history;
+};
+
+struct FakeWindowTitle : WindowTitle {
+    void setTitle(const std::string& newText) override { text = newText; }
+    std::string text;
+};
+
+struct MemorySettings : Settings {
+    std::string text(const std::string& key) const override {
+        const auto found = values.find(key);
+        return found == values.end() ? std::string() : found->second;
+    }
+    void setText(const std::string& key, const std::string& value) override { values[key] = value; }
+    std::map<std::string, std::string> values;
 };
 
 struct FakeComboBox : ComboBox {

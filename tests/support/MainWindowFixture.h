@@ -34,6 +34,7 @@ struct MainWindowHarness {
         return {.eventList = listView,
                 .themeCombo = themeCombo,
                 .statusBar = statusBar,
+                .title = title,
                 .saveThemeButton = saveThemeButton,
                 .noSoundButton = noSoundButton,
                 .playButton = playButton,
@@ -41,6 +42,7 @@ struct MainWindowHarness {
                 .changeButton = changeButton,
                 .extendedCheck = extendedCheck,
                 .prompts = prompts,
+                .settings = settings,
                 .sound = sound,
                 .progressWindows = progressWindows,
                 .deviceFactory = [this] {
@@ -76,6 +78,8 @@ struct MainWindowHarness {
     FakeListView listView;
     FakeComboBox themeCombo;
     FakeStatusLine statusBar;
+    FakeWindowTitle title;
+    MemorySettings settings;
     FakeButton saveThemeButton, noSoundButton, playButton, uploadButton, changeButton;
     FakeCheckBox extendedCheck;
     ScriptedPrompts prompts;

@@ -15,6 +15,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/config.h>
 #include <wx/iconbndl.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
@@ -56,7 +57,10 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
                              FrameServices services)
     : wxFrame(nullptr, wxID_ANY, "Belltide", wxDefaultPosition, wxDefaultSize,
               wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN),
-      m_sound(std::move(services.sound)), m_prompts(std::move(services.prompts)) {
+      m_sound(std::move(services.sound)), m_settings(std::move(services.settings)),
+      m_prompts(std::move(services.prompts)) {
+    if (!m_settings)
+        m_settings = std::make_unique<WxSettings>(*wxConfigBase::Get());
     ProgressDialog::MessageBox messageBox = [prompts = m_prompts.get()](wxWindow*,
                                                                         const std::string& text) {
         prompts->showMessage(text);
@@ -79,6 +83,7 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
         folders, MainWindowControls{.eventList = *m_eventListView,
                                     .themeCombo = *m_themeCombo,
                                     .statusBar = *m_statusBar,
+                                    .title = *m_title,
                                     .saveThemeButton = *m_saveThemeButton,
                                     .noSoundButton = *m_noSoundButton,
                                     .playButton = *m_playButton,
@@ -86,6 +91,7 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
                                     .changeButton = *m_changeButton,
                                     .extendedCheck = *m_extendedCheck,
                                     .prompts = *m_prompts,
+                                    .settings = *m_settings,
                                     .sound = *m_sound,
                                     .progressWindows = *m_progressWindows,
                                     .deviceFactory = std::move(deviceFactory)});
@@ -174,6 +180,7 @@ void BelltideFrame::createControls() {
 
     m_themeCombo = std::make_unique<WxComboBox>(combo);
     m_statusBar = std::make_unique<WxStatusLine>(GetStatusBar());
+    m_title = std::make_unique<WxWindowTitle>(this);
     m_saveThemeButton = std::make_unique<WxButton>(save);
     m_noSoundButton = std::make_unique<WxButton>(noSound);
     m_playButton = std::make_unique<WxButton>(play);

@@ -21,6 +21,8 @@ struct FrameServices {
     std::unique_ptr<SoundPlayer> sound;
     std::unique_ptr<Prompts> prompts;
     RemoteDeviceFactory deviceFactory;
+    // Defaults to the program's wxConfig.
+    std::unique_ptr<Settings> settings = {};
 };
 
 class BelltideFrame : public wxFrame {
@@ -55,6 +57,8 @@ private:
     std::unique_ptr<SoundPlayer> m_sound;
     std::unique_ptr<WxComboBox> m_themeCombo;
     std::unique_ptr<WxStatusLine> m_statusBar;
+    std::unique_ptr<WxWindowTitle> m_title;
+    std::unique_ptr<Settings> m_settings;
     std::unique_ptr<WxButton> m_saveThemeButton;
     std::unique_ptr<WxButton> m_noSoundButton;
     std::unique_ptr<WxButton> m_playButton;

@@ -10,11 +10,13 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/config.h>
 #include <wx/filedlg.h>
 #include <wx/filedlgcustomize.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
+#include <wx/toplevel.h>
 #include <wx/utils.h>
 
 namespace {
@@ -144,4 +146,18 @@ void WxPrompts::beginWaitCursor() {
 }
 void WxPrompts::endWaitCursor() {
     wxEndBusyCursor();
+}
+
+void WxWindowTitle::setTitle(const std::string& text) {
+    m_window->SetTitle(toWx(text));
+}
+
+std::string WxSettings::text(const std::string& key) const {
+    wxString value;
+    return m_config.Read(toWx(key), &value) ? fromWx(value) : std::string();
+}
+
+void WxSettings::setText(const std::string& key, const std::string& value) {
+    if (m_config.Write(toWx(key), toWx(value)))
+        m_config.Flush();
 }

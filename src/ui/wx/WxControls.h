@@ -6,7 +6,9 @@
 class wxButton;
 class wxCheckBox;
 class wxChoice;
+class wxConfigBase;
 class wxStatusBar;
+class wxTopLevelWindow;
 class wxWindow;
 
 class WxButton : public Button {
@@ -36,6 +38,27 @@ public:
 
 private:
     wxStatusBar* m_bar;
+};
+
+class WxWindowTitle : public WindowTitle {
+public:
+    explicit WxWindowTitle(wxTopLevelWindow* window) : m_window(window) {}
+    void setTitle(const std::string& text) override;
+
+private:
+    wxTopLevelWindow* m_window;
+};
+
+// The user's settings: a file in the XDG config folder on Linux, the registry under
+// HKCU\Software\Belltide on Windows. Each change is written at once: a killed program keeps it.
+class WxSettings : public Settings {
+public:
+    explicit WxSettings(wxConfigBase& config) : m_config(config) {}
+    std::string text(const std::string& key) const override;
+    void setText(const std::string& key, const std::string& value) override;
+
+private:
+    wxConfigBase& m_config;
 };
 
 // The theme list: a wxChoice, which has no edit field.
