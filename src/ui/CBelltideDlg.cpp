@@ -1,6 +1,7 @@
 #include "CBelltideDlg.h"
 
 #include "files/PcPath.h"
+#include "ui/ControlIds.h"
 
 #include <filesystem>
 #include <system_error>
@@ -10,6 +11,9 @@ namespace {
 constexpr const char* WelcomeText = "Welcome to Belltide";
 constexpr const char* WelcomeSound = "Belltide.wav";
 constexpr const char* ExitQuestion = "Are you absolutely sure you want to exit Belltide?";
+constexpr const char* ProgramTitle = "Belltide";
+constexpr const char* TitleDash = " \xE2\x80\x94 "; // an em dash in UTF-8
+constexpr const char* UntitledName = "Untitled";
 constexpr int EventsColumnWidth = 130;
 constexpr int SoundsColumnWidth = 130;
 constexpr int SizeColumnWidth = 80;
@@ -40,6 +44,7 @@ CBelltideDlg::CBelltideDlg(const ProgramFolders& folders, const MainWindowContro
 }
 
 void CBelltideDlg::OnInitDialog() {
+    showTitle();
     m_statusBar.setText(WelcomeText);
     createFolder(m_folders.themesDir);
     createFolder(m_folders.soundsDir);
@@ -62,6 +67,7 @@ bool CBelltideDlg::OnClose() {
 void CBelltideDlg::rebuildEventRows() {
     // A new theme is in the editor: no library file names it until it is selected or saved.
     m_themeFileName.clear();
+    m_themeName = UntitledName;
     m_eventList.deleteAllRows();
     int row = 0;
     for (auto& [eventName, entry] : m_theme) {
@@ -99,6 +105,44 @@ void CBelltideDlg::applyEnabling(ThemeShown shown) {
     m_saveThemeButton.enable(themeShown);
     m_uploadButton.enable(themeShown);
     m_extendedCheck.enable(themeShown && m_theme.hasExtendedEvents());
+}
+
+void CBelltideDlg::setModified(bool modified) {
+    m_modified = modified;
+    showTitle();
+}
+
+void CBelltideDlg::showTitle() {
+    if (m_themeName.empty())
+        m_title.setTitle(ProgramTitle);
+    else
+        m_title.setTitle(std::string(ProgramTitle) + TitleDash + (m_modified ? "*" : "") +
+                         m_themeName);
+}
+
+bool CBelltideDlg::OnCommand(int command) {
+    switch (command) {
+    case CommandId::NewTheme:
+        OnNewTheme();
+        return true;
+    case CommandId::OpenTheme:
+        OnOpenTheme();
+        return true;
+    case CommandId::SaveTheme:
+        OnSaveTheme();
+        return true;
+    case CommandId::PopupPlay:
+        OnPlaySound();
+        return true;
+    case CommandId::PopupChange:
+        OnChangeSound();
+        return true;
+    case CommandId::PopupNoSound:
+        OnNoSound();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CBelltideDlg::enableSoundCommands() {

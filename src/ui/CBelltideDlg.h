@@ -68,6 +68,10 @@ public:
     void OnThemeSelChange();
     void OnThemeDropDown();
 
+    // A command of the menus or of a shortcut; false for one the window itself carries out
+    // (Exit, Help, About).
+    bool OnCommand(int command);
+
     // Event list and sound commands; they act on the list's selection mark.
     void OnListClick();
     void OnListRightClick();
@@ -104,12 +108,18 @@ public:
     const CEventListCtrl& eventList() const { return m_eventList; }
     CEventListCtrl& eventList() { return m_eventList; }
     bool isModified() const { return m_modified; }
+    // The name the title shows: the theme file's without ".kbt", "Untitled" for a theme that no
+    // file holds, empty while no theme is shown.
+    const std::string& themeName() const { return m_themeName; }
 
 protected:
     enum class ThemeShown { No, Yes };
     // The one place that decides which controls are enabled.
     void applyEnabling(ThemeShown shown);
     void enableSoundCommands();
+    void setModified(bool modified);
+    // "Belltide — " and the theme's name, marked "*" while it has unsaved changes.
+    void showTitle();
     // One row per entry of m_theme; every sound is looked for in the sounds folder and measured.
     void rebuildEventRows();
     // Widens the name columns so that every event and file name of the theme can be read.
@@ -161,4 +171,5 @@ protected:
     bool m_backupCheckWaiting = false;
     // The library file the edited theme was loaded from or saved to; empty when there is none.
     std::string m_themeFileName;
+    std::string m_themeName;
 };

@@ -61,7 +61,7 @@ void CBelltideDlg::OnNoSound() {
         return;
     entry->second.clearSound();
     showSound(m_eventList.selectionMark(), entry->second);
-    m_modified = true;
+    setModified(true);
 }
 
 void CBelltideDlg::OnExtendedCheck() {
@@ -169,5 +169,5 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     sound.sizeKB = *size;
     showSound(row, sound);
     fitNameColumns();
-    m_modified = true;
+    setModified(true);
 }

@@ -25,6 +25,14 @@ FileDialogOptions themeFileDialog(const std::string& initialFolder) {
     return FileDialogOptions{"Theme Files (*.kbt)", "*.kbt", "kbt", initialFolder};
 }
 
+// The file's name without its ".kbt", in any case.
+std::string themeNameOf(const std::string& path) {
+    std::string name = fileNameOf(path);
+    if (name.size() > 4 && equalIgnoringCase(name.substr(name.size() - 4), ".kbt"))
+        name.resize(name.size() - 4);
+    return name;
+}
+
 } // namespace
 
 bool CBelltideDlg::promptSaveChanges() {
@@ -35,7 +43,7 @@ bool CBelltideDlg::promptSaveChanges() {
         // A cancelled or failed save keeps the edits and stops what asked.
         return saveTheme();
     case Answer::No:
-        m_modified = false;
+        setModified(false);
         return true;
     case Answer::Cancel:
         break;
@@ -62,6 +70,8 @@ void CBelltideDlg::OnNewTheme() {
     rebuildEventRows();
     m_themeCombo.setSelection(-1);
     applyEnabling(ThemeShown::Yes);
+    showTitle();
+    m_statusBar.setText("");
 }
 
 void CBelltideDlg::OnOpenTheme() {
@@ -70,9 +80,12 @@ void CBelltideDlg::OnOpenTheme() {
         return;
     if (!tryLoadTheme(*path))
         return;
+    m_statusBar.setText("");
     // A declined or failed copy leaves the library as it was; the theme is open all the same
     // and the copy is not reported.
-    static_cast<void>(importThemeFile(*path, m_folders.themesDir + fileNameOf(*path)));
+    const std::string fileName = fileNameOf(*path);
+    if (importThemeFile(*path, m_folders.themesDir + fileName))
+        selectTheme(fileName);
 }
 
 void CBelltideDlg::OnSaveTheme() {
@@ -94,7 +107,8 @@ bool CBelltideDlg::saveTheme() {
         }
         selectTheme(fileNameOf(*path));
     }
-    m_modified = false;
+    m_themeName = themeNameOf(*path);
+    setModified(false);
     return true;
 }
 
@@ -109,8 +123,11 @@ void CBelltideDlg::OnThemeSelChange() {
     if (fileName.empty())
         return;
     // The list must not name a theme the editor does not hold.
-    if (!tryLoadTheme(m_folders.themesDir + fileName))
+    if (!tryLoadTheme(m_folders.themesDir + fileName)) {
         selectTheme(m_themeFileName);
+        return;
+    }
+    m_statusBar.setText("");
 }
 
 void CBelltideDlg::OnThemeDropDown() {
@@ -147,6 +164,8 @@ void CBelltideDlg::loadTheme(const std::string& archivePath) {
     rebuildEventRows();
     selectTheme(fileNameOf(archivePath));
     applyEnabling(ThemeShown::Yes);
+    m_themeName = themeNameOf(archivePath);
+    showTitle();
 }
 
 void CBelltideDlg::extractIntoSoundsFolder(const ThemeArchive& archive,

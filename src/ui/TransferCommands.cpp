@@ -55,6 +55,7 @@ void CBelltideDlg::OnDownloadTheme() {
     // The editor's theme is no longer one of the library's.
     m_themeCombo.setSelection(-1);
     applyEnabling(ThemeShown::Yes);
+    showTitle();
     m_statusBar.setText("Sounds imported");
 }
 

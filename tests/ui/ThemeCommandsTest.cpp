@@ -1,8 +1,12 @@
 #include "support/MainWindowFixture.h"
 #include "ui/SavePath.h"
+#include "ui/Shortcuts.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <memory>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -216,6 +220,58 @@ TEST_F(ThemeCommands, APickedThemeIsLoadedOrTheLastStaysNamed) {
     EXPECT_EQ(prompts.waitDepth, 0);
     EXPECT_EQ(shownTheme(), "pick.kbt") << "the list names the theme the editor holds";
 }
+
+// The title names the theme the editor holds and marks unsaved changes; the status line of
+// an earlier command goes with a theme opened anew.
+TEST_F(ThemeCommands, TheTitleNamesWhatIsOpenAndMarksUnsavedChanges) {
+    const std::string away = writeSampleTheme(pcText(folder.path() / "Mélodie.KBT"));
+    const std::string dash = " \xE2\x80\x94 ";
+    const std::vector<std::tuple<std::function<void()>, std::string, const char*>> steps{
+        {[] {}, "Belltide", "Welcome to Belltide"},
+        {[&] { loadSampleTheme(); }, "Belltide" + dash + "sample", "Welcome to Belltide"},
+        {[&] { dlg->eventList().setSelectionMark(0), dlg->OnNoSound(); },
+         "Belltide" + dash + "*sample", "Welcome to Belltide"},
+        {[&] { prompts.files = {themesDir() + "saved.kbt"}, dlg->OnSaveTheme(); },
+         "Belltide" + dash + "saved", "Welcome to Belltide"},
+        {[&] { statusBar.setText("Sounds imported"), dlg->OnNewTheme(); },
+         "Belltide" + dash + "Untitled", ""},
+        {[&] { statusBar.setText("Sounds imported"), prompts.files = {away}, dlg->OnOpenTheme(); },
+         "Belltide" + dash + "Mélodie", ""},
+    };
+    for (const auto& [step, expectedTitle, expectedStatus] : steps) {
+        step();
+        EXPECT_EQ(title.text, expectedTitle);
+        EXPECT_EQ(statusBar.text, expectedStatus) << expectedTitle;
+    }
+    EXPECT_EQ(shownTheme(), "Mélodie.KBT") << "the list names the library's copy";
+}
+
+// Every shortcut reaches its command.
+class ShortcutKey : public ThemeCommands, public ::testing::WithParamInterface<Shortcut> {};
+
+TEST_P(ShortcutKey, ReachesItsCommand) {
+    loadSampleTheme();
+    dlg->eventList().setSelectionMark(0);
+    prompts.files = {std::nullopt};
+    const std::string key = GetParam().accelerator;
+    EXPECT_EQ(dlg->OnCommand(GetParam().command), key != "Ctrl+Q") << "Exit closes the window";
+    const std::map<std::string, bool> reached{
+        {"Ctrl+N", dlg->themeName() == "Untitled"},
+        {"Ctrl+O", prompts.dialogs.size() == 1 && prompts.dialogs[0].initialFolder.empty()},
+        {"Ctrl+S", prompts.dialogs.size() == 1 && prompts.dialogs[0].initialFolder == themesDir()},
+        {"Ctrl+Q", prompts.dialogs.empty() && prompts.questions.empty()},
+        {"Space", sound.played.back() == dlg->folders().soundsDir + "chime.wav"},
+        {"F2", prompts.dialogs.size() == 1 && prompts.dialogs[0].filterPattern != "*.kbt"},
+        {"Del", rows()[0][1] == "(none)"},
+    };
+    EXPECT_TRUE(reached.at(key));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ShortcutKey, ::testing::ValuesIn(Shortcuts), [](const auto& param) {
+    std::string name = param.param.accelerator;
+    name.erase(std::remove(name.begin(), name.end(), '+'), name.end());
+    return name;
+});
 
 // The theme named on the command line is loaded, and copied into the library from elsewhere.
 TEST(StartupTheme, IsLoadedAndNamedInTheListByTheLibrarysCopy) {
