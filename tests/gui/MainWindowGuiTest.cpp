@@ -15,6 +15,7 @@
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/config.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
@@ -23,6 +24,7 @@
 #include <wx/uiaction.h>
 
 #include <functional>
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <mutex>
 
@@ -108,7 +110,6 @@ protected:
 };
 
 TEST_F(MainWindowGui, ShowsTheTemplatesColumnsAndMenus) {
-    EXPECT_FALSE(frame->HasFlag(wxRESIZE_BORDER));
     wxString columns, menus;
     for (int column = 0; column < list()->GetColumnCount(); ++column) {
         wxListItem item;
@@ -121,7 +122,14 @@ TEST_F(MainWindowGui, ShowsTheTemplatesColumnsAndMenus) {
     for (int command : {CommandId::NewTheme, CommandId::OpenTheme, CommandId::SaveTheme,
                         CommandId::Exit, CommandId::Help, CommandId::About})
         menus += frame->GetMenuBar()->GetLabel(BelltideFrame::menuId(command)) + "|";
-    EXPECT_EQ(menus, "New Theme|&Open Theme...|&Save Theme...|E&xit|&Help\tF1|&About|");
+    EXPECT_EQ(menus, "New Theme\tCtrl+N|&Open Theme...\tCtrl+O|&Save Theme...\tCtrl+S|"
+                     "E&xit\tCtrl+Q|&Help\tF1|&About|");
+    wxString buttons;
+    for (int id :
+         {PlaySound, ChangeSound, NoSound, DownloadTheme, UploadTheme, OpenTheme, SaveTheme, Close})
+        buttons << control(id)->GetLabel() << "|";
+    EXPECT_EQ(buttons, "&Play Sound|&Change Sound...|&No Sound|&Download Theme|&Upload Theme|"
+                       "&Open Theme...|&Save Theme...|Close|");
 }
 
 TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
@@ -365,4 +373,110 @@ TEST_F(UserInputGui, TheSoundDialogPlaysOnlyWhatTheUserSelects) {
     EXPECT_EQ(WxPrompts(frame).chooseSoundFile(dialog), std::nullopt);
     EXPECT_NE(keys, 0) << "played before any key";
     EXPECT_EQ(preview.played.size(), 1u) << "a file the user selects is played";
+}
+
+// The window grows with the user's pull: the list takes the room, the buttons keep to the right
+// and the bottom; the file names give way so that "Size" stays in sight.
+TEST_F(MainWindowGui, ALargerWindowGivesTheListTheRoomAndKeepsSizeInSight) {
+    const std::string name = std::string(196, 'n') + ".wav";
+    writeBytes(
+        themesDir() + "long.kbt",
+        memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + name.substr(0, 196) + "\r\n.wav\r\n") +
+            memberBytes(name, "w"));
+    frame->logic().loadTheme(themesDir() + "long.kbt");
+    const wxSize list0 = list()->GetSize(), window0 = frame->GetSize();
+    const wxPoint close0 = control(Close)->GetPosition(), play0 = control(PlaySound)->GetPosition(),
+                  combo0 = combo()->GetPosition();
+    EXPECT_EQ(frame->GetMinSize(), window0) << "the template's size is the least";
+    for (const wxSize& larger : {wxSize(300, 200), wxSize(0, 0)}) {
+        frame->SetSize(window0 + larger);
+        ASSERT_TRUE(waitUntil([&] { return list()->GetSize() == list0 + larger; }));
+        EXPECT_EQ(list()->GetSize(), list0 + larger);
+        EXPECT_EQ(control(Close)->GetPosition(), close0 + wxPoint(larger.x, larger.y));
+        EXPECT_EQ(control(PlaySound)->GetPosition(), play0 + wxPoint(larger.x, 0));
+        EXPECT_EQ(combo()->GetPosition(), combo0 + wxPoint(0, larger.y));
+        int widths = 0;
+        for (int column = 0; column < 3; ++column)
+            widths += list()->GetColumnWidth(column);
+        EXPECT_LE(widths, list()->GetClientSize().x) << "a column is out of sight";
+        EXPECT_GE(list()->GetColumnWidth(2), list()->GetTextExtent("Size").x + 8);
+        const wxString shown = list()->GetItemText(0, 1);
+        EXPECT_TRUE(shown.EndsWith(".wav") && shown.Contains("...")) << shown;
+        EXPECT_LE(list()->GetTextExtent(shown).x, list()->GetColumnWidth(1));
+    }
+    // The pointer on the shortened name shows it whole.
+    wxRect cell;
+    ASSERT_TRUE(list()->GetSubItemRect(0, 1, cell));
+    wxUIActionSimulator().MouseMove(list()->ClientToScreen(cell.GetPosition() + wxPoint(30, 5)));
+    wxWindow* rows = list()->GetChildren().front();
+    EXPECT_TRUE(waitUntil([&] { return rows->GetToolTipText() == name; }));
+}
+
+// Size, position, maximised state and column widths come back at the next start.
+TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
+    const std::shared_ptr<void> forget(nullptr, [](void*) { wxConfigBase::Get()->DeleteAll(); });
+    const wxSize larger = frame->GetSize() + wxSize(120, 80);
+    frame->SetSize(larger);
+    list()->SetColumnWidth(0, 150);
+    ASSERT_TRUE(waitUntil([&] { return frame->GetSize() == larger; }));
+    // Only a window manager maximises.
+    const bool managed = gdk_x11_screen_supports_net_wm_hint(
+        gdk_screen_get_default(), gdk_atom_intern_static_string("_NET_WM_STATE_MAXIMIZED_VERT"));
+    for (const bool maximized : {false, true}) {
+        if (maximized && !managed)
+            break;
+        SCOPED_TRACE(maximized ? "maximised" : "normal");
+        frame->Maximize(maximized);
+        waitUntil([&] { return frame->IsMaximized() == maximized; });
+        prompts->answers = {true};
+        frame->Close();
+        ASSERT_TRUE(wxTheApp->IsScheduledForDestruction(frame));
+        wxTheApp->ProcessIdle();
+        auto restart = std::make_unique<ScriptedPrompts>();
+        prompts = restart.get();
+        frame = new BelltideFrame(
+            pcText(folder.path() / "belltide"), "",
+            FrameServices{std::make_unique<RecordingSoundPlayer>(), std::move(restart), device});
+        frame->Show();
+        EXPECT_TRUE(waitUntil([&] { return frame->IsMaximized() == maximized; }));
+        if (!maximized) {
+            EXPECT_TRUE(waitUntil([&] { return frame->GetSize() == larger; }));
+        }
+        EXPECT_EQ(list()->GetColumnWidth(0), 150);
+    }
+}
+
+TEST_F(MainWindowGui, TheTitleNamesTheThemeOpened) {
+    const std::string away = pcText(folder.path() / "Birds at dawn.kbt");
+    writeBytes(away, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
+    EXPECT_EQ(frame->GetTitle(), "Belltide");
+    prompts->files = {away};
+    send(wxEVT_BUTTON, OpenTheme);
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Belltide \xE2\x80\x94 Birds at dawn"));
+    EXPECT_EQ(combo()->GetStringSelection(), "Birds at dawn.kbt");
+}
+
+// The keys of the shortcut table, pressed as a user does, where the window has the focus.
+TEST_F(UserInputGui, TheListHasTheFocusAndTheShortcutsReachTheirCommands) {
+    EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
+    send(wxEVT_MENU, CommandId::NewTheme);
+    const std::string wave = pcText(folder.writeFile("ding.wav", 0));
+    writeBytes(wave, waveBytes(std::string(1500, 'd')));
+    frame->logic().OnDropSoundFile(0, wave);
+    wxRect row;
+    ASSERT_TRUE(list()->GetItemRect(0, row));
+    clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(20, row.height / 2)));
+    ASSERT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
+    wxUIActionSimulator keys;
+    keys.Char(WXK_SPACE);
+    EXPECT_TRUE(waitUntil([&] { return !sound->played.empty() && sound->played.back() == wave; }));
+    prompts->files = {std::nullopt, std::nullopt};
+    keys.Char(WXK_F2);
+    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 1; })) << "F2";
+    keys.Char('S', wxMOD_CONTROL);
+    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 2; })) << "Ctrl+S";
+    EXPECT_EQ(prompts->dialogs.back().initialFolder, themesDir());
+    keys.Char(WXK_DELETE);
+    EXPECT_TRUE(waitUntil([&] { return list()->GetItemText(0, 1) == "(none)"; })) << "Del";
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Belltide \xE2\x80\x94 *Untitled"));
 }

@@ -9,13 +9,16 @@
 #include "WxText.h"
 #include "device/DefaultDevice.h"
 #include "ui/ControlIds.h"
+#include "ui/Shortcuts.h"
 
+#include <wx/accel.h>
 #include <wx/app.h>
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/config.h>
+#include <wx/display.h>
 #include <wx/iconbndl.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
@@ -56,7 +59,7 @@ wxBitmap artworkBitmap(const wxString& baseName) {
 BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& startupTheme,
                              FrameServices services)
     : wxFrame(nullptr, wxID_ANY, "Belltide", wxDefaultPosition, wxDefaultSize,
-              wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN),
+              wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN),
       m_sound(std::move(services.sound)), m_settings(std::move(services.settings)),
       m_prompts(std::move(services.prompts)) {
     if (!m_settings)
@@ -109,8 +112,13 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
 #ifdef __WXMSW__
     appendSystemMenuAbout();
 #endif
+    const WindowPlacement saved = WindowPlacement::read(*m_settings);
+    m_eventListView->setLeastColumnWidths(saved.columnWidths);
     m_logic->setStartupTheme(startupTheme);
     m_logic->OnInitDialog();
+    restorePlacement(saved);
+    // Arrows, Space, F2 and Del work on the list from the start, once the window is shown.
+    CallAfter([this] { m_eventListView->SetFocus(); });
 }
 
 BelltideFrame::~BelltideFrame() {
@@ -126,11 +134,14 @@ int BelltideFrame::menuId(int command) {
 
 void BelltideFrame::createMenuBar() {
     auto* file = new wxMenu;
-    file->Append(menuId(CommandId::NewTheme), "New Theme");
-    file->Append(menuId(CommandId::OpenTheme), "&Open Theme...");
-    file->Append(menuId(CommandId::SaveTheme), "&Save Theme...");
+    const auto append = [file](int command, const std::string& text) {
+        file->Append(menuId(command), toWx(menuText(text, command)));
+    };
+    append(CommandId::NewTheme, "New Theme");
+    append(CommandId::OpenTheme, "&Open Theme...");
+    append(CommandId::SaveTheme, "&Save Theme...");
     file->AppendSeparator();
-    file->Append(menuId(CommandId::Exit), "E&xit");
+    append(CommandId::Exit, "E&xit");
     auto* help = new wxMenu;
     help->Append(menuId(CommandId::Help), "&Help\tF1");
     help->AppendSeparator();
@@ -154,13 +165,13 @@ void BelltideFrame::createControls() {
     close->SetDefault();
     const auto [listPos, listSize] = place(ListRect);
     m_eventListView = new EventListView(m_panel, ControlId::EventList, listPos, listSize);
-    auto* change = button(ControlId::ChangeSound, "Change Sound...", ChangeRect);
-    auto* play = button(ControlId::PlaySound, "Play Sound", PlayRect);
-    auto* upload = button(ControlId::UploadTheme, "Upload Theme", UploadRect);
-    button(ControlId::DownloadTheme, "Download Theme", DownloadRect);
-    auto* noSound = button(ControlId::NoSound, "No Sound", NoSoundRect);
-    button(ControlId::OpenTheme, "Open Theme...", OpenRect);
-    auto* save = button(ControlId::SaveTheme, "Save Theme...", SaveRect);
+    auto* change = button(ControlId::ChangeSound, "&Change Sound...", ChangeRect);
+    auto* play = button(ControlId::PlaySound, "&Play Sound", PlayRect);
+    auto* upload = button(ControlId::UploadTheme, "&Upload Theme", UploadRect);
+    button(ControlId::DownloadTheme, "&Download Theme", DownloadRect);
+    auto* noSound = button(ControlId::NoSound, "&No Sound", NoSoundRect);
+    button(ControlId::OpenTheme, "&Open Theme...", OpenRect);
+    auto* save = button(ControlId::SaveTheme, "&Save Theme...", SaveRect);
     const auto [comboPos, comboSize] = place(ThemeListRect);
     auto* combo = new wxChoice(m_panel, ControlId::ThemeList, comboPos, comboSize);
     // GTK refuses a check box smaller than its label, so it keeps its natural size.
@@ -173,10 +184,29 @@ void BelltideFrame::createControls() {
 
     // The status bar first: on Windows it takes its height from the client area.
     CreateStatusBar(1);
-    SetClientSize(m_panel->ConvertDialogToPixels(wxSize(ClientDlu.width, ClientDlu.height)));
-    // Not resizable: the window keeps the size of its layout.
+    m_templateClientSize =
+        m_panel->ConvertDialogToPixels(wxSize(ClientDlu.width, ClientDlu.height));
+    SetClientSize(m_templateClientSize);
+    // The template's size is the least the layout needs.
     SetMinSize(GetSize());
-    SetMaxSize(GetSize());
+    const auto anchor = [this](wxWindow* control, bool right, bool bottom, bool grows = false) {
+        m_anchored.push_back(
+            {control, control->GetPosition(), control->GetSize(), right, bottom, grows});
+    };
+    anchor(m_eventListView, false, false, true);
+    for (wxWindow* beside : std::initializer_list<wxWindow*>{
+             change, play, upload, FindWindow(ControlId::DownloadTheme), noSound, logo})
+        anchor(beside, true, false);
+    // Open and Save stand under the list's right edge, Close under the buttons.
+    for (wxWindow* under :
+         std::initializer_list<wxWindow*>{FindWindow(ControlId::OpenTheme), save, close})
+        anchor(under, true, true);
+    anchor(combo, false, true);
+    anchor(extended, false, true);
+    m_panel->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        layOut();
+        event.Skip();
+    });
 
     m_themeCombo = std::make_unique<WxComboBox>(combo);
     m_statusBar = std::make_unique<WxStatusLine>(GetStatusBar());
@@ -187,6 +217,49 @@ void BelltideFrame::createControls() {
     m_uploadButton = std::make_unique<WxButton>(upload);
     m_changeButton = std::make_unique<WxButton>(change);
     m_extendedCheck = std::make_unique<WxCheckBox>(extended);
+}
+
+void BelltideFrame::layOut() {
+    const wxSize room = m_panel->GetClientSize();
+    const int extraX = std::max(0, room.x - m_templateClientSize.x);
+    const int extraY = std::max(0, room.y - m_templateClientSize.y);
+    for (const Anchored& placed : m_anchored) {
+        const wxPoint at =
+            placed.position + wxPoint(placed.right ? extraX : 0, placed.bottom ? extraY : 0);
+        const wxSize size = placed.grows ? placed.size + wxSize(extraX, extraY) : placed.size;
+        placed.control->SetSize(wxRect(at, size));
+    }
+    m_eventListView->refitColumns();
+}
+
+void BelltideFrame::restorePlacement(const WindowPlacement& saved) {
+    std::vector<ScreenRect> workAreas;
+    for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
+        const wxRect area = wxDisplay(i).GetClientArea();
+        workAreas.push_back({area.x, area.y, area.width, area.height});
+    }
+    if (const auto rect = saved.placeOn(workAreas, GetMinSize().x, GetMinSize().y))
+        SetSize(rect->x, rect->y, rect->width, rect->height);
+    m_normalRect = GetRect();
+    if (saved.maximized)
+        Maximize();
+    // Only a window neither maximised nor minimised shows the size and position to keep.
+    const auto keepNormal = [this](wxEvent& event) {
+        if (!IsMaximized() && !IsIconized() && IsShown())
+            m_normalRect = GetRect();
+        event.Skip();
+    };
+    Bind(wxEVT_SIZE, keepNormal);
+    Bind(wxEVT_MOVE, keepNormal);
+}
+
+void BelltideFrame::savePlacement() {
+    WindowPlacement placement;
+    placement.normal =
+        ScreenRect{m_normalRect.x, m_normalRect.y, m_normalRect.width, m_normalRect.height};
+    placement.maximized = IsMaximized();
+    placement.columnWidths = m_eventListView->columnWidths();
+    placement.write(*m_settings);
 }
 
 void BelltideFrame::loadArtwork() {
@@ -266,8 +339,24 @@ void BelltideFrame::bindEvents() {
                           [this](wxContextMenuEvent&) { m_logic->OnListRightClick(); });
 }
 
+bool BelltideFrame::runShortcut(const wxKeyEvent& event) {
+    for (const Shortcut& shortcut : Shortcuts) {
+        wxAcceleratorEntry entry;
+        // The menu bar's own accelerators carry out the others.
+        if (shortcut.scope == Shortcut::Scope::Menu || !entry.FromString(shortcut.accelerator) ||
+            entry.GetKeyCode() != event.GetKeyCode() || entry.GetFlags() != event.GetModifiers())
+            continue;
+        if (shortcut.scope == Shortcut::Scope::List && FindFocus() != m_eventListView)
+            return false;
+        return m_logic->OnCommand(shortcut.command);
+    }
+    return false;
+}
+
 void BelltideFrame::onCharHook(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
+    if (m_openMenus == 0 && runShortcut(event))
+        return;
     if (key == WXK_ESCAPE) {
         if (m_openMenus > 0)
             event.Skip();
@@ -313,5 +402,6 @@ void BelltideFrame::onClose(wxCloseEvent& event) {
         event.Veto();
         return;
     }
+    savePlacement();
     Destroy();
 }

@@ -3,6 +3,7 @@
 
 #include "ui/CBelltideDlg.h"
 #include "ui/HelpCommands.h"
+#include "ui/WindowPlacement.h"
 #include "ui/wx/WxControls.h"
 
 #include <wx/frame.h>
@@ -10,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class EventListView;
 class WxProgressWindows;
@@ -37,8 +39,23 @@ public:
     static int menuId(int command);
 
 private:
+    // A control placed by the template; the extra room of a larger window moves it or grows it.
+    struct Anchored {
+        wxWindow* control;
+        wxPoint position;
+        wxSize size;
+        bool right, bottom, grows;
+    };
+
     void createMenuBar();
     void createControls();
+    // Places the controls for the panel's size: the list takes the extra room, the buttons and
+    // the logo keep to the right, the bottom row to the bottom.
+    void layOut();
+    void restorePlacement(const WindowPlacement& saved);
+    void savePlacement();
+    // A key of the shortcut table, if the event is one and it applies where the focus is.
+    bool runShortcut(const wxKeyEvent& event);
     void loadArtwork();
     void bindEvents();
     void onCharHook(wxKeyEvent& event);
@@ -53,6 +70,10 @@ private:
 #endif
 
     wxPanel* m_panel = nullptr;
+    std::vector<Anchored> m_anchored;
+    wxSize m_templateClientSize;
+    // The last size and position while neither maximised nor minimised.
+    wxRect m_normalRect;
     EventListView* m_eventListView = nullptr;
     std::unique_ptr<SoundPlayer> m_sound;
     std::unique_ptr<WxComboBox> m_themeCombo;

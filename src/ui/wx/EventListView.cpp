@@ -3,13 +3,17 @@
 #include "WxText.h"
 #include "ui/CEventListCtrl.h"
 #include "ui/ControlIds.h"
+#include "ui/Shortcuts.h"
 #include "ui/wx/BelltideFrame.h"
 
+#include <wx/control.h>
+#include <wx/dcmemory.h>
 #include <wx/dnd.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
 
 #include <algorithm>
+#include <utility>
 
 class EventListDropTarget : public wxFileDropTarget {
 public:
@@ -30,6 +34,22 @@ EventListView::EventListView(wxWindow* parent, wxWindowID id, const wxPoint& pos
     : wxListCtrl(parent, id, pos, size,
                  wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxBORDER_SUNKEN) {
     SetDropTarget(new EventListDropTarget(this));
+    Bind(wxEVT_LIST_COL_END_DRAG, [this](wxListEvent& event) {
+        // The new width is known once the drag's own handling is over.
+        CallAfter([this, column = event.GetColumn()] {
+            if (column >= 0 && column < static_cast<int>(m_wanted.size()))
+                m_wanted[std::size_t(column)] = GetColumnWidth(column);
+            keepColumnsInside();
+        });
+        event.Skip();
+    });
+#ifdef __WXMSW__
+    Bind(wxEVT_MOTION, &EventListView::showNameTip, this);
+#else
+    // The generic list shows its rows in its first child window, which gets the pointer's moves.
+    if (!GetChildren().empty())
+        GetChildren().front()->Bind(wxEVT_MOTION, &EventListView::showNameTip, this);
+#endif
     Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
         if (m_model)
             m_model->setSelectionMark(static_cast<int>(event.GetIndex()));
@@ -40,9 +60,33 @@ EventListView::EventListView(wxWindow* parent, wxWindowID id, const wxPoint& pos
 
 void EventListView::insertColumn(int column, const std::string& heading, ColumnAlign align,
                                  int widthPixels) {
+    const auto at = std::size_t(column);
+    if (at < m_least.size())
+        widthPixels = std::max(widthPixels, m_least[at]);
     InsertColumn(column, toWx(heading),
                  align == ColumnAlign::Right ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT,
                  widthPixels);
+    m_wanted.insert(m_wanted.begin() + std::min(at, m_wanted.size()), widthPixels);
+}
+
+void EventListView::setLeastColumnWidths(const std::vector<int>& widths) {
+    m_least.clear();
+    // A width from another screen's resolution must not push the other columns out.
+    for (const int width : widths)
+        m_least.push_back(std::min(width, FromDIP(600)));
+}
+
+std::vector<int> EventListView::columnWidths() const {
+    std::vector<int> widths;
+    for (int column = 0; column < GetColumnCount(); ++column)
+        widths.push_back(GetColumnWidth(column));
+    return widths;
+}
+
+void EventListView::refitColumns() {
+    for (int column = 0; column < GetColumnCount() && column < int(m_wanted.size()); ++column)
+        SetColumnWidth(column, m_wanted[std::size_t(column)]);
+    keepColumnsInside();
 }
 
 void EventListView::setRowCount(int count) {
@@ -62,6 +106,7 @@ namespace {
 
 // Room for the cell's margins on both sides of the text.
 constexpr int CellMargins = 16;
+constexpr int SoundsColumn = 1;
 constexpr int SizeColumn = 2;
 
 } // namespace
@@ -82,7 +127,13 @@ int EventListView::wholeWidth(int column) const {
 }
 
 void EventListView::fitColumn(int column, int minWidthPixels) {
-    SetColumnWidth(column, std::max(minWidthPixels, wholeWidth(column)));
+    const auto at = std::size_t(column);
+    int width = std::max(minWidthPixels, wholeWidth(column));
+    if (at < m_least.size())
+        width = std::max(width, m_least[at]);
+    if (at < m_wanted.size())
+        m_wanted[at] = width;
+    SetColumnWidth(column, width);
     keepColumnsInside();
 }
 
@@ -111,15 +162,47 @@ void EventListView::showSelected(int row) {
 
 void EventListView::showSoundMenu() {
     wxMenu menu;
-    menu.Append(BelltideFrame::menuId(CommandId::PopupPlay), "Play");
-    menu.Append(BelltideFrame::menuId(CommandId::PopupChange), "Change");
-    menu.Append(BelltideFrame::menuId(CommandId::PopupNoSound), "No Sound");
+    for (const auto& [command, text] :
+         {std::pair{CommandId::PopupPlay, "Play"}, std::pair{CommandId::PopupChange, "Change"},
+          std::pair{CommandId::PopupNoSound, "No Sound"}})
+        menu.Append(BelltideFrame::menuId(command), toWx(menuText(text, command)));
     PopupMenu(&menu);
 }
 
+wxString EventListView::fittedName(const wxString& name) const {
+    const int room = GetColumnWidth(SoundsColumn) - FromDIP(CellMargins);
+    if (GetTextExtent(name).x <= room)
+        return name;
+    wxMemoryDC dc;
+    dc.SetFont(GetFont());
+    return wxControl::Ellipsize(name, dc, wxELLIPSIZE_MIDDLE, std::max(room, 0));
+}
+
+void EventListView::showNameTip(wxMouseEvent& event) {
+    event.Skip();
+    auto* over = static_cast<wxWindow*>(event.GetEventObject());
+    int flags = 0;
+    const long row = HitTest(event.GetPosition(), flags);
+    const int x = event.GetPosition().x;
+    const int soundsLeft = GetColumnWidth(0);
+    wxString tip;
+    if (m_model && row != wxNOT_FOUND && x >= soundsLeft &&
+        x < soundsLeft + GetColumnWidth(SoundsColumn)) {
+        const wxString name = toWx(m_model->cellText(static_cast<int>(row), SoundsColumn));
+        if (fittedName(name) != name)
+            tip = name;
+    }
+    if (tip.empty())
+        over->UnsetToolTip();
+    else if (over->GetToolTipText() != tip)
+        over->SetToolTip(tip);
+}
+
 wxString EventListView::OnGetItemText(long item, long column) const {
-    return m_model ? toWx(m_model->cellText(static_cast<int>(item), static_cast<int>(column)))
-                   : wxString();
+    if (!m_model)
+        return wxString();
+    const wxString text = toWx(m_model->cellText(static_cast<int>(item), static_cast<int>(column)));
+    return column == SoundsColumn ? fittedName(text) : text;
 }
 
 wxItemAttr* EventListView::OnGetItemAttr(long item) const {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class CEventListCtrl;
 
@@ -32,8 +33,11 @@ public:
     void showSelected(int row) override;
     void showSoundMenu() override;
 
-    // The list is not a tab stop, as in the window's template.
-    bool AcceptsFocusFromKeyboard() const override { return false; }
+    // Widths the user gave the columns at an earlier start; none narrower than these is fitted.
+    void setLeastColumnWidths(const std::vector<int>& widths);
+    std::vector<int> columnWidths() const;
+    // After a change of the list's size: each column as wide as it wants, within the list.
+    void refitColumns();
 
 protected:
     wxString OnGetItemText(long item, long column) const override;
@@ -47,6 +51,10 @@ private:
     // Columns wider than the list give up width from the right-most name column first, never
     // below their heading; the sizes always stay whole.
     void keepColumnsInside();
+    // The file name shortened in its middle to the column's width, so that its extension shows.
+    wxString fittedName(const wxString& name) const;
+    // The whole file name as the tooltip of a shortened one under the pointer.
+    void showNameTip(wxMouseEvent& event);
 
     friend class EventListDropTarget;
     void dropFile(wxCoord x, wxCoord y, const std::string& path);
@@ -54,4 +62,7 @@ private:
     CEventListCtrl* m_model = nullptr;
     Handlers m_handlers;
     mutable wxItemAttr m_dimmed;
+    // The width each column asks for: its fit, or what the user dragged it to.
+    std::vector<int> m_wanted;
+    std::vector<int> m_least;
 };
