@@ -118,7 +118,10 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     m_logic->OnInitDialog();
     restorePlacement(saved);
     // Arrows, Space, F2 and Del work on the list from the start, once the window is shown.
-    CallAfter([this] { m_eventListView->SetFocus(); });
+    CallAfter([this] {
+        m_eventListView->SetFocus();
+        m_title->setTitle(fromWx(GetTitle())); // its window exists now
+    });
 }
 
 BelltideFrame::~BelltideFrame() {

@@ -19,6 +19,11 @@
 #include <wx/toplevel.h>
 #include <wx/utils.h>
 
+#ifdef __WXGTK__
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+#endif
+
 namespace {
 
 const wxString ProgramTitle = "Belltide";
@@ -150,6 +155,16 @@ void WxPrompts::endWaitCursor() {
 
 void WxWindowTitle::setTitle(const std::string& text) {
     m_window->SetTitle(toWx(text));
+#ifdef __WXGTK__
+    // GTK leaves out the older title property when the C locale cannot hold the title (a dash,
+    // a name outside Latin-1); tools that read only that one would not find the window.
+    GdkWindow* window = gtk_widget_get_window(m_window->GetHandle());
+    if (window && GDK_IS_X11_WINDOW(window))
+        gdk_property_change(window, gdk_atom_intern_static_string("WM_NAME"),
+                            gdk_atom_intern_static_string("UTF8_STRING"), 8, GDK_PROP_MODE_REPLACE,
+                            reinterpret_cast<const guchar*>(text.data()),
+                            static_cast<int>(text.size()));
+#endif
 }
 
 std::string WxSettings::text(const std::string& key) const {
