@@ -161,7 +161,7 @@ std::optional<std::string> WxPrompts::chooseFileToSave(const FileDialogOptions& 
                                       [](const std::string& file) { return isReadableFile(file); });
     if (path.askToReplace &&
         wxMessageBox(toWx(fileNameOf(path.path)) + " already exists.\nDo you want to replace it?",
-                     ProgramTitle, wxYES_NO | wxICON_WARNING, m_owner) != wxYES)
+                     ProgramTitle, wxYES_NO | wxICON_QUESTION, m_owner) != wxYES)
         return std::nullopt;
     return path.path;
 }
