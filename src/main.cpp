@@ -26,6 +26,26 @@ using PlatformSoundPlayer = SdlSoundPlayer;
 #include <shellapi.h>
 #endif
 
+namespace {
+
+// The arguments after the program's name, in UTF-8.
+std::vector<std::string> programArguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+    std::vector<std::string> arguments;
+#ifdef _WIN32
+    // The narrow arguments went through the ANSI code page, which may not hold a file's name.
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; wide && i < count; ++i)
+        arguments.push_back(pcText(wide[i]));
+    LocalFree(wide);
+#else
+    arguments.assign(argv + 1, argv + argc);
+#endif
+    return arguments;
+}
+
+} // namespace
+
 class BelltideWxApp : public wxApp {
 public:
     bool OnInit() override {
@@ -35,15 +55,11 @@ public:
 #ifndef _WIN32
         wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
 #endif
-        std::vector<std::string> arguments;
 #ifdef _WIN32
-        // The narrow arguments went through the ANSI code page, which may not hold a file's name.
-        int count = 0;
-        LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-        for (int i = 1; wide && i < count; ++i)
-            arguments.push_back(pcText(wide[i]));
-        LocalFree(wide);
+        const std::vector<std::string> arguments = programArguments(0, nullptr);
 #else
+        // wx has the arguments in the locale's encoding already; the program keeps UTF-8.
+        std::vector<std::string> arguments;
         for (int i = 1; i < argc; ++i)
             arguments.push_back(fromWx(argv[i]));
 #endif
@@ -70,17 +86,18 @@ wxIMPLEMENT_APP_NO_MAIN(BelltideWxApp);
 
 int main(int argc, char** argv) {
     // Answered before the toolkit starts, so that they work without a display.
-    if (const auto answer =
-            CBelltideApp::terminalAnswer(std::vector<std::string>(argv + 1, argv + argc))) {
+    if (const auto answer = CBelltideApp::terminalAnswer(programArguments(argc, argv))) {
+        FILE* stream = answer->toErrorStream ? stderr : stdout;
 #ifdef _WIN32
         // A window program has no console of its own: answer in the one it was started from,
         // unless its output already goes to a file or a pipe.
-        if (GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_UNKNOWN &&
+        const DWORD handle = answer->toErrorStream ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+        if (GetFileType(GetStdHandle(handle)) == FILE_TYPE_UNKNOWN &&
             AttachConsole(ATTACH_PARENT_PROCESS))
-            std::freopen("CONOUT$", "w", stdout);
+            std::freopen("CONOUT$", "w", stream);
 #endif
-        std::fputs(answer->c_str(), stdout);
-        return 0;
+        std::fputs(answer->text.c_str(), stream);
+        return answer->exitStatus;
     }
     return wxEntry(argc, argv);
 }

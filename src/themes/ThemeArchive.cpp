@@ -70,6 +70,10 @@ MessageError damaged(const std::string& path) {
     return MessageError("The theme file \"" + path + "\" is damaged.");
 }
 
+MessageError notOpened(const std::string& path) {
+    return MessageError("Could not open file \"" + path + "\".");
+}
+
 } // namespace
 
 bool ThemeArchive::isSafeMemberName(const std::string& name) {
@@ -119,7 +123,7 @@ bool ThemeArchive::addFile(const std::string& folder, const std::string& name) c
 std::vector<ArchiveMember> ThemeArchive::members() const {
     std::ifstream archive(pcPath(m_path), std::ios::binary | std::ios::ate);
     if (!archive)
-        throw MessageError("Could not open file");
+        throw notOpened(m_path);
     const auto fileSize = static_cast<std::uint64_t>(static_cast<std::int64_t>(archive.tellg()));
     std::vector<ArchiveMember> list;
     std::uint64_t position = 0;
@@ -158,7 +162,7 @@ std::string ThemeArchive::readMember(const ArchiveMember& member) const {
     std::string bytes(member.dataLength, '\0');
     if (!archive.seekg(static_cast<std::streamoff>(member.dataOffset))
              .read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-        throw MessageError("Could not open file");
+        throw notOpened(m_path);
     return bytes;
 }
 
@@ -166,7 +170,7 @@ bool ThemeArchive::extractAll(const std::string& folder) const {
     const auto list = members();
     std::ifstream archive(pcPath(m_path), std::ios::binary);
     if (!archive)
-        throw MessageError("Could not open file");
+        throw notOpened(m_path);
     bool whole = true;
     for (const auto& member : list) {
         std::ofstream file(pcPath(folder + member.name), std::ios::binary | std::ios::trunc);

@@ -27,10 +27,12 @@ public:
     // that fits.
     [[nodiscard]] bool addFile(const std::string& folder, const std::string& name) const;
     // Every member, after checking the whole archive; a name that is not UTF-8 is read as
-    // Windows-1252. Raises "Could not open file", or the damaged-theme message for a header cut
-    // short, a name that is no plain file name, or data that runs past the end of the file.
+    // Windows-1252. Raises "Could not open file" with the path, or the damaged-theme message for a
+    // header cut short, a name that is no plain file name, or data that runs past the end of the
+    // file.
     std::vector<ArchiveMember> members() const;
-    // The member's bytes; raises "Could not open file" when the archive cannot be read.
+    // The member's bytes; raises "Could not open file" with the path when the archive cannot be
+    // read.
     std::string readMember(const ArchiveMember& member) const;
     // Writes every member to folder + name; raises as members() does, before writing anything.
     // A member whose file cannot be created is skipped; false when one could not be written

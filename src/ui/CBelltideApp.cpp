@@ -1,5 +1,10 @@
 #include "CBelltideApp.h"
 
+#include "files/PcPath.h"
+
+#include <filesystem>
+#include <system_error>
+
 std::string CBelltideApp::startupThemeFromCommandLine(const std::string& commandLine) {
     std::string path = commandLine;
     if (!path.empty() && path.front() == '"')
@@ -19,24 +24,22 @@ std::string CBelltideApp::joinArguments(const std::vector<std::string>& argument
     return line;
 }
 
-std::optional<std::string>
-CBelltideApp::terminalAnswer(const std::vector<std::string>& argumentsAfterProgram) {
-    if (argumentsAfterProgram.size() != 1)
-        return std::nullopt;
-    if (argumentsAfterProgram[0] == "--version")
-        return std::string("Belltide ") + BELLTIDE_VERSION + "\n";
-    if (argumentsAfterProgram[0] != "--help")
-        return std::nullopt;
+namespace {
+
 #ifdef _WIN32
-    return "Usage: Belltide.exe [THEME-FILE]\n"
+constexpr const char* ProgramName = "Belltide.exe";
 #else
-    return "Usage: belltide [THEME-FILE]\n"
+constexpr const char* ProgramName = "belltide";
 #endif
+
+std::string usage() {
+    return std::string("Usage: ") + ProgramName +
+           " [THEME-FILE]\n"
            "Edits the sound scheme of a Pocket PC handheld: download its sounds, change them,\n"
            "keep them as themes and upload them back.\n"
            "\n"
            "  THEME-FILE  a theme (.kbt) to copy into the theme library and open\n"
-           "  --help      show this text and end\n"
+           "  -h, --help  show this text and end\n"
            "  --version   show the version and end\n"
            "\n"
 #ifdef _WIN32
@@ -47,4 +50,24 @@ CBelltideApp::terminalAnswer(const std::vector<std::string>& argumentsAfterProgr
            "The handheld is the folder named by BELLTIDE_DEVICE, else the virtual handheld\n"
            "in Belltide's data folder. The manual: man belltide, or Help in the program.\n";
 #endif
+}
+
+} // namespace
+
+std::optional<CBelltideApp::TerminalAnswer>
+CBelltideApp::terminalAnswer(const std::vector<std::string>& argumentsAfterProgram) {
+    if (argumentsAfterProgram.size() != 1)
+        return std::nullopt;
+    const std::string& argument = argumentsAfterProgram[0];
+    if (argument == "--version")
+        return TerminalAnswer{std::string("Belltide ") + BELLTIDE_VERSION + "\n"};
+    if (argument == "--help" || argument == "-h")
+        return TerminalAnswer{usage()};
+    std::error_code error;
+    if (argument.empty() || argument.front() != '-' ||
+        std::filesystem::exists(pcPath(argument), error))
+        return std::nullopt;
+    // Exit status 2, as command-line tools answer a misuse.
+    return TerminalAnswer{
+        std::string(ProgramName) + ": unknown option \"" + argument + "\"\n" + usage(), true, 2};
 }

@@ -5,20 +5,37 @@
 #include "ui/SoundPlayer.h"
 
 #include <string>
+#include <utility>
+
+struct SoundEntry;
 
 class CSoundFileDialog {
 public:
-    explicit CSoundFileDialog(SoundPlayer& sound) : m_sound(sound) {}
+    // The settings key of the folder a sound was last chosen from.
+    static constexpr const char* RememberedFolderKey = "Folders/Sounds";
 
-    // The dialog's filter and folders: "Sound Files (*.wav)", no default extension.
-    static FileDialogOptions options();
+    CSoundFileDialog(SoundPlayer& sound, FileDialogOptions options)
+        : m_sound(sound), m_options(std::move(options)) {}
+
+    // The dialog for an event's sound: its title names the event; "Sound Files (*.wav)" or all
+    // files, no default extension.
+    static FileDialogOptions optionsFor(const std::string& eventName,
+                                        const std::string& initialFolder);
+    // Where the dialog opens: the folder of the marked row's sound if it has one, else the
+    // folder remembered, else the music folder; a folder that is gone is passed over.
+    static std::string startFolder(const SoundEntry& marked, const std::string& remembered,
+                                   const std::string& musicFolder);
+
+    const FileDialogOptions& options() const { return m_options; }
 
     // Called whenever the selection in the dialog changes. Plays the selected file, except the
     // first selection after the user moved to another folder; folders and unreadable files
-    // play nothing.
+    // play nothing, and a selection reported again is not played again.
     void OnFileNameChange(const std::string& selectedPath);
 
 private:
     SoundPlayer& m_sound;
+    FileDialogOptions m_options;
     std::string m_lastFolder; // without trailing separator
+    std::string m_lastSelection;
 };

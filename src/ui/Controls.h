@@ -73,10 +73,12 @@ public:
 };
 
 struct FileDialogOptions {
+    std::string title;             // "Open Theme"
     std::string filterDescription; // "Theme Files (*.kbt)"
-    std::string filterPattern;     // "*.kbt"
+    std::string filterPattern;     // "*.kbt", matched in any letter case
     std::string defaultExtension;  // added to a name typed without one; may be empty
     std::string initialFolder;     // empty for the platform's choice
+    bool offerAllFiles = false;    // a second filter, "All files"
 };
 
 // Message boxes with the program's title, file dialogs, and the wait cursor.
@@ -99,6 +101,8 @@ public:
     // The wave file the user chose in the previewing Open dialog, which has no parent window;
     // empty when cancelled.
     virtual std::optional<std::string> chooseSoundFile(CSoundFileDialog& dialog) = 0;
+    // Where the user keeps music (XDG_MUSIC_DIR, "My Music"); the home folder when there is none.
+    virtual std::string musicFolder() const = 0;
     virtual void beginWaitCursor() = 0;
     virtual void endWaitCursor() = 0;
 };

@@ -49,10 +49,16 @@ void CBelltideDlg::OnChangeSound() {
     const auto entry = selectedEntry();
     if (entry == m_theme.end())
         return;
-    CSoundFileDialog dialog(m_sound);
+    const std::string remembered = m_settings.text(CSoundFileDialog::RememberedFolderKey);
+    CSoundFileDialog dialog(
+        m_sound, CSoundFileDialog::optionsFor(
+                     entry->first, CSoundFileDialog::startFolder(entry->second, remembered,
+                                                                 m_prompts.musicFolder())));
     const auto path = m_prompts.chooseSoundFile(dialog);
-    if (path)
-        assignSoundFile(m_eventList.selectionMark(), *path);
+    if (!path)
+        return;
+    m_settings.setText(CSoundFileDialog::RememberedFolderKey, folderOf(*path));
+    assignSoundFile(m_eventList.selectionMark(), *path);
 }
 
 void CBelltideDlg::OnNoSound() {

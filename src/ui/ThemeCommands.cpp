@@ -21,8 +21,12 @@ constexpr const char* SaveChangesQuestion = "Do you want to save your changes?";
 constexpr const char* OverwriteQuestion = "A theme with the same filename already exists in your "
                                           "Belltide Theme Directory. Overwrite it?";
 
-FileDialogOptions themeFileDialog(const std::string& initialFolder) {
-    return FileDialogOptions{"Theme Files (*.kbt)", "*.kbt", "kbt", initialFolder};
+FileDialogOptions themeFileDialog(const std::string& title, const std::string& initialFolder) {
+    return FileDialogOptions{.title = title,
+                             .filterDescription = "Theme Files (*.kbt)",
+                             .filterPattern = "*.kbt",
+                             .defaultExtension = "kbt",
+                             .initialFolder = initialFolder};
 }
 
 // The file's name without its ".kbt", in any case.
@@ -75,7 +79,7 @@ void CBelltideDlg::OnNewTheme() {
 }
 
 void CBelltideDlg::OnOpenTheme() {
-    const auto path = m_prompts.chooseFileToOpen(themeFileDialog(""));
+    const auto path = m_prompts.chooseFileToOpen(themeFileDialog("Open Theme", ""));
     if (!path || !promptSaveChanges())
         return;
     if (!tryLoadTheme(*path))
@@ -93,7 +97,8 @@ void CBelltideDlg::OnSaveTheme() {
 }
 
 bool CBelltideDlg::saveTheme() {
-    const auto path = m_prompts.chooseFileToSave(themeFileDialog(m_folders.themesDir));
+    const auto path =
+        m_prompts.chooseFileToSave(themeFileDialog("Save Theme As", m_folders.themesDir));
     if (!path)
         return false;
     {

@@ -339,13 +339,13 @@ TEST_F(UserInputGui, EventNamesAndSizesAreWholeAndNoColumnIsOutOfSight) {
     EXPECT_GT(list()->GetColumnWidth(1), list()->GetTextExtent("a-notification-sound").x);
 }
 
-// The dialog opens in the program's folder, the current one, and selects its first entry by
-// itself; only what the user then selects is played.
+// The dialog selects the first entry of the folder it opens in by itself; only what the user
+// then selects is played.
 TEST_F(UserInputGui, TheSoundDialogPlaysOnlyWhatTheUserSelects) {
     for (const char* name : {"a.wav", "b.wav", "c.wav"})
         folder.writeFile(name, 100);
     RecordingSoundPlayer preview;
-    CSoundFileDialog dialog(preview);
+    CSoundFileDialog dialog(preview, CSoundFileDialog::optionsFor("Asterisk", folder.dir()));
     int tick = 0, selectedAt = 0, keys = 0; // ticks of 50 ms
     wxTimer driver;
     driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {

@@ -85,8 +85,9 @@ struct ScriptedPrompts : Prompts {
     std::optional<std::string> chooseSoundFile(CSoundFileDialog& dialog) override {
         for (const auto& path : previewSelections)
             dialog.OnFileNameChange(path);
-        return chooseFileToOpen(CSoundFileDialog::options());
+        return chooseFileToOpen(dialog.options());
     }
+    std::string musicFolder() const override { return music; }
     void beginWaitCursor() override { ++waitDepth; }
     void endWaitCursor() override { --waitDepth; }
     template <typename T> static T next(std::deque<T>& script, const std::string& what) {
@@ -99,6 +100,7 @@ struct ScriptedPrompts : Prompts {
     std::deque<std::optional<std::string>> files; // nullopt: the user cancels
     std::vector<FileDialogOptions> dialogs;
     std::vector<std::string> previewSelections, messages, questions;
+    std::string music;
     int waitDepth = 0;
 };
 

@@ -1,6 +1,9 @@
 #include "ui/CBelltideApp.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using Arguments = std::vector<std::string>;
 
@@ -21,16 +24,40 @@ TEST(CBelltideApp, CommandLineNamesTheStartupThemeJoinedWithOneQuoteDroppedFromE
         const std::string line = CBelltideApp::joinArguments(arguments);
         EXPECT_EQ(CBelltideApp::startupThemeFromCommandLine(line), theme) << line;
     }
-    // Only a lone --help or --version is answered on the terminal (the install test reads the
-    // answers); every other command line names a theme, however much it looks like an option.
-    for (const auto& theme : {Arguments{"--help", "x.kbt"}, Arguments{"my", "--version"},
-                              Arguments{"--help.kbt"}, Arguments{}})
+    for (const auto& theme :
+         {Arguments{"--help", "x.kbt"}, Arguments{"-h", "-x"}, Arguments{"x.kbt"}, Arguments{}})
         EXPECT_FALSE(CBelltideApp::terminalAnswer(theme)) << theme.size();
+}
+
+// A lone option is answered on the terminal as command-line tools do; a file whose name begins
+// with a dash is still a theme.
+TEST(CBelltideApp, ALoneOptionIsAnsweredOnTheTerminal) {
+    TempFolder folder;
+    std::filesystem::current_path(folder.path());
+    folder.writeFile("-dash.kbt", 1);
+    EXPECT_FALSE(CBelltideApp::terminalAnswer({"-dash.kbt"}));
+    const std::string usage = CBelltideApp::terminalAnswer({"--help"}).value().text;
+    const struct {
+        const char* option;
+        std::string text;
+        bool toErrorStream;
+        int exitStatus;
+    } cases[] = {{"-h", usage, false, 0},
+                 {"-x", ": unknown option \"-x\"\n" + usage, true, 2},
+                 {"--help.kbt", ": unknown option \"--help.kbt\"\n" + usage, true, 2}};
+    for (const auto& expected : cases) {
+        const auto answer = CBelltideApp::terminalAnswer({expected.option});
+        ASSERT_TRUE(answer) << expected.option;
+        const std::string& text = answer->text;
+        EXPECT_EQ(text.substr(text.size() - expected.text.size()), expected.text);
+        EXPECT_EQ(answer->toErrorStream, expected.toErrorStream) << expected.option;
+        EXPECT_EQ(answer->exitStatus, expected.exitStatus) << expected.option;
+    }
 }
 
 // The help text names the program as it is called and the manual where this platform has it.
 TEST(CBelltideApp, HelpNamesTheProgramAndTheManualOfThePlatform) {
-    const std::string help = CBelltideApp::terminalAnswer({"--help"}).value_or("");
+    const std::string help = CBelltideApp::terminalAnswer({"--help"}).value().text;
 #ifdef _WIN32
     const std::string usage = "Usage: Belltide.exe [THEME-FILE]\n",
                       manual = "(F1, or the Help menu)";

@@ -65,9 +65,9 @@ TEST_F(ThemeCommands, SavingKeepsEveryRowNamesTheThemeAndClearsTheMark) {
     prompts.files = {themesDir() + "x.kbt"};
     dlg->OnSaveTheme();
     const FileDialogOptions& dialog = prompts.dialogs.at(0);
-    EXPECT_EQ(dialog.filterDescription + dialog.filterPattern + dialog.defaultExtension +
-                  dialog.initialFolder,
-              "Theme Files (*.kbt)*.kbtkbt" + themesDir());
+    EXPECT_EQ(dialog.title + dialog.filterDescription + dialog.filterPattern +
+                  dialog.defaultExtension + dialog.initialFolder,
+              "Save Theme AsTheme Files (*.kbt)*.kbtkbt" + themesDir());
     EXPECT_FALSE(dlg->isModified() || extendedCheck.checked);
     EXPECT_EQ(shownTheme(), "x.kbt");
     // Notifications are saved too, whatever the check box says.
@@ -286,7 +286,9 @@ TEST(StartupTheme, IsLoadedAndNamedInTheListByTheLibrarysCopy) {
             writeBytes(path, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
         window.dlg->setStartupTheme(path);
         window.dlg->OnInitDialog();
-        EXPECT_EQ(window.prompts.messages.size(), loads ? 0u : 1u);
+        EXPECT_EQ(window.prompts.messages,
+                  loads ? std::vector<std::string>{}
+                        : std::vector<std::string>{"Could not open file \"" + path + "\"."});
         EXPECT_EQ(fs::exists(testPath(themes + "given.kbt")), loads);
         EXPECT_EQ(window.themeCombo.selected, loads ? 0 : -1);
         EXPECT_FALSE(window.extendedCheck.enabled) << "a theme without notifications";

@@ -16,8 +16,11 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
+#include <wx/stdpaths.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
+
+#include <cctype>
 
 #ifdef __WXGTK__
 #include <gdk/gdkx.h>
@@ -48,11 +51,40 @@ private:
     wxFileDialog* m_dialog = nullptr;
 };
 
+// GTK matches a pattern's letters in their case only, Windows in any.
+wxString anyCasePattern(const std::string& pattern) {
+#ifdef __WXMSW__
+    return toWx(pattern);
+#else
+    wxString any;
+    for (const char c : pattern) {
+        const auto letter = static_cast<unsigned char>(c);
+        if (std::isalpha(letter) && letter < 0x80)
+            any << '[' << char(std::tolower(letter)) << char(std::toupper(letter)) << ']';
+        else
+            any << c;
+    }
+    return any;
+#endif
+}
+
+wxString wildcardOf(const FileDialogOptions& options) {
+    wxString wildcard =
+        toWx(options.filterDescription) + "|" + anyCasePattern(options.filterPattern);
+    if (options.offerAllFiles)
+#ifdef __WXMSW__
+        wildcard += "|All files|*.*";
+#else
+        wildcard += "|All files|*";
+#endif
+    return wildcard;
+}
+
 // Runs a file dialog, previewing sounds when asked to; the chosen path, or none on Cancel.
 std::optional<wxString> runFileDialog(wxWindow* owner, const FileDialogOptions& options, long style,
                                       SoundPreviewHook* hook = nullptr) {
-    wxFileDialog dialog(owner, wxFileSelectorPromptStr, toWx(options.initialFolder), wxEmptyString,
-                        toWx(options.filterDescription) + "|" + toWx(options.filterPattern), style);
+    wxFileDialog dialog(owner, toWx(options.title), toWx(options.initialFolder), wxEmptyString,
+                        wildcardOf(options), style);
     if (hook) {
         hook->attach(&dialog);
         dialog.SetCustomizeHook(*hook);
@@ -134,16 +166,21 @@ std::optional<std::string> WxPrompts::chooseFileToSave(const FileDialogOptions& 
                                       [](const std::string& file) { return isReadableFile(file); });
     if (path.askToReplace &&
         wxMessageBox(toWx(fileNameOf(path.path)) + " already exists.\nDo you want to replace it?",
-                     ProgramTitle, wxYES_NO | wxICON_WARNING, m_owner) != wxYES)
+                     ProgramTitle, wxYES_NO | wxICON_QUESTION, m_owner) != wxYES)
         return std::nullopt;
     return path.path;
 }
 
 std::optional<std::string> WxPrompts::chooseSoundFile(CSoundFileDialog& preview) {
     SoundPreviewHook hook(preview);
-    const auto chosen = runFileDialog(nullptr, CSoundFileDialog::options(),
-                                      wxFD_OPEN | wxFD_FILE_MUST_EXIST, &hook);
+    const auto chosen =
+        runFileDialog(nullptr, preview.options(), wxFD_OPEN | wxFD_FILE_MUST_EXIST, &hook);
     return chosen ? std::optional(fromWx(*chosen)) : std::nullopt;
+}
+
+std::string WxPrompts::musicFolder() const {
+    const wxString music = wxStandardPaths::Get().GetUserDir(wxStandardPaths::Dir_Music);
+    return fromWx(wxDirExists(music) ? music : wxGetHomeDir());
 }
 
 void WxPrompts::beginWaitCursor() {

@@ -85,6 +85,7 @@ public:
     std::optional<std::string> chooseFileToOpen(const FileDialogOptions& options) override;
     std::optional<std::string> chooseFileToSave(const FileDialogOptions& options) override;
     std::optional<std::string> chooseSoundFile(CSoundFileDialog& dialog) override;
+    std::string musicFolder() const override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
 

@@ -7,6 +7,7 @@
 #include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
 #include <wx/log.h>
+#include <wx/toplevel.h>
 #include <wx/utils.h>
 
 WxHelpLauncher::WxHelpLauncher(wxWindow* parent) : m_parent(parent) {}
@@ -41,9 +42,12 @@ void WxHelpLauncher::showHelpPage(const std::string& page) {
         return;
     const bool opening = m_help->GetFrame() == nullptr;
     m_help->Display(toWx(page));
+    if (!opening || !m_help->GetFrame())
+        return;
     // The viewer's own first size is too small for the pages' tables.
-    if (opening && m_help->GetFrame())
-        m_help->GetFrame()->SetSize(wxSize(900, 640));
+    m_help->GetFrame()->SetSize(wxSize(900, 640));
+    if (const auto* window = wxDynamicCast(m_parent, wxTopLevelWindow))
+        m_help->GetFrame()->SetIcons(window->GetIcons());
 }
 
 void WxHelpLauncher::runAboutBox(CAboutDlg& dialog) {
