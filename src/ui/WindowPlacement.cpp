@@ -34,8 +34,11 @@ std::vector<int> numbers(const std::string& text, int least) {
 
 std::string joined(const std::vector<int>& values) {
     std::string text;
-    for (const int value : values)
-        text += (text.empty() ? "" : ",") + std::to_string(value);
+    for (const int value : values) {
+        if (!text.empty())
+            text += ',';
+        text.append(std::to_string(value));
+    }
     return text;
 }
 
