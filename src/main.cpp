@@ -1,6 +1,7 @@
 // Belltide's entry point: starts the main window with the theme named on the command line.
 #include "files/PcPath.h"
 #include "ui/CBelltideApp.h"
+#include "ui/ProgramFolders.h"
 #ifdef _WIN32
 #include "ui/sound/WinSoundPlayer.h"
 using PlatformSoundPlayer = WinSoundPlayer;
@@ -9,14 +10,17 @@ using PlatformSoundPlayer = WinSoundPlayer;
 using PlatformSoundPlayer = SdlSoundPlayer;
 #endif
 #include "ui/wx/BelltideFrame.h"
+#include "ui/wx/SingleInstance.h"
 #include "ui/wx/WxText.h"
 
 #include <wx/app.h>
 #include <wx/image.h>
 #include <wx/stdpaths.h>
+#include <wx/weakref.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <vector>
 
@@ -74,12 +78,44 @@ public:
                 startupTheme = pcText(absolute);
         }
         const std::string programPath = fromWx(wxStandardPaths::Get().GetExecutablePath());
-        auto* frame =
+        m_single = std::make_unique<SingleInstance>(ProgramFolders::locate(programPath).dataDir);
+        if (m_single->handOver(startupTheme)) {
+            m_handedOver = true;
+            return true;
+        }
+        // Before the window, so that a start meanwhile waits for its answer instead of opening
+        // a second window.
+        m_single->serve(HandOverTarget{
+            [this] {
+                if (!m_frame)
+                    return;
+                m_frame->Iconize(false);
+                m_frame->Raise();
+                m_frame->RequestUserAttention();
+            },
+            [this] { return m_frame && m_frame->takesInput(); },
+            [this](const std::string& theme) { m_frame->logic().OnOpenFromAnotherStart(theme); }});
+        m_frame =
             new BelltideFrame(programPath, startupTheme,
                               FrameServices{std::make_unique<PlatformSoundPlayer>(), nullptr, {}});
-        frame->Show();
+        m_frame->Show();
         return true;
     }
+
+    // A start whose theme the running Belltide took ends here, with success.
+    int OnRun() override {
+        return m_handedOver ? 0 : wxApp::OnRun();
+    }
+
+    int OnExit() override {
+        m_single.reset();
+        return wxApp::OnExit();
+    }
+
+private:
+    std::unique_ptr<SingleInstance> m_single;
+    wxWeakRef<BelltideFrame> m_frame;
+    bool m_handedOver = false;
 };
 
 wxIMPLEMENT_APP_NO_MAIN(BelltideWxApp);

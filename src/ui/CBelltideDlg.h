@@ -14,6 +14,7 @@ class ThemeArchive;
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // The controls and services the main window's logic works through. Build it with designated
 // initialisers, so that each control is wired by name: two buttons swapped by position read wrong.
@@ -54,6 +55,9 @@ public:
     virtual ~CBelltideDlg() = default;
 
     void setStartupTheme(const std::string& path) { m_startupTheme = path; }
+    // A theme that a later start of the program was given: after the save question it is opened
+    // as one named on the command line. One that comes while a transfer runs waits for its end.
+    void OnOpenFromAnotherStart(const std::string& path);
 
     // Status line, folders, list columns, initial control states, the theme list, the theme
     // named on the command line, welcome sound.
@@ -169,6 +173,7 @@ protected:
     bool m_modified = false;
     bool m_transferRunning = false;
     bool m_backupCheckWaiting = false;
+    std::vector<std::string> m_handedOver; // came while a transfer ran
     // The library file the edited theme was loaded from or saved to; empty when there is none.
     std::string m_themeFileName;
     std::string m_themeName;

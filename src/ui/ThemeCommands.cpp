@@ -67,6 +67,18 @@ void CBelltideDlg::loadStartupTheme() {
         selectTheme(fileName);
 }
 
+void CBelltideDlg::OnOpenFromAnotherStart(const std::string& path) {
+    if (m_transferRunning) {
+        m_handedOver.push_back(path);
+        return;
+    }
+    if (path.empty() || !promptSaveChanges())
+        return;
+    // Also what a backup check that was still waiting shows once it is done.
+    m_startupTheme = path;
+    loadStartupTheme();
+}
+
 void CBelltideDlg::OnNewTheme() {
     if (!promptSaveChanges())
         return;

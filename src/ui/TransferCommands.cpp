@@ -35,6 +35,8 @@ void CBelltideDlg::runTransfer(CProgressDlg& dlg) {
         m_transferRunning = false;
         if (std::exchange(m_backupCheckWaiting, false))
             m_progressWindows.callAfter([this] { InitialBackupCheck(); });
+        for (auto& path : std::exchange(m_handedOver, {}))
+            m_progressWindows.callAfter([this, path] { OnOpenFromAnotherStart(path); });
     });
     dlg.DoModal();
 }

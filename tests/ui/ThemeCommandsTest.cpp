@@ -295,6 +295,28 @@ TEST(StartupTheme, IsLoadedAndNamedInTheListByTheLibrarysCopy) {
     }
 }
 
+// A theme handed over by a later start is opened as one named at start, never in a running
+// transfer's modal loop, and only once the save question lets it.
+TEST_F(ThemeCommands, AThemeFromAnotherStartWaitsForTheTransferAndTheSaveQuestion) {
+    const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
+    const std::string other = writeSampleTheme(pcText(folder.path() / "other.kbt"));
+    progressWindows.callAfter([&] { dlg->OnOpenFromAnotherStart(away); });
+    dlg->OnDownloadTheme(); // the call comes while its dialog is shown
+    EXPECT_TRUE(rows().empty());
+    progressWindows.runPending();
+    EXPECT_EQ(rows(), SampleRows);
+    EXPECT_EQ(shownTheme(), "away.kbt") << "copied into the library";
+
+    dlg->m_modified = true;
+    dlg->OnOpenFromAnotherStart(""); // only raises the window
+    prompts.choices = {Answer::Cancel, Answer::No};
+    dlg->OnOpenFromAnotherStart(other);
+    EXPECT_EQ(shownTheme(), "away.kbt");
+    dlg->OnOpenFromAnotherStart(other);
+    EXPECT_EQ(shownTheme(), "other.kbt");
+    EXPECT_EQ(prompts.questions, std::vector<std::string>(2, "Do you want to save your changes?"));
+}
+
 // Each action that would replace unsaved edits asks first; only No, or Yes with a save that
 // happened, lets it go on. Cancel, a cancelled Save dialog or a failed save keep the edits.
 enum class Action { New, Open, Pick, Download, Close };

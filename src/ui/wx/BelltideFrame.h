@@ -35,6 +35,8 @@ public:
     ~BelltideFrame() override;
 
     CBelltideDlg& logic() { return *m_logic; }
+    // Neither a transfer nor a menu holds the window.
+    bool takesInput() const { return IsEnabled() && m_openMenus == 0; }
     // The id under which a menu command of CommandId is known to wx.
     static int menuId(int command);
 
