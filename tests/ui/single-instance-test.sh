@@ -20,7 +20,8 @@ waitFor() { # seconds, command...
     return 1
 }
 # The main windows on the display; a stopped program's stays.
-windows() { xwininfo -root -tree | grep -c '^ *0x[0-9a-f]* "Belltide": ("belltide"' || true; }
+windows() { xwininfo -root -tree | grep -c '^ *0x[0-9a-f]* "Belltide[^"]*": ("belltide"' || true; }
+titled() { xwininfo -root -tree | grep -q "\"Belltide .* $1\": (\"belltide\""; }
 shown() { [ "$(windows)" = "$1" ]; }
 start() { # folder, arguments...: an uninstalled copy, its data beside it
     local folder=$1
@@ -49,6 +50,7 @@ waitFor 20 shown 1 || fail "the first start showed no window"
 timeout 10 "$work/a/belltide" "Jösé's theme.kbt" || fail "the second start did not end at once with success"
 waitFor 10 test -f "$work/a/themes/Jösé's theme.kbt" || fail "the running Belltide did not open the theme"
 shown 1 || fail "$(windows) windows after handing over"
+waitFor 10 titled "Jösé's theme" || fail "the title does not name the theme handed over"
 
 # Another data folder: a Belltide of its own, which takes its own starts.
 start b
