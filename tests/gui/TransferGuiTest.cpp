@@ -14,6 +14,7 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/gauge.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/timer.h>
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <gtk/gtk.h>
 #include <thread>
 
@@ -56,6 +58,29 @@ std::string textOf(const wxWindow& dialog) {
         if (const auto* text = dynamic_cast<const wxStaticText*>(child))
             return text->GetLabel().utf8_string();
     return {};
+}
+
+// How far the bar is drawn filled on screen: in its fullest row, the pixels unlike that row's
+// empty end.
+int filledPixels(const wxWindow& bar) {
+    const wxRect at = bar.GetScreenRect();
+    GdkPixbuf* shot =
+        gdk_pixbuf_get_from_window(gdk_get_default_root_window(), at.x, at.y, at.width, at.height);
+    if (!shot)
+        return -1;
+    const int step = gdk_pixbuf_get_n_channels(shot);
+    int filled = 0;
+    for (int y = 0; y < at.height; ++y) {
+        const guchar* row = gdk_pixbuf_get_pixels(shot) + gdk_pixbuf_get_rowstride(shot) * y;
+        const guchar* empty = row + step * (at.width - 6);
+        int inRow = 0;
+        for (int x = 0; x < at.width; ++x)
+            inRow +=
+                std::abs(row[x * step] - empty[0]) + std::abs(row[x * step + 2] - empty[2]) > 60;
+        filled = std::max(filled, inRow);
+    }
+    g_object_unref(shot);
+    return filled;
 }
 
 } // namespace
@@ -95,6 +120,8 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
     std::vector<std::string> texts;
     int clickAt = 0, tick = 0;
     bool acknowledged = false, hintsChecked = false;
+    double barAtClick = 0;
+    int drawnFirst = 0, drawnSecond = 0; // while the first file and the second are copied
     wxTimer driver;
     driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         ProgressDialog* dialog = shownProgressDialog();
@@ -117,14 +144,20 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
                                                    &decorations));
             EXPECT_EQ(decorations, GDK_DECOR_BORDER | GDK_DECOR_TITLE);
         }
+        wxWindow* bar = dialog->FindWindow(ProgressDialog::ProgressBarId);
+        if (texts.back().find("(1 of ") != std::string::npos)
+            drawnFirst = filledPixels(*bar);
         if (!clickAt && texts.back().find("(2 of ") != std::string::npos) {
             wxUIActionSimulator().MouseMove(
                 cancel->GetScreenPosition() +
                 wxPoint(cancel->GetSize().x / 2, cancel->GetSize().y / 2));
             clickAt = tick + 1; // once the pointer is there
+            const auto* gauge = static_cast<wxGauge*>(bar);
+            barAtClick = static_cast<double>(gauge->GetValue()) / gauge->GetRange();
         } else if (clickAt == tick) {
             wxUIActionSimulator().MouseClick();
         } else if (clickAt && clickAt < tick) {
+            drawnSecond = filledPixels(*bar);
             acknowledged =
                 acknowledged || (!cancel->IsEnabled() &&
                                  cancel->GetLabel().utf8_string() == ProgressDialog::StoppingLabel);
@@ -138,6 +171,9 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
 
     EXPECT_TRUE(hintsChecked);
     EXPECT_TRUE(acknowledged) << "the button did not show that Cancel was heard";
+    EXPECT_NEAR(barAtClick, 2.0 / 20, 0.001) << "connected and one file of 19 copied";
+    EXPECT_GT(drawnFirst, 0);
+    EXPECT_GT(drawnSecond, drawnFirst) << "the bar on screen did not move";
     EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Sounds not imported");
     EXPECT_EQ(themes->GetStringSelection(), "initialBackup.kbt");
     ASSERT_FALSE(texts.empty());

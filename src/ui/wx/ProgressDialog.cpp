@@ -109,9 +109,9 @@ void ProgressDialog::setStepPart(double part) {
 }
 
 void ProgressDialog::showPosition() {
+    // Drawn by the event loop: an Update() here leaves a GTK 3 bar drawn where it stood.
     const double steps = m_position - m_lower + m_part * m_step;
     m_gauge->SetValue(std::clamp(static_cast<int>(steps * m_scale), 0, m_gauge->GetRange()));
-    m_gauge->Update();
 }
 
 void ProgressDialog::setText(const std::string& text) {
