@@ -119,7 +119,7 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
     delayMs = 400; // time enough to see the button change before the file is done
     std::vector<std::string> texts;
     int clickAt = 0, tick = 0;
-    bool acknowledged = false, hintsChecked = false;
+    bool acknowledged = false, hintsChecked = false, keysPressed = false;
     double barAtClick = 0;
     int drawnFirst = 0, drawnSecond = 0; // while the first file and the second are copied
     wxTimer driver;
@@ -145,8 +145,15 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
             EXPECT_EQ(decorations, GDK_DECOR_BORDER | GDK_DECOR_TITLE);
         }
         wxWindow* bar = dialog->FindWindow(ProgressDialog::ProgressBarId);
-        if (texts.back().find("(1 of ") != std::string::npos)
+        if (texts.back().find("(1 of ") != std::string::npos) {
             drawnFirst = filledPixels(*bar);
+            // Neither key is Cancel: the dialog stays as the user left it.
+            if (!keysPressed && dialog->IsActive()) {
+                keysPressed = true;
+                wxUIActionSimulator().Char(WXK_ESCAPE);
+                wxUIActionSimulator().Char(WXK_RETURN);
+            }
+        }
         if (!clickAt && texts.back().find("(2 of ") != std::string::npos) {
             wxUIActionSimulator().MouseMove(
                 cancel->GetScreenPosition() +
