@@ -1,4 +1,4 @@
-// Copying one wave file at a time between the PC and the handheld, whole, through memory. Neither
+// Copying one wave file at a time between the PC and the handheld, a chunk at a time. Neither
 // side's earlier file of that name is harmed by a copy that fails.
 #include "DeviceLink.h"
 
@@ -7,10 +7,9 @@
 #include "files/PcPath.h"
 #include "files/ReplacementFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
-#include <new>
-#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -48,20 +47,21 @@ std::string quoted(const std::string& lead, const std::string& path, const std::
     return lead + "\"" + path + "\"" + end;
 }
 
-std::vector<char> wholeFileBuffer(std::uint32_t size) {
-    try {
-        return std::vector<char>(size);
-    } catch (const std::bad_alloc&) {
-        throw MessageError("Not enough memory");
-    } catch (const std::length_error&) { // past what a 32-bit program can address
-        throw MessageError("Not enough memory");
-    }
+// Room for one chunk of a file of that size.
+std::vector<char> chunkBuffer(std::uint64_t size) {
+    return std::vector<char>(
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, DeviceLink::CopyChunkBytes)));
+}
+
+std::uint32_t nextChunk(std::uint64_t done, std::uint64_t size) {
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(size - done, DeviceLink::CopyChunkBytes));
 }
 
 } // namespace
 
 void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::string& pcDir,
-                                    const std::string& fileName) {
+                                    const std::string& fileName, const CopyProgress& progress) {
     const std::string shownDevicePath = "\\Windows\\" + fileName;
     const std::string pcFile = pcDir + fileName;
     const MessageError readFailed(quoted("Could not read file on PPC ", shownDevicePath, "."));
@@ -79,14 +79,22 @@ void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
         throw writeFailed;
 
     std::uint32_t high = 0;
-    const std::uint32_t size = m_device.CeGetFileSize(source.handle(), &high);
-    if (size == Rapi::InvalidFileSize)
+    const std::uint32_t low = m_device.CeGetFileSize(source.handle(), &high);
+    if (low == Rapi::InvalidFileSize)
         throw readFailed;
-    std::vector<char> buffer = wholeFileBuffer(size);
-    std::uint32_t read = 0;
-    if (!m_device.CeReadFile(source.handle(), buffer.data(), size, &read) || read != size)
-        throw readFailed;
-    target.write(buffer.data(), static_cast<std::streamsize>(size));
+    const std::uint64_t size = (std::uint64_t{high} << 32) | low;
+    std::vector<char> buffer = chunkBuffer(size);
+    for (std::uint64_t done = 0; done < size;) {
+        const std::uint32_t part = nextChunk(done, size);
+        std::uint32_t read = 0;
+        if (!m_device.CeReadFile(source.handle(), buffer.data(), part, &read) || read != part)
+            throw readFailed;
+        if (!target.write(buffer.data(), part))
+            throw writeFailed;
+        done += part;
+        if (progress)
+            progress(done, size);
+    }
     target.close();
     if (!target || !replacement.commit())
         throw writeFailed;
@@ -107,7 +115,7 @@ std::optional<std::uint64_t> DeviceLink::deviceFileSize(const std::string& devic
 }
 
 void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
-                                  const std::string& fileName) {
+                                  const std::string& fileName, const CopyProgress& progress) {
     const MessageError copyFailed(quoted("Could not copy file from PC ", fileName, ""));
     const MessageError writeFailed(
         quoted("Could not write file to PPC ", "\\Windows\\" + fileName, "."));
@@ -123,10 +131,10 @@ void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
         m_messages.showMessage(" Error Code " + std::to_string(errno));
         throw copyFailed;
     }
-    const auto size = static_cast<std::uint32_t>(end);
-    std::vector<char> buffer = wholeFileBuffer(size);
-    if (!source.seekg(0).read(buffer.data(), static_cast<std::streamsize>(size)))
-        throw copyFailed;
+    const auto size = static_cast<std::uint64_t>(end);
+    std::vector<char> buffer = chunkBuffer(size);
+    // A PC file that cannot be read to its end is the PC's fault, not the device's.
+    bool pcFailed = false;
 
     enum class Written { Nothing, Part, Whole };
     const auto writeAt = [&](const std::u16string& path) {
@@ -135,15 +143,28 @@ void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
                                               Rapi::FileAttributeNormal));
         if (!file.isOpen())
             return Written::Nothing;
-        std::uint32_t written = 0;
-        const bool whole =
-            m_device.CeWriteFile(file.handle(), buffer.data(), size, &written) && written == size;
+        source.clear();
+        bool whole = static_cast<bool>(source.seekg(0));
+        for (std::uint64_t done = 0; whole && done < size;) {
+            const std::uint32_t part = nextChunk(done, size);
+            if (!source.read(buffer.data(), part)) {
+                pcFailed = true;
+                whole = false;
+                break;
+            }
+            std::uint32_t written = 0;
+            whole = m_device.CeWriteFile(file.handle(), buffer.data(), part, &written) &&
+                    written == part;
+            done += part;
+            if (whole && progress)
+                progress(done, size);
+        }
         return file.close() && whole ? Written::Whole : Written::Part;
     };
 
     if (writeAt(uploadPath) != Written::Whole) {
         static_cast<void>(m_device.CeDeleteFile(uploadPath)); // what is left of it is no loss
-        throw writeFailed;
+        throw pcFailed ? copyFailed : writeFailed;
     }
     // The old file steps aside, so that it can come back if the new one cannot take its place.
     static_cast<void>(m_device.CeDeleteFile(replacedPath)); // a leftover of an earlier upload
@@ -165,5 +186,5 @@ void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
         static_cast<void>(m_device.CeDeleteFile(targetPath));
     if (asideOld)
         static_cast<void>(m_device.CeMoveFile(replacedPath, targetPath));
-    throw writeFailed;
+    throw pcFailed ? copyFailed : writeFailed;
 }

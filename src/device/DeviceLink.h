@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -19,8 +20,13 @@ public:
     virtual void showMessage(const std::string& text) = 0;
 };
 
+// How much of a file a copy has moved: bytes done of the whole, after each chunk. Must not raise.
+using CopyProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
 class DeviceLink {
 public:
+    // The most a copy moves through one remote read or write.
+    static constexpr std::uint32_t CopyChunkBytes = 1u << 20;
     static constexpr std::chrono::milliseconds ConnectTimeoutMs{5000};
     // The first guess at a value's size; a larger value is read whole up to ValueSizeLimit.
     static constexpr std::uint32_t EventSchemeBufferSize = 500;
@@ -67,11 +73,11 @@ public:
     // Copy deviceDir + fileName to pcDir + fileName; raises MessageError on failure and leaves
     // the PC's earlier file of that name as it was.
     void copyFileFromDevice(const std::string& deviceDir, const std::string& pcDir,
-                            const std::string& fileName);
+                            const std::string& fileName, const CopyProgress& progress = {});
     // Copy pcDir + fileName to deviceDir + fileName through a temporary device file; raises
     // MessageError on failure and leaves the device's earlier file of that name as it was.
     void copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
-                          const std::string& fileName);
+                          const std::string& fileName, const CopyProgress& progress = {});
 
     // A theme with every event and notification of the catalog and no sound; the device is
     // not asked.

@@ -23,8 +23,9 @@ SoundTheme CBackupDlg::prepare(DeviceLink& device) {
     return device.readSoundTheme();
 }
 
-void CBackupDlg::copyFile(DeviceLink& device, const SoundEntry& file) {
-    device.copyFileFromDevice(DeviceFolder, m_soundsDir, file.name + file.extension);
+void CBackupDlg::copyFile(DeviceLink& device, const SoundEntry& file,
+                          const CopyProgress& progress) {
+    device.copyFileFromDevice(DeviceFolder, m_soundsDir, file.name + file.extension, progress);
 }
 
 void CBackupDlg::completeOnPc(SoundTheme& working) {

@@ -19,6 +19,7 @@ public:
 private:
     void startWorker(std::thread& worker) override;
     SoundTheme prepare(DeviceLink& device) override;
-    void copyFile(DeviceLink& device, const SoundEntry& file) override;
+    void copyFile(DeviceLink& device, const SoundEntry& file,
+                  const CopyProgress& progress) override;
     void completeOnPc(SoundTheme& working) override;
 };

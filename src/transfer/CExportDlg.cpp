@@ -69,12 +69,13 @@ SoundTheme CExportDlg::prepare(DeviceLink& device) {
     return m_upload;
 }
 
-void CExportDlg::copyFile(DeviceLink& device, const SoundEntry& file) {
+void CExportDlg::copyFile(DeviceLink& device, const SoundEntry& file,
+                          const CopyProgress& progress) {
     // A damaged or foreign file would sit on the handheld as a sound that never plays.
     if (isReadableFile(file.path()) && !isRiffWave(file.path()))
         throw MessageError("\"" + waveFileName(file) +
                            "\" is not a wave file that the Pocket PC can play.");
-    device.copyFileToDevice(file.folder, DeviceFolder, waveFileName(file));
+    device.copyFileToDevice(file.folder, DeviceFolder, waveFileName(file), progress);
     m_changed = true;
 }
 
@@ -121,6 +122,12 @@ void CExportDlg::completeOnDevice(DeviceLink& device) {
     if (m_changed)
         device.refreshDeviceAudio();
     m_succeeded = m_notExported.empty();
+}
+
+void CExportDlg::onCancelled() {
+    // The registry was not written: every event keeps the sound it had.
+    m_succeeded = false;
+    m_notExported.clear();
 }
 
 void CExportDlg::onFailure() {

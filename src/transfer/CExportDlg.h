@@ -25,9 +25,11 @@ public:
 private:
     void startWorker(std::thread& worker) override;
     SoundTheme prepare(DeviceLink& device) override;
-    void copyFile(DeviceLink& device, const SoundEntry& file) override;
+    void copyFile(DeviceLink& device, const SoundEntry& file,
+                  const CopyProgress& progress) override;
     void onCopyFailed(const SoundEntry& file) override;
     void completeOnDevice(DeviceLink& device) override;
+    void onCancelled() override;
     void onFailure() override;
     std::string failedCopiesText(const std::vector<std::string>& reasons) const override;
 

@@ -24,6 +24,7 @@ SoundTheme CImportDlg::prepare(DeviceLink& device) {
     return m_result;
 }
 
-void CImportDlg::copyFile(DeviceLink& device, const SoundEntry& file) {
-    device.copyFileFromDevice(DeviceFolder, m_soundsDir, file.name + file.extension);
+void CImportDlg::copyFile(DeviceLink& device, const SoundEntry& file,
+                          const CopyProgress& progress) {
+    device.copyFileFromDevice(DeviceFolder, m_soundsDir, file.name + file.extension, progress);
 }

@@ -18,7 +18,8 @@ public:
 private:
     void startWorker(std::thread& worker) override;
     SoundTheme prepare(DeviceLink& device) override;
-    void copyFile(DeviceLink& device, const SoundEntry& file) override;
+    void copyFile(DeviceLink& device, const SoundEntry& file,
+                  const CopyProgress& progress) override;
     // The editor keeps its theme after any failure of the whole.
     void onFailure() override { m_result = SoundTheme(); }
 };

@@ -21,6 +21,22 @@ std::string unexpected(const char* what) {
     return std::string("The transfer stopped because of an unexpected problem: ") + what;
 }
 
+// Moves the bar within a file's step as its chunks arrive. Never raises into the copy: a dialog
+// that went away tells at the next call after it.
+CopyProgress partOfStep(ProgressSink& progress) {
+    return [&progress, shown = 0.0](std::uint64_t done, std::uint64_t total) mutable {
+        const double part = static_cast<double>(done) / static_cast<double>(total);
+        // The whole file is the step itself; a copy that starts over does not move back.
+        if (done >= total || part <= shown)
+            return;
+        shown = part;
+        try {
+            progress.setStepPart(part);
+        } catch (const ProgressSink::DialogGone&) {
+        }
+    };
+}
+
 } // namespace
 
 CProgressDlg::~CProgressDlg() {
@@ -72,17 +88,27 @@ void CProgressDlg::runWorker() {
         progress.beginWaitCursor();
         remote = m_services.deviceFactory();
         device.emplace(*remote, messages, m_services.connectTimeout);
+        progress.setText(WaitingText);
         device->connect();
         connected = true;
+        progress.setText(m_template.text);
         SoundTheme working = prepare(*device);
         const SoundFileSet files = working.soundFiles();
         progress.setRange(0, static_cast<int>((files.size() + 1) & 0xFFFF));
         progress.setStep(1);
         progress.stepIt();
         std::vector<std::string> failures;
+        std::size_t number = 0;
         for (const SoundEntry& file : files) {
+            if (progress.cancelRequested()) {
+                m_cancelled = true;
+                break;
+            }
+            const std::string fileName = file.name + file.extension;
+            progress.setText("Copying " + fileName + " (" + std::to_string(++number) + " of " +
+                             std::to_string(files.size()) + ")");
             try {
-                copyFile(*device, file);
+                copyFile(*device, file, partOfStep(progress));
             } catch (const MessageError& error) {
                 failures.push_back(error.text());
                 onCopyFailed(file);
@@ -94,10 +120,19 @@ void CProgressDlg::runWorker() {
         }
         if (!failures.empty())
             progress.showMessage(failedCopiesText(failures));
-        completeOnDevice(*device);
-        connected = false;
-        device->disconnect();
-        completeOnPc(working);
+        // A Cancel during the last file still stops short of the completion.
+        m_cancelled = m_cancelled || progress.cancelRequested();
+        if (m_cancelled) {
+            onCancelled();
+            connected = false;
+            device->disconnect();
+        } else {
+            progress.setText(m_template.text);
+            completeOnDevice(*device);
+            connected = false;
+            device->disconnect();
+            completeOnPc(working);
+        }
     } catch (const ProgressSink::DialogGone&) {
         failed = true; // nobody left to tell
     } catch (const MessageError& error) {

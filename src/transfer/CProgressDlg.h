@@ -15,6 +15,8 @@
 
 // The device folder of every file copy.
 inline constexpr const char* DeviceFolder = "Windows\\";
+// What the dialog says while the connection is being waited for.
+inline constexpr const char* WaitingText = "Waiting for the handheld\u2026";
 
 // What a transfer needs from the program: its dialogs' windows and a device of its own.
 struct TransferServices {
@@ -35,19 +37,24 @@ public:
     // outcome be read. Should it unwind, the worker is released and joined.
     void DoModal();
     const ProgressDialogTemplate& dialogTemplate() const { return m_template; }
+    // After DoModal: whether the user stopped the transfer before its completion.
+    bool wasCancelled() const { return m_cancelled; }
 
 protected:
-    // Worker thread: connect, prepare, one copy per sound file, complete, close the dialog.
+    // Worker thread: connect, prepare, one copy per sound file, complete, close the dialog. A
+    // Cancel is taken between files and skips the completion.
     void runWorker();
 
     // The steps that differ between the operations, called by runWorker. An exception from
     // prepare or the completion ends the operation; one from copyFile only that file.
     virtual SoundTheme prepare(DeviceLink& device) = 0;
-    virtual void copyFile(DeviceLink& device, const SoundEntry& file) = 0;
+    virtual void copyFile(DeviceLink& device, const SoundEntry& file,
+                          const CopyProgress& progress) = 0;
     virtual void onCopyFailed(const SoundEntry&) {}
     virtual void completeOnDevice(DeviceLink&) {}
     virtual void completeOnPc(SoundTheme&) {}
     virtual void onFailure() {}
+    virtual void onCancelled() { onFailure(); }
     // The one message that tells of the files that could not be copied, each with its reason.
     virtual std::string failedCopiesText(const std::vector<std::string>& reasons) const;
 
@@ -61,4 +68,5 @@ private:
     ProgressDialogTemplate m_template;
     TransferServices m_services;
     std::thread m_worker;
+    bool m_cancelled = false;
 };

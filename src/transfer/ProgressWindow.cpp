@@ -20,7 +20,6 @@ void ProgressSink::onUiThread(const std::function<void(ProgressWindow&)>& call) 
                     return; // the dialog went away and released the worker
             }
             // A call that fails must still release the worker.
-            // A call that fails must still release the worker.
             try {
                 call(window);
             } catch (...) {
@@ -62,6 +61,20 @@ void ProgressSink::setStep(int step) {
 
 void ProgressSink::stepIt() {
     onUiThread([](ProgressWindow& window) { window.stepIt(); });
+}
+
+void ProgressSink::setStepPart(double part) {
+    onUiThread([=](ProgressWindow& window) { window.setStepPart(part); });
+}
+
+void ProgressSink::setText(const std::string& text) {
+    onUiThread([&](ProgressWindow& window) { window.setText(text); });
+}
+
+bool ProgressSink::cancelRequested() {
+    bool requested = false;
+    onUiThread([&](ProgressWindow& window) { requested = window.cancelRequested(); });
+    return requested;
 }
 
 void ProgressSink::showMessage(const std::string& text) {

@@ -25,6 +25,12 @@ public:
     virtual void setRange(int lower, int upper) = 0;
     virtual void setStep(int step) = 0;
     virtual void stepIt() = 0;
+    // How far the coming step has got, from 0 to 1; stepIt starts the next one at 0.
+    virtual void setStepPart(double part) = 0;
+    // The line above the bar.
+    virtual void setText(const std::string& text) = 0;
+    // Whether the user has asked the transfer to stop.
+    virtual bool cancelRequested() const = 0;
     // A message box with the text and OK; returns when the user has closed it.
     virtual void showMessage(const std::string& text) = 0;
     virtual void beginWaitCursor() = 0;
@@ -59,6 +65,9 @@ public:
     void setRange(int lower, int upper);
     void setStep(int step);
     void stepIt();
+    void setStepPart(double part);
+    void setText(const std::string& text);
+    bool cancelRequested();
     void showMessage(const std::string& text);
     void beginWaitCursor();
     void endWaitCursor();

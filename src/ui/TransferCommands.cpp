@@ -17,6 +17,8 @@ namespace {
 std::string uploadOutcome(const CExportDlg& dlg) {
     if (dlg.m_succeeded)
         return "Sounds exported";
+    if (dlg.wasCancelled())
+        return "Sounds not exported";
     const auto count = dlg.m_notExported.size();
     if (!dlg.m_changed || count == 0)
         return "Sounds not exported";

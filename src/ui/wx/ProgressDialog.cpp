@@ -3,6 +3,7 @@
 #include "DialogUnits.h"
 #include "WxText.h"
 
+#include <wx/button.h>
 #include <wx/gauge.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>
@@ -23,18 +24,30 @@ ProgressDialog::ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& d
       m_messageBox(std::move(messageBox)) {
     const auto place = [this](const DialogRect& r) { return placeInDialogUnits(*this, r); };
     const bool left = dialog.align == TextAlign::Left;
-    const auto [textPos, textSize] = place({left ? 45 : 39, 7, 108, 21});
-    new wxStaticText(this, wxID_ANY, toWx(dialog.text), textPos, textSize,
-                     (left ? wxALIGN_LEFT : wxALIGN_CENTRE_HORIZONTAL) | wxST_NO_AUTORESIZE);
+    // As wide as the bar, so that a file's name fits; the template's text stands where it did.
+    const auto [textPos, textSize] =
+        place(left ? DialogRect{45, 7, 131, 21} : DialogRect{10, 7, 166, 21});
+    m_text = new wxStaticText(this, wxID_ANY, toWx(dialog.text), textPos, textSize,
+                              (left ? wxALIGN_LEFT : wxALIGN_CENTRE_HORIZONTAL) |
+                                  wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
     const auto [barPos, barSize] = place({10, 28, 166, 12});
     m_gauge =
         new wxGauge(this, ProgressBarId, m_upper, barPos, barSize, wxGA_HORIZONTAL | wxGA_SMOOTH);
-    SetClientSize(place({0, 0, 186, 55}).second);
+    const auto [cancelPos, cancelSize] = place({126, 46, 50, 14});
+    m_cancel = new wxButton(this, CancelButtonId, "Cancel", cancelPos, cancelSize);
+    SetClientSize(place({0, 0, 186, 67}).second);
     SetEscapeId(wxID_NONE);
     SetAffirmativeId(wxID_NONE);
 
-    // The worker needs the dialog until its own close request: keys and the window manager's
-    // close do nothing meanwhile.
+    // The worker reads the request between files; the button tells that it was heard.
+    m_cancel->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        m_cancelRequested = true;
+        m_cancel->SetLabel(wxString::FromUTF8(StoppingLabel));
+        m_cancel->Disable();
+    });
+
+    // The worker needs the dialog until its own close request: keys (Esc included, which is not
+    // Cancel here) and the window manager's close do nothing meanwhile.
     Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
         const int key = event.GetKeyCode();
         if (key != WXK_ESCAPE && key != WXK_RETURN && key != WXK_NUMPAD_ENTER)
@@ -74,17 +87,35 @@ void ProgressDialog::setRange(int lower, int upper) {
     m_lower = lower;
     m_upper = upper;
     m_position = lower;
-    m_gauge->SetRange(std::max(1, upper - lower));
-    m_gauge->SetValue(0);
+    m_part = 0;
+    const int steps = std::max(1, upper - lower);
+    m_scale = std::max(1, 0xFFFF / steps);
+    m_gauge->SetRange(steps * m_scale);
+    showPosition();
 }
 
 void ProgressDialog::stepIt() {
     m_position += m_step;
+    m_part = 0;
     // As a native bar does: past the end it starts over.
     if (m_position > m_upper)
         m_position = m_lower + (m_position - m_upper);
-    m_gauge->SetValue(std::clamp(m_position - m_lower, 0, m_gauge->GetRange()));
-    m_gauge->Update();
+    showPosition();
+}
+
+void ProgressDialog::setStepPart(double part) {
+    m_part = std::clamp(part, 0.0, 1.0);
+    showPosition();
+}
+
+void ProgressDialog::showPosition() {
+    // Drawn by the event loop: an Update() here leaves a GTK 3 bar drawn where it stood.
+    const double steps = m_position - m_lower + m_part * m_step;
+    m_gauge->SetValue(std::clamp(static_cast<int>(steps * m_scale), 0, m_gauge->GetRange()));
+}
+
+void ProgressDialog::setText(const std::string& text) {
+    m_text->SetLabel(toWx(text));
 }
 
 void ProgressDialog::endModal() {
