@@ -53,7 +53,7 @@ cat >"$work/first-start.sh" <<'SCRIPT'
 "$1" &
 pid=$!
 for _ in $(seq 100); do
-    if xwininfo -root -tree | grep -q '"Belltide": ("belltide"'; then
+    if xwininfo -root -tree | grep -q '"Belltide[^"]*": ("belltide"'; then
         kill "$pid"
         exit 0
     fi

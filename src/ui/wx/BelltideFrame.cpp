@@ -122,6 +122,15 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
         m_eventListView->SetFocus();
         m_title->setTitle(fromWx(GetTitle())); // its window exists now
     });
+    // A window manager may activate the window after that, and the toolkit then gives the focus
+    // to the first control unless one had it while the window was active.
+    Bind(wxEVT_ACTIVATE, [this, first = true](wxActivateEvent& event) mutable {
+        event.Skip();
+        if (first && event.GetActive()) {
+            first = false;
+            CallAfter([this] { m_eventListView->SetFocus(); });
+        }
+    });
 }
 
 BelltideFrame::~BelltideFrame() {
