@@ -224,7 +224,7 @@ TEST_F(ThemeCommands, APickedThemeIsLoadedOrTheLastStaysNamed) {
 // The title names the theme the editor holds and marks unsaved changes; the status line of
 // an earlier command goes with a theme opened anew.
 TEST_F(ThemeCommands, TheTitleNamesWhatIsOpenAndMarksUnsavedChanges) {
-    const std::string away = writeSampleTheme(pcText(folder.path() / "Mélodie.KBT"));
+    const std::string away = writeSampleTheme(pcText(folder.path() / pcPath("Mélodie.KBT")));
     const std::string dash = " \xE2\x80\x94 ";
     const std::vector<std::tuple<std::function<void()>, std::string, const char*>> steps{
         {[] {}, "Belltide", "Welcome to Belltide"},

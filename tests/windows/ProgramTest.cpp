@@ -175,7 +175,8 @@ TEST_F(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindo
                                               L"Question|" + pcPath(bell).wstring() + L".wav|5 KB"};
     waitFor([&] {
         backupShown |= shown(L"Current Sounds Backup") != nullptr;
-        main = shown(L"Belltide");
+        // The title names the theme opened last: the one from the command line.
+        main = shown((L"Belltide \u2014 " + theme.stem().wstring()).c_str());
         return main && fs::exists(backup) &&
                rowTexts(control(main, ControlId::EventList), process) == themeRows;
     });
@@ -273,7 +274,7 @@ TEST_P(ProgramAtDpi, ShowsEveryHeadingAndSizeWhole) {
     ASSERT_TRUE(process);
     HWND main = nullptr, list = nullptr;
     waitFor([&] {
-        main = shown(L"Belltide");
+        main = shown(L"Belltide \u2014 initialBackup");
         list = main ? control(main, ControlId::EventList) : nullptr;
         return list && fs::exists(program / "themes" / "initialBackup.kbt") &&
                SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 25 &&
