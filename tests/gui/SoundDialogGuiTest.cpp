@@ -1,31 +1,14 @@
 // The Open dialog of Change Sound, read from the toolkit's own widget.
-#include "support/FakeControls.h"
-#include "support/TempFolder.h"
+#include "GuiFixture.h"
 #include "ui/CSoundFileDialog.h"
 #include "ui/wx/WxControls.h"
 #include "ui/wx/WxHelpLauncher.h"
 
-#include <gtest/gtest.h>
-
-#include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/icon.h>
 #include <wx/timer.h>
 
-#include <gtk/gtk.h>
-
 namespace {
-
-GtkWidget* shownFileChooser() {
-    GList* windows = gtk_window_list_toplevels();
-    GtkWidget* found = nullptr;
-    for (GList* item = windows; item; item = item->next)
-        if (gtk_widget_get_visible(GTK_WIDGET(item->data)) &&
-            GTK_IS_FILE_CHOOSER_DIALOG(item->data))
-            found = GTK_WIDGET(item->data);
-    g_list_free(windows);
-    return found;
-}
 
 // The names of the files the filter lets through.
 std::string passed(GtkFileFilter* filter, const std::vector<std::string>& names) {
@@ -53,11 +36,12 @@ TEST(SoundDialogGui, NamesItsEventOpensInItsFolderAndShowsWavesOfAnyCase) {
     const std::string sounds = pcText(folder.path() / "My Sounds");
     RecordingSoundPlayer preview;
     CSoundFileDialog dialog(preview, CSoundFileDialog::optionsFor("Asterisk", sounds));
-    std::string title, openedIn, filterNames, waves, all;
+    std::string title, openedIn, filters; // each filter's name and the files it lets through
     int ticks = 0;
     wxTimer driver;
     driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        GtkWidget* shown = shownFileChooser();
+        GtkWidget* shown =
+            shownWindow([](GtkWidget* w) -> bool { return GTK_IS_FILE_CHOOSER_DIALOG(w); });
         if (!shown || ++ticks < 5)
             return;
         GtkFileChooser* chooser = GTK_FILE_CHOOSER(shown);
@@ -65,24 +49,19 @@ TEST(SoundDialogGui, NamesItsEventOpensInItsFolderAndShowsWavesOfAnyCase) {
         gchar* current = gtk_file_chooser_get_current_folder(chooser);
         openedIn = current ? current : "";
         g_free(current);
-        GSList* filters = gtk_file_chooser_list_filters(chooser);
-        for (GSList* item = filters; item; item = item->next)
-            filterNames += std::string(gtk_file_filter_get_name(GTK_FILE_FILTER(item->data))) + "|";
-        if (filters) {
-            waves = passed(GTK_FILE_FILTER(filters->data), names);
-            if (filters->next)
-                all = passed(GTK_FILE_FILTER(filters->next->data), names);
-        }
-        g_slist_free(filters);
+        GSList* list = gtk_file_chooser_list_filters(chooser);
+        for (GSList* item = list; item; item = item->next)
+            filters += std::string(gtk_file_filter_get_name(GTK_FILE_FILTER(item->data))) + ": " +
+                       passed(GTK_FILE_FILTER(item->data), names) + "|";
+        g_slist_free(list);
         gtk_dialog_response(GTK_DIALOG(shown), GTK_RESPONSE_CANCEL);
     });
     driver.Start(50);
     EXPECT_EQ(WxPrompts(nullptr).chooseSoundFile(dialog), std::nullopt);
     EXPECT_EQ(title, "Choose a sound for Asterisk");
     EXPECT_EQ(openedIn, sounds);
-    EXPECT_EQ(filterNames, "Sound Files (*.wav)|All files|");
-    EXPECT_EQ(waves, "LOUD.WAV quiet.wav ");
-    EXPECT_EQ(all, "LOUD.WAV quiet.wav notes.txt ");
+    EXPECT_EQ(filters,
+              "Sound Files (*.wav): LOUD.WAV quiet.wav |All files: LOUD.WAV quiet.wav notes.txt |");
     EXPECT_TRUE(preview.played.empty()) << "nothing is played before the user selects it";
 }
 

@@ -1,56 +1,24 @@
 // A progress dialog as the user meets it, read back from its real widgets, over a virtual handheld
 // slow enough to follow.
+#include "GuiFixture.h"
 #include "device/VirtualHandheld.h"
 #include "support/FactoryImage.h"
-#include "support/FakeControls.h"
-#include "support/TempFolder.h"
 #include "transfer/CProgressDlg.h"
-#include "ui/ControlIds.h"
-#include "ui/wx/BelltideFrame.h"
-#include "ui/wx/ProgressDialog.h"
 
-#include <gtest/gtest.h>
-
-#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/gauge.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/timer.h>
-#include <wx/uiaction.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <gtk/gtk.h>
 #include <thread>
 
-namespace fs = std::filesystem;
-
 namespace {
-
-// A virtual handheld that takes its time to answer a connection and to move each chunk.
-struct SlowHandheld : VirtualHandheld {
-    SlowHandheld(fs::path folder, const std::atomic<int>& delayMs)
-        : VirtualHandheld(std::move(folder)), delay(delayMs) {}
-    std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay.load()));
-        return VirtualHandheld::CeRapiInitEx();
-    }
-    bool CeReadFile(Rapi::Handle file, void* to, std::uint32_t size, std::uint32_t* read) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay.load()));
-        return VirtualHandheld::CeReadFile(file, to, size, read);
-    }
-    const std::atomic<int>& delay;
-};
-
-ProgressDialog* shownProgressDialog() {
-    for (wxWindow* window : wxTopLevelWindows)
-        if (auto* dialog = dynamic_cast<ProgressDialog*>(window); dialog && dialog->IsShown())
-            return dialog;
-    return nullptr;
-}
 
 std::string textOf(const wxWindow& dialog) {
     for (const wxWindow* child : dialog.GetChildren())
@@ -84,37 +52,37 @@ int filledPixels(const wxWindow& bar) {
 
 } // namespace
 
-class ProgressDialogGui : public ::testing::Test {
+// The main window over a virtual handheld that takes delayMs to answer a connection and to move
+// each chunk.
+class ProgressDialogGui : public MainWindowGui {
 protected:
+    struct SlowHandheld : VirtualHandheld {
+        SlowHandheld(fs::path folder, ProgressDialogGui& owner)
+            : VirtualHandheld(std::move(folder)), test(owner) {}
+        std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override {
+            std::this_thread::sleep_for(std::chrono::milliseconds(test.delayMs.load()));
+            return VirtualHandheld::CeRapiInitEx();
+        }
+        bool CeReadFile(Rapi::Handle file, void* to, std::uint32_t size,
+                        std::uint32_t* read) override {
+            std::this_thread::sleep_for(std::chrono::milliseconds(test.delayMs.load()));
+            return VirtualHandheld::CeReadFile(file, to, size, read);
+        }
+        ProgressDialogGui& test;
+    };
     void SetUp() override {
         ASSERT_EQ(makeFactoryImage(folder.path() / "device"), 0);
-        fs::create_directory_symlink(fs::path(BELLTIDE_BUILD_DIR) / "artwork",
-                                     folder.path() / "artwork");
-        auto prompts = std::make_unique<ScriptedPrompts>();
-        RemoteDeviceFactory device = [this] {
-            return std::make_unique<SlowHandheld>(folder.path() / "device", delayMs);
-        };
-        frame = new BelltideFrame(
-            pcText(folder.path() / "belltide"), "",
-            FrameServices{std::make_unique<RecordingSoundPlayer>(), std::move(prompts), device});
-        frame->Show();
-        wxYield(); // the first start's backup, at full speed
+        device = [this] { return std::make_unique<SlowHandheld>(folder.path() / "device", *this); };
+        MainWindowGui::SetUp(); // the first start's backup, at full speed
     }
-    void TearDown() override {
-        frame->Destroy();
-        wxTheApp->ProcessIdle();
-    }
-
-    TempFolder folder;
     std::atomic<int> delayMs{0};
-    BelltideFrame* frame = nullptr;
 };
 
 // Cancel clicked with the mouse while the second file is copied: the button says it was heard,
-// the download ends after that file, and the editor keeps the theme it showed.
+// the download ends after that file, and the editor keeps the theme it showed. The dialog is
+// modal, and only its worker ends it.
 TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
-    auto* themes = static_cast<wxChoice*>(frame->FindWindow(ControlId::ThemeList));
-    ASSERT_EQ(themes->GetStringSelection(), "initialBackup.kbt");
+    ASSERT_EQ(combo()->GetStringSelection(), "initialBackup.kbt");
     delayMs = 400; // time enough to see the button change before the file is done
     std::vector<std::string> texts;
     int clickAt = 0, tick = 0;
@@ -132,6 +100,10 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
         ASSERT_NE(cancel, nullptr);
         if (!hintsChecked) {
             hintsChecked = true;
+            EXPECT_EQ(dialog->GetTitle(), "Importing Sounds");
+            EXPECT_TRUE(dynamic_cast<wxGauge*>(dialog->FindWindow(ProgressDialog::ProgressBarId)));
+            EXPECT_FALSE(dialog->HasFlag(wxCLOSE_BOX) || dialog->HasFlag(wxSYSTEM_MENU));
+            EXPECT_FALSE(frame->IsEnabled()) << "the main window waits";
             GtkWindow* window = GTK_WINDOW(dialog->GetHandle());
             EXPECT_EQ(gtk_window_get_type_hint(window), GDK_WINDOW_TYPE_HINT_DIALOG);
             EXPECT_EQ(gtk_window_get_transient_for(window), GTK_WINDOW(frame->GetHandle()));
@@ -141,6 +113,20 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
             ASSERT_TRUE(gdk_window_get_decorations(gtk_widget_get_window(dialog->GetHandle()),
                                                    &decorations));
             EXPECT_EQ(decorations, GDK_DECOR_BORDER | GDK_DECOR_TITLE);
+            // Neither keys, a close request nor the end of the session end the transfer or ask
+            // to exit over it.
+            for (int key : {WXK_ESCAPE, WXK_RETURN}) {
+                wxKeyEvent press(wxEVT_CHAR_HOOK);
+                press.m_keyCode = key;
+                dialog->ProcessWindowEvent(press);
+            }
+            dialog->Close();
+            wxCloseEvent endSession(wxEVT_QUERY_END_SESSION);
+            endSession.SetCanVeto(true);
+            wxTheApp->ProcessEvent(endSession);
+            EXPECT_TRUE(endSession.GetVeto());
+            frame->Close();
+            EXPECT_TRUE(dialog->IsShown() && frame->IsShown());
         }
         wxWindow* bar = dialog->FindWindow(ProgressDialog::ProgressBarId);
         if (texts.back().find("(1 of ") != std::string::npos) {
@@ -167,9 +153,7 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
         }
     });
     driver.Start(20);
-    wxCommandEvent click(wxEVT_BUTTON, ControlId::DownloadTheme);
-    click.SetEventObject(frame->FindWindow(ControlId::DownloadTheme));
-    frame->FindWindow(ControlId::DownloadTheme)->ProcessWindowEvent(click);
+    send(wxEVT_BUTTON, ControlId::DownloadTheme);
     driver.Stop();
 
     EXPECT_TRUE(hintsChecked);
@@ -177,7 +161,7 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
     EXPECT_GT(drawnFirst, 0);
     EXPECT_GT(drawnSecond, drawnFirst) << "the bar on screen did not move";
     EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Sounds not imported");
-    EXPECT_EQ(themes->GetStringSelection(), "initialBackup.kbt");
+    EXPECT_EQ(combo()->GetStringSelection(), "initialBackup.kbt");
     const auto copying = std::find_if(texts.begin(), texts.end(), [](const std::string& text) {
         return text.rfind("Copying ", 0) == 0;
     });
@@ -187,4 +171,15 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
     EXPECT_TRUE(texts.back().find("(2 of 19)") != std::string::npos ||
                 texts.back().find("(3 of 19)") != std::string::npos)
         << texts.back();
+
+    // Uncancelled, downloaded sounds are the editor's own theme, no longer the library's.
+    delayMs = 0;
+    for (auto [id, status] : {std::pair{ControlId::DownloadTheme, "Sounds imported"},
+                              std::pair{ControlId::UploadTheme, "Sounds exported"}}) {
+        send(wxEVT_BUTTON, id);
+        EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), status);
+        EXPECT_EQ(combo()->GetStringSelection(), "");
+    }
+    EXPECT_TRUE(prompts->messages.empty() && prompts->questions.empty());
+    EXPECT_TRUE(frame->IsEnabled());
 }
