@@ -53,6 +53,7 @@ protected:
         fs::create_directory_symlink(fs::path(BELLTIDE_BUILD_DIR) / "artwork",
                                      folder.path() / "artwork");
         start();
+        wxYield();
     }
     // The program's start, with the settings an earlier one left.
     void start() {
@@ -63,7 +64,6 @@ protected:
         frame = new BelltideFrame(pcText(folder.path() / "belltide"), "",
                                   FrameServices{std::move(recorder), std::move(scripted), device});
         frame->Show();
-        wxYield();
     }
     void TearDown() override {
         if (!wxTheApp->IsScheduledForDestruction(frame))

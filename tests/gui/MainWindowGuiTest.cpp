@@ -261,13 +261,20 @@ TEST_F(MainWindowGui, ALargerWindowGivesTheListTheRoomAndKeepsSizeInSight) {
     EXPECT_TRUE(waitUntil([&] { return rows->GetToolTipText() == name; }));
 }
 
-// Size, position, maximised state and column widths come back at the next start.
+// Size, position, maximised state and column widths come back at the next start, where the
+// window stands on screen, not only where wxWidgets believes it does.
 TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
     const std::shared_ptr<void> forget(nullptr, [](void*) { wxConfigBase::Get()->DeleteAll(); });
+    const auto onScreen = [this] {
+        GdkRectangle frameRect;
+        gdk_window_get_frame_extents(gtk_widget_get_window(frame->GetHandle()), &frameRect);
+        return wxPoint(frameRect.x, frameRect.y);
+    };
     const wxSize larger = frame->GetSize() + wxSize(120, 80);
-    frame->SetSize(larger);
+    const wxPoint moved = onScreen() + wxPoint(37, 23);
+    frame->SetSize(wxRect(moved, larger));
     list()->SetColumnWidth(0, 150);
-    ASSERT_TRUE(waitUntil([&] { return frame->GetSize() == larger; }));
+    ASSERT_TRUE(waitUntil([&] { return frame->GetSize() == larger && onScreen() == moved; }));
     // Only a window manager maximises.
     const bool managed = gdk_x11_screen_supports_net_wm_hint(
         gdk_screen_get_default(), gdk_atom_intern_static_string("_NET_WM_STATE_MAXIMIZED_VERT"));
@@ -285,6 +292,8 @@ TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
         EXPECT_TRUE(waitUntil([&] { return frame->IsMaximized() == maximized; }));
         if (!maximized) {
             EXPECT_TRUE(waitUntil([&] { return frame->GetSize() == larger; }));
+            EXPECT_TRUE(waitUntil([&] { return onScreen() == moved; }))
+                << onScreen().x << "," << onScreen().y;
         }
         EXPECT_EQ(list()->GetColumnWidth(0), 150);
     }

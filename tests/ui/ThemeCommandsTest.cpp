@@ -247,6 +247,10 @@ TEST_F(ThemeCommands, TheTitleNamesWhatIsOpenAndMarksUnsavedChanges) {
 }
 
 // Every shortcut reaches its command.
+void PrintTo(const Shortcut& shortcut, std::ostream* out) {
+    *out << shortcut.accelerator;
+}
+
 class ShortcutKey : public ThemeCommands, public ::testing::WithParamInterface<Shortcut> {};
 
 TEST_P(ShortcutKey, ReachesItsCommand) {

@@ -250,8 +250,10 @@ void BelltideFrame::restorePlacement(const WindowPlacement& saved) {
         const wxRect area = wxDisplay(i).GetClientArea();
         workAreas.push_back({area.x, area.y, area.width, area.height});
     }
-    if (const auto rect = saved.placeOn(workAreas, GetMinSize().x, GetMinSize().y))
+    if (const auto rect = saved.placeOn(workAreas, GetMinSize().x, GetMinSize().y)) {
         SetSize(rect->x, rect->y, rect->width, rect->height);
+        placeBeforeShow(this);
+    }
     m_normalRect = GetRect();
     if (saved.maximized)
         Maximize();

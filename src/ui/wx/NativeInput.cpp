@@ -1,6 +1,7 @@
 #include "NativeInput.h"
 
 #include <wx/choice.h>
+#include <wx/toplevel.h>
 
 #include <string>
 
@@ -13,6 +14,19 @@ using Handler = std::function<void()>;
 
 void deleteHandler(gpointer handler, GClosure*) {
     delete static_cast<Handler*>(handler);
+}
+
+// The size too, since a window manager that shows the window maximised keeps the size it first
+// had for when it is restored.
+void placeNativeWindow(GtkWidget* widget, gpointer position) {
+    const auto* at = static_cast<const wxPoint*>(position);
+    int width = 0, height = 0;
+    gtk_window_get_size(GTK_WINDOW(widget), &width, &height);
+    gdk_window_move_resize(gtk_widget_get_window(widget), at->x, at->y, width, height);
+}
+
+void deletePosition(gpointer position, GClosure*) {
+    delete static_cast<wxPoint*>(position);
 }
 
 void pressed(GtkGestureMultiPress*, gint, gdouble, gdouble, gpointer handler) {
@@ -64,6 +78,20 @@ bool isHandlingUserInput() {
            type == GDK_TOUCH_END;
 }
 
+void placeBeforeShow(wxTopLevelWindow* window) {
+    // wxGTK keeps a position set before the window exists to itself until the window is shown,
+    // and then the window manager has already placed it where it likes.
+    GtkWidget* widget = window->GetHandle();
+    auto* at = new wxPoint(window->GetPosition());
+    if (gtk_widget_get_realized(widget)) {
+        placeNativeWindow(widget, at);
+        delete at;
+        return;
+    }
+    g_signal_connect_data(widget, "realize", G_CALLBACK(placeNativeWindow), at, deletePosition,
+                          GConnectFlags{});
+}
+
 #else
 
 void onAboutToDropDown(wxChoice* list, std::function<void()> handler) {
@@ -73,5 +101,7 @@ void onAboutToDropDown(wxChoice* list, std::function<void()> handler) {
 bool isHandlingUserInput() {
     return true;
 }
+
+void placeBeforeShow(wxTopLevelWindow*) {}
 
 #endif
