@@ -6,6 +6,7 @@
 
 #include <wx/frame.h>
 #include <wx/icon.h>
+#include <wx/modalhook.h>
 #include <wx/timer.h>
 
 namespace {
@@ -85,4 +86,49 @@ TEST(HelpWindowGui, CarriesTheProgramsIcon) {
     }
     owner->Destroy();
     wxTheApp->ProcessIdle();
+}
+
+// A question carries the question icon and its buttons, the one pressed is the answer, and the
+// hooks that hold back work while a modal dialog is open see it.
+TEST(QuestionGui, ShowsTheQuestionIconAndAnswersWithTheButtonPressed) {
+    struct Watch : wxModalDialogHook {
+        int Enter(wxDialog*) override { return ++entered, wxID_NONE; }
+        void Exit(wxDialog*) override {}
+        int entered = 0;
+    } watch;
+    watch.Register();
+    for (const GtkResponseType press : {GTK_RESPONSE_YES, GTK_RESPONSE_NO, GTK_RESPONSE_CANCEL}) {
+        std::string icon, buttons;
+        wxTimer driver;
+        driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            GtkWidget* box =
+                shownWindow([](GtkWidget* w) -> bool { return GTK_IS_MESSAGE_DIALOG(w); });
+            if (!box)
+                return;
+            G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+            GtkWidget* image = gtk_message_dialog_get_image(GTK_MESSAGE_DIALOG(box));
+            G_GNUC_END_IGNORE_DEPRECATIONS
+            const gchar* name = nullptr;
+            if (image && gtk_widget_get_visible(image))
+                gtk_image_get_icon_name(GTK_IMAGE(image), &name, nullptr);
+            icon = name ? name : "";
+            for (GtkResponseType response :
+                 {GTK_RESPONSE_YES, GTK_RESPONSE_NO, GTK_RESPONSE_CANCEL})
+                if (GtkWidget* button =
+                        gtk_dialog_get_widget_for_response(GTK_DIALOG(box), response))
+                    buttons += gtk_button_get_label(GTK_BUTTON(button));
+            gtk_button_clicked(
+                GTK_BUTTON(gtk_dialog_get_widget_for_response(GTK_DIALOG(box), press)));
+        });
+        driver.Start(50);
+        WxPrompts prompts(nullptr);
+        const auto answer = prompts.askYesNoCancel("Save the changes?");
+        driver.Stop();
+        EXPECT_EQ(icon, "dialog-question");
+        EXPECT_EQ(buttons, "_Yes_No_Cancel");
+        EXPECT_EQ(answer, press == GTK_RESPONSE_YES  ? Answer::Yes
+                          : press == GTK_RESPONSE_NO ? Answer::No
+                                                     : Answer::Cancel);
+    }
+    EXPECT_EQ(watch.entered, 3);
 }

@@ -14,6 +14,7 @@
 #include <wx/filedlg.h>
 #include <wx/filedlgcustomize.h>
 #include <wx/filename.h>
+#include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 #include <wx/stdpaths.h>
@@ -21,6 +22,10 @@
 #include <wx/utils.h>
 
 #include <cctype>
+
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>
+#endif
 
 #ifdef __WXGTK__
 #include <gdk/gdkx.h>
@@ -30,6 +35,59 @@
 namespace {
 
 const wxString ProgramTitle = "Belltide";
+
+// A question with the question icon, which the native boxes that wxWidgets shows leave out: GTK's
+// since 3.10, and Windows' task dialogs, which have no such icon. Still a modal dialog to
+// wxWidgets' hooks, which hold back what must not happen while a question is open.
+class QuestionBox : public wxMessageDialog {
+public:
+    QuestionBox(wxWindow* owner, const wxString& question, bool withCancel)
+        : wxMessageDialog(owner, question, ProgramTitle,
+                          wxYES_NO | (withCancel ? wxCANCEL : 0) | wxICON_QUESTION),
+          m_withCancel(withCancel) {}
+
+    // wxID_YES, wxID_NO or wxID_CANCEL.
+    int ShowModal() override {
+        WX_HOOK_MODAL_DIALOG();
+#if defined(__WXMSW__)
+        switch (::MessageBoxW(GetParent() ? GetParent()->GetHWND() : nullptr, GetMessage().wc_str(),
+                              GetTitle().wc_str(),
+                              (m_withCancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION)) {
+        case IDYES:
+            return wxID_YES;
+        case IDNO:
+            return wxID_NO;
+        default:
+            return wxID_CANCEL;
+        }
+#elif defined(__WXGTK__)
+        GtkWidget* box = gtk_message_dialog_new(
+            GetParent() ? GTK_WINDOW(GetParent()->GetHandle()) : nullptr, GTK_DIALOG_MODAL,
+            GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "%s", GetMessage().utf8_str().data());
+        gtk_window_set_title(GTK_WINDOW(box), GetTitle().utf8_str());
+        GtkWidget* icon = gtk_image_new_from_icon_name("dialog-question", GTK_ICON_SIZE_DIALOG);
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        gtk_message_dialog_set_image(GTK_MESSAGE_DIALOG(box), icon);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+        gtk_widget_show(icon);
+        if (m_withCancel)
+            gtk_dialog_add_button(GTK_DIALOG(box), "_Cancel", GTK_RESPONSE_CANCEL);
+        gtk_dialog_add_button(GTK_DIALOG(box), "_No", GTK_RESPONSE_NO);
+        gtk_dialog_add_button(GTK_DIALOG(box), "_Yes", GTK_RESPONSE_YES);
+        gtk_dialog_set_default_response(GTK_DIALOG(box), GTK_RESPONSE_YES);
+        const int response = gtk_dialog_run(GTK_DIALOG(box));
+        gtk_widget_destroy(box);
+        return response == GTK_RESPONSE_YES  ? wxID_YES
+               : response == GTK_RESPONSE_NO ? wxID_NO
+                                             : wxID_CANCEL;
+#else
+        return wxMessageDialog::ShowModal();
+#endif
+    }
+
+private:
+    bool m_withCancel;
+};
 
 // Passes every change of the dialog's selection on to the preview rule.
 class SoundPreviewHook : public wxFileDialogCustomizeHook {
@@ -138,15 +196,14 @@ void WxPrompts::showMessage(const std::string& text) {
 }
 
 bool WxPrompts::askYesNo(const std::string& question) {
-    return wxMessageBox(toWx(question), ProgramTitle, wxYES_NO | wxICON_QUESTION, m_owner) == wxYES;
+    return QuestionBox(m_owner, toWx(question), false).ShowModal() == wxID_YES;
 }
 
 Answer WxPrompts::askYesNoCancel(const std::string& question) {
-    switch (wxMessageBox(toWx(question), ProgramTitle, wxYES_NO | wxCANCEL | wxICON_QUESTION,
-                         m_owner)) {
-    case wxYES:
+    switch (QuestionBox(m_owner, toWx(question), true).ShowModal()) {
+    case wxID_YES:
         return Answer::Yes;
-    case wxNO:
+    case wxID_NO:
         return Answer::No;
     default:
         return Answer::Cancel;
@@ -165,8 +222,7 @@ std::optional<std::string> WxPrompts::chooseFileToSave(const FileDialogOptions& 
     const SavePath path = savePathFor(fromWx(*chosen), options.defaultExtension,
                                       [](const std::string& file) { return isReadableFile(file); });
     if (path.askToReplace &&
-        wxMessageBox(toWx(fileNameOf(path.path)) + " already exists.\nDo you want to replace it?",
-                     ProgramTitle, wxYES_NO | wxICON_QUESTION, m_owner) != wxYES)
+        !askYesNo(fileNameOf(path.path) + " already exists.\nDo you want to replace it?"))
         return std::nullopt;
     return path.path;
 }
