@@ -36,6 +36,9 @@ class ThemeCommands : public MainWindowFixture {
 protected:
     void SetUp() override { dlg->OnInitDialog(); }
     std::string themesDir() const { return dlg->folders().themesDir; }
+    static std::string damaged(const std::string& path) {
+        return "The theme file \"" + path + "\" is damaged.";
+    }
     std::string shownTheme() const {
         return themeCombo.selected < 0 ? "" : themeCombo.itemText(themeCombo.selected);
     }
@@ -93,45 +96,41 @@ TEST_F(ThemeCommands, OpeningCopiesALoadableThemeIntoTheLibraryAskingBeforeRepla
     writeBytes(broken, std::string(100, 'x'));
     prompts.files = {broken};
     dlg->OnOpenTheme();
-    EXPECT_EQ(prompts.messages,
-              std::vector<std::string>{"The theme file \"" + broken + "\" is damaged."});
+    EXPECT_EQ(prompts.messages, std::vector<std::string>{damaged(broken)});
     EXPECT_FALSE(fs::exists(testPath(themesDir() + "broken.kbt")));
 }
 
-// A theme file may name only its own members: a row naming anything else makes it damaged,
-// refused before anything is extracted or copied into the library.
-class HostileTheme : public ThemeCommands, public ::testing::WithParamInterface<const char*> {};
+// A theme file may name only its own members, and no theme's descriptor runs to megabytes: such a
+// file is damaged, refused before anything is extracted or copied into the library.
+struct HostileRow {
+    const char* label;
+    std::string wave; // what the descriptor's one row names
+};
+
+class HostileTheme : public ThemeCommands, public ::testing::WithParamInterface<HostileRow> {};
 
 TEST_P(HostileTheme, IsRefusedAsDamagedBeforeAnythingIsWritten) {
     writeBytes(folder.path() / "secret.txt", "private");
     const std::string path = pcText(folder.path() / "hostile.kbt");
-    writeBytes(
-        path, memberBytes("theme.dsc", std::string("1\r\nAsterisk\r\n") + GetParam() + "\r\n\r\n") +
-                  memberBytes("chime.wav", "c"));
+    writeBytes(path, memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + GetParam().wave + "\r\n\r\n") +
+                         memberBytes("chime.wav", "c"));
     prompts.files = {path};
     dlg->OnOpenTheme();
-    EXPECT_EQ(prompts.messages,
-              std::vector<std::string>{"The theme file \"" + path + "\" is damaged."});
+    EXPECT_EQ(prompts.messages, std::vector<std::string>{damaged(path)});
     EXPECT_TRUE(fs::is_empty(testPath(dlg->folders().soundsDir)));
     EXPECT_FALSE(fs::exists(testPath(themesDir() + "hostile.kbt")));
     EXPECT_EQ(dlg->theme().size(), 0);
 }
 
-// Whatever else it holds, a descriptor of megabytes is no theme's.
-TEST_F(ThemeCommands, ADescriptorFarLargerThanAnyThemesIsDamage) {
-    const std::string path = pcText(folder.path() / "huge.kbt");
-    writeBytes(path, memberBytes("theme.dsc", "1\r\nAsterisk\r\nchime\r\n.wav\r\n" +
-                                                  std::string(1 << 20, '\n')) +
-                         memberBytes("chime.wav", "c"));
-    prompts.files = {path};
-    dlg->OnOpenTheme();
-    EXPECT_EQ(prompts.messages,
-              std::vector<std::string>{"The theme file \"" + path + "\" is damaged."});
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, HostileTheme,
-                         ::testing::Values("../secret.txt", "..\\secret.txt", "C:secret.txt",
-                                           "/etc/passwd", "sounds/chime.wav", "..", "chime\x01"));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HostileTheme,
+    ::testing::Values(HostileRow{"parent", "../secret.txt"},
+                      HostileRow{"parent_back", "..\\secret.txt"},
+                      HostileRow{"drive", "C:secret.txt"}, HostileRow{"absolute", "/etc/passwd"},
+                      HostileRow{"subfolder", "sounds/chime.wav"}, HostileRow{"dots", ".."},
+                      HostileRow{"control", "chime\x01"},
+                      HostileRow{"huge", "chime\r\n.wav" + std::string(1 << 20, '\n')}),
+    [](const auto& param) { return std::string(param.param.label); });
 
 // A theme made on a Western Windows PC of the handheld's era holds its names in Windows-1252:
 // they are shown and extracted in UTF-8, and a name that is UTF-8 already stays as it is.
