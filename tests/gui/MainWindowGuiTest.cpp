@@ -201,7 +201,7 @@ TEST_F(UserInputGui, TheSoundDialogPlaysOnlyWhatTheUserSelects) {
 // Event names and sizes are shown whole and no column is out of sight, however large the user
 // pulls the window: the list takes the room, the buttons keep to the right and the bottom, and the
 // file names give way.
-TEST_F(MainWindowGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom) {
+TEST_F(UserInputGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom) {
     const std::string name = std::string(196, 'n') + ".wav";
     writeBytes(themesDir() + "long.kbt",
                memberBytes("theme.dsc", "2\r\nAsterisk\r\n" + name.substr(0, 196) +
