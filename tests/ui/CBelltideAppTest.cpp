@@ -24,19 +24,29 @@ TEST(CBelltideApp, CommandLineNamesTheStartupThemeJoinedWithOneQuoteDroppedFromE
         const std::string line = CBelltideApp::joinArguments(arguments);
         EXPECT_EQ(CBelltideApp::startupThemeFromCommandLine(line), theme) << line;
     }
-    for (const auto& theme :
-         {Arguments{"--help", "x.kbt"}, Arguments{"-h", "-x"}, Arguments{"x.kbt"}, Arguments{}})
-        EXPECT_FALSE(CBelltideApp::terminalAnswer(theme)) << theme.size();
 }
 
-// A lone option is answered on the terminal as command-line tools do; a file whose name begins
-// with a dash is still a theme.
+// A lone option is answered on the terminal as command-line tools do, the help naming the program
+// as it is called and the manual where this platform has it; a file whose name begins with a dash,
+// or an option beside other arguments, is still a theme.
 TEST(CBelltideApp, ALoneOptionIsAnsweredOnTheTerminal) {
     TempFolder folder;
     std::filesystem::current_path(folder.path());
     folder.writeFile("-dash.kbt", 1);
-    EXPECT_FALSE(CBelltideApp::terminalAnswer({"-dash.kbt"}));
+    for (const auto& theme : {Arguments{"-dash.kbt"}, Arguments{"--help", "x.kbt"},
+                              Arguments{"-h", "-x"}, Arguments{"x.kbt"}, Arguments{}})
+        EXPECT_FALSE(CBelltideApp::terminalAnswer(theme)) << theme.size();
     const std::string usage = CBelltideApp::terminalAnswer({"--help"}).value().text;
+#ifdef _WIN32
+    const std::string calledAs = "Usage: Belltide.exe [THEME-FILE]\n",
+                      manual = "(F1, or the Help menu)", otherManual = "man belltide";
+#else
+    const std::string calledAs = "Usage: belltide [THEME-FILE]\n", manual = "man belltide",
+                      otherManual = "F1";
+#endif
+    EXPECT_EQ(usage.substr(0, calledAs.size()), calledAs);
+    EXPECT_NE(usage.find(manual), std::string::npos) << usage;
+    EXPECT_EQ(usage.find(otherManual), std::string::npos) << usage;
     const struct {
         const char* option;
         std::string text;
@@ -53,20 +63,4 @@ TEST(CBelltideApp, ALoneOptionIsAnsweredOnTheTerminal) {
         EXPECT_EQ(answer->toErrorStream, expected.toErrorStream) << expected.option;
         EXPECT_EQ(answer->exitStatus, expected.exitStatus) << expected.option;
     }
-}
-
-// The help text names the program as it is called and the manual where this platform has it.
-TEST(CBelltideApp, HelpNamesTheProgramAndTheManualOfThePlatform) {
-    const std::string help = CBelltideApp::terminalAnswer({"--help"}).value().text;
-#ifdef _WIN32
-    const std::string usage = "Usage: Belltide.exe [THEME-FILE]\n",
-                      manual = "(F1, or the Help menu)";
-    const std::string otherManual = "man belltide";
-#else
-    const std::string usage = "Usage: belltide [THEME-FILE]\n", manual = "man belltide";
-    const std::string otherManual = "F1";
-#endif
-    EXPECT_EQ(help.substr(0, usage.size()), usage);
-    EXPECT_NE(help.find(manual), std::string::npos) << help;
-    EXPECT_EQ(help.find(otherManual), std::string::npos) << help;
 }
