@@ -37,8 +37,7 @@ struct Handheld : MainWindowHarness {
     // given waves of new names.
     void run(Operation operation, int failing = -1, int cancelling = -1) {
         if (operation == Operation::Upload) {
-            extendedCheck.checked = true;
-            dlg->OnDownloadTheme();
+            downloadWhole();
             if (changed) {
                 for (const auto& file : dlg->theme().soundFiles())
                     writeBytes(file.path(), waveBytes("new " + file.name));
@@ -58,6 +57,11 @@ struct Handheld : MainWindowHarness {
         case Operation::Backup:
             return dlg->InitialBackupCheck();
         }
+    }
+    // Downloads the handheld's theme with its notifications, to be uploaded again.
+    void downloadWhole() {
+        extendedCheck.checked = true;
+        dlg->OnDownloadTheme();
     }
     // Gives the event a wave of that name and those bytes, as a drop on its row does.
     void dropWave(const std::string& eventName, const std::string& name, const std::string& bytes) {
@@ -255,8 +259,7 @@ TEST_P(Transfer, DownloadThenUploadLeavesTheDeviceAsItWasAndReloadsItsSounds) {
 // A wave of a few mebibytes goes both ways a mebibyte at a time, comes back whole, and the bar
 // moves while it is copied.
 TEST_F(Transfer, ALargeWaveIsCopiedInChunksThatMoveTheBar) {
-    extendedCheck.checked = true;
-    dlg->OnDownloadTheme();
+    downloadWhole();
     const std::string samples(5 << 19, 'l'); // 2.5 MiB
     dropWave("Asterisk", "large", samples);
     dlg->OnUploadTheme();
@@ -287,24 +290,28 @@ TEST_P(Transfer, TellsTheFreeSpaceAndMovesOnlyToAFreeName) {
 INSTANTIATE_TEST_SUITE_P(Backends, Transfer, ::testing::ValuesIn(deviceBackends()),
                          [](const auto& param) { return std::string(param.param.name); });
 
-TEST_F(Transfer, FirstStartBacksUpTheDeviceOnce) {
+// The first start backs up the handheld once the window is shown, never beside another transfer:
+// a Download clicked before the check has run makes it wait.
+TEST_F(Transfer, FirstStartBacksUpTheDeviceOnceAndAloneAfterAnEarlierDownload) {
     const auto filesBefore = deviceFiles();
     dlg->OnInitDialog();
     EXPECT_TRUE(progressWindows.runs.empty()) << "the backup waits for the window";
+    dlg->OnDownloadTheme();
+    EXPECT_FALSE(fs::exists(backupFile()));
     progressWindows.runPending();
+    EXPECT_EQ(progressWindows.mostAtOnce, 1);
     EXPECT_EQ(lastRun().dialog.title, "Current Sounds Backup");
     const std::string archive = readBytes(backupFile());
     for (const auto& [name, bytes] : filesBefore)
         EXPECT_NE(archive.find(memberBytes(name, bytes)), std::string::npos) << name;
     EXPECT_EQ(themeCombo.itemText(themeCombo.selected), InitialBackupFileName);
     dlg->InitialBackupCheck();
-    EXPECT_EQ(progressWindows.runs.size(), 1u);
+    EXPECT_EQ(progressWindows.runs.size(), 2u);
 }
 
 // A file of the theme that is no wave stays on the PC; its events keep the handheld's sound.
 TEST_F(Transfer, AWaveThatIsNoWaveIsLeftOutOfTheUpload) {
-    extendedCheck.checked = true;
-    dlg->OnDownloadTheme();
+    downloadWhole();
     const auto filesBefore = deviceFiles();
     writeBytes(dlg->theme().find("Question")->second.path(), "\x1f\x8b damaged");
     dlg->OnUploadTheme();
@@ -325,17 +332,6 @@ TEST_F(Transfer, AnUncheckedBoxLeavesTheNotificationsAlone) {
     EXPECT_EQ(deviceSounds().find("_Reminders")->second.name, remindersBefore);
     EXPECT_FALSE(fs::exists(deviceFolder / "Windows" / "fresh three.wav"));
     EXPECT_FALSE(dlg->theme().uploadExtended());
-}
-
-// A Download clicked before the start's backup check has run: the check waits for it.
-TEST_F(Transfer, TheBackupCheckNeverRunsBesideAnotherTransfer) {
-    dlg->OnInitDialog();
-    dlg->OnDownloadTheme();
-    EXPECT_EQ(progressWindows.mostAtOnce, 1);
-    EXPECT_FALSE(fs::exists(backupFile()));
-    progressWindows.runPending();
-    EXPECT_TRUE(fs::exists(backupFile()));
-    EXPECT_EQ(progressWindows.mostAtOnce, 1);
 }
 
 // A theme opened with the first start is what the editor shows once the backup is taken.
@@ -363,8 +359,7 @@ class RoundTrip : public ::testing::TestWithParam<RoundTripNames>, public Handhe
 
 TEST_P(RoundTrip, UploadedNamesComeBackByDownloadAndBackup) {
     const auto& names = GetParam();
-    extendedCheck.checked = true;
-    dlg->OnDownloadTheme();
+    downloadWhole();
     dropWave("Asterisk", names.event, "event " + names.event);
     dropWave("_Reminders", names.notification, "notification " + names.notification);
     dlg->OnUploadTheme();
@@ -422,8 +417,7 @@ protected:
     // Uploads a theme whose every wave has changed, with one of the given size: one message,
     // nothing on the handheld changed, and the status line says so.
     void uploadNothingArrives(std::size_t bigWave) {
-        extendedCheck.checked = true;
-        dlg->OnDownloadTheme();
+        downloadWhole();
         for (const auto& file : dlg->theme().soundFiles())
             writeBytes(file.path(), waveBytes("new " + file.name));
         dropWave("Asterisk", "big", std::string(bigWave, 'b'));
@@ -449,8 +443,7 @@ TEST_F(SmallHandheld, AThemeThatDoesNotFitIsNotStarted) {
 
 // Waves that replace others of their name need room for one more at a time, not for all.
 TEST_F(SmallHandheld, ReplacingWavesNeedsRoomForOneAtATime) {
-    extendedCheck.checked = true;
-    dlg->OnDownloadTheme();
+    downloadWhole();
     std::uintmax_t largest = 0;
     for (const auto& file : dlg->theme().soundFiles())
         largest = std::max(largest, fs::file_size(testPath(file.path())));
@@ -469,8 +462,7 @@ TEST_F(SmallHandheld, AWaveThatFillsTheHandheldLeavesNoTraceAndItsEventUnchanged
     backend.make = [](const fs::path& at) -> std::unique_ptr<RemoteDevice> {
         return std::make_unique<Untold>(at);
     };
-    extendedCheck.checked = true;
-    dlg->OnDownloadTheme();
+    downloadWhole();
     const auto filesBefore = deviceFiles();
     dropWave("Asterisk", "big", std::string(800 << 10, 'b'));
     dlg->OnUploadTheme();
