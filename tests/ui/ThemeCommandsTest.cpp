@@ -354,23 +354,13 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     prompts.answers = {true}; // the exit question, or replacing the library's copy
 
     bool closes = false;
-    switch (action) {
-    case Action::New:
-        dlg->OnNewTheme();
-        break;
-    case Action::Open:
-        dlg->OnOpenTheme();
-        break;
-    case Action::Pick:
-        pick("pick.kbt");
-        break;
-    case Action::Download:
-        dlg->OnDownloadTheme();
-        break;
-    case Action::Close:
-        closes = dlg->OnClose();
-        break;
-    }
+    const std::map<Action, std::function<void()>> act{
+        {Action::New, [&] { dlg->OnNewTheme(); }},
+        {Action::Open, [&] { dlg->OnOpenTheme(); }},
+        {Action::Pick, [&] { pick("pick.kbt"); }},
+        {Action::Download, [&] { dlg->OnDownloadTheme(); }},
+        {Action::Close, [&] { closes = dlg->OnClose(); }}};
+    act.at(action)();
     const bool goesOn = reply == Reply::No || reply == Reply::YesSaved;
     EXPECT_EQ(prompts.questions.at(0), "Do you want to save your changes?");
     EXPECT_EQ(dlg->isModified(), !goesOn);
