@@ -47,7 +47,30 @@ TEST_F(MainWindowGui, ShowsTheTemplatesColumnsAndMenus) {
                        "&Open Theme...|&Save Theme...|Close|");
 }
 
-TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
+// What a user meets with real mouse and keyboard input, read back from the real widgets.
+class UserInputGui : public MainWindowGui {
+protected:
+    void SetUp() override {
+        MainWindowGui::SetUp();
+        // A window manager places and activates the window only after it is shown.
+        frame->Raise();
+        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
+    }
+    bool focusIsIn(int id) const {
+        GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
+        GtkWidget* widget = control(id)->GetHandle();
+        return focus && (focus == widget || gtk_widget_is_ancestor(focus, widget));
+    }
+    static void pressKey(int key) {
+        wxUIActionSimulator().Char(key);
+        wxYield();
+    }
+};
+
+// Buttons, menus, the list and the keys of the shortcut table, pressed as a user does where the
+// window has the focus, reach their commands.
+TEST_F(UserInputGui, ButtonsMenusKeysAndTheListReachTheirCommands) {
+    EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
     send(wxEVT_MENU, CommandId::NewTheme);
     ASSERT_EQ(list()->GetItemCount(), 25);
     for (int id : {SaveTheme, UploadTheme, ExtendedCheck, PlaySound, ChangeSound, NoSound})
@@ -85,11 +108,25 @@ TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
     ASSERT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
     send(wxEVT_BUTTON, PlaySound);
     EXPECT_EQ(sound->played.back(), wave);
-    prompts->files = {std::nullopt};
+    sound->played.clear();
+    wxUIActionSimulator keys;
+    keys.Char(WXK_SPACE);
+    EXPECT_TRUE(waitUntil([&] { return sound->played == std::vector<std::string>{wave}; }))
+        << "Space";
+    prompts->files = {std::nullopt, std::nullopt, std::nullopt};
+    keys.Char(WXK_F2);
+    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 5; })) << "F2";
+    keys.Char('S', wxMOD_CONTROL);
+    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 6; })) << "Ctrl+S";
+    EXPECT_EQ(prompts->dialogs.back().initialFolder, themesDir());
     send(wxEVT_BUTTON, ChangeSound);
     EXPECT_TRUE(prompts->files.empty()) << "the sound dialog was not shown";
     send(wxEVT_MENU, CommandId::PopupNoSound);
     EXPECT_EQ(list()->GetItemText(1, 1), "(none)");
+    frame->logic().OnDropSoundFile(1, wave);
+    keys.Char(WXK_DELETE);
+    EXPECT_TRUE(waitUntil([&] { return list()->GetItemText(1, 1) == "(none)"; })) << "Del";
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Belltide \xE2\x80\x94 *a"));
 
     // A theme loaded anew leaves no row highlighted, so that a click on it selects it again.
     prompts->choices = {Answer::No};
@@ -111,26 +148,6 @@ TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
         EXPECT_EQ(gauge->GetValue(), value * gauge->GetRange() / 3);
     }
 }
-
-// What a user meets with real mouse and keyboard input, read back from the real widgets.
-class UserInputGui : public MainWindowGui {
-protected:
-    void SetUp() override {
-        MainWindowGui::SetUp();
-        // A window manager places and activates the window only after it is shown.
-        frame->Raise();
-        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
-    }
-    bool focusIsIn(int id) const {
-        GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
-        GtkWidget* widget = control(id)->GetHandle();
-        return focus && (focus == widget || gtk_widget_is_ancestor(focus, widget));
-    }
-    static void pressKey(int key) {
-        wxUIActionSimulator().Char(key);
-        wxYield();
-    }
-};
 
 TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
     prompts->answers = {false};
@@ -281,29 +298,4 @@ TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
         }
         EXPECT_EQ(list()->GetColumnWidth(0), 150);
     }
-}
-
-// The keys of the shortcut table, pressed as a user does, where the window has the focus.
-TEST_F(UserInputGui, TheListHasTheFocusAndTheShortcutsReachTheirCommands) {
-    EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
-    send(wxEVT_MENU, CommandId::NewTheme);
-    const std::string wave = pcText(folder.writeFile("ding.wav", 0));
-    writeBytes(wave, waveBytes(std::string(1500, 'd')));
-    frame->logic().OnDropSoundFile(0, wave);
-    wxRect row;
-    ASSERT_TRUE(list()->GetItemRect(0, row));
-    clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(20, row.height / 2)));
-    ASSERT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
-    wxUIActionSimulator keys;
-    keys.Char(WXK_SPACE);
-    EXPECT_TRUE(waitUntil([&] { return !sound->played.empty() && sound->played.back() == wave; }));
-    prompts->files = {std::nullopt, std::nullopt};
-    keys.Char(WXK_F2);
-    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 1; })) << "F2";
-    keys.Char('S', wxMOD_CONTROL);
-    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 2; })) << "Ctrl+S";
-    EXPECT_EQ(prompts->dialogs.back().initialFolder, themesDir());
-    keys.Char(WXK_DELETE);
-    EXPECT_TRUE(waitUntil([&] { return list()->GetItemText(0, 1) == "(none)"; })) << "Del";
-    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Belltide \xE2\x80\x94 *Untitled"));
 }
