@@ -33,8 +33,8 @@ struct Handheld : MainWindowHarness {
 
     // Runs the operation with device call number failing made to fail, and Cancel clicked
     // during file number cancelling (0: while connecting). An upload sends the device's own
-    // theme, downloaded beforehand; a changed one has every wave's bytes changed and two events
-    // given waves of new names.
+    // theme, downloaded beforehand and, unless told not to, changed: every wave's bytes changed
+    // and two events given waves of new names.
     void run(Operation operation, int failing = -1, int cancelling = -1) {
         if (operation == Operation::Upload) {
             downloadWhole();
@@ -72,7 +72,7 @@ struct Handheld : MainWindowHarness {
         const auto row = std::distance(theme.begin(), theme.find(eventName));
         dlg->OnDropSoundFile(static_cast<int>(row), pcText(wave));
     }
-    bool changed = false;
+    bool changed = true;
     const FakeProgressWindows::Run& lastRun() const { return progressWindows.runs.back(); }
     fs::path backupFile() const { return pcPath(dlg->folders().themesDir + InitialBackupFileName); }
     // Every file of the device's Windows folder with its bytes.
@@ -102,7 +102,6 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
     const Operation operation = GetParam();
     const auto originalFiles = Handheld().deviceFiles();
     Handheld clean;
-    clean.changed = true;
     clean.run(operation);
     ASSERT_TRUE(clean.lastRun().messages.empty());
     ASSERT_EQ(clean.lastRun().position, clean.lastRun().upper);
@@ -115,7 +114,6 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
     for (int failAt = 0; failAt < clean.deviceCalls; ++failAt) {
         SCOPED_TRACE("failing call " + std::to_string(failAt));
         Handheld handheld;
-        handheld.changed = true;
         const std::string registryBefore = readBytes(handheld.deviceFolder / "registry.reg");
         handheld.run(operation, failAt);
         const auto& run = handheld.lastRun();
@@ -181,14 +179,12 @@ class CancelSweep : public ::testing::TestWithParam<Operation> {};
 TEST_P(CancelSweep, StopsAfterTheCurrentFileWithNothingDone) {
     const Operation operation = GetParam();
     Handheld clean;
-    clean.changed = true;
     clean.run(operation);
     const int files = clean.lastRun().upper - 1;
     ASSERT_GE(files, FactoryFiles);
     for (int cancelling = 0; cancelling <= files; ++cancelling) {
         SCOPED_TRACE("Cancel during file " + std::to_string(cancelling));
         Handheld handheld;
-        handheld.changed = true;
         handheld.loadSampleTheme();
         const std::string registryBefore = readBytes(handheld.deviceFolder / "registry.reg");
         const auto filesBefore = handheld.deviceFiles();
@@ -238,6 +234,7 @@ class Transfer : public ::testing::TestWithParam<DeviceBackend>, public Handheld
 
 TEST_P(Transfer, DownloadThenUploadLeavesTheDeviceAsItWasAndReloadsItsSounds) {
     backend = GetParam();
+    changed = false;
     const std::string registryBefore = readBytes(deviceFolder / "registry.reg");
     const auto filesBefore = deviceFiles();
     run(Operation::Upload);
@@ -323,7 +320,6 @@ TEST_F(Transfer, AWaveThatIsNoWaveIsLeftOutOfTheUpload) {
 
 // With the box unchecked the handheld's notification sounds stay as they are.
 TEST_F(Transfer, AnUncheckedBoxLeavesTheNotificationsAlone) {
-    changed = true;
     run(Operation::Upload);
     extendedCheck.checked = false;
     const std::string remindersBefore = deviceSounds().find("_Reminders")->second.name;
