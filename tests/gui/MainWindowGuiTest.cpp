@@ -67,88 +67,6 @@ protected:
     }
 };
 
-// Buttons, menus, the list and the keys of the shortcut table, pressed as a user does where the
-// window has the focus, reach their commands.
-TEST_F(UserInputGui, ButtonsMenusKeysAndTheListReachTheirCommands) {
-    EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
-    send(wxEVT_MENU, CommandId::NewTheme);
-    ASSERT_EQ(list()->GetItemCount(), 25);
-    for (int id : {SaveTheme, UploadTheme, ExtendedCheck, PlaySound, ChangeSound, NoSound})
-        EXPECT_EQ(control(id)->IsEnabled(),
-                  id == SaveTheme || id == UploadTheme || id == ExtendedCheck)
-            << id;
-    // Each command shows its own file dialog or question: saved once, then all cancelled.
-    prompts->files = {themesDir() + "a.kbt", std::nullopt, std::nullopt, std::nullopt};
-    prompts->answers = {false, false};
-    using Command = std::tuple<wxEventType, int, size_t, size_t>; // dialogs, questions after it
-    for (auto [type, id, dialogs, questions] :
-         {Command{wxEVT_BUTTON, SaveTheme, 1, 0}, Command{wxEVT_MENU, CommandId::SaveTheme, 2, 0},
-          Command{wxEVT_BUTTON, OpenTheme, 3, 0}, Command{wxEVT_MENU, CommandId::OpenTheme, 4, 0},
-          Command{wxEVT_BUTTON, Close, 4, 1}, Command{wxEVT_MENU, CommandId::Exit, 4, 2}}) {
-        send(type, id);
-        EXPECT_EQ(prompts->dialogs.size(), dialogs) << id;
-        EXPECT_EQ(prompts->questions.size(), questions) << id;
-    }
-    EXPECT_FALSE(wxTheApp->IsScheduledForDestruction(frame)) << "No keeps the window open";
-    list()->SetItemCount(0); // the pick must fill the list again
-    combo()->SetSelection(0);
-    send(wxEVT_CHOICE, ThemeList);
-    EXPECT_EQ(list()->GetItemCount(), 25);
-    static_cast<wxCheckBox*>(control(ExtendedCheck))->SetValue(false);
-    send(wxEVT_CHECKBOX, ExtendedCheck);
-    EXPECT_EQ(list()->GetItemTextColour(24), wxColour(0x80, 0x80, 0x80)) << "not greyed";
-
-    // A row selected with a real click enables the sound commands, which act on it.
-    const std::string wave = pcText(folder.writeFile("ding.wav", 0));
-    writeBytes(wave, waveBytes(std::string(1500, 'd')));
-    frame->logic().OnDropSoundFile(1, wave);
-    wxRect row;
-    ASSERT_TRUE(list()->GetItemRect(1, row));
-    clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(20, row.height / 2)));
-    ASSERT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
-    send(wxEVT_BUTTON, PlaySound);
-    EXPECT_EQ(sound->played.back(), wave);
-    sound->played.clear();
-    wxUIActionSimulator keys;
-    keys.Char(WXK_SPACE);
-    EXPECT_TRUE(waitUntil([&] { return sound->played == std::vector<std::string>{wave}; }))
-        << "Space";
-    prompts->files = {std::nullopt, std::nullopt, std::nullopt};
-    keys.Char(WXK_F2);
-    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 5; })) << "F2";
-    keys.Char('S', wxMOD_CONTROL);
-    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 6; })) << "Ctrl+S";
-    EXPECT_EQ(prompts->dialogs.back().initialFolder, themesDir());
-    send(wxEVT_BUTTON, ChangeSound);
-    EXPECT_TRUE(prompts->files.empty()) << "the sound dialog was not shown";
-    send(wxEVT_MENU, CommandId::PopupNoSound);
-    EXPECT_EQ(list()->GetItemText(1, 1), "(none)");
-    frame->logic().OnDropSoundFile(1, wave);
-    keys.Char(WXK_DELETE);
-    EXPECT_TRUE(waitUntil([&] { return list()->GetItemText(1, 1) == "(none)"; })) << "Del";
-    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Belltide \xE2\x80\x94 *a"));
-
-    // A theme loaded anew leaves no row highlighted, so that a click on it selects it again.
-    prompts->choices = {Answer::No};
-    combo()->SetSelection(0);
-    send(wxEVT_CHOICE, ThemeList);
-    EXPECT_EQ(list()->GetSelectedItemCount(), 0);
-    EXPECT_FALSE(control(PlaySound)->IsEnabled());
-    wxMilliSleep(800); // not a double click
-    clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(60, row.height / 2)));
-    EXPECT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
-
-    // The bar is full at its last step, and starts over past it, as a native one does.
-    ProgressDialog dialog(frame, {1, "Progress", "", TextAlign::Centre}, {});
-    auto* gauge = static_cast<wxGauge*>(dialog.FindWindow(ProgressDialog::ProgressBarId));
-    dialog.setRange(0, 3);
-    dialog.setStep(1);
-    for (int value : {1, 2, 3, 1}) {
-        dialog.stepIt();
-        EXPECT_EQ(gauge->GetValue(), value * gauge->GetRange() / 3);
-    }
-}
-
 TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
     prompts->answers = {false};
     EXPECT_EQ(combo()->GetSize().y, control(OpenTheme)->GetSize().y) << "the buttons' height";
@@ -297,5 +215,87 @@ TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
                 << onScreen().x << "," << onScreen().y;
         }
         EXPECT_EQ(list()->GetColumnWidth(0), 150);
+    }
+}
+
+// Buttons, menus, the list and the keys of the shortcut table, pressed as a user does where the
+// window has the focus, reach their commands.
+TEST_F(UserInputGui, ButtonsMenusKeysAndTheListReachTheirCommands) {
+    EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
+    send(wxEVT_MENU, CommandId::NewTheme);
+    ASSERT_EQ(list()->GetItemCount(), 25);
+    for (int id : {SaveTheme, UploadTheme, ExtendedCheck, PlaySound, ChangeSound, NoSound})
+        EXPECT_EQ(control(id)->IsEnabled(),
+                  id == SaveTheme || id == UploadTheme || id == ExtendedCheck)
+            << id;
+    // Each command shows its own file dialog or question: saved once, then all cancelled.
+    prompts->files = {themesDir() + "a.kbt", std::nullopt, std::nullopt, std::nullopt};
+    prompts->answers = {false, false};
+    using Command = std::tuple<wxEventType, int, size_t, size_t>; // dialogs, questions after it
+    for (auto [type, id, dialogs, questions] :
+         {Command{wxEVT_BUTTON, SaveTheme, 1, 0}, Command{wxEVT_MENU, CommandId::SaveTheme, 2, 0},
+          Command{wxEVT_BUTTON, OpenTheme, 3, 0}, Command{wxEVT_MENU, CommandId::OpenTheme, 4, 0},
+          Command{wxEVT_BUTTON, Close, 4, 1}, Command{wxEVT_MENU, CommandId::Exit, 4, 2}}) {
+        send(type, id);
+        EXPECT_EQ(prompts->dialogs.size(), dialogs) << id;
+        EXPECT_EQ(prompts->questions.size(), questions) << id;
+    }
+    EXPECT_FALSE(wxTheApp->IsScheduledForDestruction(frame)) << "No keeps the window open";
+    list()->SetItemCount(0); // the pick must fill the list again
+    combo()->SetSelection(0);
+    send(wxEVT_CHOICE, ThemeList);
+    EXPECT_EQ(list()->GetItemCount(), 25);
+    static_cast<wxCheckBox*>(control(ExtendedCheck))->SetValue(false);
+    send(wxEVT_CHECKBOX, ExtendedCheck);
+    EXPECT_EQ(list()->GetItemTextColour(24), wxColour(0x80, 0x80, 0x80)) << "not greyed";
+
+    // A row selected with a real click enables the sound commands, which act on it.
+    const std::string wave = pcText(folder.writeFile("ding.wav", 0));
+    writeBytes(wave, waveBytes(std::string(1500, 'd')));
+    frame->logic().OnDropSoundFile(1, wave);
+    wxRect row;
+    ASSERT_TRUE(list()->GetItemRect(1, row));
+    clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(20, row.height / 2)));
+    ASSERT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
+    send(wxEVT_BUTTON, PlaySound);
+    EXPECT_EQ(sound->played.back(), wave);
+    sound->played.clear();
+    wxUIActionSimulator keys;
+    keys.Char(WXK_SPACE);
+    EXPECT_TRUE(waitUntil([&] { return sound->played == std::vector<std::string>{wave}; }))
+        << "Space";
+    prompts->files = {std::nullopt, std::nullopt, std::nullopt};
+    keys.Char(WXK_F2);
+    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 5; })) << "F2";
+    keys.Char('S', wxMOD_CONTROL);
+    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 6; })) << "Ctrl+S";
+    EXPECT_EQ(prompts->dialogs.back().initialFolder, themesDir());
+    send(wxEVT_BUTTON, ChangeSound);
+    EXPECT_TRUE(prompts->files.empty()) << "the sound dialog was not shown";
+    send(wxEVT_MENU, CommandId::PopupNoSound);
+    EXPECT_EQ(list()->GetItemText(1, 1), "(none)");
+    frame->logic().OnDropSoundFile(1, wave);
+    keys.Char(WXK_DELETE);
+    EXPECT_TRUE(waitUntil([&] { return list()->GetItemText(1, 1) == "(none)"; })) << "Del";
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Belltide \xE2\x80\x94 *a"));
+
+    // A theme loaded anew leaves no row highlighted, so that a click on it selects it again.
+    prompts->choices = {Answer::No};
+    combo()->SetSelection(0);
+    send(wxEVT_CHOICE, ThemeList);
+    EXPECT_EQ(list()->GetSelectedItemCount(), 0);
+    EXPECT_FALSE(control(PlaySound)->IsEnabled());
+    wxMilliSleep(800); // not a double click
+    clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(60, row.height / 2)));
+    EXPECT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
+
+    // The bar is full at its last step, and starts over past it, as a native one does.
+    ProgressDialog dialog(frame, {1, "Progress", "", TextAlign::Centre}, {});
+    auto* gauge = static_cast<wxGauge*>(dialog.FindWindow(ProgressDialog::ProgressBarId));
+    dialog.setRange(0, 3);
+    dialog.setStep(1);
+    for (int value : {1, 2, 3, 1}) {
+        dialog.stepIt();
+        EXPECT_EQ(gauge->GetValue(), value * gauge->GetRange() / 3);
     }
 }
