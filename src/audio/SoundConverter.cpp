@@ -1,0 +1,292 @@
+#include "SoundConverter.h"
+
+#include "audio/WaveFile.h"
+#include "catalog/MessageError.h"
+#include "files/PcPath.h"
+#include "files/ReplacementFile.h"
+
+#include <sndfile.h>
+#include <soxr.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::array<int, 3> HandheldRates = {11025, 22050, 44100};
+// Frames decoded at a time: memory stays small for a sound of any length.
+constexpr sf_count_t BlockFrames = 16384;
+// What the 32-bit sizes of a RIFF header can hold after its 36 bytes of other header.
+constexpr std::uint64_t MaxDataBytes = 0xFFFFFFFFull - 36;
+
+struct SoundCloser {
+    void operator()(SNDFILE* sound) const { sf_close(sound); }
+};
+using SoundFile = std::unique_ptr<SNDFILE, SoundCloser>;
+
+struct ResamplerDeleter {
+    void operator()(soxr* resampler) const { soxr_delete(resampler); }
+};
+using Resampler = std::unique_ptr<soxr, ResamplerDeleter>;
+
+SoundFile openSound(const std::string& path, SF_INFO& info) {
+    info = {};
+#ifdef _WIN32
+    SoundFile sound(sf_wchar_open(pcPath(path).c_str(), SFM_READ, &info));
+#else
+    SoundFile sound(sf_open(pcPath(path).c_str(), SFM_READ, &info));
+#endif
+    // A header that claims no channels or no rate cannot be played or resampled.
+    if (sound && (info.channels < 1 || info.samplerate < 1))
+        sound.reset();
+    return sound;
+}
+
+MessageError openFailed(const std::string& path) {
+    return MessageError("Could not open file \"" + path + "\".");
+}
+
+MessageError writeFailed(const std::string& path) {
+    return MessageError("Could not write file \"" + path + "\".");
+}
+
+std::string formatName(int format) {
+    SF_FORMAT_INFO info{};
+    info.format = format;
+    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) != 0 || !info.name)
+        return "unknown";
+    return info.name;
+}
+
+std::string describe(const std::string& container, const std::string& encoding, int rate,
+                     int channels) {
+    const std::string layout = channels == 1   ? "mono"
+                               : channels == 2 ? "stereo"
+                                               : std::to_string(channels) + " channels";
+    return container + ", " + encoding + ", " + std::to_string(rate) + " Hz, " + layout;
+}
+
+void putLittleEndian(char* at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        at[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::array<char, 44> canonicalHeader(const HandheldFormat& format, std::uint32_t dataBytes) {
+    std::array<char, 44> header{};
+    const auto blockAlign = static_cast<std::uint32_t>(format.channels * 2);
+    std::memcpy(header.data(), "RIFF", 4);
+    putLittleEndian(header.data() + 4, 36 + dataBytes, 4);
+    std::memcpy(header.data() + 8, "WAVEfmt ", 8);
+    putLittleEndian(header.data() + 16, 16, 4);
+    putLittleEndian(header.data() + 20, 1, 2); // PCM
+    putLittleEndian(header.data() + 22, static_cast<std::uint32_t>(format.channels), 2);
+    putLittleEndian(header.data() + 24, static_cast<std::uint32_t>(format.sampleRate), 4);
+    putLittleEndian(header.data() + 28, static_cast<std::uint32_t>(format.sampleRate) * blockAlign,
+                    4);
+    putLittleEndian(header.data() + 32, blockAlign, 2);
+    putLittleEndian(header.data() + 34, 16, 2);
+    std::memcpy(header.data() + 36, "data", 4);
+    putLittleEndian(header.data() + 40, dataBytes, 4);
+    return header;
+}
+
+// Decoded blocks in, 16-bit little-endian samples out to the stream, resampled on the way when
+// the rate changes.
+class WaveWriter {
+public:
+    WaveWriter(std::ostream& out, int sourceRate, const HandheldFormat& format)
+        : m_out(out), m_channels(format.channels) {
+        if (sourceRate == format.sampleRate)
+            return;
+        soxr_error_t error = nullptr;
+        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        // 16-bit precision is all the target holds; one thread leaves the other core to the UI.
+        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_16_BITQ, 0);
+        const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+        m_resampler.reset(soxr_create(sourceRate, format.sampleRate,
+                                      static_cast<unsigned>(format.channels), &error, &io, &quality,
+                                      &runtime));
+        if (error)
+            m_resampler.reset();
+        m_ratio = static_cast<double>(format.sampleRate) / sourceRate;
+        m_resampling = true;
+    }
+    bool ready() const { return !m_resampling || m_resampler; }
+
+    // An empty block ends the sound and drains the resampler.
+    bool write(const float* frames, std::size_t count) {
+        if (!m_resampler)
+            return put(frames, count);
+        const bool last = count == 0;
+        do {
+            const std::size_t room = static_cast<std::size_t>(count * m_ratio) + 4096;
+            m_resampled.resize(room * static_cast<std::size_t>(m_channels));
+            std::size_t used = 0, made = 0;
+            if (soxr_process(m_resampler.get(), last ? nullptr : frames, count, &used,
+                             m_resampled.data(), room, &made) != nullptr ||
+                !put(m_resampled.data(), made))
+                return false;
+            if (last ? made == 0 : used == count)
+                return true;
+            if (used == 0 && made == 0)
+                return false; // a resampler that takes nothing would loop for ever
+            frames += used * static_cast<std::size_t>(m_channels);
+            count -= used;
+        } while (true);
+    }
+    std::uint64_t dataBytes() const { return m_dataBytes; }
+
+private:
+    bool put(const float* frames, std::size_t count) {
+        const std::size_t samples = count * static_cast<std::size_t>(m_channels);
+        m_bytes.resize(samples * 2);
+        for (std::size_t i = 0; i < samples; ++i) {
+            // Float sources may go past full scale or hold no number: clipped, never wrapped.
+            const float scaled = frames[i] * 32768.0f;
+            const long value =
+                std::lrint(std::isnan(scaled) ? 0.0f : std::clamp(scaled, -32768.0f, 32767.0f));
+            m_bytes[2 * i] = static_cast<char>(value & 0xFF);
+            m_bytes[2 * i + 1] = static_cast<char>((value >> 8) & 0xFF);
+        }
+        m_dataBytes += m_bytes.size();
+        return m_dataBytes <= MaxDataBytes &&
+               m_out.write(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
+    }
+
+    std::ostream& m_out;
+    int m_channels;
+    double m_ratio = 1.0;
+    bool m_resampling = false;
+    Resampler m_resampler;
+    std::vector<float> m_resampled;
+    std::vector<char> m_bytes;
+    std::uint64_t m_dataBytes = 0;
+};
+
+// Decodes source into the open stream as a canonical wave; false when a write fails.
+bool writeConverted(SNDFILE* sound, const SF_INFO& info, std::ostream& out,
+                    const std::string& source) {
+    const HandheldFormat format = handheldFormatFor(info.channels, info.samplerate);
+    WaveWriter writer(out, info.samplerate, format);
+    const auto header = canonicalHeader(format, 0);
+    if (!writer.ready() || !out.write(header.data(), header.size()))
+        return false;
+    std::vector<float> decoded(static_cast<std::size_t>(BlockFrames * info.channels));
+    std::vector<float> folded;
+    while (true) {
+        const sf_count_t count = sf_readf_float(sound, decoded.data(), BlockFrames);
+        if (count <= 0)
+            break;
+        const float* frames = decoded.data();
+        if (info.channels > 2) {
+            // More than two channels become mono by their plain average.
+            folded.assign(static_cast<std::size_t>(count), 0.0f);
+            for (sf_count_t frame = 0; frame < count; ++frame) {
+                float sum = 0.0f;
+                for (int channel = 0; channel < info.channels; ++channel)
+                    sum += decoded[static_cast<std::size_t>(frame * info.channels + channel)];
+                folded[static_cast<std::size_t>(frame)] = sum / static_cast<float>(info.channels);
+            }
+            frames = folded.data();
+        }
+        if (!writer.write(frames, static_cast<std::size_t>(count)))
+            return false;
+    }
+    if (sf_error(sound) != SF_ERR_NO_ERROR)
+        throw openFailed(source);
+    if (!writer.write(nullptr, 0))
+        return false;
+    const auto finalHeader =
+        canonicalHeader(format, static_cast<std::uint32_t>(writer.dataBytes()));
+    return static_cast<bool>(out.seekp(0).write(finalHeader.data(), finalHeader.size()).flush());
+}
+
+bool sameFile(const std::string& first, const std::string& second) {
+    std::error_code error;
+    return fs::equivalent(pcPath(first), pcPath(second), error);
+}
+
+} // namespace
+
+HandheldFormat handheldFormatFor(int channels, int sampleRate) {
+    HandheldFormat format{channels == 2 ? 2 : 1, HandheldRates.front()};
+    for (const int rate : HandheldRates)
+        if (rate <= sampleRate)
+            format.sampleRate = rate;
+    return format;
+}
+
+SoundProbe probeSound(const std::string& path) {
+    if (const auto wave = readWaveFormat(path); wave && isHandheldWave(*wave))
+        return {SoundKind::HandheldWave,
+                describe("WAV", std::to_string(wave->bitsPerSample) + " bit PCM",
+                         static_cast<int>(wave->sampleRate), wave->channels)};
+    SF_INFO info;
+    const SoundFile sound = openSound(path, info);
+    if (!sound)
+        return {SoundKind::Undecodable, {}};
+    return {SoundKind::Convertible,
+            describe(formatName(info.format & SF_FORMAT_TYPEMASK),
+                     formatName(info.format & SF_FORMAT_SUBMASK), info.samplerate, info.channels)};
+}
+
+void convertToHandheldWave(const std::string& source, const std::string& target) {
+    if (sameFile(source, target))
+        throw writeFailed(target);
+    const auto wave = readWaveFormat(source);
+    const bool asItStands = wave && isHandheldWave(*wave);
+    SF_INFO info;
+    SoundFile sound;
+    if (!asItStands && !(sound = openSound(source, info)))
+        throw openFailed(source);
+
+    ReplacementFile replacement(target);
+    {
+        std::ofstream out(replacement.path(), std::ios::binary | std::ios::trunc);
+        bool written = false;
+        if (asItStands) {
+            std::ifstream in(pcPath(source), std::ios::binary);
+            if (!in)
+                throw openFailed(source);
+            written =
+                static_cast<bool>(out << in.rdbuf()) && in.peek() == std::char_traits<char>::eof();
+        } else {
+            written = out && writeConverted(sound.get(), info, out, source);
+        }
+        out.close();
+        if (!written || !out)
+            throw writeFailed(target);
+    }
+    if (!replacement.commit())
+        throw writeFailed(target);
+}
+
+PreviewWave::PreviewWave(const std::string& source) : m_path(source) {
+    if (probeSound(source).kind == SoundKind::HandheldWave)
+        return;
+    static std::atomic<unsigned> counter{0};
+    static const unsigned run = std::random_device{}();
+    const std::string name =
+        "belltide-preview-" + std::to_string(run) + "-" + std::to_string(counter++) + ".wav";
+    m_path = pcText(fs::temp_directory_path() / name);
+    convertToHandheldWave(source, m_path);
+    m_temporary = true;
+}
+
+PreviewWave::~PreviewWave() {
+    if (!m_temporary)
+        return;
+    std::error_code ignored;
+    fs::remove(pcPath(m_path), ignored);
+}

@@ -1,0 +1,319 @@
+// Sounds of every encoding the decoder reads, converted into waves the handheld plays.
+#include "audio/SoundConverter.h"
+#include "audio/WaveFile.h"
+#include "catalog/MessageError.h"
+#include "files/ReplacementFile.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <csignal>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <numbers>
+#include <numeric>
+#include <sys/resource.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double ToneSeconds = 0.3;
+// Each channel at its own level, so that a swapped, dropped or summed channel shows.
+constexpr std::array<double, 6> ChannelLevels = {0.8, 0.2, 0.5, 0.1, 0.7, 0.4};
+
+// 440 Hz with 10 ms raised-cosine fades, so that the resampler's edges stay quiet.
+double tone(double seconds) {
+    const double edge = std::min(seconds, ToneSeconds - seconds);
+    const double fade =
+        edge >= 0.01 ? 1.0 : 0.5 - 0.5 * std::cos(std::numbers::pi * std::max(edge, 0.0) / 0.01);
+    return std::sin(2 * std::numbers::pi * 440 * seconds) * fade;
+}
+
+// The level of each output channel: stereo keeps its two, anything else is their average.
+std::vector<double> expectedLevels(int sourceChannels) {
+    if (sourceChannels == 2)
+        return {ChannelLevels[0], ChannelLevels[1]};
+    return {std::accumulate(ChannelLevels.begin(), ChannelLevels.begin() + sourceChannels, 0.0) /
+            sourceChannels};
+}
+
+std::string bytesOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeTone(const fs::path& path, int format, int channels, int rate) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* sound = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(sound, nullptr) << sf_strerror(nullptr);
+    const auto frames = static_cast<sf_count_t>(std::lround(ToneSeconds * rate));
+    std::vector<double> samples;
+    for (sf_count_t frame = 0; frame < frames; ++frame)
+        for (int channel = 0; channel < channels; ++channel)
+            samples.push_back(ChannelLevels[channel] * tone(static_cast<double>(frame) / rate));
+    EXPECT_EQ(sf_writef_double(sound, samples.data(), frames), frames);
+    sf_close(sound);
+}
+
+// The source as the decoder gives it, and how far its encoding already strays from the tone.
+struct Decoded {
+    sf_count_t frames = 0;
+    int rate = 0;
+    double codecError = 0;
+};
+
+Decoded decode(const fs::path& path) {
+    SF_INFO info{};
+    SNDFILE* sound = sf_open(path.c_str(), SFM_READ, &info);
+    std::vector<double> samples(static_cast<std::size_t>(info.frames * info.channels));
+    sf_readf_double(sound, samples.data(), info.frames);
+    sf_close(sound);
+    Decoded decoded{info.frames, info.samplerate, 0};
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double seconds = static_cast<double>(i / info.channels) / info.samplerate;
+        const double expected = ChannelLevels[i % info.channels] * tone(seconds);
+        decoded.codecError = std::max(decoded.codecError, std::abs(samples[i] - expected));
+    }
+    return decoded;
+}
+
+struct Encoding {
+    const char* name;
+    int format; // 0: the checked-in file named name
+    int maxChannels = 6;
+    std::vector<int> rates = {8000, 11025, 32000, 44100, 48000};
+    // A canonical wave the handheld plays when it has at most two channels and 44.1 kHz.
+    bool handheldPcm = false;
+};
+
+const std::vector<Encoding> Encodings = {
+    {"WavPcmU8", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 6, {8000, 11025, 32000, 44100, 48000}, true},
+    {"WavPcm16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 6, {8000, 11025, 32000, 44100, 48000}, true},
+    {"WavPcm24", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+    {"WavPcm32", SF_FORMAT_WAV | SF_FORMAT_PCM_32},
+    {"WavFloat", SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+    {"WavDouble", SF_FORMAT_WAV | SF_FORMAT_DOUBLE},
+    {"WavImaAdpcm", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 2},
+    {"WavMsAdpcm", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 2},
+    {"WavUlaw", SF_FORMAT_WAV | SF_FORMAT_ULAW},
+    {"WavAlaw", SF_FORMAT_WAV | SF_FORMAT_ALAW},
+    {"WavExtensible", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+    {"Aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+    {"Flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+    {"OggVorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+    {"OggOpus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 2, {8000, 48000}},
+    {"Mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 2},
+    {"tone-44100-stereo.mp3", 0, 2, {44100}},
+    {"tone-48000-stereo.opus", 0, 2, {48000}},
+};
+
+struct Case {
+    const Encoding* encoding;
+    int channels;
+    int rate;
+};
+
+std::vector<Case> allCases() {
+    std::vector<Case> cases;
+    for (const Encoding& encoding : Encodings)
+        for (const int channels : {1, 2, 6})
+            for (const int rate : encoding.rates)
+                if (channels <= encoding.maxChannels && (encoding.format != 0 || channels == 2))
+                    cases.push_back({&encoding, channels, rate});
+    return cases;
+}
+
+std::string caseName(const testing::TestParamInfo<Case>& info) {
+    std::string name = info.param.encoding->name;
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+    return name + "_" + std::to_string(info.param.channels) + "ch_" +
+           std::to_string(info.param.rate);
+}
+
+class SoundConverterTest : public testing::Test {
+protected:
+    // The 16-bit samples of a handheld wave, as fractions of full scale.
+    static std::vector<double> samplesOf(const fs::path& wave) {
+        const std::string bytes = bytesOf(wave);
+        std::vector<double> samples;
+        for (std::size_t at = 44; at + 1 < bytes.size(); at += 2)
+            samples.push_back(
+                static_cast<std::int16_t>(static_cast<unsigned char>(bytes[at]) |
+                                          static_cast<unsigned char>(bytes[at + 1]) << 8) /
+                32768.0);
+        return samples;
+    }
+
+    TempFolder m_folder;
+    fs::path m_target = m_folder.path() / "converted.wav";
+};
+
+class SoundConversion : public SoundConverterTest, public testing::WithParamInterface<Case> {};
+
+TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
+    const Case& param = GetParam();
+    fs::path source = m_folder.path() / "source";
+    if (param.encoding->format != 0)
+        ASSERT_NO_FATAL_FAILURE(
+            writeTone(source, param.encoding->format, param.channels, param.rate));
+    else
+        source = fs::path(BELLTIDE_TEST_DATA) / "audio" / param.encoding->name;
+    const Decoded decoded = decode(source);
+    ASSERT_EQ(decoded.rate, param.rate);
+    const std::string sourceBytes = bytesOf(source);
+    const bool asItStands =
+        param.encoding->handheldPcm && param.channels <= 2 && param.rate <= 44100;
+
+    EXPECT_EQ(probeSound(pcText(source)).kind,
+              asItStands ? SoundKind::HandheldWave : SoundKind::Convertible);
+    convertToHandheldWave(pcText(source), pcText(m_target));
+
+    EXPECT_EQ(bytesOf(source), sourceBytes);
+    const auto format = readWaveFormat(pcText(m_target));
+    ASSERT_TRUE(format && isHandheldWave(*format));
+    const int rate = asItStands           ? param.rate
+                     : param.rate < 22050 ? 11025
+                     : param.rate < 44100 ? 22050
+                                          : 44100;
+    const std::vector<double> levels = expectedLevels(param.channels);
+    EXPECT_EQ(format->sampleRate, static_cast<std::uint32_t>(rate));
+    EXPECT_EQ(format->channels, levels.size());
+    const auto length = waveLength(pcText(m_target));
+    ASSERT_TRUE(length);
+    EXPECT_NEAR(static_cast<double>(length->count()) / 1e6,
+                static_cast<double>(decoded.frames) / param.rate, 1.0 / rate);
+    if (asItStands) {
+        EXPECT_EQ(bytesOf(m_target), sourceBytes);
+        return;
+    }
+
+    // The resampler adds its own small error to what the encoding lost, and its filter's
+    // overshoot may make that loss up to half again as large.
+    EXPECT_EQ(format->bitsPerSample, 16);
+    const std::vector<double> samples = samplesOf(m_target);
+    double worst = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double seconds = static_cast<double>(i / levels.size()) / rate;
+        worst = std::max(worst, std::abs(samples[i] - levels[i % levels.size()] * tone(seconds)));
+    }
+    EXPECT_LE(worst, 2 * decoded.codecError + 0.002)
+        << "the source strays " << decoded.codecError;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SoundConversion, testing::ValuesIn(allCases()), caseName);
+
+TEST_F(SoundConverterTest, KeepsAHandheldWaveByteForByte) {
+    const fs::path source = m_folder.path() / "handheld.wav";
+    ASSERT_NO_FATAL_FAILURE(writeTone(source, SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, 8000));
+    EXPECT_EQ(probeSound(pcText(source)).kind, SoundKind::HandheldWave);
+    convertToHandheldWave(pcText(source), pcText(m_target));
+    EXPECT_EQ(bytesOf(m_target), bytesOf(source));
+    EXPECT_EQ(PreviewWave(pcText(source)).path(), pcText(source));
+}
+
+TEST_F(SoundConverterTest, ClipsSamplesBeyondFullScale) {
+    const fs::path source = m_folder.path() / "loud.wav";
+    SF_INFO info{0, 11025, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0, 0};
+    SNDFILE* sound = sf_open(source.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(sound, nullptr);
+    const float loud[] = {2.0f, -2.0f, 1e20f, -1e20f, std::nanf(""), 0.5f};
+    sf_writef_float(sound, loud, std::size(loud));
+    sf_close(sound);
+    convertToHandheldWave(pcText(source), pcText(m_target));
+    EXPECT_EQ(samplesOf(m_target),
+              (std::vector<double>{32767 / 32768.0, -1, 32767 / 32768.0, -1, 0, 0.5}));
+}
+
+TEST_F(SoundConverterTest, RefusesUndecodableFilesNamingThem) {
+    for (const auto& [name, content] :
+         std::vector<std::pair<std::string, std::string>>{{"text.wav", "not a sound at all"},
+                                                          {"empty.mp3", ""},
+                                                          {"header.wav", "RIFF\4\0\0\0WAVE"}}) {
+        const std::string source = pcText(m_folder.writeFile(name, 0));
+        std::ofstream(pcPath(source), std::ios::binary) << content;
+        EXPECT_EQ(probeSound(source).kind, SoundKind::Undecodable) << name;
+        try {
+            convertToHandheldWave(source, pcText(m_target));
+            ADD_FAILURE() << name << " was converted";
+        } catch (const MessageError& error) {
+            EXPECT_EQ(error.text(), "Could not open file \"" + source + "\".");
+        }
+        EXPECT_FALSE(fs::exists(m_target)) << name;
+    }
+}
+
+TEST_F(SoundConverterTest, TakesNamesBeyondAsciiAndLongOnes) {
+    const fs::path source = m_folder.path() / pcPath("Gl\u00F6ckchen \u9418 \u266A.flac");
+    ASSERT_NO_FATAL_FAILURE(writeTone(source, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 48000));
+    std::string longName;
+    while (longName.size() < 200)
+        longName += "\u00C4ngstr\u00F6m ";
+    const fs::path target = m_folder.path() / pcPath(longName + ".wav");
+    convertToHandheldWave(pcText(source), pcText(target));
+    const auto format = readWaveFormat(pcText(target));
+    EXPECT_TRUE(format && isHandheldWave(*format));
+
+    std::string previewPath;
+    {
+        const PreviewWave preview(pcText(source));
+        previewPath = preview.path();
+        EXPECT_EQ(bytesOf(pcPath(previewPath)), bytesOf(target));
+    }
+    EXPECT_FALSE(fs::exists(pcPath(previewPath)));
+}
+
+// A target that cannot be written whole keeps its old content, and nothing half-written is left.
+class FailedWrite : public SoundConverterTest {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(writeTone(m_source, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 44100));
+        std::ofstream(m_target, std::ios::binary) << "old";
+    }
+    void expectTargetKept() {
+        EXPECT_THROW(convertToHandheldWave(pcText(m_source), pcText(m_target)), MessageError);
+        EXPECT_EQ(bytesOf(m_target), "old");
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.path()), {}), 2);
+    }
+    fs::path m_source = m_folder.path() / "source.flac";
+};
+
+TEST_F(FailedWrite, WhenTheDiskFillsUp) {
+    // The file size limit fails a write as a full disk would, without a disk to fill.
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 20000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    expectTargetKept();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+}
+
+TEST_F(FailedWrite, WhenTheFileCannotBeFlushed) {
+    const ReplacementDiskCalls saved = replacementDiskCalls();
+    replacementDiskCalls().flushFile = [](int) { return false; };
+    expectTargetKept();
+    replacementDiskCalls() = saved;
+}
+
+TEST_F(FailedWrite, WhenTheSourceIsTheTarget) {
+    m_target = m_source;
+    const std::string before = bytesOf(m_source);
+    EXPECT_THROW(convertToHandheldWave(pcText(m_source), pcText(m_target)), MessageError);
+    EXPECT_EQ(bytesOf(m_source), before);
+}
+
+} // namespace
