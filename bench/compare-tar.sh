@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Builds the release benchmarks, runs them, and prints Belltide's times as ratios to tar's
 # (both with and without tar's process start), the extraction's extra peak memory, and the
-# transfers' times as ratios to cp copying the same files between the same folders.
+# transfers' times as ratios to cp copying the same files between the same folders, and the sound
+# conversion's against sox converting the same three minutes (needs sox and lame). With "audio",
+# only the last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBELLTIDE_TESTS=OFF > /dev/null
-cmake --build build-release --target belltide_archive_bench belltide_transfer_bench > /dev/null
+cmake --build build-release --target belltide_archive_bench belltide_transfer_bench \
+    belltide_audio_bench > /dev/null
 
 # ratios BENCHMARK FILTER TOOL "SIZES" "OPERATIONS": the medians of BM_Belltide<Op>/<i> against
 # BM_<Tool><Op>/<i>, and against the tool without its start (BM_<Tool>StartOnly).
@@ -34,6 +37,11 @@ ratios() {
         }'
 }
 
+if [ "${1:-}" = audio ]; then
+    ratios belltide_audio_bench "." Sox "mp3-44k flac-48k" "Convert"
+    exit
+fi
 ratios belltide_archive_bench "^BM_(Belltide|Tar)" Tar "typical large" "Pack Extract"
 build-release/bench/belltide_archive_bench --benchmark_filter=PeakMemory 2>/dev/null | grep -E 'PeakMemory'
 ratios belltide_transfer_bench "." Cp "factory large" "Download Upload"
+ratios belltide_audio_bench "." Sox "mp3-44k flac-48k" "Convert"
