@@ -25,8 +25,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::array<int, 3> HandheldRates = {11025, 22050, 44100};
-// Frames decoded at a time: memory stays small for a sound of any length.
-constexpr sf_count_t BlockFrames = 16384;
+// Samples decoded at a time: memory stays small for a sound of any length or channel count.
+constexpr sf_count_t BlockSamples = 32768;
+// Frames the resampler makes at most per call, whatever the ratio of the rates.
+constexpr double PieceFrames = 65536;
 // What the 32-bit sizes of a RIFF header can hold after its 36 bytes of other header.
 constexpr std::uint64_t MaxDataBytes = 0xFFFFFFFFull - 36;
 
@@ -129,21 +131,24 @@ public:
         if (!m_resampler)
             return put(frames, count);
         const bool last = count == 0;
-        do {
-            const std::size_t room = static_cast<std::size_t>(count * m_ratio) + 4096;
+        const auto piece =
+            std::max<std::size_t>(1, static_cast<std::size_t>(PieceFrames / m_ratio));
+        while (true) {
+            const std::size_t given = std::min(count, piece);
+            const auto room = static_cast<std::size_t>(static_cast<double>(given) * m_ratio) + 4096;
             m_resampled.resize(room * static_cast<std::size_t>(m_channels));
             std::size_t used = 0, made = 0;
-            if (soxr_process(m_resampler.get(), last ? nullptr : frames, count, &used,
+            if (soxr_process(m_resampler.get(), last ? nullptr : frames, given, &used,
                              m_resampled.data(), room, &made) != nullptr ||
                 !put(m_resampled.data(), made))
                 return false;
-            if (last ? made == 0 : used == count)
+            frames += used * static_cast<std::size_t>(m_channels);
+            count -= used;
+            if (last ? made == 0 : count == 0)
                 return true;
             if (used == 0 && made == 0)
                 return false; // a resampler that takes nothing would loop for ever
-            frames += used * static_cast<std::size_t>(m_channels);
-            count -= used;
-        } while (true);
+        }
     }
     std::uint64_t dataBytes() const { return m_dataBytes; }
 
@@ -182,10 +187,11 @@ bool writeConverted(SNDFILE* sound, const SF_INFO& info, std::ostream& out,
     const auto header = canonicalHeader(format, 0);
     if (!writer.ready() || !out.write(header.data(), header.size()))
         return false;
-    std::vector<float> decoded(static_cast<std::size_t>(BlockFrames * info.channels));
+    const sf_count_t blockFrames = std::max<sf_count_t>(1, BlockSamples / info.channels);
+    std::vector<float> decoded(static_cast<std::size_t>(blockFrames * info.channels));
     std::vector<float> folded;
     while (true) {
-        const sf_count_t count = sf_readf_float(sound, decoded.data(), BlockFrames);
+        const sf_count_t count = sf_readf_float(sound, decoded.data(), blockFrames);
         if (count <= 0)
             break;
         const float* frames = decoded.data();
