@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -92,8 +91,7 @@ std::optional<std::chrono::microseconds> waveLength(const std::string& path) {
 
 std::string formatLength(std::chrono::microseconds length) {
     const long long tenths = std::max<long long>(length.count(), 0) / 100'000;
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld.%lld", tenths / 600, tenths / 10 % 60,
-                  tenths % 10);
-    return text;
+    const long long seconds = tenths / 10 % 60;
+    return std::to_string(tenths / 600) + (seconds < 10 ? ":0" : ":") + std::to_string(seconds) +
+           "." + std::to_string(tenths % 10);
 }

@@ -51,10 +51,7 @@ std::string bytesOf(const fs::path& path) {
 }
 
 void writeTone(const fs::path& path, int format, int channels, int rate) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
+    SF_INFO info{0, rate, channels, format, 0, 0};
     SNDFILE* sound = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(sound, nullptr) << sf_strerror(nullptr);
     const auto frames = static_cast<sf_count_t>(std::lround(ToneSeconds * rate));
