@@ -70,8 +70,9 @@ work=$cache/audio-build-$key
 log=$cache/audio-$key.log
 rm -rf "$work" "$prefix"
 mkdir -p "$work"
-echo "Building libsndfile and libsoxr for $host into $prefix (about 5 minutes on 2 cores;" \
+echo "Building libsndfile and libsoxr for $host into $prefix (about 3 minutes on 2 cores;" \
     "log: $log)" >&2
+
 fetch_sources() {
     exec 8>"$cache/audio-sources-$sources_key.lock"
     flock 8
@@ -116,6 +117,7 @@ unpack() {
         [ "${package%%=*}" = "$name" ] && version=${package#*=}
     done
     upstream=${version%-*}
+    echo "=== $name $version, $(date +%T)"
     mkdir -p "$work/$name"
     tar -xf "$sources/${name}_$upstream.orig.tar."* -C "$work/$name" --strip-components=1
     tar -xJf "$sources/${name}_$version.debian.tar.xz" -C "$work/$name"
@@ -127,90 +129,87 @@ unpack() {
     done
 }
 
+# Everything from here on goes to the log.
 build() {
-fetch_sources
+    fetch_sources
 
-export PKG_CONFIG=pkg-config PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH=
-export CC=$host-gcc-posix CXX=$host-g++-posix CFLAGS=$cflags CPPFLAGS=-I$prefix/include \
-    LDFLAGS=-L$prefix/lib
-configure=(./configure --host="$host" --build=x86_64-linux-gnu --prefix="$prefix" "${autotools[@]}")
-jobs=${BELLTIDE_JOBS:-2}
-cmake_options=(
-    -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_C_FLAGS_RELEASE=$cflags" -DCMAKE_SYSTEM_NAME=Windows
-    "-DCMAKE_SYSTEM_PROCESSOR=${host%%-*}" "-DCMAKE_C_COMPILER=$CC" "-DCMAKE_CXX_COMPILER=$CXX"
-    "-DCMAKE_RC_COMPILER=$host-windres" "-DCMAKE_INSTALL_PREFIX=$prefix"
-    "-DCMAKE_FIND_ROOT_PATH=$prefix;/usr/$host" -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=NEVER
-    -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY
-    -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY -DCMAKE_INSTALL_LIBDIR=lib
-)
+    export PKG_CONFIG=pkg-config PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH=
+    export CC=$host-gcc-posix CXX=$host-g++-posix CFLAGS=$cflags CPPFLAGS=-I$prefix/include \
+        LDFLAGS=-L$prefix/lib
+    configure=(./configure --host="$host" --build=x86_64-linux-gnu --prefix="$prefix"
+               "${autotools[@]}")
+    jobs=${BELLTIDE_JOBS:-2}
+    cmake_options=(
+        -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_C_FLAGS_RELEASE=$cflags"
+        -DCMAKE_SYSTEM_NAME=Windows "-DCMAKE_SYSTEM_PROCESSOR=${host%%-*}" "-DCMAKE_C_COMPILER=$CC"
+        "-DCMAKE_CXX_COMPILER=$CXX"
+        "-DCMAKE_RC_COMPILER=$host-windres" "-DCMAKE_INSTALL_PREFIX=$prefix"
+        "-DCMAKE_FIND_ROOT_PATH=$prefix;/usr/$host" -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=NEVER
+        -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY
+        -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY -DCMAKE_INSTALL_LIBDIR=lib
+    )
 
-unpack libogg
-"${configure[@]}" "${ogg_options[@]}"
-make -j"$jobs" -C src install
-make -j"$jobs" -C include install
-make install-pkgconfigDATA
+    unpack libogg
+    "${configure[@]}" "${ogg_options[@]}"
+    make -j"$jobs" -C src install
+    make -j"$jobs" -C include install
+    make install-pkgconfigDATA
 
-unpack libvorbis
-"${configure[@]}" "${vorbis_options[@]}"
-make -j"$jobs" -C lib install
-make -j"$jobs" -C include install
-make install-pkgconfigDATA
+    unpack libvorbis
+    "${configure[@]}" "${vorbis_options[@]}"
+    make -j"$jobs" -C lib install
+    make -j"$jobs" -C include install
+    make install-pkgconfigDATA
 
-unpack flac
-"${configure[@]}" "${flac_options[@]}"
-make -j"$jobs" -C src/libFLAC install
-make -j"$jobs" -C include install
-# Its headers import from a DLL unless told that the library is static.
-sed -i 's/^Cflags: .*/& -DFLAC__NO_DLL/' "$prefix/lib/pkgconfig/flac.pc"
+    unpack flac
+    "${configure[@]}" "${flac_options[@]}"
+    make -j"$jobs" -C src/libFLAC install
+    make -j"$jobs" -C include install
+    # Its headers import from a DLL unless told that the library is static.
+    sed -i 's/^Cflags: .*/& -DFLAC__NO_DLL/' "$prefix/lib/pkgconfig/flac.pc"
 
-unpack opus
-"${configure[@]}" "${opus_options[@]}"
-make -j"$jobs" install
+    unpack opus
+    "${configure[@]}" "${opus_options[@]}"
+    make -j"$jobs" install
 
-unpack mpg123
-"${configure[@]}" "${mpg123_options[@]}"
-make -j"$jobs" install-libLTLIBRARIES install-nodist_includeHEADERS install-includeHEADERS \
-    install-pkgconfigDATA
+    unpack mpg123
+    "${configure[@]}" "${mpg123_options[@]}"
+    make -j"$jobs" install-libLTLIBRARIES install-nodist_includeHEADERS install-includeHEADERS \
+        install-pkgconfigDATA
 
-unpack lame
-"${configure[@]}" "${lame_options[@]}"
-make -j"$jobs" -C libmp3lame install
-make -j"$jobs" -C include install
+    unpack lame
+    "${configure[@]}" "${lame_options[@]}"
+    make -j"$jobs" -C libmp3lame install
+    make -j"$jobs" -C include install
 
-unpack libsndfile
-cmake -S . -B build "${cmake_options[@]}" "${sndfile_options[@]}" -DCMAKE_C_FLAGS=-DFLAC__NO_DLL
-cmake --build build -j "$jobs"
-cmake --install build
-# Its build quietly leaves out the codecs whose libraries it does not find.
-grep -x 'Requires.private: flac ogg vorbis vorbisenc opus libmpg123' "$prefix/lib/pkgconfig/sndfile.pc"
-grep -x 'Libs.private: -lmp3lame' "$prefix/lib/pkgconfig/sndfile.pc"
-# Names beyond the ANSI code page reach it through its wide-character entry.
-"$host-nm" "$prefix/lib/libsndfile.a" | grep -E ' T _?sf_wchar_open$'
+    unpack libsndfile
+    cmake -S . -B build "${cmake_options[@]}" "${sndfile_options[@]}" -DCMAKE_C_FLAGS=-DFLAC__NO_DLL
+    cmake --build build -j "$jobs"
+    cmake --install build
+    # Its build quietly leaves out the codecs whose libraries it does not find.
+    grep -x 'Requires.private: flac ogg vorbis vorbisenc opus libmpg123' \
+        "$prefix/lib/pkgconfig/sndfile.pc"
+    grep -x 'Libs.private: -lmp3lame' "$prefix/lib/pkgconfig/sndfile.pc"
+    # Names beyond the ANSI code page reach it through its wide-character entry.
+    "$host-nm" "$prefix/lib/libsndfile.a" | grep -E ' T _?sf_wchar_open$'
 
-unpack libsoxr
-cmake -S . -B build "${cmake_options[@]}" "${soxr_options[@]}"
-cmake --build build -j "$jobs"
-cmake --install build
-# Its build writes no soxr.pc for Windows.
-soxr_version=${packages[7]#*=}
-soxr_version=${soxr_version%-*}
-cat >"$prefix/lib/pkgconfig/soxr.pc" <<EOF
-prefix=$prefix
-libdir=\${prefix}/lib
-includedir=\${prefix}/include
+    unpack libsoxr
+    cmake -S . -B build "${cmake_options[@]}" "${soxr_options[@]}"
+    cmake --build build -j "$jobs"
+    cmake --install build
+    # Its build writes no soxr.pc for Windows.
+    soxr_version=${packages[7]#*=}
+    soxr_version=${soxr_version%-*}
+    printf '%s\n' "prefix=$prefix" 'libdir=${prefix}/lib' 'includedir=${prefix}/include' '' \
+        'Name: soxr' 'Description: High quality, one-dimensional sample-rate conversion library' \
+        "Version: $soxr_version" 'Libs: -L${libdir} -lsoxr' 'Cflags: -I${includedir}' \
+        >"$prefix/lib/pkgconfig/soxr.pc"
 
-Name: soxr
-Description: High quality, one-dimensional sample-rate conversion library
-Version: $soxr_version
-Libs: -L\${libdir} -lsoxr
-Cflags: -I\${includedir}
-EOF
-
-# A program linking them statically must need nothing beyond MinGW's own runtime.
-if "$host-nm" -u "$prefix"/lib/*.a | grep -E ' U _*(__[a-z]+_chk|__stack_chk_[a-z]+)$'; then
-    echo "These libraries need libssp" >&2
-    exit 1
-fi
+    # A program linking them statically must need nothing beyond MinGW's own runtime.
+    if "$host-nm" -u "$prefix"/lib/*.a | grep -E ' U _*(__[a-z]+_chk|__stack_chk_[a-z]+)$'; then
+        echo "These libraries need libssp" >&2
+        exit 1
+    fi
 }
 
 trap 'status=$?; [ $status -eq 0 ] || tail -n 30 "$log" >&2; exit $status' EXIT

@@ -14,7 +14,7 @@ if [ "${1:-}" = fuzz ]; then
     cmake --build build-fuzz
 elif [ "${1:-}" = windows ]; then
     # wxWidgets, libsndfile and libsoxr for Windows are built once per processor into the user's
-    # cache (about 16 and 5 minutes each on 2 idle cores).
+    # cache (about 16 and 3 minutes each on 2 cores).
     wx64=$(./scripts/build-wx-windows.sh x86_64)
     audio64=$(./scripts/build-audio-windows.sh x86_64)
     cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
