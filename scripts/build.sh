@@ -13,18 +13,22 @@ if [ "${1:-}" = fuzz ]; then
         -DBELLTIDE_FUZZ=ON -DBELLTIDE_WARNINGS_AS_ERRORS=ON
     cmake --build build-fuzz
 elif [ "${1:-}" = windows ]; then
-    # wxWidgets for Windows is built once per processor into the user's cache (about 16 minutes
-    # each on 2 idle cores).
+    # wxWidgets, libsndfile and libsoxr for Windows are built once per processor into the user's
+    # cache (about 16 and 3 minutes each on 2 cores).
     wx64=$(./scripts/build-wx-windows.sh x86_64)
+    audio64=$(./scripts/build-audio-windows.sh x86_64)
     cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DBELLTIDE_WARNINGS_AS_ERRORS=ON -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-        -DwxWidgets_CONFIG_EXECUTABLE="$wx64/bin/wx-config" -DBELLTIDE_TOOLKIT=ON
+        -DwxWidgets_CONFIG_EXECUTABLE="$wx64/bin/wx-config" -DBELLTIDE_AUDIO_PREFIX="$audio64" \
+        -DBELLTIDE_TOOLKIT=ON
     cmake --build build-windows
     # Its programs cannot run here, so it takes the welcome sound and artwork the 64-bit one made.
     wx32=$(./scripts/build-wx-windows.sh i686)
+    audio32=$(./scripts/build-audio-windows.sh i686)
     cmake -S . -B build-windows-32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DBELLTIDE_WARNINGS_AS_ERRORS=ON -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-i686.cmake" \
-        -DwxWidgets_CONFIG_EXECUTABLE="$wx32/bin/wx-config" -DBELLTIDE_TOOLKIT=ON \
+        -DwxWidgets_CONFIG_EXECUTABLE="$wx32/bin/wx-config" -DBELLTIDE_AUDIO_PREFIX="$audio32" \
+        -DBELLTIDE_TOOLKIT=ON \
         -DBELLTIDE_MEDIA_FROM="$PWD/build-windows"
     cmake --build build-windows-32
 elif [ "${1:-}" = tsan ]; then

@@ -17,7 +17,7 @@ packages=(
 if [ "${1:-}" = windows ]; then
     packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
               wine wine64 make xz-utils debian-archive-keyring libz-mingw-w64-dev nsis p7zip-full
-              xvfb xauth locales)
+              xvfb xauth locales pkg-config patch bzip2)
 fi
 
 missing=()

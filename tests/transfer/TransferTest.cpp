@@ -20,6 +20,13 @@ namespace {
 constexpr int FactoryEntries = 25, FactoryFiles = 19;
 
 enum class Operation { Download, Upload, Backup };
+const char* const OperationNames[] = {"Download", "Upload", "Backup"};
+void PrintTo(Operation operation, std::ostream* out) {
+    *out << OperationNames[int(operation)];
+}
+std::string nameOf(const ::testing::TestParamInfo<Operation>& info) {
+    return OperationNames[int(info.param)];
+}
 
 struct Handheld : MainWindowHarness {
     Handheld() {
@@ -168,7 +175,8 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
 }
 
 using enum Operation;
-INSTANTIATE_TEST_SUITE_P(Transfers, FailureSweep, ::testing::Values(Download, Upload, Backup));
+INSTANTIATE_TEST_SUITE_P(Transfers, FailureSweep, ::testing::Values(Download, Upload, Backup),
+                         nameOf);
 
 // Cancel clicked while any one file is copied, or while connecting: that file is finished, no
 // other is started, and the outcome is that of nothing done. The editor keeps its theme, the
@@ -224,10 +232,8 @@ TEST_P(CancelSweep, StopsAfterTheCurrentFileWithNothingDone) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Transfers, CancelSweep, ::testing::Values(Download, Upload, Backup), [](const auto& param) {
-        return std::string(std::array{"Download", "Upload", "Backup"}[int(param.param)]);
-    });
+INSTANTIATE_TEST_SUITE_P(Transfers, CancelSweep, ::testing::Values(Download, Upload, Backup),
+                         nameOf);
 
 // Parameterised by the device backend where it matters: on Windows also rapi.dll.
 class Transfer : public ::testing::TestWithParam<DeviceBackend>, public Handheld {};

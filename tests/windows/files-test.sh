@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows files as built, read without running them (a 32-bit build cannot run here): the
 # program's and our rapi.dll's format, the remote-API names the one resolves and the other
-# exports, the DLLs and functions the program imports, and the program inside the installer.
+# exports, the DLLs and functions the program and the sound libraries' test import, and the
+# program inside the installer.
 # files-test.sh OBJDUMP ARCHITECTURE(i386|x86-64) BUILD_DIR RAPI_FUNCTIONS_HEADER [INSTALLER]
 set -euo pipefail
 objdump=$1
@@ -71,17 +72,26 @@ newer_functions=" GetSystemTimePreciseAsFileTime SetThreadDescription GetThreadD
     SystemParametersInfoForDpi SetProcessDpiAwarenessContext SetThreadDpiAwarenessContext
     GetThreadDpiAwarenessContext EnableNonClientDpiScaling GetDpiForMonitor
     SetProcessDpiAwareness "
-imports=$(awk -F'\t' '/DLL Name:/ { split($2, name, ": "); dll = tolower(name[2]); next }
-                dll && NF >= 3 && $3 ~ /^ *[0-9]+ +[A-Za-z_]/ { split($3, f, " "); print dll, f[2] }' <<<"$program_headers")
-[ -n "$imports" ] || fail "no imports read from Belltide.exe"
 allowed_dlls=$(tr -s ' \n' '  ' <<<"$allowed_dlls")
 newer_functions=$(tr -s ' \n' '  ' <<<"$newer_functions")
-for dll in $(cut -d' ' -f1 <<<"$imports" | sort -u); do
-    [[ $allowed_dlls == *" $dll "* ]] || fail "Belltide.exe imports $dll"
-done
-for function in $(cut -d' ' -f2 <<<"$imports"); do
-    [[ $newer_functions == *" $function "* ]] && fail "Belltide.exe imports $function"
-done
+check_imports() {
+    local file=$1 imports dll function
+    imports=$(awk -F'\t' '/DLL Name:/ { split($2, name, ": "); dll = tolower(name[2]); next }
+                dll && NF >= 3 && $3 ~ /^ *[0-9]+ +[A-Za-z_]/ { split($3, f, " "); print dll, f[2] }' \
+                  < <("$objdump" -p "$file"))
+    [ -n "$imports" ] || fail "no imports read from $(basename "$file")"
+    for dll in $(cut -d' ' -f1 <<<"$imports" | sort -u); do
+        [[ $allowed_dlls == *" $dll "* ]] || fail "$(basename "$file") imports $dll"
+    done
+    for function in $(cut -d' ' -f2 <<<"$imports"); do
+        [[ $newer_functions == *" $function "* ]] && fail "$(basename "$file") imports $function"
+    done
+    return 0
+}
+check_imports "$build/Belltide.exe"
+# The sound libraries are linked in, with nothing of theirs to ship or newer than Windows 7.
+check_format "$build/belltide_audio_libs_test.exe"
+check_imports "$build/belltide_audio_libs_test.exe"
 
 # The installer holds this very program.
 if [ -n "$installer" ]; then
@@ -101,4 +111,5 @@ if [ -n "$installer" ]; then
 fi
 
 [ $failures -eq 0 ] || exit 1
-echo "files: $architecture program, rapi.dll (${#functions[@]} functions) and installer as expected"
+echo "files: $architecture program, rapi.dll (${#functions[@]} functions), sound libraries and" \
+    "installer as expected"

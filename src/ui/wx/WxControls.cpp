@@ -95,14 +95,22 @@ public:
     explicit SoundPreviewHook(CSoundFileDialog& preview) : m_preview(preview) {}
     // wx calls the hook only for a dialog that has a control of its own.
     void AddCustomControls(wxFileDialogCustomize& customize) override {
+#ifdef __WXMSW__
+        // Wine's file dialog gives a custom text one line in a narrow column and cuts the rest.
+        customize.AddStaticText("Each wave file you select");
+        customize.AddStaticText("is played.");
+#else
         customize.AddStaticText("Each wave file you select is played.");
+#endif
     }
     // The dialog selects a file by itself when it opens a folder; only the user's picks play.
     void UpdateCustomControls() override {
         if (m_dialog && isHandlingUserInput())
             m_preview.OnFileNameChange(fromWx(m_dialog->GetCurrentlySelectedFilename()));
     }
-    void attach(wxFileDialog* dialog) { m_dialog = dialog; }
+    void attach(wxFileDialog* dialog) {
+        m_dialog = dialog;
+    }
 
 private:
     CSoundFileDialog& m_preview;
