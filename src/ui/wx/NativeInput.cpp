@@ -82,14 +82,12 @@ void placeBeforeShow(wxTopLevelWindow* window) {
     // wxGTK keeps a position set before the window exists to itself until the window is shown,
     // and then the window manager has already placed it where it likes.
     GtkWidget* widget = window->GetHandle();
-    auto* at = new wxPoint(window->GetPosition());
-    if (gtk_widget_get_realized(widget)) {
-        placeNativeWindow(widget, at);
-        delete at;
-        return;
-    }
-    g_signal_connect_data(widget, "realize", G_CALLBACK(placeNativeWindow), at, deletePosition,
-                          GConnectFlags{});
+    wxPoint at = window->GetPosition();
+    if (gtk_widget_get_realized(widget))
+        placeNativeWindow(widget, &at);
+    else
+        g_signal_connect_data(widget, "realize", G_CALLBACK(placeNativeWindow), new wxPoint(at),
+                              deletePosition, GConnectFlags{});
 }
 
 #else

@@ -43,16 +43,16 @@ class QuestionBox : public wxMessageDialog {
 public:
     QuestionBox(wxWindow* owner, const wxString& question, bool withCancel)
         : wxMessageDialog(owner, question, ProgramTitle,
-                          wxYES_NO | (withCancel ? wxCANCEL : 0) | wxICON_QUESTION),
-          m_withCancel(withCancel) {}
+                          wxYES_NO | (withCancel ? wxCANCEL : 0) | wxICON_QUESTION) {}
 
     // wxID_YES, wxID_NO or wxID_CANCEL.
     int ShowModal() override {
         WX_HOOK_MODAL_DIALOG();
+        const bool withCancel = (GetMessageDialogStyle() & wxCANCEL) != 0;
 #if defined(__WXMSW__)
         switch (::MessageBoxW(GetParent() ? GetParent()->GetHWND() : nullptr, GetMessage().wc_str(),
                               GetTitle().wc_str(),
-                              (m_withCancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION)) {
+                              (withCancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION)) {
         case IDYES:
             return wxID_YES;
         case IDNO:
@@ -70,7 +70,7 @@ public:
         gtk_message_dialog_set_image(GTK_MESSAGE_DIALOG(box), icon);
         G_GNUC_END_IGNORE_DEPRECATIONS
         gtk_widget_show(icon);
-        if (m_withCancel)
+        if (withCancel)
             gtk_dialog_add_button(GTK_DIALOG(box), "_Cancel", GTK_RESPONSE_CANCEL);
         gtk_dialog_add_button(GTK_DIALOG(box), "_No", GTK_RESPONSE_NO);
         gtk_dialog_add_button(GTK_DIALOG(box), "_Yes", GTK_RESPONSE_YES);
@@ -84,9 +84,6 @@ public:
         return wxMessageDialog::ShowModal();
 #endif
     }
-
-private:
-    bool m_withCancel;
 };
 
 // Passes every change of the dialog's selection on to the preview rule.
