@@ -2,6 +2,7 @@
 
 #include "audio/WaveFile.h"
 #include "catalog/MessageError.h"
+#include "files/LittleEndian.h"
 #include "files/PcPath.h"
 #include "files/ReplacementFile.h"
 
@@ -79,27 +80,22 @@ std::string describe(const std::string& container, const std::string& encoding, 
     return container + ", " + encoding + ", " + std::to_string(rate) + " Hz, " + layout;
 }
 
-void putLittleEndian(char* at, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        at[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
 std::array<char, 44> canonicalHeader(const HandheldFormat& format, std::uint32_t dataBytes) {
     std::array<char, 44> header{};
     const auto blockAlign = static_cast<std::uint32_t>(format.channels * 2);
     std::memcpy(header.data(), "RIFF", 4);
-    putLittleEndian(header.data() + 4, 36 + dataBytes, 4);
+    writeLittleEndian(header.data() + 4, 36 + dataBytes, 4);
     std::memcpy(header.data() + 8, "WAVEfmt ", 8);
-    putLittleEndian(header.data() + 16, 16, 4);
-    putLittleEndian(header.data() + 20, 1, 2); // PCM
-    putLittleEndian(header.data() + 22, static_cast<std::uint32_t>(format.channels), 2);
-    putLittleEndian(header.data() + 24, static_cast<std::uint32_t>(format.sampleRate), 4);
-    putLittleEndian(header.data() + 28, static_cast<std::uint32_t>(format.sampleRate) * blockAlign,
-                    4);
-    putLittleEndian(header.data() + 32, blockAlign, 2);
-    putLittleEndian(header.data() + 34, 16, 2);
+    writeLittleEndian(header.data() + 16, 16, 4);
+    writeLittleEndian(header.data() + 20, 1, 2); // PCM
+    writeLittleEndian(header.data() + 22, static_cast<std::uint32_t>(format.channels), 2);
+    writeLittleEndian(header.data() + 24, static_cast<std::uint32_t>(format.sampleRate), 4);
+    writeLittleEndian(header.data() + 28,
+                      static_cast<std::uint32_t>(format.sampleRate) * blockAlign, 4);
+    writeLittleEndian(header.data() + 32, blockAlign, 2);
+    writeLittleEndian(header.data() + 34, 16, 2);
     std::memcpy(header.data() + 36, "data", 4);
-    putLittleEndian(header.data() + 40, dataBytes, 4);
+    writeLittleEndian(header.data() + 40, dataBytes, 4);
     return header;
 }
 
@@ -218,6 +214,12 @@ bool writeConverted(SNDFILE* sound, const SF_INFO& info, std::ostream& out,
     return static_cast<bool>(out.seekp(0).write(finalHeader.data(), finalHeader.size()).flush());
 }
 
+// By the header alone: whether the file goes to the handheld byte for byte.
+bool playsAsItStands(const std::string& path) {
+    const auto wave = readWaveFormat(path);
+    return wave && isHandheldWave(*wave);
+}
+
 bool sameFile(const std::string& first, const std::string& second) {
     std::error_code error;
     return fs::equivalent(pcPath(first), pcPath(second), error);
@@ -250,8 +252,7 @@ SoundProbe probeSound(const std::string& path) {
 void convertToHandheldWave(const std::string& source, const std::string& target) {
     if (sameFile(source, target))
         throw writeFailed(target);
-    const auto wave = readWaveFormat(source);
-    const bool asItStands = wave && isHandheldWave(*wave);
+    const bool asItStands = playsAsItStands(source);
     SF_INFO info;
     SoundFile sound;
     if (!asItStands && !(sound = openSound(source, info)))
@@ -279,7 +280,7 @@ void convertToHandheldWave(const std::string& source, const std::string& target)
 }
 
 PreviewWave::PreviewWave(const std::string& source) : m_path(source) {
-    if (probeSound(source).kind == SoundKind::HandheldWave)
+    if (playsAsItStands(source))
         return;
     static std::atomic<unsigned> counter{0};
     static const unsigned run = std::random_device{}();

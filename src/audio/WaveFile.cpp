@@ -1,5 +1,6 @@
 #include "WaveFile.h"
 
+#include "files/LittleEndian.h"
 #include "files/PcPath.h"
 
 #include <algorithm>
@@ -8,13 +9,6 @@
 #include <fstream>
 
 namespace {
-
-std::uint32_t littleEndian(const char* bytes, int count = 4) {
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[i]);
-    return value;
-}
 
 constexpr std::int64_t CanonicalHeaderBytes = 44;
 
@@ -34,17 +28,18 @@ std::optional<WaveFormat> readWaveFormat(const std::string& path) {
         std::array<char, 24> chunk{};
         if (!in.seekg(at).read(chunk.data(), 8))
             return std::nullopt;
-        const std::int64_t size = littleEndian(chunk.data() + 4);
+        const std::int64_t size = readLittleEndian(chunk.data() + 4);
         if (std::memcmp(chunk.data(), "fmt ", 4) == 0) {
             if (size < 16 || at + 8 + size > end || !in.read(chunk.data() + 8, 16))
                 return std::nullopt;
             format = WaveFormat{};
-            format->formatTag = static_cast<std::uint16_t>(littleEndian(chunk.data() + 8, 2));
-            format->channels = static_cast<std::uint16_t>(littleEndian(chunk.data() + 10, 2));
-            format->sampleRate = littleEndian(chunk.data() + 12);
-            format->byteRate = littleEndian(chunk.data() + 16);
-            format->blockAlign = static_cast<std::uint16_t>(littleEndian(chunk.data() + 20, 2));
-            format->bitsPerSample = static_cast<std::uint16_t>(littleEndian(chunk.data() + 22, 2));
+            format->formatTag = static_cast<std::uint16_t>(readLittleEndian(chunk.data() + 8, 2));
+            format->channels = static_cast<std::uint16_t>(readLittleEndian(chunk.data() + 10, 2));
+            format->sampleRate = readLittleEndian(chunk.data() + 12);
+            format->byteRate = readLittleEndian(chunk.data() + 16);
+            format->blockAlign = static_cast<std::uint16_t>(readLittleEndian(chunk.data() + 20, 2));
+            format->bitsPerSample =
+                static_cast<std::uint16_t>(readLittleEndian(chunk.data() + 22, 2));
             format->canonical = at == 12 && size == 16;
         } else if (std::memcmp(chunk.data(), "data", 4) == 0) {
             if (!format)
@@ -52,7 +47,7 @@ std::optional<WaveFormat> readWaveFormat(const std::string& path) {
             // A recorder that stopped early leaves a length beyond the file's end.
             format->dataBytes = static_cast<std::uint64_t>(std::min(size, end - at - 8));
             const std::int64_t riffEnd =
-                8 + static_cast<std::int64_t>(littleEndian(riff.data() + 4));
+                8 + static_cast<std::int64_t>(readLittleEndian(riff.data() + 4));
             format->canonical = format->canonical && at == 36 &&
                                 CanonicalHeaderBytes + size + (size & 1) == end && riffEnd == end;
             return format;

@@ -1,6 +1,7 @@
 #include "ThemeArchive.h"
 
 #include "catalog/MessageError.h"
+#include "files/LittleEndian.h"
 #include "files/PcPath.h"
 #include "files/Utf8Text.h"
 
@@ -17,18 +18,6 @@ constexpr char Magic[8] = {'Z', 'i', 'm', 'o', 'P', 'A', 'C', 'K'};
 constexpr std::size_t NameOffset = 8;
 constexpr std::size_t LengthOffset = 264;
 using Header = std::array<char, ThemeArchive::HeaderSize>;
-
-void putLittleEndian(char* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::uint32_t getLittleEndian(const char* at) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(at[i]);
-    return value;
-}
 
 // Members are copied in chunks of ChunkSize, but a file stream passes every write of a kilobyte
 // or more straight to the system. This collects the chunks into large blocks first.
@@ -111,7 +100,7 @@ bool ThemeArchive::addFile(const std::string& folder, const std::string& name) c
     Header header{};
     std::memcpy(header.data(), Magic, sizeof Magic);
     std::memcpy(header.data() + NameOffset, name.c_str(), name.size() + 1);
-    putLittleEndian(header.data() + LengthOffset, length);
+    writeLittleEndian(header.data() + LengthOffset, length);
     archive.write(header.data(), static_cast<std::streamsize>(header.size()));
     if (length != 0xFFFFFFFF)
         copyStreamBytes(source, archive, static_cast<std::int32_t>(length));
@@ -146,7 +135,7 @@ std::vector<ArchiveMember> ThemeArchive::members() const {
             throw damaged(m_path);
         // Lengths are signed: a negative one, as written for an unreadable source, has no data.
         const auto length =
-            static_cast<std::int32_t>(getLittleEndian(header.data() + LengthOffset));
+            static_cast<std::int32_t>(readLittleEndian(header.data() + LengthOffset));
         member.dataOffset = position + HeaderSize;
         member.dataLength = length > 0 ? static_cast<std::uint32_t>(length) : 0;
         if (member.dataLength > fileSize - member.dataOffset)
