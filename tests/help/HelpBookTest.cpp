@@ -34,9 +34,9 @@ TEST(HelpBook, HoldsThePagesTheProgramOpensAndSpeaksOfItsOwnPlatformOnly) {
         EXPECT_TRUE(contents.count(page)) << page;
 
     std::string text;
-    for (const char* page :
-         {"index.html", "window.html", "sounds.html", "themes.html", "transfers.html",
-          "handheld.html", "files.html", "messages.html", "contents.hhc", "index.hhk"}) {
+    for (const char* page : {"index.html", "window.html", "sounds.html", "formats.html",
+                             "themes.html", "transfers.html", "handheld.html", "files.html",
+                             "messages.html", "contents.hhc", "index.hhk"}) {
         const std::unique_ptr<wxFSFile> file(wxFileSystem().OpenFile(book + page));
         ASSERT_TRUE(file) << page;
         for (char c; file->GetStream()->Read(&c, 1).LastRead() == 1;)
