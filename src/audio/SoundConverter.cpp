@@ -225,6 +225,14 @@ bool sameFile(const std::string& first, const std::string& second) {
     return fs::equivalent(pcPath(first), pcPath(second), error);
 }
 
+// A name in the temporary folder that no other call of any Belltide uses.
+std::string temporaryPath(const std::string& prefix, const std::string& suffix) {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned run = std::random_device{}();
+    return pcText(fs::temp_directory_path() /
+                  pcPath(prefix + std::to_string(run) + "-" + std::to_string(counter++) + suffix));
+}
+
 } // namespace
 
 HandheldFormat handheldFormatFor(int channels, int sampleRate) {
@@ -282,11 +290,7 @@ void convertToHandheldWave(const std::string& source, const std::string& target)
 PreviewWave::PreviewWave(const std::string& source) : m_path(source) {
     if (playsAsItStands(source))
         return;
-    static std::atomic<unsigned> counter{0};
-    static const unsigned run = std::random_device{}();
-    const std::string name =
-        "belltide-preview-" + std::to_string(run) + "-" + std::to_string(counter++) + ".wav";
-    m_path = pcText(fs::temp_directory_path() / name);
+    m_path = temporaryPath("belltide-preview-", ".wav");
     convertToHandheldWave(source, m_path);
     m_temporary = true;
 }
@@ -296,4 +300,28 @@ PreviewWave::~PreviewWave() {
         return;
     std::error_code ignored;
     fs::remove(pcPath(m_path), ignored);
+}
+
+ConvertedWaves::~ConvertedWaves() {
+    if (m_folder.empty())
+        return;
+    std::error_code ignored;
+    fs::remove_all(pcPath(m_folder), ignored);
+}
+
+std::string ConvertedWaves::folderFor(const std::string& folder, const std::string& fileName) {
+    const std::string source = folder + fileName;
+    if (!isReadableFile(source) || playsAsItStands(source))
+        return folder;
+    if (m_folder.empty()) {
+        const std::string made = temporaryPath("belltide-upload-", "");
+        std::error_code error;
+        if (!fs::create_directory(pcPath(made), error))
+            throw writeFailed(made);
+        m_folder = made + PathSeparator;
+    }
+    std::error_code error;
+    if (!fs::exists(pcPath(m_folder + fileName), error))
+        convertToHandheldWave(source, m_folder + fileName);
+    return m_folder;
 }

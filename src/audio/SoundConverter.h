@@ -48,3 +48,21 @@ private:
     std::string m_path;
     bool m_temporary = false;
 };
+
+// Waves the handheld plays, made on the way for sounds that are not: each conversion lies under
+// the sound's own name in a private temporary folder, which goes with this object.
+class ConvertedWaves {
+public:
+    ConvertedWaves() = default;
+    ~ConvertedWaves();
+    ConvertedWaves(const ConvertedWaves&) = delete;
+    ConvertedWaves& operator=(const ConvertedWaves&) = delete;
+
+    // The folder to send folder + fileName from: folder itself when the file there is a handheld
+    // wave or cannot be read, else the private folder with its conversion, made once per name.
+    // Raises as convertToHandheldWave does.
+    std::string folderFor(const std::string& folder, const std::string& fileName);
+
+private:
+    std::string m_folder; // with its trailing separator; made at the first conversion
+};

@@ -1,6 +1,5 @@
 #include "CExportDlg.h"
 
-#include "audio/WaveFile.h"
 #include "catalog/MessageError.h"
 #include "files/PcPath.h"
 
@@ -44,13 +43,31 @@ void CExportDlg::startWorker(std::thread& worker) {
 
 SoundTheme CExportDlg::prepare(DeviceLink& device) {
     m_current = device.readCurrentSounds();
+    // A theme from elsewhere may hold waves the handheld cannot play: they go as their
+    // conversions, and the theme's own files stay as they are.
+    SoundTheme sending = m_upload;
+    for (auto& [eventName, entry] : sending) {
+        if (!entry.hasSound())
+            continue;
+        try {
+            entry.folder = m_converted.folderFor(entry.folder, waveFileName(entry));
+        } catch (const MessageError& error) {
+            m_conversionErrors.emplace(
+                waveFileName(entry),
+                probeSound(entry.path()).kind == SoundKind::Undecodable
+                    ? "\"" + waveFileName(entry) +
+                          "\" is not a wave file that the Pocket PC can play, nor a sound "
+                          "Belltide can convert."
+                    : std::string(error.what()));
+        }
+    }
     // The most room the copies take at once: each new file is whole beside the old one of its
     // name, which goes only after it.
     const auto clusters = [](std::uint64_t bytes) {
         return (bytes + ClusterBytes - 1) / ClusterBytes * ClusterBytes;
     };
     std::int64_t grown = 0, needed = 0;
-    for (const SoundEntry& file : m_upload.soundFiles()) {
+    for (const SoundEntry& file : sending.soundFiles()) {
         std::error_code error;
         const auto bytes = std::filesystem::file_size(pcPath(file.path()), error);
         const auto next = static_cast<std::int64_t>(error ? 0 : clusters(bytes));
@@ -66,15 +83,15 @@ SoundTheme CExportDlg::prepare(DeviceLink& device) {
                            " on the Pocket PC, but only " + kilobytes(*available) +
                            " are free there. Nothing was exported; make room on the Pocket PC "
                            "or choose smaller sounds.");
-    return m_upload;
+    return sending;
 }
 
 void CExportDlg::copyFile(DeviceLink& device, const SoundEntry& file,
                           const CopyProgress& progress) {
     // A damaged or foreign file would sit on the handheld as a sound that never plays.
-    if (isReadableFile(file.path()) && !isRiffWave(file.path()))
-        throw MessageError("\"" + waveFileName(file) +
-                           "\" is not a wave file that the Pocket PC can play.");
+    if (const auto failed = m_conversionErrors.find(waveFileName(file));
+        failed != m_conversionErrors.end())
+        throw MessageError(failed->second);
     device.copyFileToDevice(file.folder, DeviceFolder, waveFileName(file), progress);
     m_changed = true;
 }

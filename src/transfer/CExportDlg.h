@@ -2,9 +2,12 @@
 // at those that arrived whole and has it reload its sound settings.
 #pragma once
 
+#include "audio/SoundConverter.h"
 #include "transfer/CProgressDlg.h"
 
+#include <map>
 #include <set>
+#include <string>
 
 class CExportDlg : public CProgressDlg {
 public:
@@ -40,4 +43,6 @@ private:
     SoundTheme m_current;
     std::set<std::string> m_failedFiles; // name + extension
     bool m_settingsWritten = false;
+    ConvertedWaves m_converted;
+    std::map<std::string, std::string> m_conversionErrors; // by name + extension
 };

@@ -17,6 +17,7 @@ constexpr const char* UntitledName = "Untitled";
 constexpr int EventsColumnWidth = 130;
 constexpr int SoundsColumnWidth = 130;
 constexpr int SizeColumnWidth = 80;
+constexpr int LengthColumnWidth = 80;
 
 void createFolder(const std::string& folder) {
     std::error_code ignored;
@@ -51,6 +52,7 @@ void CBelltideDlg::OnInitDialog() {
     m_eventList.insertColumn(0, "Events", ColumnAlign::Left, EventsColumnWidth);
     m_eventList.insertColumn(1, "Sounds", ColumnAlign::Left, SoundsColumnWidth);
     m_eventList.insertColumn(2, "Size", ColumnAlign::Right, SizeColumnWidth);
+    m_eventList.insertColumn(3, "Length", ColumnAlign::Right, LengthColumnWidth);
     // Runs from the event loop, once the window is on screen.
     m_progressWindows.callAfter([this] { InitialBackupCheck(); });
     applyEnabling(ThemeShown::No);
@@ -95,6 +97,7 @@ void CBelltideDlg::fitNameColumns() {
 void CBelltideDlg::showSound(int row, const SoundEntry& entry) {
     m_eventList.setCellText(row, 1, entry.name + entry.extension);
     m_eventList.setCellText(row, 2, entry.sizeText());
+    m_eventList.setCellText(row, 3, lengthText(entry));
 }
 
 void CBelltideDlg::applyEnabling(ThemeShown shown) {

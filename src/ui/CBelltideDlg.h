@@ -1,6 +1,7 @@
 // The main window's behaviour: its theme, folders, enabling rules and commands (UI thread only).
 #pragma once
 
+#include "audio/SoundConverter.h"
 #include "catalog/SoundTheme.h"
 #include "device/DeviceLink.h"
 #include "transfer/CProgressDlg.h"
@@ -90,7 +91,7 @@ public:
     void OnUploadTheme();
     // Takes the initial backup unless the library has one, and shows it.
     void InitialBackupCheck();
-    // A file dropped on a row: as Change Sound, for a readable wave file.
+    // A file dropped on a row: as Change Sound.
     void OnDropSoundFile(int row, const std::string& path);
 
     // Extracts the archive into the sounds folder and shows it. Raises MessageError, before
@@ -128,13 +129,19 @@ protected:
     void rebuildEventRows();
     // Widens the name columns so that every event and file name of the theme can be read.
     void fitNameColumns();
-    // The texts of the "Sounds" and "Size" columns of a row.
+    // The texts of the "Sounds", "Size" and "Length" columns of a row.
     void showSound(int row, const SoundEntry& entry);
+    // "0:03.2" by the wave's header, marked when the sound is long; empty without a wave.
+    static std::string lengthText(const SoundEntry& entry);
+    // Tells on the status line that the row's sound is long, or takes back what it told of
+    // another row.
+    void showLengthNote(const SoundEntry& entry);
     // The entry the row shows; end() for no row.
     SoundTheme::iterator entryOfRow(int row);
     // The entry of the selected row; shows "No sound selected" and gives end() without one.
     SoundTheme::iterator selectedEntry();
-    // Points the row's entry at the file; a file that cannot be opened is only reported.
+    // Points the row's entry at the file, or at its conversion into a wave the handheld plays
+    // in the sounds folder; a file that cannot be opened or decoded is only reported.
     void assignSoundFile(int row, const std::string& path);
     // loadTheme, with a failure shown in a message box; false when it failed.
     bool tryLoadTheme(const std::string& archivePath);
@@ -171,6 +178,9 @@ protected:
     DeviceLink m_device;
     ThemeFolders m_folders;
     bool m_modified = false;
+    bool m_lengthNoteShown = false;
+    // The sound dialog's last preview, kept while it may still play.
+    std::unique_ptr<PreviewWave> m_preview;
     bool m_transferRunning = false;
     bool m_backupCheckWaiting = false;
     std::vector<std::string> m_handedOver; // came while a transfer ran

@@ -13,19 +13,19 @@ void CEventListCtrl::deleteAllRows() {
 
 void CEventListCtrl::insertRow(int row, const std::string& text) {
     const int at = row < 0 ? 0 : (row > rowCount() ? rowCount() : row);
-    m_rows.insert(m_rows.begin() + at, Row{text, "", ""});
+    m_rows.insert(m_rows.begin() + at, Row{text});
     m_view.setRowCount(rowCount());
 }
 
 void CEventListCtrl::setCellText(int row, int column, const std::string& text) {
-    if (!isRow(row) || column < 0 || column > 2)
+    if (!isRow(row) || !isColumn(column))
         return;
     m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
     m_view.refreshRows(row, row);
 }
 
 std::string CEventListCtrl::cellText(int row, int column) const {
-    if (!isRow(row) || column < 0 || column > 2)
+    if (!isRow(row) || !isColumn(column))
         return {};
     return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }

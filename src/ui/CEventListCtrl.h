@@ -13,7 +13,7 @@
 
 class CEventListCtrl {
 public:
-    using Row = std::array<std::string, 3>; // "Events", "Sounds", "Size"
+    using Row = std::array<std::string, 4>; // "Events", "Sounds", "Size", "Length"
     static constexpr std::uint32_t DimmedTextColour = 0x808080;
 
     explicit CEventListCtrl(ListView& view) : m_view(view) {}
@@ -49,6 +49,7 @@ public:
 
 private:
     bool isRow(int row) const { return row >= 0 && row < rowCount(); }
+    static bool isColumn(int column) { return column >= 0 && column < int(std::tuple_size_v<Row>); }
 
     ListView& m_view;
     std::vector<Row> m_rows;

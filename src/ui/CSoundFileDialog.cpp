@@ -1,5 +1,6 @@
 #include "CSoundFileDialog.h"
 
+#include "catalog/MessageError.h"
 #include "catalog/SoundTheme.h"
 #include "files/PcPath.h"
 
@@ -7,6 +8,11 @@
 #include <system_error>
 
 namespace {
+
+constexpr const char* SoundFilesDescription =
+    "Sound Files (*.wav, *.mp3, *.ogg, *.opus, *.flac, *.aiff)";
+constexpr const char* SoundFilesPattern =
+    "*.wav;*.mp3;*.ogg;*.oga;*.opus;*.flac;*.aif;*.aiff;*.aifc;*.au;*.snd;*.caf;*.w64";
 
 bool isFolder(const std::string& path) {
     std::error_code error;
@@ -18,8 +24,8 @@ bool isFolder(const std::string& path) {
 FileDialogOptions CSoundFileDialog::optionsFor(const std::string& eventName,
                                                const std::string& initialFolder) {
     return FileDialogOptions{.title = "Choose a sound for " + eventName,
-                             .filterDescription = "Sound Files (*.wav)",
-                             .filterPattern = "*.wav",
+                             .filterDescription = SoundFilesDescription,
+                             .filterPattern = SoundFilesPattern,
                              .defaultExtension = "",
                              .initialFolder = initialFolder,
                              .offerAllFiles = true};
@@ -44,6 +50,20 @@ void CSoundFileDialog::OnFileNameChange(const std::string& selection) {
         return;
     const std::string folder = folderOf(selectedPath);
     if ((m_lastFolder.empty() || m_lastFolder == folder) && isReadableFile(selectedPath))
-        m_sound.playFile(selectedPath);
+        play(selectedPath);
     m_lastFolder = folder;
+}
+
+void CSoundFileDialog::play(const std::string& path) {
+    std::unique_ptr<PreviewWave> preview;
+    try {
+        preview = std::make_unique<PreviewWave>(path);
+    } catch (const MessageError&) {
+        // The player's default sound tells that it is no sound.
+        m_sound.playFile(path);
+        return;
+    }
+    m_sound.playFile(preview->path());
+    // Only now is the one before cut off and free to go.
+    m_preview = std::move(preview);
 }

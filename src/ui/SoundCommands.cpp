@@ -1,7 +1,9 @@
 // The main window's event list commands: selecting, playing, changing and clearing sounds.
 #include "CBelltideDlg.h"
 
+#include "audio/SoundConverter.h"
 #include "audio/WaveFile.h"
+#include "catalog/MessageError.h"
 
 #include "files/FileNames.h"
 #include "files/PcPath.h"
@@ -12,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <system_error>
 
 namespace {
 
@@ -25,6 +29,8 @@ void CBelltideDlg::OnListClick() {
         return;
     enableSoundCommands();
     m_eventList.selectRow(row);
+    if (const auto entry = entryOfRow(row); entry != m_theme.end())
+        showLengthNote(entry->second);
 }
 
 void CBelltideDlg::OnListRightClick() {
@@ -55,6 +61,8 @@ void CBelltideDlg::OnChangeSound() {
                      entry->first, CSoundFileDialog::startFolder(entry->second, remembered,
                                                                  m_prompts.musicFolder())));
     const auto path = m_prompts.chooseSoundFile(dialog);
+    // The last preview may still be playing.
+    m_preview = dialog.takePreview();
     if (!path)
         return;
     m_settings.setText(CSoundFileDialog::RememberedFolderKey, folderOf(*path));
@@ -85,13 +93,6 @@ void CBelltideDlg::OnExtendedCheck() {
 }
 
 void CBelltideDlg::OnDropSoundFile(int row, const std::string& path) {
-    if (entryOfRow(row) == m_theme.end())
-        return;
-    if (!hasExtension(fileNameOf(path), ".wav")) {
-        m_prompts.showMessage("Only wave files (*.wav) can be dropped on an event; \"" + path +
-                              "\" is not one.");
-        return;
-    }
     assignSoundFile(row, path);
 }
 
@@ -119,27 +120,67 @@ bool sameBytes(const std::string& a, const std::string& b) {
                       std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>());
 }
 
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(pcPath(a), pcPath(b), error);
+}
+
+std::optional<std::chrono::microseconds> soundLength(const SoundEntry& entry) {
+    return entry.hasSound() ? waveLength(entry.path()) : std::nullopt;
+}
+
+bool isLong(std::chrono::microseconds length) {
+    return length > LongSoundLimit;
+}
+
+std::string longSoundNote(const std::string& fileName, std::chrono::microseconds length) {
+    return "\"" + fileName + "\" plays for " + formatLength(length) +
+           ": the handheld plays it whole on every event.";
+}
+
 } // namespace
+
+std::string CBelltideDlg::lengthText(const SoundEntry& entry) {
+    const auto length = soundLength(entry);
+    if (!length)
+        return {};
+    return formatLength(*length) + (isLong(*length) ? " (long)" : "");
+}
+
+void CBelltideDlg::showLengthNote(const SoundEntry& entry) {
+    const auto length = soundLength(entry);
+    if (length && isLong(*length)) {
+        m_statusBar.setText(longSoundNote(entry.name + entry.extension, *length));
+        m_lengthNoteShown = true;
+    } else if (m_lengthNoteShown) {
+        m_statusBar.setText("");
+        m_lengthNoteShown = false;
+    }
+}
 
 void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     const auto entry = entryOfRow(row);
     if (entry == m_theme.end())
         return;
-    const auto size = measureSizeKB(path);
-    if (!size) {
+    if (!isReadableFile(path)) {
         m_prompts.showMessage("Could not open file \"" + path + "\".");
         return;
     }
-    if (!isRiffWave(path)) {
-        m_prompts.showMessage("\"" + path +
-                              "\" is not a wave file that the Pocket PC can play; the sound is "
-                              "not changed.");
+    const bool converting = probeSound(path).kind != SoundKind::HandheldWave;
+    // The wave the handheld gets: the pick itself, or its conversion for as long as it is needed.
+    std::optional<PreviewWave> wave;
+    try {
+        wave.emplace(path);
+    } catch (const MessageError&) {
+        m_prompts.showMessage("Belltide cannot read \"" + path +
+                              "\" as a sound; the sound is not changed.");
         return;
     }
     // A name a theme and the handheld can hold, and that no other sound of the theme uses:
     // sounds are kept by name, so two of one name would become one.
     const std::string picked = fileNameOf(path);
-    const std::string portable = portableFileName(picked, ThemeArchive::NameFieldSize - 1);
+    const std::string wanted = converting ? picked.substr(0, picked.rfind('.')) + ".wav" : picked;
+    const std::string portable = portableFileName(wanted, ThemeArchive::NameFieldSize - 1);
     std::string fileName = portable;
     bool clash = false;
     for (int number = 2;; ++number) {
@@ -148,32 +189,44 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
             return &item != &*entry && sound.hasSound() &&
                    equalIgnoringCase(sound.name + sound.extension, fileName);
         });
-        if (other == m_theme.end() || sameBytes(other->second.path(), path))
+        // The pick itself is never written over, even where it lies in the sounds folder.
+        const bool free = other == m_theme.end() || sameBytes(other->second.path(), wave->path());
+        if (free && !(converting && sameFile(m_folders.soundsDir + fileName, path)))
             break;
-        clash = true;
+        clash = clash || !free;
         fileName = numberedFileName(portable, number);
     }
     std::string folder = path.substr(0, path.size() - picked.size());
-    if (fileName != picked) {
-        std::error_code error;
-        std::filesystem::copy_file(pcPath(path), pcPath(m_folders.soundsDir + fileName),
-                                   std::filesystem::copy_options::overwrite_existing, error);
-        if (error) {
+    std::string status;
+    if (converting || fileName != picked) {
+        try {
+            convertToHandheldWave(wave->path(), m_folders.soundsDir + fileName);
+        } catch (const MessageError&) {
             m_prompts.showMessage("Could not copy file \"" + path + "\" into the sounds folder.");
             return;
         }
         folder = m_folders.soundsDir;
-        m_statusBar.setText("\"" + picked + "\" is kept as \"" + fileName + "\"" +
-                            (clash ? ": another event plays a different sound of that name."
-                                   : ", a name a theme and the handheld can hold."));
+        status = "\"" + picked + (converting ? "\" is converted into \"" : "\" is kept as \"") +
+                 fileName + "\"" +
+                 (clash        ? ": another event plays a different sound of that name."
+                  : converting ? ", a wave the handheld plays."
+                               : ", a name a theme and the handheld can hold.");
     }
     const auto dot = fileName.rfind('.');
     SoundEntry& sound = entry->second;
     sound.folder = folder;
     sound.name = fileName.substr(0, dot);
     sound.extension = dot == std::string::npos ? std::string{} : fileName.substr(dot);
-    sound.sizeKB = *size;
+    sound.sizeKB = measureSizeKB(sound.path()).value_or(0);
     showSound(row, sound);
     fitNameColumns();
     setModified(true);
+    if (status.empty()) {
+        showLengthNote(sound);
+        return;
+    }
+    if (const auto length = soundLength(sound); length && isLong(*length))
+        status += " " + longSoundNote(fileName, *length);
+    m_statusBar.setText(status);
+    m_lengthNoteShown = false;
 }

@@ -33,7 +33,7 @@ TEST_F(MainWindowGui, ShowsTheTemplatesColumnsAndMenus) {
         columns << item.GetText() << " " << list()->GetColumnWidth(column)
                 << (item.GetAlign() == wxLIST_FORMAT_RIGHT ? " right|" : " left|");
     }
-    EXPECT_EQ(columns, "Events 130 left|Sounds 130 left|Size 80 right|");
+    EXPECT_EQ(columns, "Events 130 left|Sounds 130 left|Size 80 right|Length 80 right|");
     for (int command : {CommandId::NewTheme, CommandId::OpenTheme, CommandId::SaveTheme,
                         CommandId::Exit, CommandId::Help, CommandId::About})
         menus += frame->GetMenuBar()->GetLabel(BelltideFrame::menuId(command)) + "|";
@@ -142,7 +142,8 @@ TEST_F(UserInputGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom)
                memberBytes("theme.dsc", "2\r\nAsterisk\r\n" + name.substr(0, 196) +
                                             "\r\n.wav\r\n_MSN Messenger: Contact online\r\n"
                                             "chime\r\n.wav\r\n") +
-                   memberBytes(name, "w") + memberBytes("chime.wav", "w"));
+                   memberBytes(name, "w") +
+                   memberBytes("chime.wav", waveBytes(std::string(8000 * 62, 'x'))));
     frame->logic().loadTheme(themesDir() + "long.kbt");
     wxYield();
     ASSERT_EQ(list()->GetItemCount(), 2);
@@ -157,7 +158,7 @@ TEST_F(UserInputGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom)
         EXPECT_EQ(control(PlaySound)->GetPosition(), play0 + wxPoint(larger.x, 0));
         EXPECT_EQ(combo()->GetPosition(), combo0 + wxPoint(0, larger.y));
         int widths = 0;
-        for (int column = 0; column < 3; ++column) {
+        for (int column = 0; column < list()->GetColumnCount(); ++column) {
             widths += list()->GetColumnWidth(column);
             for (int row = 0; row < 2 && column != 1; ++row) {
                 const wxString text = list()->GetItemText(row, column);
@@ -165,9 +166,11 @@ TEST_F(UserInputGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom)
                     << text;
             }
         }
-        EXPECT_GE(list()->GetColumnWidth(2), list()->GetTextExtent("Size").x + 8);
+        for (const auto& [column, heading] : {std::pair{2, "Size"}, std::pair{3, "Length"}})
+            EXPECT_GE(list()->GetColumnWidth(column), list()->GetTextExtent(heading).x + 8);
         EXPECT_LE(widths, list()->GetClientSize().x) << "a column is out of sight";
-        EXPECT_GT(list()->GetColumnWidth(1), list()->GetTextExtent("nnnnnnnnnnnnnnnnnnnn").x);
+        // A long event name, and a long sound's mark, still leave room for 15 letters.
+        EXPECT_GT(list()->GetColumnWidth(1), list()->GetTextExtent("nnnnnnnnnnnnnnn").x);
         const wxString shown = list()->GetItemText(0, 1);
         EXPECT_TRUE(shown.EndsWith(".wav") && shown.Contains("...")) << shown;
         EXPECT_LE(list()->GetTextExtent(shown).x, list()->GetColumnWidth(1));

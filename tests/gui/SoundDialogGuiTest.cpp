@@ -28,10 +28,10 @@ std::string passed(GtkFileFilter* filter, const std::vector<std::string>& names)
 } // namespace
 
 // The title names the event, the dialog opens in the folder it is given, and both filters let
-// waves through whatever the case of their extension.
-TEST(SoundDialogGui, NamesItsEventOpensInItsFolderAndShowsWavesOfAnyCase) {
+// sounds through whatever the case of their extension.
+TEST(SoundDialogGui, NamesItsEventOpensInItsFolderAndShowsSoundsOfAnyCase) {
     TempFolder folder;
-    const std::vector<std::string> names{"LOUD.WAV", "quiet.wav", "notes.txt"};
+    const std::vector<std::string> names{"LOUD.WAV", "quiet.wav", "song.Mp3", "notes.txt"};
     for (const std::string& name : names)
         folder.writeFile("My Sounds/" + name, 10);
     const std::string sounds = pcText(folder.path() / "My Sounds");
@@ -61,8 +61,8 @@ TEST(SoundDialogGui, NamesItsEventOpensInItsFolderAndShowsWavesOfAnyCase) {
     EXPECT_EQ(WxPrompts(nullptr).chooseSoundFile(dialog), std::nullopt);
     EXPECT_EQ(title, "Choose a sound for Asterisk");
     EXPECT_EQ(openedIn, sounds);
-    EXPECT_EQ(filters,
-              "Sound Files (*.wav): LOUD.WAV quiet.wav |All files: LOUD.WAV quiet.wav notes.txt |");
+    EXPECT_EQ(filters, "Sound Files (*.wav, *.mp3, *.ogg, *.opus, *.flac, *.aiff): LOUD.WAV "
+                       "quiet.wav song.Mp3 |All files: LOUD.WAV quiet.wav song.Mp3 notes.txt |");
     EXPECT_TRUE(preview.played.empty()) << "nothing is played before the user selects it";
 }
 

@@ -48,8 +48,15 @@ template <class Path> std::string readBytes(const Path& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A wave file holding these bytes as its 8-bit mono samples.
-inline std::string waveBytes(const std::string& samples) {
+struct WaveLayout {
+    std::uint16_t formatTag = 1; // 1 PCM, 3 float
+    std::uint16_t channels = 1;
+    std::uint32_t sampleRate = 8000;
+    std::uint16_t bitsPerSample = 8;
+};
+
+// A wave file holding these bytes as its samples, by default 8-bit mono ones at 8 kHz.
+inline std::string waveBytes(const std::string& samples, const WaveLayout& layout = {}) {
     const auto number = [](std::uint32_t value, int bytes) {
         std::string text;
         for (int i = 0; i < bytes; ++i)
@@ -57,7 +64,21 @@ inline std::string waveBytes(const std::string& samples) {
         return text;
     };
     const auto size = static_cast<std::uint32_t>(samples.size());
-    return "RIFF" + number(36 + size + (size & 1), 4) + "WAVEfmt " + number(16, 4) + number(1, 2) +
-           number(1, 2) + number(8000, 4) + number(8000, 4) + number(1, 2) + number(8, 2) + "data" +
-           number(size, 4) + samples + std::string(size & 1, '\0');
+    const std::uint32_t blockAlign = layout.channels * layout.bitsPerSample / 8u;
+    return "RIFF" + number(36 + size + (size & 1), 4) + "WAVEfmt " + number(16, 4) +
+           number(layout.formatTag, 2) + number(layout.channels, 2) + number(layout.sampleRate, 4) +
+           number(layout.sampleRate * blockAlign, 4) + number(blockAlign, 2) +
+           number(layout.bitsPerSample, 2) + "data" + number(size, 4) + samples +
+           std::string(size & 1, '\0');
+}
+
+// A 32-bit float stereo wave at 48 kHz of a quiet tone: no wave the handheld plays.
+inline std::string floatWaveBytes(double seconds) {
+    std::string samples;
+    const auto frames = static_cast<int>(seconds * 48000);
+    for (int frame = 0; frame < 2 * frames; ++frame) {
+        const float value = 0.25f * static_cast<float>((frame / 2) % 96 < 48 ? 1 : -1);
+        samples.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    return waveBytes(samples, {3, 2, 48000, 32});
 }

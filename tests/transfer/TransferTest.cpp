@@ -1,5 +1,6 @@
 // Download, Upload and the initial backup through the main window, with workers on their own
 // threads, against a factory-fresh virtual handheld.
+#include "audio/WaveFile.h"
 #include "support/FactoryImage.h"
 #include "support/MainWindowFixture.h"
 #include "transfer/CBackupDlg.h"
@@ -312,16 +313,27 @@ TEST_F(Transfer, FirstStartBacksUpTheDeviceOnceAndAloneAfterAnEarlierDownload) {
     EXPECT_EQ(progressWindows.runs.size(), 2u);
 }
 
-// A file of the theme that is no wave stays on the PC; its events keep the handheld's sound.
-TEST_F(Transfer, AWaveThatIsNoWaveIsLeftOutOfTheUpload) {
+// A wave of the theme the handheld cannot play goes converted, the theme's file as it was; a file
+// that is no sound stays on the PC, and its events keep the handheld's sound.
+TEST_F(Transfer, AnUnplayableWaveGoesConvertedAndANonSoundIsLeftOut) {
     downloadWhole();
-    const auto filesBefore = deviceFiles();
-    writeBytes(dlg->theme().find("Question")->second.path(), "\x1f\x8b damaged");
+    auto expected = deviceFiles();
+    const SoundEntry& question = dlg->theme().find("Question")->second;
+    const SoundEntry& asterisk = dlg->theme().find("Asterisk")->second;
+    writeBytes(question.path(), "\x1f\x8b damaged");
+    writeBytes(asterisk.path(), floatWaveBytes(0.2));
     dlg->OnUploadTheme();
     ASSERT_EQ(lastRun().messages.size(), 1u);
     EXPECT_NE(lastRun().messages[0].find("is not a wave file"), std::string::npos);
-    EXPECT_EQ(deviceFiles(), filesBefore);
     EXPECT_NE(statusBar.text.find("could not be exported"), std::string::npos);
+    EXPECT_TRUE(readBytes(asterisk.path()) == floatWaveBytes(0.2));
+    const std::string sent =
+        pcText(deviceFolder / "Windows" / (asterisk.name + asterisk.extension));
+    const auto wave = readWaveFormat(sent);
+    ASSERT_TRUE(wave && isHandheldWave(*wave));
+    EXPECT_EQ(formatLength(*waveLength(sent)), "0:00.2");
+    expected[asterisk.name + asterisk.extension] = readBytes(sent);
+    EXPECT_TRUE(deviceFiles() == expected);
 }
 
 // With the box unchecked the handheld's notification sounds stay as they are.

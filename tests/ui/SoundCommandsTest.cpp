@@ -1,6 +1,9 @@
+#include "audio/WaveFile.h"
 #include "files/FileNames.h"
 #include "support/MainWindowFixture.h"
 #include "ui/CSoundFileDialog.h"
+
+namespace fs = std::filesystem;
 
 class SoundCommands : public MainWindowFixture {
 protected:
@@ -30,8 +33,8 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
     dlg->OnDropSoundFile(2, text);
     dlg->OnDropSoundFile(2, gone);
     auto messages = std::vector<std::string>(4, "No sound selected");
-    messages.push_back("Only wave files (*.wav) can be dropped on an event; \"" + text +
-                       "\" is not one.");
+    messages.push_back("Belltide cannot read \"" + text +
+                       "\" as a sound; the sound is not changed.");
     messages.push_back("Could not open file \"" + gone + "\".");
     EXPECT_EQ(prompts.messages, messages);
 
@@ -100,6 +103,30 @@ TEST_F(SoundCommands, TheSoundDialogOpensWhereTheSoundsAreOrWereLastChosen) {
     EXPECT_EQ(openedIn(0), music) << "the row's folder and the remembered one are gone";
 }
 
+// The Length column reads each wave's header; a sound over 30 seconds is marked, and the status
+// line tells of it when it is chosen or its row selected, and stops telling on another row.
+TEST_F(SoundCommands, TheLengthColumnShowsHowLongEachSoundPlaysAndMarksLongOnes) {
+    const auto dropped = [&](const char* name, double seconds) {
+        const fs::path file = folder.writeFile(name, 0);
+        writeBytes(file, waveBytes(std::string(static_cast<std::size_t>(seconds * 8000), 'x')));
+        dlg->OnDropSoundFile(1, pcText(file));
+        return rows()[1][3];
+    };
+    EXPECT_EQ(dropped("short.wav", 3.25), "0:03.2");
+    EXPECT_EQ(statusBar.text, "Welcome to Belltide") << "nothing to tell";
+    EXPECT_EQ(dropped("just.wav", 30.0), "0:30.0");
+    EXPECT_EQ(dropped("speech.wav", 61.5), "1:01.5 (long)");
+    const std::string note =
+        "\"speech.wav\" plays for 1:01.5: the handheld plays it whole on every event.";
+    EXPECT_EQ(statusBar.text, note);
+    select(2);
+    EXPECT_EQ(rows()[2][3] + statusBar.text, "") << "(none) has no length";
+    select(1);
+    EXPECT_EQ(statusBar.text, note);
+    dlg->OnNoSound();
+    EXPECT_EQ(rows()[1][3], "");
+}
+
 TEST_F(SoundCommands, TheCheckBoxDimsExactlyTheNotificationRows) {
     for (const bool checked : {false, true}) {
         listView.refreshed.clear();
@@ -116,16 +143,19 @@ TEST_F(SoundCommands, TheCheckBoxDimsExactlyTheNotificationRows) {
     }
 }
 
-// What Change Sound takes, and under which name: only waves, only names a theme and the
-// handheld can hold, never two different sounds under one name. What it takes saves and opens
-// again.
-namespace fs = std::filesystem;
-
+// What Change Sound takes, and under which name: a handheld wave as it is, any other sound as its
+// conversion in the sounds folder, only names a theme and the handheld can hold, never two
+// different sounds under one name. What it takes saves and opens again.
 struct Pick {
     const char* label;
     std::string folder, name, bytes;
     std::string shown; // the row's sound afterwards; empty when the pick is refused
+    const char* convertedLength = nullptr; // the Length column of a sound converted
 };
+
+void PrintTo(const Pick& pick, std::ostream* out) {
+    *out << pick.label;
+}
 
 class ChangeSoundPick : public SoundCommands, public ::testing::WithParamInterface<Pick> {};
 
@@ -133,7 +163,10 @@ TEST_P(ChangeSoundPick, TakesAPlayableWaveUnderANameThatStaysItsOwn) {
     const Pick& pick = GetParam();
     writeBytes(folder.writeFile("a/ring.wav", 0), waveBytes("ring a"));
     dlg->OnDropSoundFile(0, pcText(folder.path() / "a" / "ring.wav"));
-    const fs::path file = folder.writeFile(pick.folder + "/" + pick.name, 0);
+    // "sounds": Belltide's own sounds folder.
+    const fs::path file = pick.folder == "sounds"
+                              ? pcPath(dlg->folders().soundsDir + pick.name)
+                              : folder.writeFile(pick.folder + "/" + pick.name, 0);
     writeBytes(file, pick.bytes);
     statusBar.text.clear();
     const int fitted = listView.fitted;
@@ -142,19 +175,31 @@ TEST_P(ChangeSoundPick, TakesAPlayableWaveUnderANameThatStaysItsOwn) {
 
     ASSERT_EQ(prompts.messages.size(), pick.shown.empty() ? 1u : 0u);
     EXPECT_EQ(rows()[2][1], pick.shown.empty() ? "(none)" : pick.shown);
-    EXPECT_EQ(statusBar.text.find("is kept as \"" + pick.shown + "\"") != std::string::npos,
-              !pick.shown.empty() && pick.shown != pick.name);
+    const bool converted = pick.convertedLength != nullptr;
+    const std::string told = converted ? "is converted into \"" : "is kept as \"";
+    EXPECT_EQ(statusBar.text.find(told + pick.shown + "\"") != std::string::npos,
+              !pick.shown.empty() && (converted || pick.shown != pick.name));
+    EXPECT_TRUE(readBytes(file) == pick.bytes) << "the pick itself is never written";
     if (pick.shown.empty())
         return;
     const SoundEntry& taken = dlg->theme().find("Start Up")->second;
-    EXPECT_EQ(readBytes(taken.path()), pick.bytes);
+    std::string kept = pick.bytes;
+    if (converted) {
+        const auto wave = readWaveFormat(taken.path());
+        ASSERT_TRUE(wave && isHandheldWave(*wave));
+        EXPECT_EQ(taken.folder, dlg->folders().soundsDir);
+        EXPECT_EQ(rows()[2][3], pick.convertedLength) << "the conversion keeps the length";
+        kept = readBytes(taken.path());
+    } else {
+        EXPECT_TRUE(readBytes(taken.path()) == pick.bytes);
+    }
 
     const auto before = rows();
     prompts.files = {dlg->folders().themesDir + "picked.kbt"};
     dlg->OnSaveTheme();
     dlg->loadTheme(dlg->folders().themesDir + "picked.kbt");
     EXPECT_EQ(rows(), before);
-    EXPECT_EQ(readBytes(dlg->theme().find("Start Up")->second.path()), pick.bytes);
+    EXPECT_TRUE(readBytes(dlg->theme().find("Start Up")->second.path()) == kept);
     EXPECT_EQ(readBytes(dlg->theme().find("Asterisk")->second.path()), waveBytes("ring a"));
 }
 
@@ -167,7 +212,14 @@ const Pick Picks[] = {
     {"same_name_other_bytes", "b", "ring.wav", waveBytes("ring b"), "ring (2).wav"},
     {"same_file_twice", "a", "ring.wav", waveBytes("ring a"), "ring.wav"},
     {"empty", "b", "empty.wav", "", ""},
-    {"not_a_wave", "b", "packed.wav", "\x1f\x8b\x08\x00 gzip data", ""},
+    {"not_a_sound", "b", "packed.wav", "\x1f\x8b\x08\x00 gzip data", ""},
+    {"float_wave", "b", "loud.wav", floatWaveBytes(0.25), "loud.wav", "0:00.2"},
+    {"mp3", "b", "tone.mp3", readBytes(BELLTIDE_TEST_DATA "/audio/tone-44100-stereo.mp3"),
+     "tone.wav", "0:00.3"},
+    {"converted_under_a_taken_name", "b", "ring.WAV", floatWaveBytes(0.1), "ring (2).wav",
+     "0:00.1"},
+    {"converted_beside_itself", "sounds", "self.wav", floatWaveBytes(0.1), "self (2).wav",
+     "0:00.1"},
 };
 INSTANTIATE_TEST_SUITE_P(Picks, ChangeSoundPick, ::testing::ValuesIn(Picks),
                          [](const auto& param) { return std::string(param.param.label); });
@@ -202,4 +254,33 @@ TEST(SoundFileDialog, PreviewsWithinAFolderUnderEitherSeparator) {
     for (const std::string& selection : {a, a, slashed, c, c, d, folder.dir() + "one", a})
         dialog.OnFileNameChange(selection);
     EXPECT_EQ(preview.played, (std::vector<std::string>{a, b, d}));
+}
+
+// The preview plays what the handheld will: a handheld wave as it is, any other sound as its
+// conversion, kept until the next one plays or whoever takes it lets it go; no sound as it is.
+TEST(SoundFileDialog, PlaysEachPickAsTheHandheldWill) {
+    TempFolder folder;
+    const auto written = [&](const char* name, const std::string& bytes) {
+        const fs::path file = folder.writeFile(name, 0);
+        writeBytes(file, bytes);
+        return pcText(file);
+    };
+    const std::string wave = written("a.wav", waveBytes("wave")),
+                      loud = written("loud.wav", floatWaveBytes(0.1)),
+                      text = written("notes.txt", "text");
+    RecordingSoundPlayer preview;
+    CSoundFileDialog dialog(preview, {});
+    for (const std::string& pick : {wave, loud})
+        dialog.OnFileNameChange(pick);
+    ASSERT_EQ(preview.played.size(), 2u);
+    EXPECT_EQ(preview.played[0], wave);
+    const std::string converted = preview.played[1];
+    const auto format = readWaveFormat(converted);
+    EXPECT_TRUE(format && isHandheldWave(*format) && format->sampleRate == 44100);
+    dialog.OnFileNameChange(text);
+    EXPECT_EQ(preview.played.back(), text);
+    EXPECT_TRUE(fs::exists(pcPath(converted))) << "still playing";
+    dialog.OnFileNameChange(loud);
+    dialog.takePreview().reset();
+    EXPECT_FALSE(fs::exists(pcPath(converted)) || fs::exists(pcPath(preview.played.back())));
 }

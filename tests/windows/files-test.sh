@@ -88,10 +88,8 @@ check_imports() {
     done
     return 0
 }
-check_imports "$build/Belltide.exe"
 # The sound libraries are linked in, with nothing of theirs to ship or newer than Windows 7.
-check_format "$build/belltide_audio_libs_test.exe"
-check_imports "$build/belltide_audio_libs_test.exe"
+check_imports "$build/Belltide.exe"
 
 # The installer holds this very program.
 if [ -n "$installer" ]; then

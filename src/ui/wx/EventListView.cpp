@@ -138,18 +138,22 @@ void EventListView::fitColumn(int column, int minWidthPixels) {
 }
 
 void EventListView::keepColumnsInside() {
-    if (GetColumnCount() <= SizeColumn)
+    const int columns = GetColumnCount();
+    if (columns <= SizeColumn)
         return;
-    SetColumnWidth(SizeColumn, std::max(GetColumnWidth(SizeColumn), wholeWidth(SizeColumn)));
+    // Size and Length are always read whole; the names are cut in the middle.
+    for (int column = SizeColumn; column < columns; ++column)
+        SetColumnWidth(column, std::max(GetColumnWidth(column), wholeWidth(column)));
     // Room is kept for a vertical scroll bar that is not shown yet.
     const int room =
         GetClientSize().x -
         (HasScrollbar(wxVERTICAL) ? 0 : wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
     int excess = -room;
-    for (int column = 0; column < GetColumnCount(); ++column)
+    for (int column = 0; column < columns; ++column)
         excess += GetColumnWidth(column);
-    for (int column = SizeColumn - 1; column >= 0 && excess > 0; --column) {
-        const int least = headingWidth(column);
+    // Room the short columns have beyond their texts goes first, then the sounds' names.
+    for (int column = columns - 1; column >= 0 && excess > 0; --column) {
+        const int least = column >= SizeColumn ? wholeWidth(column) : headingWidth(column);
         const int given = std::min(excess, std::max(0, GetColumnWidth(column) - least));
         SetColumnWidth(column, GetColumnWidth(column) - given);
         excess -= given;

@@ -94,10 +94,10 @@ public:
     void AddCustomControls(wxFileDialogCustomize& customize) override {
 #ifdef __WXMSW__
         // Wine's file dialog gives a custom text one line in a narrow column and cuts the rest.
-        customize.AddStaticText("Each wave file you select");
+        customize.AddStaticText("Each sound file you select");
         customize.AddStaticText("is played.");
 #else
-        customize.AddStaticText("Each wave file you select is played.");
+        customize.AddStaticText("Each sound file you select is played.");
 #endif
     }
     // The dialog selects a file by itself when it opens a folder; only the user's picks play.
