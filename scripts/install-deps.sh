@@ -12,6 +12,7 @@ packages=(
     xvfb xauth openbox fonts-dejavu-core adwaita-icon-theme
     clang libclang-rt-14-dev
     desktop-file-utils appstream shared-mime-info libxml2-utils libglib2.0-bin x11-utils man-db
+    dpkg-dev file lintian
 )
 # With "windows": what the Windows build and its tests under Wine need instead.
 if [ "${1:-}" = windows ]; then

@@ -19,7 +19,7 @@ desktop-file-validate "$share/applications/$id.desktop"
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" >/dev/null ||
     appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml"
 xmllint --noout "$share/mime/packages/$id.xml"
-warnings=$(LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l "$share/man/man1/belltide.1" 2>&1 >/dev/null)
+warnings=$(LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l "$share/man/man1/belltide.1.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "manual page: $warnings"
 for size in 16 32 64 128 256; do
     [ -s "$share/icons/hicolor/${size}x${size}/apps/$id.png" ] || fail "no ${size}px icon"
