@@ -133,9 +133,9 @@ bool isLong(std::chrono::microseconds length) {
     return length > LongSoundLimit;
 }
 
-std::string longSoundNote(const std::string& fileName, std::chrono::microseconds length) {
-    return "\"" + fileName + "\" plays for " + formatLength(length) +
-           ": the handheld plays it whole on every event.";
+// Kept short: it follows what the status line says of a conversion or a new name.
+std::string longSoundTail(std::chrono::microseconds length) {
+    return " is long (" + formatLength(length) + "): the handheld plays it whole on every event.";
 }
 
 } // namespace
@@ -150,7 +150,7 @@ std::string CBelltideDlg::lengthText(const SoundEntry& entry) {
 void CBelltideDlg::showLengthNote(const SoundEntry& entry) {
     const auto length = soundLength(entry);
     if (length && isLong(*length)) {
-        m_statusBar.setText(longSoundNote(entry.name + entry.extension, *length));
+        m_statusBar.setText("\"" + entry.name + entry.extension + "\"" + longSoundTail(*length));
         m_lengthNoteShown = true;
     } else if (m_lengthNoteShown) {
         m_statusBar.setText("");
@@ -197,7 +197,7 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
         fileName = numberedFileName(portable, number);
     }
     std::string folder = path.substr(0, path.size() - picked.size());
-    std::string status;
+    std::string status, reason;
     if (converting || fileName != picked) {
         try {
             convertToHandheldWave(wave->path(), m_folders.soundsDir + fileName);
@@ -207,10 +207,10 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
         }
         folder = m_folders.soundsDir;
         status = "\"" + picked + (converting ? "\" is converted into \"" : "\" is kept as \"") +
-                 fileName + "\"" +
-                 (clash        ? ": another event plays a different sound of that name."
-                  : converting ? ", a wave the handheld plays."
-                               : ", a name a theme and the handheld can hold.");
+                 fileName + "\"";
+        reason = clash        ? ": another event plays a different sound of that name."
+                 : converting ? ", a wave the handheld plays."
+                              : ", a name a theme and the handheld can hold.";
     }
     const auto dot = fileName.rfind('.');
     SoundEntry& sound = entry->second;
@@ -225,8 +225,9 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
         showLengthNote(sound);
         return;
     }
+    // That it is long matters more than why it was renamed.
     if (const auto length = soundLength(sound); length && isLong(*length))
-        status += " " + longSoundNote(fileName, *length);
-    m_statusBar.setText(status);
+        reason = ", which" + longSoundTail(*length);
+    m_statusBar.setText(status + reason);
     m_lengthNoteShown = false;
 }

@@ -117,7 +117,7 @@ TEST_F(SoundCommands, TheLengthColumnShowsHowLongEachSoundPlaysAndMarksLongOnes)
     EXPECT_EQ(dropped("just.wav", 30.0), "0:30.0");
     EXPECT_EQ(dropped("speech.wav", 61.5), "1:01.5 (long)");
     const std::string note =
-        "\"speech.wav\" plays for 1:01.5: the handheld plays it whole on every event.";
+        "\"speech.wav\" is long (1:01.5): the handheld plays it whole on every event.";
     EXPECT_EQ(statusBar.text, note);
     select(2);
     EXPECT_EQ(rows()[2][3] + statusBar.text, "") << "(none) has no length";
@@ -125,6 +125,11 @@ TEST_F(SoundCommands, TheLengthColumnShowsHowLongEachSoundPlaysAndMarksLongOnes)
     EXPECT_EQ(statusBar.text, note);
     dlg->OnNoSound();
     EXPECT_EQ(rows()[1][3], "");
+    const fs::path speech = folder.writeFile("speech.WAV", 0);
+    writeBytes(speech, waveBytes(std::string(31 * 96000, 0), {1, 1, 48000, 16}));
+    dlg->OnDropSoundFile(1, pcText(speech));
+    EXPECT_EQ(statusBar.text, "\"speech.WAV\" is converted into \"speech.wav\", which is long "
+                              "(0:31.0): the handheld plays it whole on every event.");
 }
 
 TEST_F(SoundCommands, TheCheckBoxDimsExactlyTheNotificationRows) {
