@@ -133,9 +133,12 @@ bool isLong(std::chrono::microseconds length) {
     return length > LongSoundLimit;
 }
 
-// Kept short: it follows what the status line says of a conversion or a new name.
-std::string longSoundTail(std::chrono::microseconds length) {
-    return " is long (" + formatLength(length) + "): the handheld plays it whole on every event.";
+// Kept short: it may follow what the status line says of a conversion or a new name.
+std::string longSoundNote(std::string subject, std::chrono::microseconds length) {
+    subject += " is long (";
+    subject += formatLength(length);
+    subject += "): the handheld plays it whole on every event.";
+    return subject;
 }
 
 } // namespace
@@ -150,7 +153,7 @@ std::string CBelltideDlg::lengthText(const SoundEntry& entry) {
 void CBelltideDlg::showLengthNote(const SoundEntry& entry) {
     const auto length = soundLength(entry);
     if (length && isLong(*length)) {
-        m_statusBar.setText("\"" + entry.name + entry.extension + "\"" + longSoundTail(*length));
+        m_statusBar.setText(longSoundNote("\"" + entry.name + entry.extension + "\"", *length));
         m_lengthNoteShown = true;
     } else if (m_lengthNoteShown) {
         m_statusBar.setText("");
@@ -227,7 +230,7 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     }
     // That it is long matters more than why it was renamed.
     if (const auto length = soundLength(sound); length && isLong(*length))
-        reason = ", which" + longSoundTail(*length);
+        reason = longSoundNote(", which", *length);
     m_statusBar.setText(status + reason);
     m_lengthNoteShown = false;
 }
