@@ -67,6 +67,8 @@ void EventListView::insertColumn(int column, const std::string& heading, ColumnA
                  align == ColumnAlign::Right ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT,
                  widthPixels);
     m_wanted.insert(m_wanted.begin() + std::min(at, m_wanted.size()), widthPixels);
+    // The template's widths together are wider than the list at the smallest window on Windows.
+    keepColumnsInside();
 }
 
 void EventListView::setLeastColumnWidths(const std::vector<int>& widths) {
