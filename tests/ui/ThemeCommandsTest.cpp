@@ -148,17 +148,6 @@ TEST_F(ThemeCommands, NamesInWindows1252AreReadAsSuchAndStillNameTheirWaves) {
     EXPECT_EQ(readBytes(dlg->folders().soundsDir + "Rêve €.wav"), "r");
 }
 
-// A row shows only a sound that came with its theme, never a file an earlier theme left.
-TEST_F(ThemeCommands, AWaveTheThemeLacksIsNoSoundEvenIfAnEarlierThemeHadIt) {
-    loadSampleTheme();
-    const std::string lacking = themesDir() + "lacking.kbt";
-    writeBytes(lacking, memberBytes("theme.dsc", "1\r\nAsterisk\r\nchime\r\n.wav\r\n"));
-    dlg->loadTheme(lacking);
-    EXPECT_EQ(rows(), (std::vector<CEventListCtrl::Row>{{"Asterisk", "(none)", ""}}));
-    EXPECT_EQ(fs::directory_iterator(testPath(dlg->folders().soundsDir))->path().filename(),
-              "theme.dsc");
-}
-
 #ifndef _WIN32
 // A disk that fills up while a theme is opened leaves the editor and its sounds as they were.
 TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
