@@ -23,7 +23,6 @@
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -76,26 +75,31 @@ void writeTone(const fs::path& path, int format, int channels, int rate) {
     sf_close(sound);
 }
 
-// The source as the decoder gives it, and how far its encoding already strays from the tone.
-struct Decoded {
-    sf_count_t frames = 0;
-    int rate = 0;
-    double codecError = 0;
+// A sound's interleaved samples as the decoder gives them, as fractions of full scale.
+struct Samples {
+    std::vector<double> values;
+    int channels = 0, rate = 0;
 };
 
-Decoded decode(const fs::path& path) {
+Samples readSamples(const fs::path& path) {
     SF_INFO info{};
     SNDFILE* sound = openSound(path, SFM_READ, &info);
-    std::vector<double> samples(static_cast<std::size_t>(info.frames * info.channels));
-    sf_readf_double(sound, samples.data(), info.frames);
+    Samples samples{std::vector<double>(static_cast<std::size_t>(info.frames * info.channels)),
+                    info.channels, info.samplerate};
+    sf_readf_double(sound, samples.values.data(), info.frames);
     sf_close(sound);
-    Decoded decoded{info.frames, info.samplerate, 0};
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const double seconds = static_cast<double>(i / info.channels) / info.samplerate;
-        const double expected = ChannelLevels[i % info.channels] * tone(seconds);
-        decoded.codecError = std::max(decoded.codecError, std::abs(samples[i] - expected));
+    return samples;
+}
+
+// How far the samples stray from the tone, each channel at its level.
+double strayFromTone(const Samples& samples, const std::vector<double>& levels) {
+    double worst = 0;
+    for (std::size_t i = 0; i < samples.values.size(); ++i) {
+        const double seconds = static_cast<double>(i / levels.size()) / samples.rate;
+        worst = std::max(worst,
+                         std::abs(samples.values[i] - levels[i % levels.size()] * tone(seconds)));
     }
-    return decoded;
+    return worst;
 }
 
 struct Encoding {
@@ -154,18 +158,6 @@ std::string caseName(const testing::TestParamInfo<Case>& info) {
 
 class SoundConverterTest : public testing::Test {
 protected:
-    // The 16-bit samples of a handheld wave, as fractions of full scale.
-    static std::vector<double> samplesOf(const fs::path& wave) {
-        const std::string bytes = bytesOf(wave);
-        std::vector<double> samples;
-        for (std::size_t at = 44; at + 1 < bytes.size(); at += 2)
-            samples.push_back(
-                static_cast<std::int16_t>(static_cast<unsigned char>(bytes[at]) |
-                                          static_cast<unsigned char>(bytes[at + 1]) << 8) /
-                32768.0);
-        return samples;
-    }
-
     TempFolder m_folder;
     fs::path m_target = m_folder.path() / "converted.wav";
 };
@@ -180,8 +172,10 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
             writeTone(source, param.encoding->format, param.channels, param.rate));
     else // a copy, so that a conversion that writes its source cannot harm the checked-in file
         fs::copy_file(fs::path(BELLTIDE_TEST_DATA) / "audio" / param.encoding->name, source);
-    const Decoded decoded = decode(source);
+    const Samples decoded = readSamples(source);
     ASSERT_EQ(decoded.rate, param.rate);
+    const double codecError =
+        strayFromTone(decoded, {ChannelLevels.begin(), ChannelLevels.begin() + decoded.channels});
     const std::string sourceBytes = bytesOf(source);
     const bool asItStands =
         param.encoding->handheldPcm && param.channels <= 2 && param.rate <= 44100;
@@ -203,7 +197,8 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
     const auto length = waveLength(pcText(m_target));
     ASSERT_TRUE(length);
     EXPECT_NEAR(static_cast<double>(length->count()) / 1e6,
-                static_cast<double>(decoded.frames) / param.rate, 1.0 / rate);
+                static_cast<double>(decoded.values.size()) / decoded.channels / param.rate,
+                1.0 / rate);
     if (asItStands) {
         EXPECT_EQ(bytesOf(m_target), sourceBytes);
         return;
@@ -212,13 +207,8 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
     // The resampler adds its own small error to what the encoding lost, and its filter's
     // overshoot may make that loss up to half again as large.
     EXPECT_EQ(format->bitsPerSample, 16);
-    const std::vector<double> samples = samplesOf(m_target);
-    double worst = 0;
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const double seconds = static_cast<double>(i / levels.size()) / rate;
-        worst = std::max(worst, std::abs(samples[i] - levels[i % levels.size()] * tone(seconds)));
-    }
-    EXPECT_LE(worst, 2 * decoded.codecError + 0.002) << "the source strays " << decoded.codecError;
+    EXPECT_LE(strayFromTone(readSamples(m_target), levels), 2 * codecError + 0.002)
+        << "the source strays " << codecError;
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SoundConversion, testing::ValuesIn(allCases()), caseName);
@@ -232,7 +222,7 @@ TEST_F(SoundConverterTest, ClipsSamplesBeyondFullScale) {
     sf_writef_float(sound, loud, std::size(loud));
     sf_close(sound);
     convertToHandheldWave(pcText(source), pcText(m_target));
-    EXPECT_EQ(samplesOf(m_target),
+    EXPECT_EQ(readSamples(m_target).values,
               (std::vector<double>{32767 / 32768.0, -1, 32767 / 32768.0, -1, 0, 0.5}));
 }
 

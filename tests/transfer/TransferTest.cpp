@@ -25,9 +25,6 @@ const char* const OperationNames[] = {"Download", "Upload", "Backup"};
 void PrintTo(Operation operation, std::ostream* out) {
     *out << OperationNames[int(operation)];
 }
-std::string nameOf(const ::testing::TestParamInfo<Operation>& info) {
-    return OperationNames[int(info.param)];
-}
 
 struct Handheld : MainWindowHarness {
     Handheld() {
@@ -177,7 +174,7 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
 
 using enum Operation;
 INSTANTIATE_TEST_SUITE_P(Transfers, FailureSweep, ::testing::Values(Download, Upload, Backup),
-                         nameOf);
+                         ::testing::PrintToStringParamName());
 
 // Cancel clicked while any one file is copied, or while connecting: that file is finished, no
 // other is started, and the outcome is that of nothing done. The editor keeps its theme, the
@@ -234,7 +231,7 @@ TEST_P(CancelSweep, StopsAfterTheCurrentFileWithNothingDone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transfers, CancelSweep, ::testing::Values(Download, Upload, Backup),
-                         nameOf);
+                         ::testing::PrintToStringParamName());
 
 // Parameterised by the device backend where it matters: on Windows also rapi.dll.
 class Transfer : public ::testing::TestWithParam<DeviceBackend>, public Handheld {};
@@ -295,9 +292,11 @@ INSTANTIATE_TEST_SUITE_P(Backends, Transfer, ::testing::ValuesIn(deviceBackends(
                          [](const auto& param) { return std::string(param.param.name); });
 
 // The first start backs up the handheld once the window is shown, never beside another transfer:
-// a Download clicked before the check has run makes it wait.
-TEST_F(Transfer, FirstStartBacksUpTheDeviceOnceAndAloneAfterAnEarlierDownload) {
+// a Download clicked before the check has run makes it wait. A theme named at the start is what
+// the editor shows once the backup is taken.
+TEST_F(Transfer, FirstStartBacksUpTheDeviceOnceAndAloneThenShowsTheThemeNamedAtStart) {
     const auto filesBefore = deviceFiles();
+    dlg->setStartupTheme(writeSampleTheme(pcText(folder.path() / "sample.kbt")));
     dlg->OnInitDialog();
     EXPECT_TRUE(progressWindows.runs.empty()) << "the backup waits for the window";
     dlg->OnDownloadTheme();
@@ -308,7 +307,12 @@ TEST_F(Transfer, FirstStartBacksUpTheDeviceOnceAndAloneAfterAnEarlierDownload) {
     const std::string archive = readBytes(backupFile());
     for (const auto& [name, bytes] : filesBefore)
         EXPECT_NE(archive.find(memberBytes(name, bytes)), std::string::npos) << name;
-    EXPECT_EQ(themeCombo.itemText(themeCombo.selected), InitialBackupFileName);
+    EXPECT_EQ(rows(), SampleRows);
+    EXPECT_EQ(themeCombo.itemText(themeCombo.selected), "sample.kbt");
+    std::set<std::string> sounds;
+    for (const auto& file : fs::directory_iterator(testPath(dlg->folders().soundsDir)))
+        sounds.insert(pcText(file.path().filename()));
+    EXPECT_EQ(sounds, (std::set<std::string>{"chime.wav", "gong.wav", "theme.dsc"}));
     dlg->InitialBackupCheck();
     EXPECT_EQ(progressWindows.runs.size(), 2u);
 }
@@ -346,20 +350,6 @@ TEST_F(Transfer, AnUncheckedBoxLeavesTheNotificationsAlone) {
     EXPECT_EQ(deviceSounds().find("_Reminders")->second.name, remindersBefore);
     EXPECT_FALSE(fs::exists(deviceFolder / "Windows" / "fresh three.wav"));
     EXPECT_FALSE(dlg->theme().uploadExtended());
-}
-
-// A theme opened with the first start is what the editor shows once the backup is taken.
-TEST_F(Transfer, AThemeNamedAtFirstStartIsShownAfterTheBackup) {
-    dlg->setStartupTheme(writeSampleTheme(pcText(folder.path() / "sample.kbt")));
-    dlg->OnInitDialog();
-    progressWindows.runPending();
-    EXPECT_TRUE(fs::exists(backupFile()));
-    EXPECT_EQ(rows(), SampleRows);
-    EXPECT_EQ(themeCombo.itemText(themeCombo.selected), "sample.kbt");
-    std::set<std::string> sounds;
-    for (const auto& file : fs::directory_iterator(testPath(dlg->folders().soundsDir)))
-        sounds.insert(pcText(file.path().filename()));
-    EXPECT_EQ(sounds, (std::set<std::string>{"chime.wav", "gong.wav", "theme.dsc"}));
 }
 
 // Whatever Belltide uploads it downloads and backs up exactly: names of every length a PC file

@@ -240,21 +240,28 @@ TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {
     EXPECT_EQ(portableFileName("dots....wav", 255), "dots.wav");
 }
 
+// The Open dialog of Change Sound on its own, previewing into a recording player.
+class SoundFileDialogTest : public ::testing::Test {
+protected:
+    std::string written(const char* name, const std::string& bytes = "0123456789") {
+        const fs::path file = folder.writeFile(name, 0);
+        writeBytes(file, bytes);
+        return withPlatformSeparators(pcText(file));
+    }
+    TempFolder folder;
+    RecordingSoundPlayer preview;
+    CSoundFileDialog dialog{preview, {}};
+};
+
 // Browsing in the Open dialog previews a wave once, except the first one met in another folder;
 // Windows hands over paths with either separator, and a folder is the same under both.
-TEST(SoundFileDialog, PreviewsWithinAFolderUnderEitherSeparator) {
-    TempFolder folder;
-    const auto written = [&](const char* name) {
-        return withPlatformSeparators(pcText(folder.writeFile(name, 10)));
-    };
+TEST_F(SoundFileDialogTest, PreviewsWithinAFolderUnderEitherSeparator) {
     const std::string a = written("one/a.wav"), b = written("one/b.wav"), c = written("two/c.wav"),
                       d = written("two/d.wav");
     std::string slashed = b;
 #ifdef _WIN32
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
 #endif
-    RecordingSoundPlayer preview;
-    CSoundFileDialog dialog(preview, {});
     // Windows reports one click more than once.
     for (const std::string& selection : {a, a, slashed, c, c, d, folder.dir() + "one", a})
         dialog.OnFileNameChange(selection);
@@ -263,18 +270,10 @@ TEST(SoundFileDialog, PreviewsWithinAFolderUnderEitherSeparator) {
 
 // The preview plays what the handheld will: a handheld wave as it is, any other sound as its
 // conversion, kept until the next one plays or whoever takes it lets it go; no sound as it is.
-TEST(SoundFileDialog, PlaysEachPickAsTheHandheldWill) {
-    TempFolder folder;
-    const auto written = [&](const char* name, const std::string& bytes) {
-        const fs::path file = folder.writeFile(name, 0);
-        writeBytes(file, bytes);
-        return pcText(file);
-    };
+TEST_F(SoundFileDialogTest, PlaysEachPickAsTheHandheldWill) {
     const std::string wave = written("a.wav", waveBytes("wave")),
                       loud = written("loud.wav", floatWaveBytes(0.1)),
                       text = written("notes.txt", "text");
-    RecordingSoundPlayer preview;
-    CSoundFileDialog dialog(preview, {});
     for (const std::string& pick : {wave, loud})
         dialog.OnFileNameChange(pick);
     ASSERT_EQ(preview.played.size(), 2u);
