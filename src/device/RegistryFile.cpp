@@ -334,12 +334,15 @@ std::string readFileBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+bool writeFileBytes(const std::filesystem::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    // A full disk may show only when the data leaves the stream's buffer.
+    out.close();
+    return !out.fail();
+}
+
 bool replaceFileBytes(const std::string& path, const std::string& bytes) {
     ReplacementFile replacement(path);
-    {
-        std::ofstream out(replacement.path(), std::ios::binary | std::ios::trunc);
-        if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush())
-            return false;
-    }
-    return replacement.commit();
+    return writeFileBytes(replacement.path(), bytes) && replacement.commit();
 }

@@ -69,12 +69,50 @@ std::string VirtualHandheld::whereToFind() const {
 #endif
 }
 
+VirtualHandheld::~VirtualHandheld() {
+    static_cast<void>(writeRegistry());
+}
+
+void VirtualHandheld::CeRapiUninit() {
+    static_cast<void>(writeRegistry());
+}
+
 std::optional<RegistryFile> VirtualHandheld::registry() const {
     try {
-        return RegistryFile::fromBytes(readFileBytes(pcText(registryPath())));
+        auto file = RegistryFile::fromBytes(readFileBytes(pcText(registryPath())));
+        for (const auto& pending : m_pending)
+            file.set(pending.keyPath, pending.name, pending.value);
+        return file;
     } catch (const RegistryDamaged&) {
         return std::nullopt;
     }
+}
+
+bool VirtualHandheld::stageRegistry(const RegistryFile& file) {
+    if (!m_nextRegistry)
+        m_nextRegistry = std::make_unique<ReplacementFile>(pcText(registryPath()));
+    if (writeFileBytes(m_nextRegistry->path(), file.toBytes()))
+        return true;
+    m_nextRegistry.reset();
+    return false;
+}
+
+bool VirtualHandheld::writeRegistry() {
+    if (m_pending.empty())
+        return true;
+    // Read again: another session may have written the file meanwhile.
+    const auto file = registry();
+    if (!file) {
+        // A file that cannot be read is never written over.
+        m_pending.clear();
+        m_nextRegistry.reset();
+        return false;
+    }
+    const bool written = stageRegistry(*file) && m_nextRegistry->commit();
+    m_nextRegistry.reset();
+    if (written)
+        m_pending.clear();
+    return written;
 }
 
 std::shared_ptr<Rapi::InitAttempt> VirtualHandheld::CeRapiInitEx() {
@@ -137,10 +175,13 @@ long VirtualHandheld::CeRegSetValueEx(Rapi::Key key, const std::u16string& name,
     auto file = registry();
     if (!file)
         return Rapi::ErrorBadDb;
-    file->set(open->second, fromUtf16(name),
-              RegistryValue{type, std::vector<std::uint8_t>(data, data + size)});
-    return replaceFileBytes(pcText(registryPath()), file->toBytes()) ? Rapi::ErrorSuccess
-                                                                     : Rapi::ErrorAccessDenied;
+    PendingValue pending{open->second, fromUtf16(name),
+                         RegistryValue{type, std::vector<std::uint8_t>(data, data + size)}};
+    file->set(pending.keyPath, pending.name, pending.value);
+    if (!stageRegistry(*file))
+        return Rapi::ErrorAccessDenied;
+    m_pending.push_back(std::move(pending));
+    return Rapi::ErrorSuccess;
 }
 
 long VirtualHandheld::CeRegCloseKey(Rapi::Key key) {
@@ -306,6 +347,9 @@ std::int32_t VirtualHandheld::CeRapiInvoke(const std::u16string& library,
         return Rapi::ErrorFileNotFound;
     if (fromUtf16(function) != "AudioUpdateFromRegistry")
         return Rapi::ErrorCallNotImplemented;
+    // The device takes up the values the file holds.
+    if (!writeRegistry())
+        return Rapi::ErrorAccessDenied;
     const std::time_t now = std::time(nullptr);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
