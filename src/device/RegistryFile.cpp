@@ -335,11 +335,15 @@ std::string readFileBytes(const std::string& path) {
 }
 
 bool writeFileBytes(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    // Written over and then cut, not emptied first: some file systems start writing a file out
+    // at once when it is emptied.
+    std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     // A full disk may show only when the data leaves the stream's buffer.
     out.close();
-    return !out.fail();
+    std::error_code error;
+    std::filesystem::resize_file(file, bytes.size(), error);
+    return !out.fail() && !error;
 }
 
 bool replaceFileBytes(const std::string& path, const std::string& bytes) {

@@ -52,7 +52,7 @@ private:
 
 // Reads the whole file; empty when it cannot be read.
 std::string readFileBytes(const std::string& path);
-// Writes the file as it stands, in place; false when that fails.
+// Makes the bytes the whole of a file that exists, in place; false when that fails.
 [[nodiscard]] bool writeFileBytes(const std::filesystem::path& file, const std::string& bytes);
 // Writes the file through a temporary one renamed over it; false when that fails.
 [[nodiscard]] bool replaceFileBytes(const std::string& path, const std::string& bytes);
