@@ -206,8 +206,7 @@ struct RegistryWriteEnd {
     const char* name;
     End end;
     bool newValues;
-    int exitCode; // when not killed: writes of the file, plus 8 when a setting is reported
-                  // unwritten
+    int exitCode; // when not killed: the file's writes, +8 when a setting is said unwritten
 };
 class RegistryWrite : public DeviceLinkTest,
                       public ::testing::WithParamInterface<RegistryWriteEnd> {};
@@ -253,13 +252,13 @@ TEST_P(RegistryWrite, LeavesTheFileWholeAndOldOrNew) {
     EXPECT_EQ(file.find(EventKey, "Curr0")->data, isNew ? list(" ", 21) : list("old", 21));
 }
 
+using Row = RegistryWriteEnd;
 INSTANTIATE_TEST_SUITE_P(KilledOrFull, RegistryWrite,
-                         ::testing::Values(RegistryWriteEnd{"WrittenOnce", End::NotKilled, true, 1},
-                                           RegistryWriteEnd{"Before", End::BeforeTheWrite, false,
-                                                            -1},
-                                           RegistryWriteEnd{"During", End::FileFlushed, false, -1},
-                                           RegistryWriteEnd{"After", End::Renamed, true, -1},
-                                           RegistryWriteEnd{"DiskFull", End::DiskFull, false, 8}),
+                         ::testing::Values(Row{"WrittenOnce", End::NotKilled, true, 1},
+                                           Row{"Before", End::BeforeTheWrite, false, -1},
+                                           Row{"During", End::FileFlushed, false, -1},
+                                           Row{"After", End::Renamed, true, -1},
+                                           Row{"DiskFull", End::DiskFull, false, 8}),
                          [](const auto& row) { return std::string(row.param.name); });
 #endif
 
