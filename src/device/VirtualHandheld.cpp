@@ -77,15 +77,20 @@ void VirtualHandheld::CeRapiUninit() {
     static_cast<void>(writeRegistry());
 }
 
-std::optional<RegistryFile> VirtualHandheld::registry() const {
+RegistryFile* VirtualHandheld::registry() {
+    std::string bytes = readFileBytes(pcText(registryPath()));
+    // Parsed again only when another writer changed the file.
+    if (m_read && m_read->bytes == bytes)
+        return m_read->file ? &*m_read->file : nullptr;
+    m_read = ReadRegistry{std::move(bytes), std::nullopt};
     try {
-        auto file = RegistryFile::fromBytes(readFileBytes(pcText(registryPath())));
-        for (const auto& pending : m_pending)
-            file.set(pending.keyPath, pending.name, pending.value);
-        return file;
+        m_read->file = RegistryFile::fromBytes(m_read->bytes);
     } catch (const RegistryDamaged&) {
-        return std::nullopt;
+        return nullptr;
     }
+    for (const auto& pending : m_pending)
+        m_read->file->set(pending.keyPath, pending.name, pending.value);
+    return &*m_read->file;
 }
 
 bool VirtualHandheld::stageRegistry(const RegistryFile& file) {
@@ -101,7 +106,7 @@ bool VirtualHandheld::writeRegistry() {
     if (m_pending.empty())
         return true;
     // Read again: another session may have written the file meanwhile.
-    const auto file = registry();
+    const RegistryFile* file = registry();
     if (!file) {
         // A file that cannot be read is never written over.
         m_pending.clear();
@@ -110,8 +115,10 @@ bool VirtualHandheld::writeRegistry() {
     }
     const bool written = stageRegistry(*file) && m_nextRegistry->commit();
     m_nextRegistry.reset();
-    if (written)
+    if (written) {
         m_pending.clear();
+        m_read.reset();
+    }
     return written;
 }
 
@@ -131,7 +138,7 @@ long VirtualHandheld::CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKe
     if (!rootText)
         return Rapi::ErrorFileNotFound;
     const std::string path = std::string(rootText) + "\\" + fromUtf16(subKey);
-    const auto file = registry();
+    const RegistryFile* file = registry();
     if (!file)
         return Rapi::ErrorBadDb;
     if (!file->hasKey(path))
@@ -147,7 +154,7 @@ long VirtualHandheld::CeRegQueryValueEx(Rapi::Key key, const std::u16string& nam
     const auto open = m_keys.find(key);
     if (open == m_keys.end() || !size)
         return Rapi::ErrorFileNotFound;
-    const auto file = registry();
+    const RegistryFile* file = registry();
     if (!file)
         return Rapi::ErrorBadDb;
     const RegistryValue* value = file->find(open->second, fromUtf16(name));
@@ -172,14 +179,16 @@ long VirtualHandheld::CeRegSetValueEx(Rapi::Key key, const std::u16string& name,
     if (open == m_keys.end())
         return Rapi::ErrorFileNotFound;
     // A file that cannot be read is never written over.
-    auto file = registry();
+    RegistryFile* file = registry();
     if (!file)
         return Rapi::ErrorBadDb;
     PendingValue pending{open->second, fromUtf16(name),
                          RegistryValue{type, std::vector<std::uint8_t>(data, data + size)}};
     file->set(pending.keyPath, pending.name, pending.value);
-    if (!stageRegistry(*file))
+    if (!stageRegistry(*file)) {
+        m_read.reset(); // without the value that did not fit
         return Rapi::ErrorAccessDenied;
+    }
     m_pending.push_back(std::move(pending));
     return Rapi::ErrorSuccess;
 }

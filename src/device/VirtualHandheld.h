@@ -61,6 +61,10 @@ private:
         std::string keyPath, name;
         RegistryValue value;
     };
+    struct ReadRegistry {
+        std::string bytes;                // as last read from the file
+        std::optional<RegistryFile> file; // those bytes parsed, with m_pending over them
+    };
     struct OpenFile {
         std::filesystem::path path;
         std::fstream stream;
@@ -70,9 +74,9 @@ private:
     // path leaves the device or a folder on the way is missing.
     std::filesystem::path resolve(const std::string& devicePath) const;
     bool isOpen(const std::filesystem::path& file) const;
-    // The registry as the file holds it with this session's values over it; none when the file
-    // is damaged.
-    std::optional<RegistryFile> registry() const;
+    // The registry as the file holds it with this session's values over it; null when the file
+    // is damaged. Valid until the next call.
+    RegistryFile* registry();
     // Writes the registry beside the file, ready to take its place; false when it does not fit.
     bool stageRegistry(const RegistryFile& file);
     // Puts this session's values into the file; false when it cannot be written.
@@ -85,6 +89,7 @@ private:
     // Set in this session and not yet in the file; applied again over whatever the file holds
     // by then, so that another writer's values in between are kept.
     std::vector<PendingValue> m_pending;
+    std::optional<ReadRegistry> m_read;
     // Staged anew with each value set, so that a full disk fails the call that sets it.
     std::unique_ptr<ReplacementFile> m_nextRegistry;
 };
