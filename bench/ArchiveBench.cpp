@@ -1,5 +1,6 @@
 // Packs and extracts a typical theme (25 waves of 5-50 KB) and a large one (64 MiB), and times
-// tar on the same files in the same run; the extraction's peak memory is measured in a child.
+// tar on the same files in the same run, and the extraction against cp of the same bytes; the
+// extraction's peak memory is measured in a child.
 #include "themes/ThemeArchive.h"
 
 #include <benchmark/benchmark.h>
@@ -125,11 +126,26 @@ void BM_TarExtract(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * setOf(state).bytes);
 }
 
-// What starting tar costs without any work, to tell the work from the process start.
+// The extraction's bytes copied as plain files, for what writing them costs alone.
+void BM_CpExtract(benchmark::State& state) {
+    const std::string command = "cp -r '" + setOf(state).dir.string() + "/.' '" +
+                                workspace().out("cp-extract").string() + "'";
+    for (auto _ : state)
+        run(command);
+    state.SetBytesProcessed(state.iterations() * setOf(state).bytes);
+}
+
+// What starting tar or cp costs without any work, to tell the work from the process start.
 void BM_TarStartOnly(benchmark::State& state) {
     workspace();
     for (auto _ : state)
         run("tar --version > /dev/null");
+}
+
+void BM_CpStartOnly(benchmark::State& state) {
+    workspace();
+    for (auto _ : state)
+        run("cp --version > /dev/null");
 }
 
 // Peak memory of a child that extracts, less that of a child that does nothing.
@@ -161,7 +177,9 @@ BENCHMARK(BM_BelltidePack)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMill
 BENCHMARK(BM_TarPack)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BelltideExtract)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TarExtract)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CpExtract)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TarStartOnly)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CpStartOnly)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtractPeakMemory)->Arg(0)->Arg(1)->Iterations(3)->UseRealTime();
 
 BENCHMARK_MAIN();

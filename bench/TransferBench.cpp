@@ -3,6 +3,7 @@
 #include "catalog/SoundCatalog.h"
 #include "device/DeviceLink.h"
 #include "device/VirtualHandheld.h"
+#include "support/ArchiveBytes.h"
 #include "support/FakeProgressWindows.h"
 #include "transfer/CExportDlg.h"
 #include "transfer/CImportDlg.h"
@@ -20,6 +21,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr std::size_t WaveHeaderBytes = 44;
 
 void run(const std::string& command) {
     if (std::system(command.c_str()) != 0)
@@ -63,17 +66,16 @@ struct Workspace {
         link.connect();
         handheld.theme = link.readSoundTheme();
         if (large) {
-            // Every row its own wave of 1 MiB.
+            // Every row its own wave of 1 MiB: an upload refuses anything else.
             std::mt19937 random(7);
             int index = 0;
             for (auto& [eventName, entry] : handheld.theme) {
                 entry.name = "large" + std::to_string(index++);
                 entry.extension = ".wav";
-                std::string data(1u << 20, '\0');
-                for (auto& c : data)
+                std::string samples((1u << 20) - WaveHeaderBytes, '\0');
+                for (auto& c : samples)
                     c = static_cast<char>(random());
-                std::ofstream(handheld.device / "Windows" / (entry.name + ".wav"), std::ios::binary)
-                    << data;
+                writeBytes(handheld.device / "Windows" / (entry.name + ".wav"), waveBytes(samples));
             }
             static_cast<void>(link.writeSoundTheme(handheld.theme));
         }

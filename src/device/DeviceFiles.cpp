@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -47,9 +48,9 @@ std::string quoted(const std::string& lead, const std::string& path, const std::
     return lead + "\"" + path + "\"" + end;
 }
 
-// Room for one chunk of a file of that size.
-std::vector<char> chunkBuffer(std::uint64_t size) {
-    return std::vector<char>(
+// Room for one chunk of a file of that size, left as it comes: every byte used is read first.
+std::unique_ptr<char[]> chunkBuffer(std::uint64_t size) {
+    return std::make_unique_for_overwrite<char[]>(
         static_cast<std::size_t>(std::min<std::uint64_t>(size, DeviceLink::CopyChunkBytes)));
 }
 
@@ -83,13 +84,13 @@ void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
     if (low == Rapi::InvalidFileSize)
         throw readFailed;
     const std::uint64_t size = (std::uint64_t{high} << 32) | low;
-    std::vector<char> buffer = chunkBuffer(size);
+    const auto buffer = chunkBuffer(size);
     for (std::uint64_t done = 0; done < size;) {
         const std::uint32_t part = nextChunk(done, size);
         std::uint32_t read = 0;
-        if (!m_device.CeReadFile(source.handle(), buffer.data(), part, &read) || read != part)
+        if (!m_device.CeReadFile(source.handle(), buffer.get(), part, &read) || read != part)
             throw readFailed;
-        if (!target.write(buffer.data(), part))
+        if (!target.write(buffer.get(), part))
             throw writeFailed;
         done += part;
         if (progress)
@@ -132,7 +133,7 @@ void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
         throw copyFailed;
     }
     const auto size = static_cast<std::uint64_t>(end);
-    std::vector<char> buffer = chunkBuffer(size);
+    const auto buffer = chunkBuffer(size);
     // A PC file that cannot be read to its end is the PC's fault, not the device's.
     bool pcFailed = false;
 
@@ -147,13 +148,13 @@ void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
         bool whole = static_cast<bool>(source.seekg(0));
         for (std::uint64_t done = 0; whole && done < size;) {
             const std::uint32_t part = nextChunk(done, size);
-            if (!source.read(buffer.data(), part)) {
+            if (!source.read(buffer.get(), part)) {
                 pcFailed = true;
                 whole = false;
                 break;
             }
             std::uint32_t written = 0;
-            whole = m_device.CeWriteFile(file.handle(), buffer.data(), part, &written) &&
+            whole = m_device.CeWriteFile(file.handle(), buffer.get(), part, &written) &&
                     written == part;
             done += part;
             if (whole && progress)

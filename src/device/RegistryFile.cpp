@@ -334,12 +334,19 @@ std::string readFileBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+bool writeFileBytes(const std::filesystem::path& file, const std::string& bytes) {
+    // Written over and then cut, not emptied first: some file systems start writing a file out
+    // at once when it is emptied.
+    std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    // A full disk may show only when the data leaves the stream's buffer.
+    out.close();
+    std::error_code error;
+    std::filesystem::resize_file(file, bytes.size(), error);
+    return !out.fail() && !error;
+}
+
 bool replaceFileBytes(const std::string& path, const std::string& bytes) {
     ReplacementFile replacement(path);
-    {
-        std::ofstream out(replacement.path(), std::ios::binary | std::ios::trunc);
-        if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush())
-            return false;
-    }
-    return replacement.commit();
+    return writeFileBytes(replacement.path(), bytes) && replacement.commit();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -51,5 +52,7 @@ private:
 
 // Reads the whole file; empty when it cannot be read.
 std::string readFileBytes(const std::string& path);
+// Makes the bytes the whole of a file that exists, in place; false when that fails.
+[[nodiscard]] bool writeFileBytes(const std::filesystem::path& file, const std::string& bytes);
 // Writes the file through a temporary one renamed over it; false when that fails.
 [[nodiscard]] bool replaceFileBytes(const std::string& path, const std::string& bytes);

@@ -69,12 +69,57 @@ std::string VirtualHandheld::whereToFind() const {
 #endif
 }
 
-std::optional<RegistryFile> VirtualHandheld::registry() const {
+VirtualHandheld::~VirtualHandheld() {
+    static_cast<void>(writeRegistry());
+}
+
+void VirtualHandheld::CeRapiUninit() {
+    static_cast<void>(writeRegistry());
+}
+
+RegistryFile* VirtualHandheld::registry() {
+    std::string bytes = readFileBytes(pcText(registryPath()));
+    // Parsed again only when another writer changed the file.
+    if (m_read && m_read->bytes == bytes)
+        return m_read->file ? &*m_read->file : nullptr;
+    m_read = ReadRegistry{std::move(bytes), std::nullopt};
     try {
-        return RegistryFile::fromBytes(readFileBytes(pcText(registryPath())));
+        m_read->file = RegistryFile::fromBytes(m_read->bytes);
     } catch (const RegistryDamaged&) {
-        return std::nullopt;
+        return nullptr;
     }
+    for (const auto& pending : m_pending)
+        m_read->file->set(pending.keyPath, pending.name, pending.value);
+    return &*m_read->file;
+}
+
+bool VirtualHandheld::stageRegistry(const RegistryFile& file) {
+    if (!m_nextRegistry)
+        m_nextRegistry = std::make_unique<ReplacementFile>(pcText(registryPath()));
+    if (writeFileBytes(m_nextRegistry->path(), file.toBytes()))
+        return true;
+    m_nextRegistry.reset();
+    return false;
+}
+
+bool VirtualHandheld::writeRegistry() {
+    if (m_pending.empty())
+        return true;
+    // Read again: another session may have written the file meanwhile.
+    const RegistryFile* file = registry();
+    if (!file) {
+        // A file that cannot be read is never written over.
+        m_pending.clear();
+        m_nextRegistry.reset();
+        return false;
+    }
+    const bool written = stageRegistry(*file) && m_nextRegistry->commit();
+    m_nextRegistry.reset();
+    if (written) {
+        m_pending.clear();
+        m_read.reset();
+    }
+    return written;
 }
 
 std::shared_ptr<Rapi::InitAttempt> VirtualHandheld::CeRapiInitEx() {
@@ -93,7 +138,7 @@ long VirtualHandheld::CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKe
     if (!rootText)
         return Rapi::ErrorFileNotFound;
     const std::string path = std::string(rootText) + "\\" + fromUtf16(subKey);
-    const auto file = registry();
+    const RegistryFile* file = registry();
     if (!file)
         return Rapi::ErrorBadDb;
     if (!file->hasKey(path))
@@ -109,7 +154,7 @@ long VirtualHandheld::CeRegQueryValueEx(Rapi::Key key, const std::u16string& nam
     const auto open = m_keys.find(key);
     if (open == m_keys.end() || !size)
         return Rapi::ErrorFileNotFound;
-    const auto file = registry();
+    const RegistryFile* file = registry();
     if (!file)
         return Rapi::ErrorBadDb;
     const RegistryValue* value = file->find(open->second, fromUtf16(name));
@@ -134,13 +179,18 @@ long VirtualHandheld::CeRegSetValueEx(Rapi::Key key, const std::u16string& name,
     if (open == m_keys.end())
         return Rapi::ErrorFileNotFound;
     // A file that cannot be read is never written over.
-    auto file = registry();
+    RegistryFile* file = registry();
     if (!file)
         return Rapi::ErrorBadDb;
-    file->set(open->second, fromUtf16(name),
-              RegistryValue{type, std::vector<std::uint8_t>(data, data + size)});
-    return replaceFileBytes(pcText(registryPath()), file->toBytes()) ? Rapi::ErrorSuccess
-                                                                     : Rapi::ErrorAccessDenied;
+    PendingValue pending{open->second, fromUtf16(name),
+                         RegistryValue{type, std::vector<std::uint8_t>(data, data + size)}};
+    file->set(pending.keyPath, pending.name, pending.value);
+    if (!stageRegistry(*file)) {
+        m_read.reset(); // without the value that did not fit
+        return Rapi::ErrorAccessDenied;
+    }
+    m_pending.push_back(std::move(pending));
+    return Rapi::ErrorSuccess;
 }
 
 long VirtualHandheld::CeRegCloseKey(Rapi::Key key) {
@@ -306,6 +356,9 @@ std::int32_t VirtualHandheld::CeRapiInvoke(const std::u16string& library,
         return Rapi::ErrorFileNotFound;
     if (fromUtf16(function) != "AudioUpdateFromRegistry")
         return Rapi::ErrorCallNotImplemented;
+    // The device takes up the values the file holds.
+    if (!writeRegistry())
+        return Rapi::ErrorAccessDenied;
     const std::time_t now = std::time(nullptr);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&now));

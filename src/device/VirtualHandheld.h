@@ -1,11 +1,13 @@
 // A handheld that lives in a folder: "Windows/" is its \Windows folder and "registry.reg" its
 // registry. A missing folder is a device that is not connected; a file "offline" in it is a
 // device that never answers. Each sound reload it is asked for adds a line to
-// "audio-reloads.log".
+// "audio-reloads.log". Values set in a session reach the file together, before the reload
+// call returns or when the session ends.
 #pragma once
 
 #include "device/RegistryFile.h"
 #include "device/RemoteDevice.h"
+#include "files/ReplacementFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -13,17 +15,19 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 class VirtualHandheld : public RemoteDevice {
 public:
     explicit VirtualHandheld(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+    ~VirtualHandheld() override;
 
     // BELLTIDE_DEVICE when set (a relative one from the current folder), else "device" in the
     // program folder.
     static std::filesystem::path defaultFolder(const std::filesystem::path& programFolder);
 
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override;
-    void CeRapiUninit() override {}
+    void CeRapiUninit() override;
 
     long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override;
     long CeRegQueryValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t* type,
@@ -53,6 +57,14 @@ public:
     std::filesystem::path registryPath() const { return m_folder / "registry.reg"; }
 
 private:
+    struct PendingValue {
+        std::string keyPath, name;
+        RegistryValue value;
+    };
+    struct ReadRegistry {
+        std::string bytes;                // as last read from the file
+        std::optional<RegistryFile> file; // those bytes parsed, with m_pending over them
+    };
     struct OpenFile {
         std::filesystem::path path;
         std::fstream stream;
@@ -62,11 +74,22 @@ private:
     // path leaves the device or a folder on the way is missing.
     std::filesystem::path resolve(const std::string& devicePath) const;
     bool isOpen(const std::filesystem::path& file) const;
-    // The registry as the file holds it; none when the file is damaged.
-    std::optional<RegistryFile> registry() const;
+    // The registry as the file holds it with this session's values over it; null when the file
+    // is damaged. Valid until the next call.
+    RegistryFile* registry();
+    // Writes the registry beside the file, ready to take its place; false when it does not fit.
+    bool stageRegistry(const RegistryFile& file);
+    // Puts this session's values into the file; false when it cannot be written.
+    bool writeRegistry();
 
     std::filesystem::path m_folder;
     std::map<Rapi::Key, std::string> m_keys;
     std::map<Rapi::Handle, OpenFile> m_files;
     std::uintptr_t m_nextHandle = 0x100;
+    // Set in this session and not yet in the file; applied again over whatever the file holds
+    // by then, so that another writer's values in between are kept.
+    std::vector<PendingValue> m_pending;
+    std::optional<ReadRegistry> m_read;
+    // Staged anew with each value set, so that a full disk fails the call that sets it.
+    std::unique_ptr<ReplacementFile> m_nextRegistry;
 };

@@ -1,6 +1,7 @@
 #include "ThemeArchive.h"
 
 #include "catalog/MessageError.h"
+#include "files/FileCopy.h"
 #include "files/LittleEndian.h"
 #include "files/PcPath.h"
 #include "files/Utf8Text.h"
@@ -157,23 +158,11 @@ std::string ThemeArchive::readMember(const ArchiveMember& member) const {
 
 bool ThemeArchive::extractAll(const std::string& folder) const {
     const auto list = members();
-    std::ifstream archive(pcPath(m_path), std::ios::binary);
-    if (!archive)
-        throw notOpened(m_path);
     bool whole = true;
     for (const auto& member : list) {
-        std::ofstream file(pcPath(folder + member.name), std::ios::binary | std::ios::trunc);
-        if (!file)
-            continue;
-        {
-            BlockWriter block(*file.rdbuf());
-            std::ostream out(&block);
-            archive.seekg(static_cast<std::streamoff>(member.dataOffset));
-            copyStreamBytes(archive, out, static_cast<std::int32_t>(member.dataLength));
-            whole = out.flush() && archive && whole;
-        }
-        file.close();
-        whole = whole && !file.fail();
+        const PartCopy copy = copyFilePart(pcPath(m_path), member.dataOffset, member.dataLength,
+                                           pcPath(folder + member.name));
+        whole = whole && copy != PartCopy::Incomplete;
     }
     return whole;
 }

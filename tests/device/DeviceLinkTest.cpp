@@ -13,8 +13,12 @@
 #include <set>
 
 #ifndef _WIN32
+#include "files/ReplacementFile.h"
+
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -111,11 +115,13 @@ TEST_F(DeviceLinkTest, WritesSilenceAsSpacesAndNotificationsOnlyWhenExtended) {
     SoundTheme theme = link.makeBlankTheme();
     theme.setUploadExtended(false);
     EXPECT_TRUE(link.writeSoundTheme(theme).empty());
+    link.refreshDeviceAudio();
     EXPECT_EQ(value(EventKey, "Curr0"), list(" ", 21));
     EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes("note"));
     theme.setUploadExtended(true);
     // Only the reminders have a key on this handheld: every other notification is not written.
     EXPECT_EQ(link.writeSoundTheme(theme).size(), 10u);
+    link.refreshDeviceAudio();
     EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes(""));
 }
 
@@ -190,6 +196,70 @@ TEST_F(DeviceLinkTest, ACopyWhoseWriteFailsOnCloseRaisesAndKeepsTheEarlierFile) 
               "Could not write file to PPC \"\\Windows\\dong.wav\".");
     EXPECT_EQ(readFileBytes(pc + "Windows/dong.wav"), "ooo");
 }
+#endif
+
+#ifndef _WIN32
+// An upload's settings in a child that is killed at a point of the registry's one write, or meets
+// a full disk: the file is whole, and old or new, whenever the child dies.
+enum class End { NotKilled, BeforeTheWrite, FileFlushed, Renamed, DiskFull };
+struct RegistryWriteEnd {
+    const char* name;
+    End end;
+    bool newValues;
+    int exitCode; // when not killed: the file's writes, +8 when a setting is said unwritten
+};
+class RegistryWrite : public DeviceLinkTest,
+                      public ::testing::WithParamInterface<RegistryWriteEnd> {};
+
+TEST_P(RegistryWrite, LeavesTheFileWholeAndOldOrNew) {
+    static End end;
+    static int writes = 0;
+    static ReplacementDiskCalls real;
+    static const auto killAt = [](End point) {
+        if (end == point)
+            ::raise(SIGKILL);
+    };
+    end = GetParam().end;
+    real = replacementDiskCalls();
+    set(EventKey, "Curr0", {Rapi::RegMultiSz, list("old", 21)});
+    const pid_t child = ::fork();
+    if (child == 0) {
+        replacementDiskCalls() = {
+            [](int descriptor) { return killAt(End::FileFlushed), real.flushFile(descriptor); },
+            [](const fs::path& at) { ++writes, killAt(End::Renamed), real.flushFolder(at); }};
+        const rlimit full{fs::file_size(registry) / 2, RLIM_INFINITY};
+        if (end == End::DiskFull && std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR)
+            setrlimit(RLIMIT_FSIZE, &full);
+        VirtualHandheld handheld(folder.path());
+        DeviceLink session(handheld, messages);
+        session.connect();
+        SoundTheme theme = session.makeBlankTheme();
+        theme.find("_Reminders")->second.name = "new";
+        const bool unwritten = session.writeSoundTheme(theme).count("_Reminders") != 0;
+        killAt(End::BeforeTheWrite);
+        session.refreshDeviceAudio();
+        ::_exit((unwritten ? 8 : 0) + writes); // before the session's end
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (GetParam().exitCode < 0)
+        EXPECT_TRUE(WIFSIGNALED(status)) << "the child reached its kill point";
+    else
+        EXPECT_EQ(WEXITSTATUS(status), GetParam().exitCode);
+    const auto file = RegistryFile::fromBytes(readFileBytes(registry));
+    const bool isNew = file.find(RemindersKey, "Wave")->data == utf16Bytes("new");
+    EXPECT_EQ(isNew, GetParam().newValues);
+    EXPECT_EQ(file.find(EventKey, "Curr0")->data, isNew ? list(" ", 21) : list("old", 21));
+}
+
+using Row = RegistryWriteEnd;
+INSTANTIATE_TEST_SUITE_P(KilledOrFull, RegistryWrite,
+                         ::testing::Values(Row{"WrittenOnce", End::NotKilled, true, 1},
+                                           Row{"Before", End::BeforeTheWrite, false, -1},
+                                           Row{"During", End::FileFlushed, false, -1},
+                                           Row{"After", End::Renamed, true, -1},
+                                           Row{"DiskFull", End::DiskFull, false, 8}),
+                         [](const auto& row) { return std::string(row.param.name); });
 #endif
 
 TEST_F(DeviceLinkTest, AHandheldThatNeverAnswersIsGivenUpAfterTheTimeOut) {

@@ -10,6 +10,11 @@
 
 #include <sstream>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace fs = std::filesystem;
 
 class ThemeArchiveTest : public ::testing::Test {
@@ -46,6 +51,23 @@ TEST_F(ThemeArchiveTest, ExtractsTheLastOfANameAndSkipsWhatCannotBeCreated) {
     EXPECT_TRUE(archive.extractAll(out()));
     EXPECT_EQ(readBytes(out("twice.wav")), std::string(3000, 's')) << "more than a chunk, and last";
 }
+
+#ifndef _WIN32
+TEST_F(ThemeArchiveTest, AMemberCutShortByAFullDiskFailsTheExtraction) {
+    writeBytes(archivePath,
+               memberBytes("fits.wav", "ok") + memberBytes("big.wav", std::string(9000, 'b')));
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const rlimit full{4096, old.rlim_max};
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    const bool whole = archive.extractAll(out());
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_FALSE(whole);
+    EXPECT_EQ(readBytes(out("fits.wav")), "ok");
+}
+#endif
 
 TEST_F(ThemeArchiveTest, RefusesADamagedArchiveBeforeWritingAnything) {
     std::vector<std::string> damage = {memberBytes({"cut.wav", "abc", 10}), std::string(271, 'h'),
