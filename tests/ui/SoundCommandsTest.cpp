@@ -225,6 +225,8 @@ const Pick Picks[] = {
      "0:00.1"},
     {"converted_beside_itself", "sounds", "self.wav", floatWaveBytes(0.1), "self (2).wav",
      "0:00.1"},
+    {"converted_beside_itself_spelled_otherwise", "sounds",
+     std::string{'.', PathSeparator} + "self.wav", floatWaveBytes(0.1), "self (2).wav", "0:00.1"},
 };
 INSTANTIATE_TEST_SUITE_P(Picks, ChangeSoundPick, ::testing::ValuesIn(Picks),
                          [](const auto& param) { return std::string(param.param.label); });
