@@ -43,6 +43,8 @@ public:
     PreviewWave& operator=(const PreviewWave&) = delete;
 
     const std::string& path() const { return m_path; }
+    // False when the source itself is the wave.
+    bool isConversion() const { return m_temporary; }
 
 private:
     std::string m_path;

@@ -169,7 +169,6 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
         m_prompts.showMessage("Could not open file \"" + path + "\".");
         return;
     }
-    const bool converting = probeSound(path).kind != SoundKind::HandheldWave;
     // The wave the handheld gets: the pick itself, or its conversion for as long as it is needed.
     std::optional<PreviewWave> wave;
     try {
@@ -179,6 +178,7 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
                               "\" as a sound; the sound is not changed.");
         return;
     }
+    const bool converting = wave->isConversion();
     // A name a theme and the handheld can hold, and that no other sound of the theme uses:
     // sounds are kept by name, so two of one name would become one.
     const std::string picked = fileNameOf(path);
