@@ -46,8 +46,9 @@ SoundTheme CExportDlg::prepare(DeviceLink& device) {
     // A theme from elsewhere may hold waves the handheld cannot play: they go as their
     // conversions, and the theme's own files stay as they are.
     SoundTheme sending = m_upload;
+    const std::set<std::string> sent = takingPart();
     for (auto& [eventName, entry] : sending) {
-        if (!entry.hasSound())
+        if (!entry.hasSound() || !sent.count(eventName))
             continue;
         try {
             entry.folder = m_converted.folderFor(entry.folder, waveFileName(entry));
