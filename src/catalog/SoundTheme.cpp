@@ -1,5 +1,6 @@
 #include "SoundTheme.h"
 
+#include "files/FileNames.h"
 #include "files/PcPath.h"
 
 #include <algorithm>
@@ -16,6 +17,10 @@ void SoundEntry::clearSound() {
     folder.clear();
     name = NoSoundName;
     extension.clear();
+}
+
+bool SoundEntryByName::operator()(const SoundEntry& a, const SoundEntry& b) const {
+    return lessIgnoringCase(a.name + a.extension, b.name + b.extension);
 }
 
 bool isExtendedEventName(const std::string& eventName) {

@@ -25,8 +25,10 @@ struct SoundEntry {
     static SoundEntry none() { return SoundEntry{"", NoSoundName, "", 0}; }
 };
 
+// Sound files by their whole name, as the handheld and Windows tell them apart: without regard
+// to case.
 struct SoundEntryByName {
-    bool operator()(const SoundEntry& a, const SoundEntry& b) const { return a.name < b.name; }
+    bool operator()(const SoundEntry& a, const SoundEntry& b) const;
 };
 
 using SoundFileSet = std::set<SoundEntry, SoundEntryByName>;
@@ -69,12 +71,13 @@ public:
     bool uploadExtended() const { return m_uploadExtended; }
     bool hasExtendedEvents() const;
 
-    // The distinct sound files the theme uses, by file title; the first in event order wins.
+    // The distinct sound files the theme uses, by whole name in any case; the first in event
+    // order wins.
     SoundFileSet soundFiles() const;
 
     // Writes workFolder + "theme.dsc", then the archive with it and every sound file. The
     // archive takes the place of an existing file only when complete; raises
-    // "Could not save theme ..." otherwise. An unreadable sound becomes an empty member.
+    // "Could not save theme ..." otherwise, naming a sound that could not be read.
     void saveToArchive(const std::string& workFolder, const std::string& archivePath) const;
 
 private:

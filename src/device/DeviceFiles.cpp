@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <utility>
@@ -73,11 +74,19 @@ void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
                                             Rapi::OpenExisting, Rapi::FileAttributeReadonly));
     if (!source.isOpen())
         throw MessageError(quoted("Could not open file on PPC ", shownDevicePath, "."));
-    // An earlier file of that name stays until the new one is whole.
-    ReplacementFile replacement(pcFile);
-    std::ofstream target(replacement.path(), std::ios::binary | std::ios::trunc);
+    std::ofstream target(pcPath(pcFile), std::ios::binary | std::ios::trunc);
     if (!target)
         throw writeFailed;
+    // Written straight into a folder of the transfer's own, which takes the sounds folder's place
+    // only when the whole set is there; a copy that fails leaves no part of a file behind.
+    bool whole = false;
+    const std::shared_ptr<void> cleanUp(nullptr, [&](void*) {
+        if (whole)
+            return;
+        target.close();
+        std::error_code ignored;
+        std::filesystem::remove(pcPath(pcFile), ignored);
+    });
 
     std::uint32_t high = 0;
     const std::uint32_t low = m_device.CeGetFileSize(source.handle(), &high);
@@ -96,9 +105,11 @@ void DeviceLink::copyFileFromDevice(const std::string& deviceDir, const std::str
         if (progress)
             progress(done, size);
     }
+    // Some file systems report a failed write only when the file is closed.
     target.close();
-    if (!target || !replacement.commit())
+    if (!target)
         throw writeFailed;
+    whole = true;
 }
 
 std::optional<std::uint64_t> DeviceLink::deviceFileSize(const std::string& deviceDir,

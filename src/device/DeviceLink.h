@@ -70,8 +70,8 @@ public:
     std::optional<std::uint64_t> deviceFileSize(const std::string& deviceDir,
                                                 const std::string& fileName);
 
-    // Copy deviceDir + fileName to pcDir + fileName; raises MessageError on failure and leaves
-    // the PC's earlier file of that name as it was.
+    // Copy deviceDir + fileName to pcDir + fileName, a folder being filled for a swap and not yet
+    // flushed; raises MessageError on failure and leaves no part of the file there.
     void copyFileFromDevice(const std::string& deviceDir, const std::string& pcDir,
                             const std::string& fileName, const CopyProgress& progress = {});
     // Copy pcDir + fileName to deviceDir + fileName through a temporary device file; raises

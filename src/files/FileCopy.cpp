@@ -1,5 +1,7 @@
 #include "FileCopy.h"
 
+#include "files/ReplacementFile.h"
+
 #include <algorithm>
 #include <memory>
 #include <utility>
@@ -29,7 +31,7 @@ public:
 
     int get() const { return m_descriptor; }
     // Some file systems report a failed write only here.
-    bool close() { return ::close(std::exchange(m_descriptor, -1)) == 0; }
+    bool close() { return replacementDiskCalls().closeFile(std::exchange(m_descriptor, -1)); }
 
 private:
     int m_descriptor;

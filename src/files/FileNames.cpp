@@ -30,14 +30,22 @@ bool hasExtension(const std::string& fileName, const std::string& extension) {
 
 namespace {
 
-bool isDeviceName(const std::string& title) {
-    for (const char* name : {"CON", "PRN", "AUX", "NUL"})
+// Windows reserves these titles whatever follows them after a dot, and trailing blanks.
+bool isDeviceName(std::string title) {
+    title = title.substr(0, title.find('.'));
+    while (!title.empty() && title.back() == ' ')
+        title.pop_back();
+    for (const char* name : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
         if (equalIgnoringCase(title, name))
             return true;
     return title.size() == 4 &&
            (equalIgnoringCase(title.substr(0, 3), "COM") ||
             equalIgnoringCase(title.substr(0, 3), "LPT")) &&
            title[3] >= '1' && title[3] <= '9';
+}
+
+bool endsInDotOrBlank(const std::string& text) {
+    return !text.empty() && (text.back() == '.' || text.back() == ' ');
 }
 
 // Splits at the last dot: "a.b.wav" gives "a.b" and ".wav".
@@ -69,16 +77,27 @@ std::string portableFileName(const std::string& fileName, std::size_t maxBytes) 
                     ? '_'
                     : c;
     }
+    // Windows drops a trailing dot or blank: "a.wav." would be another file's name there.
+    while (endsInDotOrBlank(name))
+        name.pop_back();
     auto [title, extension] = titleAndExtension(name);
-    while (!title.empty() && (title.back() == '.' || title.back() == ' '))
+    while (endsInDotOrBlank(title))
         title.pop_back();
     if (title.empty() || isDeviceName(title))
-        title += '_';
+        title.insert(std::min(title.find('.'), title.size()), "_");
     extension = cutUtf8(extension, maxBytes / 2);
     title = cutUtf8(title, maxBytes - extension.size());
-    while (!title.empty() && (title.back() == '.' || title.back() == ' '))
+    while (endsInDotOrBlank(title))
         title.pop_back();
     return (title.empty() ? std::string("_") : title) + extension;
+}
+
+bool isPortableFileName(const std::string& fileName, std::size_t maxBytes) {
+    return !fileName.empty() && portableFileName(fileName, maxBytes) == fileName;
+}
+
+std::string titleOf(const std::string& fileName) {
+    return titleAndExtension(fileName).first;
 }
 
 std::string numberedFileName(const std::string& fileName, int number) {

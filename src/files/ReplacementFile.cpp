@@ -62,6 +62,12 @@ bool flushToDisk(int descriptor) {
 void closeDescriptor(int descriptor) {
     _close(descriptor);
 }
+bool closeChecked(int descriptor) {
+    return _close(descriptor) == 0;
+}
+bool flushFileSystem(const fs::path&) {
+    return false;
+}
 // NTFS journals the rename itself; a folder cannot be flushed there.
 void flushFolder(const fs::path&) {}
 // Windows refuses to remove a file that a running save holds open.
@@ -80,6 +86,22 @@ bool flushToDisk(int descriptor) {
 }
 void closeDescriptor(int descriptor) {
     ::close(descriptor);
+}
+bool closeChecked(int descriptor) {
+    return ::close(descriptor) == 0;
+}
+bool flushFileSystem(const fs::path& folder) {
+#ifdef __linux__
+    // One flush of the disk for everything written, however many files that is.
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor == -1)
+        return false;
+    const bool flushed = ::syncfs(descriptor) == 0;
+    ::close(descriptor);
+    return flushed;
+#else
+    return false;
+#endif
 }
 void flushFolder(const fs::path& folder) {
     const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -101,7 +123,7 @@ bool heldByRunningSave(const fs::path& path) {
 } // namespace
 
 ReplacementDiskCalls& replacementDiskCalls() {
-    static ReplacementDiskCalls calls{flushToDisk, flushFolder};
+    static ReplacementDiskCalls calls{flushToDisk, flushFolder, flushFileSystem, closeChecked};
     return calls;
 }
 

@@ -32,10 +32,14 @@ private:
 // behind; those still held by a running save are kept.
 void removeLeftoverReplacements(const std::string& folder, const std::string& extension);
 
-// The calls that put a replacement on disk: the new file's data, then after the rename the
-// folder's entry. A test may put recorders in their place that call the ones they replace.
+// The calls that put files on disk: a file's data, a folder's entries, everything written on a
+// file system at once, and the close that may be the first to report a failed write. A test may
+// put recorders in their place that call the ones they replace.
 struct ReplacementDiskCalls {
     bool (*flushFile)(int descriptor);
     void (*flushFolder)(const std::filesystem::path& folder);
+    // False when the platform cannot flush a file system as a whole.
+    bool (*flushFileSystem)(const std::filesystem::path& anyFolderOnIt);
+    bool (*closeFile)(int descriptor);
 };
 ReplacementDiskCalls& replacementDiskCalls();

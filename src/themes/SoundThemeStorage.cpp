@@ -22,8 +22,12 @@ void SoundTheme::saveToArchive(const std::string& workFolder,
     if (!archive.create() || !archive.addFile(workFolder, DescriptorFileName))
         throw failed;
     for (const auto& file : soundFiles()) {
-        if (!archive.addFile(file.folder, file.name + file.extension))
-            throw failed;
+        const std::string fileName = file.name + file.extension;
+        if (!archive.addFile(file.folder, fileName))
+            throw MessageError(isReadableFile(file.path())
+                                   ? failed.text()
+                                   : "Could not save theme \"" + archivePath + "\": its sound \"" +
+                                         fileName + "\" could not be read.");
     }
     if (!replacement.commit())
         throw failed;

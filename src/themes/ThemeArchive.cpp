@@ -2,6 +2,7 @@
 
 #include "catalog/MessageError.h"
 #include "files/FileCopy.h"
+#include "files/FileNames.h"
 #include "files/LittleEndian.h"
 #include "files/PcPath.h"
 #include "files/Utf8Text.h"
@@ -66,11 +67,8 @@ MessageError notOpened(const std::string& path) {
 
 } // namespace
 
-bool ThemeArchive::isSafeMemberName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of("/\\:") == std::string::npos &&
-           std::none_of(name.begin(), name.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+bool ThemeArchive::isMemberName(const std::string& name) {
+    return isPortableFileName(name, NameFieldSize - 1);
 }
 
 bool ThemeArchive::create() const {
@@ -79,35 +77,29 @@ bool ThemeArchive::create() const {
 }
 
 bool ThemeArchive::addFile(const std::string& folder, const std::string& name) const {
-    if (name.size() >= NameFieldSize || !isSafeMemberName(name))
+    if (!isMemberName(name))
         return false;
-    std::ifstream source(pcPath(folder + name), std::ios::binary);
+    std::ifstream source(pcPath(folder + name), std::ios::binary | std::ios::ate);
+    // A member declares its length before its data: only a source read whole can be written.
+    const auto size = static_cast<std::int64_t>(source.tellg());
+    // Readers take lengths as signed 32-bit values.
+    if (!source || size < 0 || size > INT32_MAX || !source.seekg(0))
+        return false;
     std::ofstream archiveFile(pcPath(m_path), std::ios::binary | std::ios::app);
     if (!archiveFile)
         return false;
     BlockWriter block(*archiveFile.rdbuf());
     std::ostream archive(&block);
-
-    // An unreadable source keeps the length a failed size query gives: 0xFFFFFFFF, no data.
-    std::uint32_t length = 0xFFFFFFFF;
-    if (source && source.seekg(0, std::ios::end)) {
-        const auto size = static_cast<std::int64_t>(source.tellg());
-        // Readers take lengths as signed 32-bit values.
-        if (size > INT32_MAX)
-            return false;
-        length = static_cast<std::uint32_t>(size);
-        source.seekg(0, std::ios::beg);
-    }
+    const auto length = static_cast<std::uint32_t>(size);
     Header header{};
     std::memcpy(header.data(), Magic, sizeof Magic);
     std::memcpy(header.data() + NameOffset, name.c_str(), name.size() + 1);
     writeLittleEndian(header.data() + LengthOffset, length);
     archive.write(header.data(), static_cast<std::streamsize>(header.size()));
-    if (length != 0xFFFFFFFF)
-        copyStreamBytes(source, archive, static_cast<std::int32_t>(length));
+    const bool whole = copyStreamBytes(source, archive, static_cast<std::int32_t>(length));
     archive.flush();
     archiveFile.close();
-    return archive && archiveFile && (length == 0xFFFFFFFF || static_cast<bool>(source));
+    return whole && archive && archiveFile;
 }
 
 std::vector<ArchiveMember> ThemeArchive::members() const {
@@ -132,7 +124,7 @@ std::vector<ArchiveMember> ThemeArchive::members() const {
         // Checked as converted, since that is the name the file gets. It may outgrow the field;
         // only writing is bound by it.
         member.name = asUtf8(std::string(nameField, nul));
-        if (!isSafeMemberName(member.name))
+        if (!isMemberName(member.name))
             throw damaged(m_path);
         // Lengths are signed: a negative one, as written for an unreadable source, has no data.
         const auto length =
@@ -158,16 +150,16 @@ std::string ThemeArchive::readMember(const ArchiveMember& member) const {
 
 bool ThemeArchive::extractAll(const std::string& folder) const {
     const auto list = members();
-    bool whole = true;
     for (const auto& member : list) {
-        const PartCopy copy = copyFilePart(pcPath(m_path), member.dataOffset, member.dataLength,
-                                           pcPath(folder + member.name));
-        whole = whole && copy != PartCopy::Incomplete;
+        // A member that cannot be written is a sound the theme would silently lose.
+        if (copyFilePart(pcPath(m_path), member.dataOffset, member.dataLength,
+                         pcPath(folder + member.name)) != PartCopy::Whole)
+            return false;
     }
-    return whole;
+    return true;
 }
 
-void ThemeArchive::copyStreamBytes(std::istream& in, std::ostream& out, std::int32_t count) {
+bool ThemeArchive::copyStreamBytes(std::istream& in, std::ostream& out, std::int32_t count) {
     std::array<char, ChunkSize> buffer;
     std::int32_t chunk = std::min(count, ChunkSize);
     while (chunk > 0 && in.read(buffer.data(), chunk)) {
@@ -175,4 +167,5 @@ void ThemeArchive::copyStreamBytes(std::istream& in, std::ostream& out, std::int
         count -= chunk;
         chunk = std::min(count, ChunkSize);
     }
+    return count <= 0;
 }

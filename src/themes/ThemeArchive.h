@@ -22,9 +22,8 @@ public:
 
     // Creates the archive file, or cuts an existing one to nothing. False when it cannot.
     [[nodiscard]] bool create() const;
-    // Appends folder + name as a member called name. A source that cannot be read becomes an
-    // empty member. False when the archive cannot be written or the name is no plain file name
-    // that fits.
+    // Appends folder + name as a member called name. False when the source cannot be read whole,
+    // the archive cannot be written or the name is no member name.
     [[nodiscard]] bool addFile(const std::string& folder, const std::string& name) const;
     // Every member, after checking the whole archive; a name that is not UTF-8 is read as
     // Windows-1252. Raises "Could not open file" with the path, or the damaged-theme message for a
@@ -35,15 +34,16 @@ public:
     // read.
     std::string readMember(const ArchiveMember& member) const;
     // Writes every member to folder + name; raises as members() does, before writing anything.
-    // A member whose file cannot be created is skipped; false when one could not be written
-    // whole (a full disk).
+    // False when a member could not be written whole (a name the folder refuses, a full disk).
     [[nodiscard]] bool extractAll(const std::string& folder) const;
 
-    // Copies count bytes in chunks of ChunkSize; stops early only when the input fails.
-    static void copyStreamBytes(std::istream& in, std::ostream& out, std::int32_t count);
+    // Copies count bytes in chunks of ChunkSize; stops early only when the input fails. False
+    // when fewer than count bytes were read.
+    static bool copyStreamBytes(std::istream& in, std::ostream& out, std::int32_t count);
 
-    // True for a plain file name: no folder of either kind, drive, "..", control character.
-    static bool isSafeMemberName(const std::string& name);
+    // True for a name every side can hold as a file: no folder of either kind, drive, "..",
+    // control or reserved character, Windows device name or trailing dot, and one that fits.
+    static bool isMemberName(const std::string& name);
 
 private:
     std::string m_path;

@@ -1,7 +1,11 @@
-// The initial backup: the device's own sounds saved as a theme in the library.
+// The initial backup: the device's own sounds saved as a theme in the library, gathered in a folder
+// of the backup's own; the sounds folder is never touched.
 #pragma once
 
+#include "files/StagedFolder.h"
 #include "transfer/CProgressDlg.h"
+
+#include <optional>
 
 inline constexpr const char* InitialBackupFileName = "initialBackup.kbt";
 
@@ -22,4 +26,8 @@ private:
     void copyFile(DeviceLink& device, const SoundEntry& file,
                   const CopyProgress& progress) override;
     void completeOnPc(SoundTheme& working) override;
+    std::string failedCopiesText(const std::vector<std::string>& reasons) const override;
+
+    // Made by the worker, removed with the dialog.
+    std::optional<StagedFolder> m_work;
 };

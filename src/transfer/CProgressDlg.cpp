@@ -97,7 +97,7 @@ void CProgressDlg::runWorker() {
         progress.setRange(0, static_cast<int>((files.size() + 1) & 0xFFFF));
         progress.setStep(1);
         progress.stepIt();
-        std::vector<std::string> failures;
+        std::vector<std::string> failures = m_notes;
         std::size_t number = 0;
         for (const SoundEntry& file : files) {
             if (progress.cancelRequested()) {

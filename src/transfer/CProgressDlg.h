@@ -59,6 +59,8 @@ protected:
     virtual std::string failedCopiesText(const std::vector<std::string>& reasons) const;
 
     std::optional<ProgressSink> m_progress;
+    // What prepare found that the summary message tells first, beside the failed copies.
+    std::vector<std::string> m_notes;
 
 private:
     // UI thread, once the dialog is on screen.

@@ -152,9 +152,12 @@ protected:
     void runTransfer(CProgressDlg& dlg);
     // Save Theme...; true when the theme was saved.
     bool saveTheme();
-    // Puts the archive's members in place of the sounds folder's files, all or none; raises
-    // MessageError when they cannot all be written.
-    void extractIntoSoundsFolder(const ThemeArchive& archive, const std::string& archivePath);
+    // Puts the archive's members in place of the sounds folder's files, all or none, each sound
+    // of the theme made a wave of the folder; raises MessageError when they cannot all be
+    // written. Returns a line for each sound that could not be made a wave.
+    std::vector<std::string> extractIntoSoundsFolder(const ThemeArchive& archive,
+                                                     const std::string& archivePath,
+                                                     SoundTheme& theme);
 
     ComboBox& m_themeCombo;
     Button& m_saveThemeButton;
@@ -184,6 +187,9 @@ protected:
     bool m_transferRunning = false;
     bool m_backupCheckWaiting = false;
     std::vector<std::string> m_handedOver; // came while a transfer ran
+    // Where the theme named at start was opened from: the library's copy, or the file itself
+    // when the user kept the library's theme of that name.
+    std::string m_startupOpenedFrom;
     // The library file the edited theme was loaded from or saved to; empty when there is none.
     std::string m_themeFileName;
     std::string m_themeName;

@@ -7,8 +7,9 @@
 
 #include "files/FileNames.h"
 #include "files/PcPath.h"
-#include "themes/ThemeArchive.h"
+#include "themes/ThemeLibrary.h"
 #include "ui/CSoundFileDialog.h"
+#include "ui/SoundsFolder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -120,11 +121,6 @@ bool sameBytes(const std::string& a, const std::string& b) {
                       std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>());
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return std::filesystem::equivalent(pcPath(a), pcPath(b), error);
-}
-
 std::optional<std::chrono::microseconds> soundLength(const SoundEntry& entry) {
     return entry.hasSound() ? waveLength(entry.path()) : std::nullopt;
 }
@@ -169,65 +165,72 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
         m_prompts.showMessage("Could not open file \"" + path + "\".");
         return;
     }
-    // The wave the handheld gets: the pick itself, or its conversion for as long as it is needed.
-    std::optional<PreviewWave> wave;
-    try {
-        wave.emplace(path);
-    } catch (const MessageError&) {
+    const SoundKind kind = probeSound(path).kind;
+    if (kind == SoundKind::Undecodable) {
         m_prompts.showMessage("Belltide cannot read \"" + path +
                               "\" as a sound; the sound is not changed.");
         return;
     }
-    const bool converting = wave->isConversion();
-    // A name a theme and the handheld can hold, and that no other sound of the theme uses:
-    // sounds are kept by name, so two of one name would become one.
+    const bool converting = kind == SoundKind::Convertible;
+    // Every sound is the theme's own: a wave "<title>.wav" in the sounds folder, the pick copied
+    // or converted there. Sounds are kept by name, so two of one name would become one.
     const std::string picked = fileNameOf(path);
-    const std::string wanted = converting ? picked.substr(0, picked.rfind('.')) + ".wav" : picked;
-    const std::string portable = portableFileName(wanted, ThemeArchive::NameFieldSize - 1);
-    std::string fileName = portable;
-    bool clash = false;
-    for (int number = 2;; ++number) {
+    const std::string wanted = waveNameFor(picked);
+    std::string fileName = wanted;
+    bool clash = false, written = true;
+    for (int number = 2;; fileName = numberedFileName(wanted, number++)) {
+        const std::string target = m_folders.soundsDir + fileName;
         const auto other = std::find_if(m_theme.begin(), m_theme.end(), [&](const auto& item) {
             const SoundEntry& sound = item.second;
             return &item != &*entry && sound.hasSound() &&
                    equalIgnoringCase(sound.name + sound.extension, fileName);
         });
-        // The pick itself is never written over, even where it lies in the sounds folder.
-        const bool free = other == m_theme.end() || sameBytes(other->second.path(), wave->path());
-        if (free && !(converting && sameFile(m_folders.soundsDir + fileName, path)))
-            break;
-        clash = clash || !free;
-        fileName = numberedFileName(portable, number);
+        if (other != m_theme.end()) {
+            // The same sound under the same name is shared; a different one needs a name of its
+            // own.
+            if (!converting && sameBytes(other->second.path(), path)) {
+                fileName = other->second.name + other->second.extension;
+                written = false;
+                break;
+            }
+            clash = true;
+            continue;
+        }
+        if (isSameFile(target, path)) {
+            // The pick is that file of the sounds folder already; a conversion never writes over
+            // it.
+            if (converting)
+                continue;
+            written = false;
+        }
+        break;
     }
-    std::string folder = path.substr(0, path.size() - picked.size());
-    std::string status, reason;
-    if (converting || fileName != picked) {
+    if (written) {
         try {
-            convertToHandheldWave(wave->path(), m_folders.soundsDir + fileName);
+            convertToHandheldWave(path, m_folders.soundsDir + fileName);
         } catch (const MessageError&) {
             m_prompts.showMessage("Could not copy file \"" + path + "\" into the sounds folder.");
             return;
         }
-        folder = m_folders.soundsDir;
-        status = "\"" + picked + (converting ? "\" is converted into \"" : "\" is kept as \"") +
-                 fileName + "\"";
-        reason = clash        ? ": another event plays a different sound of that name."
-                 : converting ? ", a wave the handheld plays."
-                              : ", a name a theme and the handheld can hold.";
     }
-    const auto dot = fileName.rfind('.');
     SoundEntry& sound = entry->second;
-    sound.folder = folder;
-    sound.name = fileName.substr(0, dot);
-    sound.extension = dot == std::string::npos ? std::string{} : fileName.substr(dot);
+    sound.folder = m_folders.soundsDir;
+    sound.name = titleOf(fileName);
+    sound.extension = fileName.substr(sound.name.size());
     sound.sizeKB = measureSizeKB(sound.path()).value_or(0);
     showSound(row, sound);
     fitNameColumns();
     setModified(true);
-    if (status.empty()) {
+    if (!converting && fileName == picked) {
         showLengthNote(sound);
         return;
     }
+    std::string status = "\"" + picked +
+                         (converting ? "\" is converted into \"" : "\" is kept as \"") + fileName +
+                         "\"";
+    std::string reason = clash        ? ": another event plays a different sound of that name."
+                         : converting ? ", a wave the handheld plays."
+                                      : ", a name a theme and the handheld can hold.";
     // That it is long matters more than why it was renamed.
     if (const auto length = soundLength(sound); length && isLong(*length))
         reason = longSoundNote(", which", *length);

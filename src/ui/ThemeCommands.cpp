@@ -4,15 +4,18 @@
 #include "catalog/MessageError.h"
 #include "files/FileNames.h"
 #include "files/PcPath.h"
+#include "files/StagedFolder.h"
 #include "themes/ThemeArchive.h"
 #include "themes/ThemeDescriptor.h"
 #include "themes/ThemeLibrary.h"
+#include "ui/SoundsFolder.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -27,6 +30,13 @@ FileDialogOptions themeFileDialog(const std::string& title, const std::string& i
                              .filterPattern = "*.kbt",
                              .defaultExtension = "kbt",
                              .initialFolder = initialFolder};
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
+    return text;
 }
 
 // The file's name without its ".kbt", in any case.
@@ -47,7 +57,8 @@ bool CBelltideDlg::promptSaveChanges() {
         // A cancelled or failed save keeps the edits and stops what asked.
         return saveTheme();
     case Answer::No:
-        setModified(false);
+        // The edits go only when the theme is replaced or the program ends: a No to what
+        // follows keeps them, and asks again.
         return true;
     case Answer::Cancel:
         break;
@@ -56,15 +67,19 @@ bool CBelltideDlg::promptSaveChanges() {
 }
 
 void CBelltideDlg::loadStartupTheme() {
+    m_startupOpenedFrom.clear();
     if (m_startupTheme.empty())
         return;
     // Only a theme that loads is copied; a damaged one would fail again at every pick.
     if (!tryLoadTheme(m_startupTheme))
         return;
+    m_startupOpenedFrom = m_startupTheme;
     const std::string fileName = fileNameOf(m_startupTheme);
     // A declined or failed copy must not select another theme of the same name.
-    if (importThemeFile(m_startupTheme, m_folders.themesDir + fileName))
+    if (importThemeFile(m_startupTheme, m_folders.themesDir + fileName)) {
         selectTheme(fileName);
+        m_startupOpenedFrom = m_folders.themesDir + fileName;
+    }
 }
 
 void CBelltideDlg::OnOpenFromAnotherStart(const std::string& path) {
@@ -86,7 +101,7 @@ void CBelltideDlg::OnNewTheme() {
     rebuildEventRows();
     m_themeCombo.setSelection(-1);
     applyEnabling(ThemeShown::Yes);
-    showTitle();
+    setModified(false);
     m_statusBar.setText("");
 }
 
@@ -172,51 +187,44 @@ void CBelltideDlg::loadTheme(const std::string& archivePath) {
     readDescriptor(descriptor, read);
     for (const auto& [eventName, entry] : read) {
         const std::string fileName = entry.name + entry.extension;
-        if (entry.hasSound() && !fileName.empty() && !ThemeArchive::isSafeMemberName(fileName))
+        if (entry.hasSound() && !fileName.empty() && !ThemeArchive::isMemberName(fileName))
             throw MessageError("The theme file \"" + archivePath + "\" is damaged.");
     }
-    extractIntoSoundsFolder(archive, archivePath);
+    const std::vector<std::string> notes = extractIntoSoundsFolder(archive, archivePath, read);
     read.setUploadExtended(m_theme.uploadExtended());
     m_theme = std::move(read);
     rebuildEventRows();
     selectTheme(fileNameOf(archivePath));
     applyEnabling(ThemeShown::Yes);
     m_themeName = themeNameOf(archivePath);
-    showTitle();
+    // Replaced: whatever the editor held unsaved is gone now.
+    setModified(false);
+    if (!notes.empty())
+        m_prompts.showMessage(joinLines(notes));
 }
 
-void CBelltideDlg::extractIntoSoundsFolder(const ThemeArchive& archive,
-                                           const std::string& archivePath) {
+std::vector<std::string> CBelltideDlg::extractIntoSoundsFolder(const ThemeArchive& archive,
+                                                               const std::string& archivePath,
+                                                               SoundTheme& theme) {
     // The theme's sounds are gathered beside the sounds folder and take its place only when
     // all are there: a full disk leaves the editor as it was, and no wave of an earlier theme
     // stays to stand in for one this theme lacks.
-    namespace fs = std::filesystem;
-    const fs::path sounds = pcPath(m_folders.soundsDir).parent_path();
-    const fs::path staging = fs::path(sounds).concat(".new"), old = fs::path(sounds).concat(".old");
     const MessageError failed("Could not open theme \"" + archivePath +
                               "\": its sounds could not be written to the sounds folder.");
-    std::error_code error;
-    fs::remove_all(staging, error);
-    fs::remove_all(old, error);
-    if (!fs::create_directories(staging, error))
-        throw failed;
-    // Whatever is left of the staging folder goes, on every way out; once swapped in it is gone.
-    const std::shared_ptr<void> cleanUp(nullptr, [&](void*) {
-        std::error_code ignored;
-        fs::remove_all(staging, ignored);
-    });
-    if (!archive.extractAll(pcText(staging / "")))
-        throw failed;
-    m_sound.stop(); // a sound still playing would hold its file
-    fs::rename(sounds, old, error);
-    if (error && fs::exists(sounds, error))
-        throw failed;
-    fs::rename(staging, sounds, error);
-    if (error) {
-        fs::rename(old, sounds, error);
+    std::optional<StagedFolder> staged;
+    try {
+        staged.emplace(pcPath(m_folders.soundsDir).parent_path());
+    } catch (const std::filesystem::filesystem_error&) {
         throw failed;
     }
-    fs::remove_all(old, error);
+    const std::string stagedDir = pcText(staged->path() / "");
+    if (!archive.extractAll(stagedDir))
+        throw failed;
+    std::vector<std::string> notes = keepSoundsAsWaves(theme, stagedDir);
+    m_sound.stop(); // a sound still playing would hold its file
+    if (!staged->commit())
+        throw failed;
+    return notes;
 }
 
 bool CBelltideDlg::tryLoadTheme(const std::string& archivePath) {

@@ -13,6 +13,14 @@
 
 namespace {
 
+// "Sounds exported", or how many sounds did not get there.
+std::string outcomeText(std::size_t missing, const std::string& done) {
+    if (missing == 0)
+        return "Sounds " + done;
+    return std::to_string(missing) + (missing == 1 ? " sound" : " sounds") + " could not be " +
+           done;
+}
+
 // The status line's word on an upload: done only when all of it was done.
 std::string uploadOutcome(const CExportDlg& dlg) {
     if (dlg.m_succeeded)
@@ -22,7 +30,7 @@ std::string uploadOutcome(const CExportDlg& dlg) {
     const auto count = dlg.m_notExported.size();
     if (!dlg.m_changed || count == 0)
         return "Sounds not exported";
-    return std::to_string(count) + (count == 1 ? " sound" : " sounds") + " could not be exported";
+    return outcomeText(count, "exported");
 }
 
 } // namespace
@@ -54,13 +62,20 @@ void CBelltideDlg::OnDownloadTheme() {
         m_statusBar.setText("Sounds not imported");
         return;
     }
+    m_sound.stop(); // a sound still playing would hold its file
+    if (!dlg.commitSounds()) {
+        m_prompts.showMessage("Could not put the downloaded sounds in the sounds folder \"" +
+                              m_folders.soundsDir + "\".");
+        m_statusBar.setText("Sounds not imported");
+        return;
+    }
     m_theme = std::move(dlg.m_result);
     rebuildEventRows();
     // The editor's theme is no longer one of the library's.
     m_themeCombo.setSelection(-1);
     applyEnabling(ThemeShown::Yes);
-    showTitle();
-    m_statusBar.setText("Sounds imported");
+    setModified(false);
+    m_statusBar.setText(outcomeText(dlg.m_notArrived.size(), "imported"));
 }
 
 void CBelltideDlg::OnUploadTheme() {
@@ -89,10 +104,10 @@ void CBelltideDlg::InitialBackupCheck() {
     if (!std::filesystem::exists(pcPath(path), error))
         return;
     // A theme named on the command line is what the user asked to see; the backup only had to
-    // come first.
-    const std::string startup = m_folders.themesDir + fileNameOf(m_startupTheme);
-    if (!m_startupTheme.empty() && std::filesystem::exists(pcPath(startup), error) &&
-        tryLoadTheme(startup))
+    // come first. It is opened again from where it was opened at start.
+    if (!m_startupOpenedFrom.empty() &&
+        std::filesystem::exists(pcPath(m_startupOpenedFrom), error) &&
+        tryLoadTheme(m_startupOpenedFrom))
         return;
     tryLoadTheme(path);
 }

@@ -63,14 +63,16 @@ TEST(ReplacementFile, FlushesTheFileBeforeTheRenameAndTheFolderAfter) {
     const ReplacementDiskCalls real = replacementDiskCalls();
     static ReplacementDiskCalls passOn;
     passOn = real;
-    replacementDiskCalls() = {[](int descriptor) {
-                                  seen.push_back("file:" + readBytes(target));
-                                  return passOn.flushFile(descriptor);
-                              },
-                              [](const std::filesystem::path& at) {
-                                  seen.push_back("folder:" + readBytes(target));
-                                  passOn.flushFolder(at);
-                              }};
+    ReplacementDiskCalls recording = real;
+    recording.flushFile = [](int descriptor) {
+        seen.push_back("file:" + readBytes(target));
+        return passOn.flushFile(descriptor);
+    };
+    recording.flushFolder = [](const std::filesystem::path& at) {
+        seen.push_back("folder:" + readBytes(target));
+        passOn.flushFolder(at);
+    };
+    replacementDiskCalls() = recording;
     {
         ReplacementFile replacement(target);
         writeBytes(replacement.path(), "new");

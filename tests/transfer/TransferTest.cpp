@@ -87,6 +87,15 @@ struct Handheld : MainWindowHarness {
             files[pcText(entry.path().filename())] = readBytes(entry.path());
         return files;
     }
+    // Every wave of the sounds folder with a digest of its bytes, short enough to print.
+    std::map<std::string, std::size_t> soundsFolderFiles() const {
+        std::map<std::string, std::size_t> files;
+        for (const auto& entry : fs::directory_iterator(pcPath(dlg->folders().soundsDir)))
+            if (entry.path().extension() != ".dsc")
+                files[pcText(entry.path().filename())] =
+                    std::hash<std::string>()(readBytes(entry.path()));
+        return files;
+    }
     // The sounds the device's registry names now.
     SoundTheme deviceSounds() const {
         VirtualHandheld device(deviceFolder);
@@ -120,6 +129,9 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
         SCOPED_TRACE("failing call " + std::to_string(failAt));
         Handheld handheld;
         const std::string registryBefore = readBytes(handheld.deviceFolder / "registry.reg");
+        if (operation != Operation::Upload)
+            handheld.loadSampleTheme();
+        const auto soundsBefore = handheld.soundsFolderFiles();
         handheld.run(operation, failAt);
         const auto& run = handheld.lastRun();
         SCOPED_TRACE(handheld.failedCall);
@@ -132,15 +144,39 @@ TEST_P(FailureSweep, EveryFailingCallEndsTheOperationCleanly) {
         EXPECT_EQ(handheld.openKeys, 0) << "every key opened is closed";
         const bool refused = failAt == 0;
         EXPECT_EQ(run.position, refused ? 0 : run.upper);
-        EXPECT_EQ(handheld.dlg->theme().size(),
-                  refused && operation != Operation::Upload ? 0 : FactoryEntries);
         if (operation != Operation::Upload) {
             const bool done = operation == Operation::Backup
                                   ? fs::exists(handheld.backupFile())
-                                  : handheld.statusBar.text == "Sounds imported";
+                                  : handheld.statusBar.text != "Sounds not imported";
             EXPECT_EQ(done, !refused) << handheld.statusBar.text;
+            if (!done) {
+                EXPECT_EQ(handheld.rows(), Handheld::SampleRows);
+                EXPECT_EQ(handheld.soundsFolderFiles(), soundsBefore);
+                continue;
+            }
+            // The whole new theme: each sound the handheld's own, no wave of the theme before
+            // standing in for one that did not arrive, and the status line tells how many did not.
+            EXPECT_EQ(handheld.dlg->theme().size(), FactoryEntries);
+            std::map<std::string, std::size_t> shown;
+            int lost = 0;
+            for (const auto& [eventName, entry] : handheld.dlg->theme()) {
+                if (entry.hasSound())
+                    shown[entry.name + entry.extension] =
+                        std::hash<std::string>()(originalFiles.at(entry.name + ".wav"));
+                const auto& cleanEntry = clean.dlg->theme().find(eventName)->second;
+                lost += cleanEntry.hasSound() && !entry.hasSound();
+            }
+            EXPECT_EQ(handheld.soundsFolderFiles(), shown);
+            // A setting that cannot be read is no sound, or the defaults, and is not a copy.
+            if (operation == Operation::Download && !handheld.failedCall.starts_with("CeReg")) {
+                EXPECT_EQ(handheld.statusBar.text,
+                          lost == 0 ? "Sounds imported"
+                                    : std::to_string(lost) + (lost == 1 ? " sound" : " sounds") +
+                                          " could not be imported");
+            }
             continue;
         }
+        EXPECT_EQ(handheld.dlg->theme().size(), FactoryEntries);
         const SoundTheme onDevice = handheld.deviceSounds();
         const auto files = handheld.deviceFiles();
         int differing = 0;

@@ -75,7 +75,8 @@ TEST_F(SoundCommands, AChosenWavePointsTheRowAtIt) {
     const SoundEntry& startUp = dlg->theme().find("Start Up")->second;
     EXPECT_EQ(rows()[2][1] + rows()[2][2] + startUp.folder + "|" + startUp.name + "|" +
                   startUp.extension,
-              "my.alarm.v2.wav3 KB" + picked + "|my.alarm.v2|.wav");
+              "my.alarm.v2.wav3 KB" + dlg->folders().soundsDir + "|my.alarm.v2|.wav");
+    EXPECT_EQ(readBytes(startUp.path()), readBytes(wave)) << "copied into the sounds folder";
 }
 
 // Change Sound opens where the marked row's sound lies, else where a sound was last chosen
@@ -100,7 +101,7 @@ TEST_F(SoundCommands, TheSoundDialogOpensWhereTheSoundsAreOrWereLastChosen) {
     EXPECT_EQ(settings.text(CSoundFileDialog::RememberedFolderKey), picked);
     EXPECT_EQ(openedIn(1), picked);
     std::filesystem::remove_all(pcPath(picked));
-    EXPECT_EQ(openedIn(0), music) << "the row's folder and the remembered one are gone";
+    EXPECT_EQ(openedIn(1), music) << "the remembered folder is gone";
 }
 
 // The Length column reads each wave's header; a sound over 30 seconds is marked, and the status

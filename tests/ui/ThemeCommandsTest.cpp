@@ -306,9 +306,14 @@ TEST_F(ThemeCommands, AThemeFromAnotherStartWaitsForTheTransferAndTheSaveQuestio
 }
 
 // Each action that would replace unsaved edits asks first; only No, or Yes with a save that
-// happened, lets it go on. Cancel, a cancelled Save dialog or a failed save keep the edits.
-enum class Action { New, Open, Pick, Download, Close };
+// happened, lets it go on. Cancel, a cancelled Save dialog or a failed save keep the edits, and
+// so does a No followed by an action that does not replace them: a download that fails, or No to
+// the exit question after the save question.
+enum class Action { New, Open, Pick, Download, Close, CloseDeclined };
 enum class Reply { No, Cancel, YesCancelledDialog, YesFailedSave, YesSaved };
+const char* const ActionNames[] = {"New", "Open", "Pick", "Download", "Close", "CloseDeclined"};
+const char* const ReplyNames[] = {"No", "Cancel", "YesCancelledDialog", "YesFailedSave",
+                                  "YesSaved"};
 
 class SaveQuestion : public ThemeCommands,
                      public ::testing::WithParamInterface<std::tuple<Action, Reply>> {};
@@ -336,7 +341,8 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
         prompts.files.push_back(saved);
     if (action == Action::Open)
         prompts.files.push_front(away);
-    prompts.answers = {true}; // the exit question, or replacing the library's copy
+    // The exit question, or replacing the library's copy.
+    prompts.answers = {action != Action::CloseDeclined};
 
     bool closes = false;
     const std::map<Action, std::function<void()>> act{
@@ -344,16 +350,20 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
         {Action::Open, [&] { dlg->OnOpenTheme(); }},
         {Action::Pick, [&] { pick("pick.kbt"); }},
         {Action::Download, [&] { dlg->OnDownloadTheme(); }},
-        {Action::Close, [&] { closes = dlg->OnClose(); }}};
+        {Action::Close, [&] { closes = dlg->OnClose(); }},
+        {Action::CloseDeclined, [&] { closes = dlg->OnClose(); }}};
     act.at(action)();
     const bool goesOn = reply == Reply::No || reply == Reply::YesSaved;
+    const bool replaced =
+        goesOn && (action == Action::New || action == Action::Open || action == Action::Pick);
     EXPECT_EQ(prompts.questions.at(0), "Do you want to save your changes?");
-    EXPECT_EQ(dlg->isModified(), !goesOn);
+    EXPECT_EQ(dlg->isModified(), reply != Reply::YesSaved && !replaced);
+    EXPECT_EQ(title.text.find('*') != std::string::npos, dlg->isModified());
     EXPECT_EQ(fs::exists(testPath(saved)), reply == Reply::YesSaved);
     EXPECT_EQ(prompts.messages.size(), reply == Reply::YesFailedSave ? 1u : 0u)
         << "a failed save is told";
-    if (action == Action::Close) {
-        EXPECT_EQ(closes, goesOn);
+    if (action == Action::Close || action == Action::CloseDeclined) {
+        EXPECT_EQ(closes, goesOn && action == Action::Close);
     } else if (action == Action::Download) {
         EXPECT_EQ(statusBar.text, goesOn ? "Sounds not imported" : "Welcome to Belltide");
     } else {
@@ -364,9 +374,13 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
 INSTANTIATE_TEST_SUITE_P(
     Replies, SaveQuestion,
     ::testing::Combine(::testing::Values(Action::New, Action::Open, Action::Pick, Action::Download,
-                                         Action::Close),
+                                         Action::Close, Action::CloseDeclined),
                        ::testing::Values(Reply::No, Reply::Cancel, Reply::YesCancelledDialog,
-                                         Reply::YesFailedSave, Reply::YesSaved)));
+                                         Reply::YesFailedSave, Reply::YesSaved)),
+    [](const auto& param) {
+        return std::string(ActionNames[int(std::get<0>(param.param))]) + "_" +
+               ReplyNames[int(std::get<1>(param.param))];
+    });
 
 // The Save dialog's answer: ".kbt" only for a name without an extension, and a question only
 // about a name the dialog did not ask about.
