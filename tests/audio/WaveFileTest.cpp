@@ -55,6 +55,8 @@ const Header Headers[] = {
     {"Canonical", true},
     {"LongFormatChunk", false, "\0\0"s},
     {"ListChunkBeforeData", false, "", "LIST\4\0\0\0INFO"s},
+    // A chunk of odd length is followed by a padding byte that its length does not count.
+    {"OddChunkBeforeData", false, "", "odd \3\0\0\0abc\0"s},
     {"BytesAfterData", false, "", "", "junk"},
     {"WrongByteRate", false, "", "", "", 4},
 };

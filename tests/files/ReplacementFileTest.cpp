@@ -1,11 +1,20 @@
 #include "files/ReplacementFile.h"
 #include "device/VirtualHandheld.h"
+#include "files/StagedFolder.h"
 #include "themes/ThemeLibrary.h"
 
 #include "support/ArchiveBytes.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -80,4 +89,69 @@ TEST(ReplacementFile, FlushesTheFileBeforeTheRenameAndTheFolderAfter) {
     }
     replacementDiskCalls() = real;
     EXPECT_EQ(seen, (std::vector<std::string>{"file:old", "folder:new"}));
+}
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> contentOf(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code error;
+    for (const auto& item : fs::directory_iterator(folder, error))
+        files[pcText(item.path().filename())] = readBytes(item.path());
+    return files;
+}
+
+const std::map<std::string, std::string> OldSet{{"a.wav", "old"}, {"c.wav", "old"}},
+    NewSet{{"a.wav", "new"}, {"b.wav", "new"}};
+
+#ifndef _WIN32
+// A swap killed at any point leaves the old set or the new one, whole, once the next use of the
+// folder has put right what it left.
+TEST(StagedFolder, AKilledSwapLeavesTheOldSetOrTheNew) {
+    enum class Kill { AtTheFlush, AfterTheSwap, Never };
+    for (const Kill kill : {Kill::AtTheFlush, Kill::AfterTheSwap, Kill::Never}) {
+        TempFolder folder;
+        const fs::path target = folder.path() / "sounds";
+        for (const auto& [name, bytes] : OldSet)
+            folder.writeFile("sounds/" + name, 0), writeBytes(target / name, bytes);
+        static Kill at;
+        at = kill;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            replacementDiskCalls().flushFileSystem = [](const fs::path&) {
+                return at == Kill::AtTheFlush ? ::raise(SIGKILL) == 0 : true;
+            };
+            replacementDiskCalls().flushFolder = [](const fs::path&) {
+                if (at == Kill::AfterTheSwap)
+                    ::raise(SIGKILL);
+            };
+            StagedFolder staged(target);
+            for (const auto& [name, bytes] : NewSet)
+                writeBytes(staged.path() / name, bytes);
+            ::_exit(staged.commit() ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_EQ(WIFSIGNALED(status), kill != Kill::Never);
+        recoverStagedFolder(target);
+        EXPECT_EQ(contentOf(target), kill == Kill::AtTheFlush ? OldSet : NewSet);
+    }
+}
+#endif
+
+// Where folders cannot trade places in one step, a swap stopped between its two renames leaves
+// the old set aside: it comes back, and the staging folder goes.
+TEST(StagedFolder, ASwapStoppedBetweenItsRenamesIsPutRight) {
+    TempFolder folder;
+    const fs::path target = folder.path() / "sounds";
+    for (const auto& [name, bytes] : OldSet)
+        folder.writeFile("sounds.old/" + name, 0),
+            writeBytes(target.string() + ".old/" + name, bytes);
+    folder.writeFile("sounds.new/a.wav", 3, 'n');
+    {
+        StagedFolder staged(target);
+        EXPECT_TRUE(fs::is_empty(staged.path()));
+    }
+    EXPECT_EQ(contentOf(target), OldSet);
+    EXPECT_FALSE(fs::exists(folder.path() / "sounds.old") ||
+                 fs::exists(folder.path() / "sounds.new"));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "files/PcPath.h"
+#include "support/TempFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,4 +17,12 @@ inline int makeFactoryImage(const std::filesystem::path& device) {
 #else
     return std::system(command.c_str());
 #endif
+}
+
+// A factory-fresh virtual handheld at device: the image is made once and copied for each.
+inline void copyFactoryImage(const std::filesystem::path& device) {
+    static const TempFolder images;
+    [[maybe_unused]] static const int made = makeFactoryImage(images.path() / "device");
+    std::filesystem::copy(images.path() / "device", device,
+                          std::filesystem::copy_options::recursive);
 }

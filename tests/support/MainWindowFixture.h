@@ -52,14 +52,15 @@ struct MainWindowHarness {
     }
 
     TempFolder folder;
-    // A theme in which Asterisk and _Notify play chime.wav (2047 bytes), Question gong.wav
-    // (2048 bytes) and Start Up a wave the archive does not hold.
+    // A theme in which Asterisk and _Notify play the wave chime.wav (2046 bytes), Question the
+    // wave alarm1.wav (2048 bytes, a name the factory handheld's waves have too) and Start Up a
+    // wave the archive does not hold.
     static std::string writeSampleTheme(const std::string& path) {
         writeBytes(path, memberBytes("theme.dsc", "4\r\nAsterisk\r\nchime\r\n.wav\r\nQuestion\r\n"
-                                                  "gong\r\n.wav\r\nStart Up\r\nlost\r\n.wav\r\n"
+                                                  "alarm1\r\n.wav\r\nStart Up\r\nlost\r\n.wav\r\n"
                                                   "_Notify\r\nchime\r\n.wav\r\n") +
-                             memberBytes("chime.wav", std::string(2047, 'c')) +
-                             memberBytes("gong.wav", std::string(2048, 'g')));
+                             memberBytes("chime.wav", waveBytes(std::string(2002, 'c'))) +
+                             memberBytes("alarm1.wav", waveBytes(std::string(2004, 'g'))));
         return path;
     }
     // Loads the sample theme from the library, as sample.kbt.
@@ -67,10 +68,10 @@ struct MainWindowHarness {
         dlg->loadTheme(writeSampleTheme(dlg->folders().themesDir + "sample.kbt"));
     }
     inline static const std::vector<CEventListCtrl::Row> SampleRows{
-        {"Asterisk", "chime.wav", "2 KB"},
-        {"Question", "gong.wav", "3 KB"},
-        {"Start Up", "(none)", ""},
-        {"_Notify", "chime.wav", "2 KB"}};
+        {"Asterisk", "chime.wav", "2 KB", "0:00.2"},
+        {"Question", "alarm1.wav", "3 KB", "0:00.2"},
+        {"Start Up", "(none)", "", ""},
+        {"_Notify", "chime.wav", "2 KB", "0:00.2"}};
 
     // The rows the window's list shows.
     const std::vector<CEventListCtrl::Row>& rows() const { return dlg->eventList().rows(); }

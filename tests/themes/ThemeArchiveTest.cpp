@@ -2,6 +2,7 @@
 
 #include "catalog/MessageError.h"
 #include "catalog/SoundTheme.h"
+#include "files/ReplacementFile.h"
 #include "support/ArchiveBytes.h"
 #include "support/TempFolder.h"
 #include "themes/ThemeDescriptor.h"
@@ -10,9 +11,12 @@
 
 #include <sstream>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -69,6 +73,42 @@ TEST_F(ThemeArchiveTest, AMemberCutShortByAFullDiskFailsTheExtraction) {
     std::signal(SIGXFSZ, handler);
     EXPECT_FALSE(whole);
     EXPECT_EQ(readBytes(out("fits.wav")), "ok");
+}
+#endif
+
+// Some file systems report a failed write only when the file is closed.
+TEST_F(ThemeArchiveTest, AMemberWhoseCloseFailsFailsTheExtraction) {
+    writeBytes(archivePath, memberBytes("a.wav", "ok"));
+    const ReplacementDiskCalls real = replacementDiskCalls();
+    replacementDiskCalls().closeFile = [](int descriptor) {
+#ifdef _WIN32
+        return _close(descriptor), false;
+#else
+        return ::close(descriptor), false;
+#endif
+    };
+    const bool whole = archive.extractAll(out());
+    replacementDiskCalls() = real;
+    EXPECT_FALSE(whole);
+}
+
+#ifndef _WIN32
+// The kernel copies a member only within one file system; from a theme on another (a USB stick, a
+// tmpfs) each member is copied through a buffer, whole.
+TEST_F(ThemeArchiveTest, ExtractsFromAnotherFileSystem) {
+    const fs::path volume = folder.path() / "volume";
+    fs::create_directories(volume);
+    if (::system(("mount -t tmpfs -o size=4m tmpfs '" + pcText(volume) + "' 2>/dev/null").c_str()))
+        GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    const std::shared_ptr<void> unmount(nullptr, [&](void*) {
+        static_cast<void>(::system(("umount '" + pcText(volume) + "'").c_str()));
+    });
+    const std::string members =
+        memberBytes("a.wav", std::string(3 << 20, 'a')) + memberBytes("b.wav", "bb");
+    writeBytes(volume / "theme.kbt", members);
+    EXPECT_TRUE(ThemeArchive(pcText(volume / "theme.kbt")).extractAll(out()));
+    EXPECT_EQ(readBytes(out("a.wav")), std::string(3 << 20, 'a'));
+    EXPECT_EQ(readBytes(out("b.wav")), "bb");
 }
 #endif
 

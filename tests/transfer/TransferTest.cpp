@@ -1,6 +1,8 @@
 // Download, Upload and the initial backup through the main window, with workers on their own
 // threads, against a factory-fresh virtual handheld.
 #include "audio/WaveFile.h"
+#include "files/FileNames.h"
+#include "files/ReplacementFile.h"
 #include "support/FactoryImage.h"
 #include "support/MainWindowFixture.h"
 #include "transfer/CBackupDlg.h"
@@ -28,11 +30,8 @@ void PrintTo(Operation operation, std::ostream* out) {
 
 struct Handheld : MainWindowHarness {
     Handheld() {
-        // The factory image, made once and copied for each handheld.
-        static const TempFolder images;
-        [[maybe_unused]] static const int made = makeFactoryImage(images.path() / "device");
         deviceFolder = folder.path() / "device";
-        fs::copy(images.path() / "device", deviceFolder, fs::copy_options::recursive);
+        copyFactoryImage(deviceFolder);
         fs::create_directories(testPath(dlg->folders().soundsDir));
     }
 
@@ -95,6 +94,18 @@ struct Handheld : MainWindowHarness {
                 files[pcText(entry.path().filename())] =
                     std::hash<std::string>()(readBytes(entry.path()));
         return files;
+    }
+    // Has the handheld's registry name these sounds for these events.
+    void nameOnHandheld(const std::map<std::string, std::string>& names) const {
+        VirtualHandheld device(deviceFolder);
+        RecordingMessages messages;
+        DeviceLink link(device, messages);
+        link.connect();
+        SoundTheme theme = link.readCurrentSounds();
+        for (const auto& [eventName, name] : names)
+            theme.find(eventName)->second.name = name;
+        ASSERT_TRUE(link.writeSoundTheme(theme).empty());
+        link.disconnect();
     }
     // The sounds the device's registry names now.
     SoundTheme deviceSounds() const {
@@ -230,6 +241,7 @@ TEST_P(CancelSweep, StopsAfterTheCurrentFileWithNothingDone) {
         handheld.loadSampleTheme();
         const std::string registryBefore = readBytes(handheld.deviceFolder / "registry.reg");
         const auto filesBefore = handheld.deviceFiles();
+        const auto soundsBefore = handheld.soundsFolderFiles();
         handheld.run(operation, -1, cancelling);
         const auto& run = handheld.lastRun();
         EXPECT_TRUE(run.ended && run.messages.empty() && run.waitDepth == 0);
@@ -245,10 +257,12 @@ TEST_P(CancelSweep, StopsAfterTheCurrentFileWithNothingDone) {
         case Operation::Download:
             EXPECT_EQ(handheld.statusBar.text, "Sounds not imported");
             EXPECT_EQ(handheld.rows(), Handheld::SampleRows);
+            EXPECT_EQ(handheld.soundsFolderFiles(), soundsBefore) << "alarm1.wav is the theme's";
             break;
         case Operation::Backup:
             EXPECT_FALSE(fs::exists(handheld.backupFile()));
             EXPECT_EQ(handheld.rows(), Handheld::SampleRows);
+            EXPECT_EQ(handheld.soundsFolderFiles(), soundsBefore) << "alarm1.wav is the theme's";
             handheld.run(Operation::Backup);
             EXPECT_TRUE(fs::exists(handheld.backupFile()));
             break;
@@ -348,10 +362,47 @@ TEST_F(Transfer, FirstStartBacksUpTheDeviceOnceAndAloneThenShowsTheThemeNamedAtS
     std::set<std::string> sounds;
     for (const auto& file : fs::directory_iterator(testPath(dlg->folders().soundsDir)))
         sounds.insert(pcText(file.path().filename()));
-    EXPECT_EQ(sounds, (std::set<std::string>{"chime.wav", "gong.wav", "theme.dsc"}));
+    EXPECT_EQ(sounds, (std::set<std::string>{"chime.wav", "alarm1.wav", "theme.dsc"}));
     dlg->InitialBackupCheck();
     EXPECT_EQ(progressWindows.runs.size(), 2u);
 }
+
+// Kept the library's theme of the same name when asked at start: once the backup is taken, the
+// theme shown is still the one named at start, not the library's namesake.
+TEST_F(Transfer, AfterTheBackupTheThemeNamedAtStartIsShownFromWhereItWasOpened) {
+    writeBytes(dlg->folders().themesDir + "sample.kbt",
+               memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
+    dlg->setStartupTheme(writeSampleTheme(pcText(folder.path() / "sample.kbt")));
+    prompts.answers = {false}; // keep the library's theme
+    dlg->OnInitDialog();
+    progressWindows.runPending();
+    EXPECT_TRUE(fs::exists(backupFile()));
+    EXPECT_EQ(rows(), SampleRows);
+}
+
+#ifndef _WIN32 // where a file system is flushed at once; Windows flushes each file
+// The waves of a download or of a theme opened reach the disk with one flush of it, however many
+// they are, and the folder that takes their place with one more.
+TEST_F(Transfer, ASetOfWavesIsFlushedOnce) {
+    static int flushes = 0;
+    static ReplacementDiskCalls real;
+    real = replacementDiskCalls();
+    ReplacementDiskCalls counting = real;
+    counting.flushFile = [](int file) { return ++flushes, real.flushFile(file); };
+    counting.flushFolder = [](const fs::path& at) { ++flushes, real.flushFolder(at); };
+    counting.flushFileSystem = [](const fs::path& on) {
+        return ++flushes, real.flushFileSystem(on);
+    };
+    replacementDiskCalls() = counting;
+    const std::shared_ptr<void> restore(nullptr, [](void*) { replacementDiskCalls() = real; });
+    downloadWhole();
+    EXPECT_EQ(dlg->theme().soundFiles().size(), std::size_t(FactoryFiles));
+    EXPECT_EQ(flushes, 2);
+    flushes = 0;
+    loadSampleTheme();
+    EXPECT_EQ(flushes, 2);
+}
+#endif
 
 // A wave of the theme the handheld cannot play goes converted, the theme's file as it was; a file
 // that is no sound stays on the PC, and its events keep the handheld's sound.
@@ -436,6 +487,67 @@ const RoundTripNames RoundTripCases[] = {
     {"beyond_ascii", "Glöckchen €", "Тема звонка 🔔"},
 };
 INSTANTIATE_TEST_SUITE_P(Names, RoundTrip, ::testing::ValuesIn(RoundTripCases),
+                         [](const auto& param) { return std::string(param.param.label); });
+
+// Names the handheld gives that no file on the PC can have are never copied: their events show
+// no sound, the summary message names each once, and the download and the backup go on with
+// every other sound.
+struct UnfitName {
+    const char* label;
+    std::string name;
+};
+
+class UnfitDeviceNames : public ::testing::TestWithParam<UnfitName>, public Handheld {};
+
+TEST_P(UnfitDeviceNames, AreNotCopiedAndTheRestArrives) {
+    const std::string name = GetParam().name;
+    nameOnHandheld({{"Asterisk", name}, {"_Reminders", name}});
+    for (const Operation operation : {Operation::Download, Operation::Backup}) {
+        SCOPED_TRACE(OperationNames[int(operation)]);
+        run(operation);
+        ASSERT_EQ(lastRun().messages.size(), 1u);
+        const std::string said = lastRun().messages[0];
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said; // a heading, two lines
+        EXPECT_NE(said.find("\"" + name + "\" for Asterisk"), std::string::npos) << said;
+        int silent = 0;
+        for (const auto& [eventName, entry] : dlg->theme())
+            silent += !entry.hasSound();
+        EXPECT_EQ(silent, 2);
+        EXPECT_FALSE(dlg->theme().find("Asterisk")->second.hasSound());
+        if (operation == Operation::Download) {
+            EXPECT_EQ(statusBar.text, "2 sounds could not be imported");
+        }
+        dlg->m_modified = false;
+    }
+    EXPECT_TRUE(fs::exists(backupFile()));
+}
+
+// The handheld finds one file under a name in any letter case: the PC keeps one file too, and
+// both events play it, here and back on the handheld.
+TEST_F(Transfer, ANameInTwoLetterCasesIsOneSound) {
+    nameOnHandheld({{"Asterisk", "Alarm1"}, {"Critical Stop", "ALARM1"}});
+    downloadWhole();
+    EXPECT_EQ(statusBar.text, "Sounds imported");
+    const SoundEntry& first = dlg->theme().find("Asterisk")->second;
+    const SoundEntry& second = dlg->theme().find("Critical Stop")->second;
+    EXPECT_TRUE(equalIgnoringCase(first.name, "alarm1") && first.path() == second.path());
+    EXPECT_EQ(readBytes(first.path()), deviceFiles().at("alarm1.wav"));
+    EXPECT_EQ(dlg->theme().soundFiles().count(second), 1u);
+    int alarms = 0;
+    for (const auto& [name, bytes] : soundsFolderFiles())
+        alarms += equalIgnoringCase(name, "alarm1.wav");
+    EXPECT_EQ(alarms, 1);
+}
+
+const UnfitName UnfitNames[] = {{"sub_folder", "Sub\\Beep"},
+                                {"parent", "..\\x"},
+                                {"drive", "c:x"},
+                                {"device_name", "NUL"},
+                                {"com_port", "com1"},
+                                {"trailing_dot", "a.wav."},
+                                {"reserved", "what?"},
+                                {"too_long", std::string(252, 'l')}};
+INSTANTIATE_TEST_SUITE_P(Names, UnfitDeviceNames, ::testing::ValuesIn(UnfitNames),
                          [](const auto& param) { return std::string(param.param.label); });
 
 #ifndef _WIN32

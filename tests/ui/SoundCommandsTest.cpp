@@ -1,5 +1,6 @@
 #include "audio/WaveFile.h"
 #include "files/FileNames.h"
+#include "support/FactoryImage.h"
 #include "support/MainWindowFixture.h"
 #include "ui/CSoundFileDialog.h"
 
@@ -50,7 +51,7 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
     select(0);
     dlg->OnNoSound();
     dlg->OnPlaySound();
-    EXPECT_EQ(sound.played, std::vector<std::string>{dlg->folders().soundsDir + "gong.wav"});
+    EXPECT_EQ(sound.played, std::vector<std::string>{dlg->folders().soundsDir + "alarm1.wav"});
     EXPECT_EQ(rows()[0][1] + rows()[0][2] + rows()[3][1], "(none)chime.wav");
     EXPECT_TRUE(dlg->isModified());
 
@@ -207,6 +208,17 @@ TEST_P(ChangeSoundPick, TakesAPlayableWaveUnderANameThatStaysItsOwn) {
     EXPECT_EQ(rows(), before);
     EXPECT_TRUE(readBytes(dlg->theme().find("Start Up")->second.path()) == kept);
     EXPECT_EQ(readBytes(dlg->theme().find("Asterisk")->second.path()), waveBytes("ring a"));
+
+    // The handheld plays it under the name it was given, and gives it back.
+    deviceFolder = folder.path() / "device";
+    copyFactoryImage(deviceFolder);
+    dlg->OnUploadTheme();
+    EXPECT_EQ(statusBar.text, "Sounds exported");
+    dlg->OnDownloadTheme();
+    EXPECT_EQ(statusBar.text, "Sounds imported");
+    const SoundEntry& back = dlg->theme().find("Start Up")->second;
+    EXPECT_EQ(back.name + back.extension, pick.shown);
+    EXPECT_TRUE(readBytes(back.path()) == kept);
 }
 
 const Pick Picks[] = {
@@ -215,6 +227,9 @@ const Pick Picks[] = {
     {"device_name", "b", "CON.wav", waveBytes("c"), "CON_.wav"},
 #endif
     {"trailing_space", "b", "song .wav", waveBytes("s"), "song.wav"},
+    {"wave_of_another_extension", "b", "beep.snd", waveBytes("beep"), "beep.wav"},
+    {"upper_case_extension", "b", "beep.WAV", waveBytes("beep"), "beep.wav"},
+    {"other_letter_case_other_bytes", "b", "RING.wav", waveBytes("ring b"), "RING (2).wav"},
     {"same_name_other_bytes", "b", "ring.wav", waveBytes("ring b"), "ring (2).wav"},
     {"same_file_twice", "a", "ring.wav", waveBytes("ring a"), "ring.wav"},
     {"empty", "b", "empty.wav", "", ""},
@@ -232,6 +247,29 @@ const Pick Picks[] = {
 INSTANTIATE_TEST_SUITE_P(Picks, ChangeSoundPick, ::testing::ValuesIn(Picks),
                          [](const auto& param) { return std::string(param.param.label); });
 
+// A pick is the theme's own from the moment it is chosen: the file picked may go. A sound that
+// vanishes from the sounds folder fails the save with its name, and the saved theme stays whole.
+TEST_F(SoundCommands, APickIsTheThemesOwnAndAVanishedSoundFailsTheSave) {
+    const fs::path picked = folder.writeFile("away/keep.wav", 0);
+    writeBytes(picked, waveBytes("keep"));
+    dlg->OnDropSoundFile(2, pcText(picked));
+    fs::remove(picked);
+    const std::string saved = dlg->folders().themesDir + "kept.kbt";
+    prompts.files = {saved};
+    dlg->OnSaveTheme();
+    dlg->loadTheme(saved);
+    const std::string kept = dlg->theme().find("Start Up")->second.path();
+    EXPECT_EQ(readBytes(kept), waveBytes("keep"));
+    fs::remove(pcPath(kept));
+    const std::string before = readBytes(saved);
+    prompts.files = {saved};
+    dlg->OnSaveTheme();
+    EXPECT_EQ(prompts.messages, std::vector<std::string>{"Could not save theme \"" + saved +
+                                                         "\": its sound \"keep.wav\" could not "
+                                                         "be read."});
+    EXPECT_EQ(readBytes(saved), before);
+}
+
 TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {
     EXPECT_EQ(portableFileName(std::string(300, 'x') + ".wav", 255),
               std::string(251, 'x') + ".wav");
@@ -241,6 +279,10 @@ TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {
         << "no character cut in two";
     EXPECT_EQ(portableFileName("lpt1.wav", 255), "lpt1_.wav");
     EXPECT_EQ(portableFileName("dots....wav", 255), "dots.wav");
+    // What Windows would take for another name, or for a device whatever its extension.
+    EXPECT_EQ(portableFileName("a.wav.", 255), "a.wav");
+    EXPECT_EQ(portableFileName("NUL.tar.wav", 255), "NUL_.tar.wav");
+    EXPECT_EQ(portableFileName("com1 .wav", 255), "com1_.wav");
 }
 
 // The Open dialog of Change Sound on its own, previewing into a recording player.

@@ -1,3 +1,4 @@
+#include "audio/WaveFile.h"
 #include "support/MainWindowFixture.h"
 #include "ui/SavePath.h"
 #include "ui/Shortcuts.h"
@@ -172,7 +173,8 @@ TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
                         memberBytes("big.wav", std::string(300 << 10, 'b')));
     EXPECT_THROW(small.loadTheme(big), MessageError);
     EXPECT_EQ(small.eventList().rows(), before);
-    EXPECT_EQ(readBytes(volume / "themes" / "sounds" / "gong.wav"), std::string(2048, 'g'));
+    EXPECT_EQ(readBytes(volume / "themes" / "sounds" / "alarm1.wav"),
+              waveBytes(std::string(2004, 'g')));
     EXPECT_FALSE(fs::exists(volume / "themes" / "sounds.new"));
 }
 #endif
@@ -186,7 +188,8 @@ TEST_F(ThemeCommands, APickedThemeIsLoadedOrTheLastStaysNamed) {
     dlg->OnNewTheme();
     pick("pick.kbt");
     EXPECT_EQ(rows(), SampleRows);
-    EXPECT_EQ(dlg->theme().find("Question")->second.path(), dlg->folders().soundsDir + "gong.wav");
+    EXPECT_EQ(dlg->theme().find("Question")->second.path(),
+              dlg->folders().soundsDir + "alarm1.wav");
     pick("bad.kbt");
     EXPECT_EQ(prompts.messages, std::vector<std::string>{"The file \"" + themesDir() +
                                                          "bad.kbt\" is not a Belltide theme."});
@@ -194,6 +197,56 @@ TEST_F(ThemeCommands, APickedThemeIsLoadedOrTheLastStaysNamed) {
     EXPECT_FALSE(fs::exists(testPath(dlg->folders().soundsDir + "new.wav")));
     EXPECT_EQ(prompts.waitDepth, 0);
     EXPECT_EQ(shownTheme(), "pick.kbt") << "the list names the theme the editor holds";
+}
+
+// A theme from elsewhere may name sounds of any extension and names that differ only in case:
+// each becomes a wave of its own in the sounds folder, the theme's files as they were, and one
+// that is no sound is told and left out. It saves and opens again as it was shown.
+TEST_F(ThemeCommands, EverySoundOfAThemeOpenedIsAWaveOfItsOwn) {
+    const std::string mp3 = readBytes(BELLTIDE_TEST_DATA "/audio/tone-44100-stereo.mp3");
+    const std::string path = pcText(folder.path() / "foreign.kbt");
+    writeBytes(path, memberBytes("theme.dsc", "5\r\nAsterisk\r\ntone\r\n.mp3\r\n"
+                                              "Exclamation\r\nring\r\n.wav\r\n"
+                                              "Infrared Begin\r\njunk\r\n.txt\r\n"
+                                              "Question\r\nbeep\r\n.WAV\r\n"
+                                              "Start Up\r\nRing\r\n.wav\r\n") +
+                         memberBytes("tone.mp3", mp3) + memberBytes("ring.wav", waveBytes("r")) +
+                         memberBytes("junk.txt", "no sound") +
+                         memberBytes("beep.WAV", waveBytes("beep")) +
+                         memberBytes("Ring.wav", waveBytes("R")));
+    dlg->loadTheme(path);
+    EXPECT_EQ(prompts.messages, std::vector<std::string>{"The theme's sound \"junk.txt\" is no "
+                                                         "sound Belltide can read; its events have "
+                                                         "no sound."});
+#ifdef _WIN32 // one file there: the later member
+    const std::string upper = "Ring.wav", upperBytes = waveBytes("R"), lowerBytes = upperBytes;
+#else
+    const std::string upper = "Ring (2).wav", upperBytes = waveBytes("R"),
+                      lowerBytes = waveBytes("r");
+#endif
+    std::map<std::string, std::string> shown;
+    for (const auto& row : rows())
+        shown[row[0]] = row[1];
+    EXPECT_EQ(shown, (std::map<std::string, std::string>{{"Asterisk", "tone.wav"},
+                                                         {"Exclamation", "ring.wav"},
+                                                         {"Infrared Begin", "(none)"},
+                                                         {"Question", "beep.wav"},
+                                                         {"Start Up", upper}}));
+    const auto bytesOf = [&](const char* eventName) {
+        return readBytes(dlg->theme().find(eventName)->second.path());
+    };
+    EXPECT_EQ(bytesOf("Question"), waveBytes("beep"));
+    EXPECT_EQ(bytesOf("Start Up"), upperBytes);
+    EXPECT_EQ(bytesOf("Exclamation"), lowerBytes);
+    const auto tone = readWaveFormat(dlg->theme().find("Asterisk")->second.path());
+    EXPECT_TRUE(tone && isHandheldWave(*tone));
+    EXPECT_FALSE(fs::exists(testPath(dlg->folders().soundsDir + "tone.mp3")));
+
+    const auto before = rows();
+    prompts.files = {themesDir() + "mine.kbt"};
+    dlg->OnSaveTheme();
+    dlg->loadTheme(themesDir() + "mine.kbt");
+    EXPECT_EQ(rows(), before);
 }
 
 // The title names the theme the editor holds and marks unsaved changes; the status line of
