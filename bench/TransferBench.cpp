@@ -120,7 +120,7 @@ void BM_BelltideDownload(benchmark::State& state) {
     for (auto _ : state) {
         CImportDlg dlg((handheld.soundsDir / "").string(), services(windows, handheld));
         dlg.DoModal();
-        if (!windows.runs.back().messages.empty())
+        if (!windows.runs.back().messages.empty() || !dlg.commitSounds())
             std::abort();
     }
     state.SetBytesProcessed(state.iterations() * themeBytes(handheld));
