@@ -6,14 +6,60 @@
 #include "files/PcPath.h"
 #include "files/ReplacementFile.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <thread>
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
+
+#ifdef _WIN32
+bool flushWrittenFiles(const fs::path&, const std::vector<fs::path>& files) {
+    bool flushed = true;
+    for (const auto& file : files) {
+        const HANDLE handle =
+            CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        flushed = handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) && flushed;
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+    return flushed;
+}
+#elif defined(__linux__)
+// One flush of the file system for every file, where a flush per file would cost a disk flush
+// each.
+bool flushWrittenFiles(const fs::path& folder, const std::vector<fs::path>&) {
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor == -1)
+        return false;
+    const bool flushed = ::syncfs(descriptor) == 0;
+    ::close(descriptor);
+    return flushed;
+}
+#else
+bool flushWrittenFiles(const fs::path&, const std::vector<fs::path>& files) {
+    bool flushed = true;
+    for (const auto& file : files) {
+        const int descriptor = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
+        flushed = descriptor != -1 && ::fsync(descriptor) == 0 && flushed;
+        if (descriptor != -1)
+            ::close(descriptor);
+    }
+    return flushed;
+}
+#endif
 
 class FinishedAttempt : public Rapi::InitAttempt {
 public:
@@ -69,12 +115,29 @@ std::string VirtualHandheld::whereToFind() const {
 #endif
 }
 
-VirtualHandheld::~VirtualHandheld() {
-    static_cast<void>(writeRegistry());
+HandheldDiskCalls& handheldDiskCalls() {
+    static HandheldDiskCalls calls{flushWrittenFiles};
+    return calls;
 }
 
-void VirtualHandheld::CeRapiUninit() {
-    static_cast<void>(writeRegistry());
+VirtualHandheld::~VirtualHandheld() {
+    static_cast<void>(settle());
+}
+
+std::int32_t VirtualHandheld::CeRapiUninit() {
+    return settle() ? 0 : Rapi::EAccessDenied;
+}
+
+bool VirtualHandheld::settle() {
+    // The values may name what was moved, and the moves what was written.
+    if (!m_written.empty()) {
+        if (!handheldDiskCalls().flushWritten(m_folder, m_written))
+            return false;
+        m_written.clear();
+    }
+    for (const auto& folder : std::exchange(m_moved, {}))
+        replacementDiskCalls().flushFolder(folder);
+    return writeRegistry();
 }
 
 RegistryFile* VirtualHandheld::registry() {
@@ -262,7 +325,7 @@ Rapi::Handle VirtualHandheld::CeCreateFile(const std::u16string& path, std::uint
     std::error_code error;
     if ((mode & std::ios::in) && !fs::is_regular_file(file, error))
         return Rapi::InvalidHandle;
-    OpenFile open{file, std::fstream(file, mode)};
+    OpenFile open{file, std::fstream(file, mode), (mode & std::ios::out) != 0};
     if (!open.stream)
         return Rapi::InvalidHandle;
     const Rapi::Handle handle = m_nextHandle++;
@@ -312,6 +375,8 @@ bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) {
     // Data still buffered is written now, and a full disk shows here.
     open->second.stream.close();
     const bool closed = !open->second.stream.fail();
+    if (open->second.writing)
+        m_written.push_back(open->second.path);
     m_files.erase(open);
     return closed;
 }
@@ -319,8 +384,11 @@ bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) {
 bool VirtualHandheld::CeDeleteFile(const std::u16string& path) {
     const fs::path file = resolve(fromUtf16(path));
     std::error_code error;
-    return !file.empty() && fs::is_regular_file(file, error) && !isOpen(file) &&
-           fs::remove(file, error);
+    if (file.empty() || !fs::is_regular_file(file, error) || isOpen(file) ||
+        !fs::remove(file, error))
+        return false;
+    std::erase(m_written, file);
+    return true;
 }
 
 bool VirtualHandheld::CeMoveFile(const std::u16string& from, const std::u16string& to) {
@@ -330,8 +398,17 @@ bool VirtualHandheld::CeMoveFile(const std::u16string& from, const std::u16strin
     if (source.empty() || target.empty() || !fs::is_regular_file(source, error) ||
         fs::exists(target, error) || isOpen(source))
         return false;
+    // What was written is on disk before a name can point at it.
+    if (!m_written.empty()) {
+        if (!handheldDiskCalls().flushWritten(m_folder, m_written))
+            return false;
+        m_written.clear();
+    }
     fs::rename(source, target, error);
-    return !error;
+    if (error)
+        return false;
+    m_moved.insert(target.parent_path());
+    return true;
 }
 
 bool VirtualHandheld::CeGetDiskFreeSpaceEx(const std::u16string& folder,
@@ -357,7 +434,7 @@ std::int32_t VirtualHandheld::CeRapiInvoke(const std::u16string& library,
     if (fromUtf16(function) != "AudioUpdateFromRegistry")
         return Rapi::ErrorCallNotImplemented;
     // The device takes up the values the file holds.
-    if (!writeRegistry())
+    if (!settle())
         return Rapi::ErrorAccessDenied;
     const std::time_t now = std::time(nullptr);
     char stamp[32];
