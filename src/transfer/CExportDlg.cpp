@@ -126,7 +126,7 @@ void CExportDlg::completeOnDevice(DeviceLink& device) {
         m_deviceUpload.reset();
         return;
     }
-    m_progress->setText("Putting the sounds in place\u2026\n(too late to cancel)");
+    m_progress->setText("Placing the sounds\u2026\n(too late to cancel)");
     const std::set<std::string> notWritten = m_deviceUpload->place(written);
     m_changed = m_arrived > 0 || notWritten.size() < sent.size();
     for (const std::string& eventName : notWritten) {
