@@ -1,8 +1,9 @@
-// Copying one wave file at a time between the PC and the handheld, a chunk at a time. Neither
-// side's earlier file of that name is harmed by a copy that fails.
+// Copying one wave file at a time between the PC and the handheld, a chunk at a time. A copy that
+// fails leaves the PC's earlier file as it was, and nothing of itself on the device.
 #include "DeviceLink.h"
 
 #include "catalog/MessageError.h"
+#include "device/DeviceFile.h"
 #include "device/Utf16.h"
 #include "files/PcPath.h"
 #include "files/ReplacementFile.h"
@@ -12,38 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <utility>
 
 namespace {
-
-// Where an upload writes a wave before it takes the place of the old one, and where the old one
-// waits meanwhile; each copy leaves neither behind.
-constexpr const char* UploadName = "belltide-upload.tmp";
-constexpr const char* ReplacedName = "belltide-replaced.tmp";
-
-// Closes a device file on every way out of a copy.
-class DeviceFile {
-public:
-    DeviceFile(RemoteDevice& device, Rapi::Handle handle) : m_device(device), m_handle(handle) {}
-    ~DeviceFile() {
-        if (isOpen())
-            m_device.CeCloseHandle(m_handle);
-    }
-    DeviceFile(const DeviceFile&) = delete;
-    DeviceFile& operator=(const DeviceFile&) = delete;
-
-    bool isOpen() const { return m_handle != Rapi::InvalidHandle; }
-    Rapi::Handle handle() const { return m_handle; }
-    // Closing is where a device may report that the data did not fit.
-    [[nodiscard]] bool close() {
-        const Rapi::Handle handle = std::exchange(m_handle, Rapi::InvalidHandle);
-        return m_device.CeCloseHandle(handle);
-    }
-
-private:
-    RemoteDevice& m_device;
-    Rapi::Handle m_handle;
-};
 
 std::string quoted(const std::string& lead, const std::string& path, const std::string& end) {
     return lead + "\"" + path + "\"" + end;
@@ -126,14 +97,11 @@ std::optional<std::uint64_t> DeviceLink::deviceFileSize(const std::string& devic
     return (std::uint64_t{high} << 32) | low;
 }
 
-void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
-                                  const std::string& fileName, const CopyProgress& progress) {
+void DeviceLink::sendFile(const std::string& pcDir, const std::string& fileName,
+                          const std::string& devicePath, const CopyProgress& progress) {
     const MessageError copyFailed(quoted("Could not copy file from PC ", fileName, ""));
     const MessageError writeFailed(
         quoted("Could not write file to PPC ", "\\Windows\\" + fileName, "."));
-    const std::u16string targetPath = toUtf16(deviceDir + fileName);
-    const std::u16string uploadPath = toUtf16(deviceDir + UploadName);
-    const std::u16string replacedPath = toUtf16(deviceDir + ReplacedName);
 
     std::ifstream source(pcPath(pcDir + fileName), std::ios::binary);
     if (!source)
@@ -145,58 +113,31 @@ void DeviceLink::copyFileToDevice(const std::string& pcDir, const std::string& d
     }
     const auto size = static_cast<std::uint64_t>(end);
     const auto buffer = chunkBuffer(size);
+    const std::u16string path = toUtf16(devicePath);
+    DeviceFile file(m_device, m_device.CeCreateFile(path, Rapi::GenericWrite, 0, Rapi::CreateAlways,
+                                                    Rapi::FileAttributeNormal));
+    if (!file.isOpen())
+        throw writeFailed;
     // A PC file that cannot be read to its end is the PC's fault, not the device's.
-    bool pcFailed = false;
-
-    enum class Written { Nothing, Part, Whole };
-    const auto writeAt = [&](const std::u16string& path) {
-        DeviceFile file(m_device,
-                        m_device.CeCreateFile(path, Rapi::GenericWrite, 0, Rapi::CreateAlways,
-                                              Rapi::FileAttributeNormal));
-        if (!file.isOpen())
-            return Written::Nothing;
-        source.clear();
-        bool whole = static_cast<bool>(source.seekg(0));
-        for (std::uint64_t done = 0; whole && done < size;) {
-            const std::uint32_t part = nextChunk(done, size);
-            if (!source.read(buffer.get(), part)) {
-                pcFailed = true;
-                whole = false;
-                break;
-            }
-            std::uint32_t written = 0;
-            whole = m_device.CeWriteFile(file.handle(), buffer.get(), part, &written) &&
-                    written == part;
-            done += part;
-            if (whole && progress)
-                progress(done, size);
+    bool pcFailed = !source.seekg(0);
+    bool whole = !pcFailed;
+    for (std::uint64_t done = 0; whole && done < size;) {
+        const std::uint32_t part = nextChunk(done, size);
+        if (!source.read(buffer.get(), part)) {
+            pcFailed = true;
+            whole = false;
+            break;
         }
-        return file.close() && whole ? Written::Whole : Written::Part;
-    };
-
-    if (writeAt(uploadPath) != Written::Whole) {
-        static_cast<void>(m_device.CeDeleteFile(uploadPath)); // what is left of it is no loss
-        throw pcFailed ? copyFailed : writeFailed;
+        std::uint32_t written = 0;
+        whole =
+            m_device.CeWriteFile(file.handle(), buffer.get(), part, &written) && written == part;
+        done += part;
+        if (whole && progress)
+            progress(done, size);
     }
-    // The old file steps aside, so that it can come back if the new one cannot take its place.
-    static_cast<void>(m_device.CeDeleteFile(replacedPath)); // a leftover of an earlier upload
-    const bool asideOld = m_device.CeMoveFile(targetPath, replacedPath);
-    if (m_device.CeMoveFile(uploadPath, targetPath)) {
-        static_cast<void>(m_device.CeDeleteFile(replacedPath));
+    if (file.close() && whole)
         return;
-    }
-    // The name is held by a file the device will not move, or shows again once the file over it
-    // has moved: a wave in its ROM. The new data, known to fit, is written over it in place.
-    static_cast<void>(m_device.CeDeleteFile(uploadPath));
-    const Written inPlace = writeAt(targetPath);
-    if (inPlace == Written::Whole) {
-        static_cast<void>(m_device.CeDeleteFile(replacedPath));
-        return;
-    }
-    // Without the part written, a wave in ROM shows again; then the old file comes back.
-    if (inPlace == Written::Part)
-        static_cast<void>(m_device.CeDeleteFile(targetPath));
-    if (asideOld)
-        static_cast<void>(m_device.CeMoveFile(replacedPath, targetPath));
+    // Without the part written, a wave in the device's ROM shows again under its name.
+    static_cast<void>(m_device.CeDeleteFile(path));
     throw pcFailed ? copyFailed : writeFailed;
 }

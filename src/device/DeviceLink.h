@@ -20,6 +20,9 @@ public:
     virtual void showMessage(const std::string& text) = 0;
 };
 
+// The device folder of every wave file.
+inline constexpr const char* DeviceFolder = "Windows\\";
+
 // How much of a file a copy has moved: bytes done of the whole, after each chunk. Must not raise.
 using CopyProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
@@ -39,9 +42,11 @@ public:
         : m_device(device), m_messages(messages), m_connectTimeout(connectTimeout) {}
     virtual ~DeviceLink() = default;
 
-    // Raises MessageError when no device answers within the time-out or it refuses.
+    // Raises MessageError when no device answers within the time-out or it refuses. Once
+    // connected, first puts right what an upload stopped half-way left (DeviceUpload).
     void connect();
-    void disconnect();
+    // False when the device reports that it could not keep what the session set.
+    [[nodiscard]] bool disconnect();
 
     // The device's current assignments; registry problems are shown and read as defaults. A
     // registry that is damaged as a whole raises MessageError.
@@ -50,8 +55,9 @@ public:
     SoundTheme readCurrentSounds();
     // Returns the names of the theme's entries whose setting could not be written.
     [[nodiscard]] std::set<std::string> writeSoundTheme(SoundTheme theme);
-    // Asks the device to take up the values just written; problems are shown, never raised.
-    void refreshDeviceAudio();
+    // Asks the device to take up the values just written; false, after a message, when it did
+    // not. Never raises.
+    [[nodiscard]] bool refreshDeviceAudio();
 
     // The value's bytes, whole; none (after a message) on failure.
     std::optional<std::vector<std::uint8_t>>
@@ -74,16 +80,19 @@ public:
     // flushed; raises MessageError on failure and leaves no part of the file there.
     void copyFileFromDevice(const std::string& deviceDir, const std::string& pcDir,
                             const std::string& fileName, const CopyProgress& progress = {});
-    // Copy pcDir + fileName to deviceDir + fileName through a temporary device file; raises
-    // MessageError on failure and leaves the device's earlier file of that name as it was.
-    void copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
-                          const std::string& fileName, const CopyProgress& progress = {});
+    // Writes pcDir + fileName to devicePath, created or written over; raises MessageError, the
+    // copy messages naming fileName, after removing whatever it wrote. An upload sends through
+    // DeviceUpload.
+    void sendFile(const std::string& pcDir, const std::string& fileName,
+                  const std::string& devicePath, const CopyProgress& progress = {});
 
     // A theme with every event and notification of the catalog and no sound; the device is
     // not asked.
     SoundTheme makeBlankTheme() const;
 
 private:
+    friend class DeviceUpload;
+
     enum class ValueRead { Read, NoKey, NoValue };
     // Opens the key, reads the value whole into data and closes the key; raises MessageError
     // when the registry is damaged as a whole.

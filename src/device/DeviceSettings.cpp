@@ -5,6 +5,8 @@
 #include "catalog/SoundCatalog.h"
 #include "device/Utf16.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr const char* EventKey = "Snd\\Event";
@@ -233,7 +235,7 @@ std::optional<std::uint64_t> DeviceLink::freeSpace(const std::string& deviceDir)
     return available;
 }
 
-void DeviceLink::refreshDeviceAudio() {
+bool DeviceLink::refreshDeviceAudio() {
     std::uint32_t outputSize = 0;
     std::uint8_t* output = nullptr;
     const std::int32_t code =
@@ -241,6 +243,8 @@ void DeviceLink::refreshDeviceAudio() {
     if (output)
         m_device.CeRapiFreeBuffer(output);
     switch (code) {
+    case 0:
+        return true;
     case Rapi::ErrorFileNotFound:
         m_messages.showMessage("file not found");
         break;
@@ -250,7 +254,15 @@ void DeviceLink::refreshDeviceAudio() {
     case Rapi::ErrorExceptionInService:
         m_messages.showMessage("exception in service");
         break;
-    default:
+    default: {
+        // An HRESULT reads best in hexadecimal, a Win32 code in decimal.
+        char number[16];
+        std::snprintf(number, sizeof number, code < 0 ? "0x%08X" : "%u",
+                      static_cast<unsigned>(code));
+        m_messages.showMessage("The Pocket PC could not take up its new sound settings (error " +
+                               std::string(number) + ").");
         break;
     }
+    }
+    return false;
 }

@@ -143,9 +143,8 @@ std::shared_ptr<Rapi::InitAttempt> RapiDevice::CeRapiInitEx() {
     return attempt;
 }
 
-void RapiDevice::CeRapiUninit() {
-    if (m_library)
-        m_library->ceRapiUninit();
+std::int32_t RapiDevice::CeRapiUninit() {
+    return m_library ? m_library->ceRapiUninit() : E_FAIL;
 }
 
 long RapiDevice::CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) {

@@ -18,7 +18,7 @@ public:
     RapiDevice& operator=(const RapiDevice&) = delete;
 
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override;
-    void CeRapiUninit() override;
+    std::int32_t CeRapiUninit() override;
 
     long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override;
     long CeRegQueryValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t* type,

@@ -38,6 +38,7 @@ inline constexpr long ErrorMoreData = 234;
 inline constexpr long ErrorBadDb = 1009;
 inline constexpr long ErrorExceptionInService = 1064;
 inline constexpr std::int32_t EFail = static_cast<std::int32_t>(0x80004005);
+inline constexpr std::int32_t EAccessDenied = static_cast<std::int32_t>(0x80070005);
 
 // A connection attempt started by CeRapiInitEx: RAPIINIT's event and result.
 class InitAttempt {
@@ -57,7 +58,8 @@ public:
 
     // Session.
     virtual std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() = 0;
-    virtual void CeRapiUninit() = 0;
+    // Ends the session: 0, or a failure HRESULT (the device could not keep what it was given).
+    virtual std::int32_t CeRapiUninit() = 0;
 
     // Registry; every call answers ErrorSuccess or a Win32 error code (never an HRESULT).
     [[nodiscard]] virtual long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey,

@@ -6,10 +6,12 @@
 #include "files/PcPath.h"
 #include "files/ReplacementFile.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <thread>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -70,11 +72,23 @@ std::string VirtualHandheld::whereToFind() const {
 }
 
 VirtualHandheld::~VirtualHandheld() {
-    static_cast<void>(writeRegistry());
+    static_cast<void>(settle());
 }
 
-void VirtualHandheld::CeRapiUninit() {
-    static_cast<void>(writeRegistry());
+std::int32_t VirtualHandheld::CeRapiUninit() {
+    return settle() ? 0 : Rapi::EAccessDenied;
+}
+
+bool VirtualHandheld::settle() {
+    // The values may name what was moved, and the moves what was written.
+    if (!m_written.empty()) {
+        if (!flushFiles(m_folder, m_written))
+            return false;
+        m_written.clear();
+    }
+    for (const auto& folder : std::exchange(m_moved, {}))
+        replacementDiskCalls().flushFolder(folder);
+    return writeRegistry();
 }
 
 RegistryFile* VirtualHandheld::registry() {
@@ -262,7 +276,7 @@ Rapi::Handle VirtualHandheld::CeCreateFile(const std::u16string& path, std::uint
     std::error_code error;
     if ((mode & std::ios::in) && !fs::is_regular_file(file, error))
         return Rapi::InvalidHandle;
-    OpenFile open{file, std::fstream(file, mode)};
+    OpenFile open{file, std::fstream(file, mode), (mode & std::ios::out) != 0};
     if (!open.stream)
         return Rapi::InvalidHandle;
     const Rapi::Handle handle = m_nextHandle++;
@@ -312,6 +326,8 @@ bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) {
     // Data still buffered is written now, and a full disk shows here.
     open->second.stream.close();
     const bool closed = !open->second.stream.fail();
+    if (open->second.writing)
+        m_written.push_back(open->second.path);
     m_files.erase(open);
     return closed;
 }
@@ -319,8 +335,11 @@ bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) {
 bool VirtualHandheld::CeDeleteFile(const std::u16string& path) {
     const fs::path file = resolve(fromUtf16(path));
     std::error_code error;
-    return !file.empty() && fs::is_regular_file(file, error) && !isOpen(file) &&
-           fs::remove(file, error);
+    if (file.empty() || !fs::is_regular_file(file, error) || isOpen(file) ||
+        !fs::remove(file, error))
+        return false;
+    std::erase(m_written, file);
+    return true;
 }
 
 bool VirtualHandheld::CeMoveFile(const std::u16string& from, const std::u16string& to) {
@@ -330,8 +349,17 @@ bool VirtualHandheld::CeMoveFile(const std::u16string& from, const std::u16strin
     if (source.empty() || target.empty() || !fs::is_regular_file(source, error) ||
         fs::exists(target, error) || isOpen(source))
         return false;
+    // What was written is on disk before a name can point at it.
+    if (!m_written.empty()) {
+        if (!flushFiles(m_folder, m_written))
+            return false;
+        m_written.clear();
+    }
     fs::rename(source, target, error);
-    return !error;
+    if (error)
+        return false;
+    m_moved.insert(target.parent_path());
+    return true;
 }
 
 bool VirtualHandheld::CeGetDiskFreeSpaceEx(const std::u16string& folder,
@@ -357,7 +385,7 @@ std::int32_t VirtualHandheld::CeRapiInvoke(const std::u16string& library,
     if (fromUtf16(function) != "AudioUpdateFromRegistry")
         return Rapi::ErrorCallNotImplemented;
     // The device takes up the values the file holds.
-    if (!writeRegistry())
+    if (!settle())
         return Rapi::ErrorAccessDenied;
     const std::time_t now = std::time(nullptr);
     char stamp[32];

@@ -2,7 +2,8 @@
 // registry. A missing folder is a device that is not connected; a file "offline" in it is a
 // device that never answers. Each sound reload it is asked for adds a line to
 // "audio-reloads.log". Values set in a session reach the file together, before the reload
-// call returns or when the session ends.
+// call returns or when the session ends. Files written reach the disk together, before the first
+// move after them; the moves reach it before the values do.
 #pragma once
 
 #include "device/RegistryFile.h"
@@ -27,7 +28,7 @@ public:
     static std::filesystem::path defaultFolder(const std::filesystem::path& programFolder);
 
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override;
-    void CeRapiUninit() override;
+    std::int32_t CeRapiUninit() override;
 
     long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override;
     long CeRegQueryValueEx(Rapi::Key key, const std::u16string& name, std::uint32_t* type,
@@ -68,6 +69,7 @@ private:
     struct OpenFile {
         std::filesystem::path path;
         std::fstream stream;
+        bool writing = false;
     };
 
     // The PC path of a device path, matching names without regard to case; empty when the
@@ -81,6 +83,9 @@ private:
     bool stageRegistry(const RegistryFile& file);
     // Puts this session's values into the file; false when it cannot be written.
     bool writeRegistry();
+    // Puts on disk what the session wrote and moved, then its values into the file; false when
+    // any of it fails.
+    [[nodiscard]] bool settle();
 
     std::filesystem::path m_folder;
     std::map<Rapi::Key, std::string> m_keys;
@@ -92,4 +97,7 @@ private:
     std::optional<ReadRegistry> m_read;
     // Staged anew with each value set, so that a full disk fails the call that sets it.
     std::unique_ptr<ReplacementFile> m_nextRegistry;
+    // Files written and not yet flushed, and folders whose moves are not yet flushed.
+    std::vector<std::filesystem::path> m_written;
+    std::set<std::filesystem::path> m_moved;
 };

@@ -164,6 +164,24 @@ bool ReplacementFile::commit() {
     return true;
 }
 
+bool flushFiles(const fs::path& folder, const std::vector<fs::path>& files) {
+    if (replacementDiskCalls().flushFileSystem(folder))
+        return true;
+    for (const auto& file : files) {
+#ifdef _WIN32
+        const int descriptor = _wopen(file.c_str(), _O_RDWR | _O_BINARY);
+#else
+        const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
+        if (descriptor == -1)
+            return false;
+        const bool flushed = replacementDiskCalls().flushFile(descriptor);
+        if (!replacementDiskCalls().closeFile(descriptor) || !flushed)
+            return false;
+    }
+    return true;
+}
+
 void removeLeftoverReplacements(const std::string& folder, const std::string& extension) try {
     std::error_code error;
     for (const auto& item : fs::directory_iterator(pcPath(folder), error)) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class ReplacementFile {
 public:
@@ -43,3 +44,8 @@ struct ReplacementDiskCalls {
     bool (*closeFile)(int descriptor);
 };
 ReplacementDiskCalls& replacementDiskCalls();
+
+// Puts the files written on disk: the file system they lie on at once, one flush of the disk for
+// them all, where the platform can; else each file. False when that fails.
+[[nodiscard]] bool flushFiles(const std::filesystem::path& folder,
+                              const std::vector<std::filesystem::path>& files);

@@ -6,12 +6,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <system_error>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -21,26 +16,15 @@ fs::path besides(const fs::path& target, const char* suffix) {
     return fs::path(target).concat(suffix);
 }
 
-// Each file on its own, where the file system cannot be flushed at once.
-bool flushEachFile(const fs::path& folder) {
+std::vector<fs::path> filesIn(const fs::path& folder) {
+    std::vector<fs::path> files;
     std::error_code error;
     for (const auto& item : fs::recursive_directory_iterator(folder, error)) {
         std::error_code ignored;
-        if (!item.is_regular_file(ignored))
-            continue;
-#ifdef _WIN32
-        const int descriptor = _wopen(item.path().c_str(), _O_RDWR | _O_BINARY);
-#else
-        const int descriptor = ::open(item.path().c_str(), O_RDONLY | O_CLOEXEC);
-#endif
-        if (descriptor == -1)
-            return false;
-        const bool flushed = replacementDiskCalls().flushFile(descriptor);
-        static_cast<void>(replacementDiskCalls().closeFile(descriptor));
-        if (!flushed)
-            return false;
+        if (item.is_regular_file(ignored))
+            files.push_back(item.path());
     }
-    return !error;
+    return files;
 }
 
 // The two folders trade places in one step where the system can; else the target steps aside
@@ -100,7 +84,7 @@ StagedFolder::~StagedFolder() {
 
 bool StagedFolder::flush() {
     if (!m_flushed)
-        m_flushed = replacementDiskCalls().flushFileSystem(m_staging) || flushEachFile(m_staging);
+        m_flushed = flushFiles(m_staging, filesIn(m_staging));
     return m_flushed;
 }
 

@@ -3,8 +3,8 @@
 #include "catalog/MessageError.h"
 #include "files/PcPath.h"
 
-#include <algorithm>
 #include <filesystem>
+#include <utility>
 
 namespace {
 
@@ -62,39 +62,36 @@ SoundTheme CExportDlg::prepare(DeviceLink& device) {
                     : std::string(error.what()));
         }
     }
-    // The most room the copies take at once: each new file is whole beside the old one of its
-    // name, which goes only after it.
+    // Every new wave lies whole beside the old one of its name until all have arrived, and the
+    // upload's two notes with them.
     const auto clusters = [](std::uint64_t bytes) {
         return (bytes + ClusterBytes - 1) / ClusterBytes * ClusterBytes;
     };
-    std::int64_t grown = 0, needed = 0;
+    std::uint64_t needed = 2 * ClusterBytes;
+    std::vector<std::string> fileNames;
     for (const SoundEntry& file : sending.soundFiles()) {
         std::error_code error;
         const auto bytes = std::filesystem::file_size(pcPath(file.path()), error);
-        const auto next = static_cast<std::int64_t>(error ? 0 : clusters(bytes));
-        const auto old = static_cast<std::int64_t>(
-            clusters(device.deviceFileSize(DeviceFolder, waveFileName(file)).value_or(0)));
-        needed = std::max(needed, grown + next);
-        grown += next - old;
+        needed += error ? 0 : clusters(bytes);
+        fileNames.push_back(waveFileName(file));
     }
     const auto available = device.freeSpace(DeviceFolder);
-    if (available && static_cast<std::uint64_t>(needed) > *available)
-        throw MessageError("The theme's sounds need " +
-                           kilobytes(static_cast<std::uint64_t>(needed)) +
+    if (available && needed > *available)
+        throw MessageError("The theme's sounds need " + kilobytes(needed) +
                            " on the Pocket PC, but only " + kilobytes(*available) +
                            " are free there. Nothing was exported; make room on the Pocket PC "
                            "or choose smaller sounds.");
+    m_deviceUpload.emplace(device, fileNames);
     return sending;
 }
 
-void CExportDlg::copyFile(DeviceLink& device, const SoundEntry& file,
-                          const CopyProgress& progress) {
+void CExportDlg::copyFile(DeviceLink&, const SoundEntry& file, const CopyProgress& progress) {
     // A damaged or foreign file would sit on the handheld as a sound that never plays.
     if (const auto failed = m_conversionErrors.find(waveFileName(file));
         failed != m_conversionErrors.end())
         throw MessageError(failed->second);
-    device.copyFileToDevice(file.folder, DeviceFolder, waveFileName(file), progress);
-    m_changed = true;
+    m_deviceUpload->send(file.folder, waveFileName(file), progress);
+    ++m_arrived;
 }
 
 void CExportDlg::onCopyFailed(const SoundEntry& file) {
@@ -111,8 +108,6 @@ std::set<std::string> CExportDlg::takingPart() const {
 }
 
 void CExportDlg::completeOnDevice(DeviceLink& device) {
-    // With not one file arrived, the registry keeps every sound it names.
-    const bool noneArrived = !m_failedFiles.empty() && !m_changed;
     SoundTheme written = m_upload;
     const std::set<std::string> sent = takingPart();
     for (const std::string& eventName : sent) {
@@ -124,34 +119,52 @@ void CExportDlg::completeOnDevice(DeviceLink& device) {
         const auto current = m_current.find(eventName);
         entry->second = current != m_current.end() ? current->second : SoundEntry::none();
     }
-    if (!noneArrived) {
-        const std::set<std::string> notWritten = device.writeSoundTheme(written);
-        m_settingsWritten = true;
-        if (notWritten.size() < sent.size())
-            m_changed = true;
-        for (const std::string& eventName : notWritten) {
-            // A setting the device already had needs no writing.
-            const auto current = m_current.find(eventName);
-            if (current == m_current.end() ||
-                current->second.name != written.find(eventName)->second.name)
-                m_notExported.insert(eventName);
-        }
+    m_succeeded = false;
+    // With not one file arrived, the registry keeps every sound it names.
+    if (m_arrived == 0 && !m_failedFiles.empty()) {
+        m_deviceUpload->abandon();
+        m_deviceUpload.reset();
+        return;
     }
-    if (m_changed)
-        device.refreshDeviceAudio();
-    m_succeeded = m_notExported.empty();
+    m_progress->setText("Placing the sounds\u2026\n(too late to cancel)");
+    const std::set<std::string> notWritten = m_deviceUpload->place(written);
+    m_changed = m_arrived > 0 || notWritten.size() < sent.size();
+    for (const std::string& eventName : notWritten) {
+        // A setting the device already had needs no writing.
+        const auto current = m_current.find(eventName);
+        if (current == m_current.end() ||
+            current->second.name != written.find(eventName)->second.name)
+            m_notExported.insert(eventName);
+    }
+    m_notTakenUp = m_changed && !device.refreshDeviceAudio();
+    m_deviceUpload->finish();
+    m_deviceUpload.reset();
+    m_succeeded = m_notExported.empty() && !m_notTakenUp;
+}
+
+void CExportDlg::onSessionEndFailed() {
+    m_succeeded = false;
+    // Told once: a reload that failed has said so already.
+    if (!m_changed || std::exchange(m_notTakenUp, true))
+        return;
+    m_progress->showMessage(
+        "The Pocket PC could not keep its new sound settings when the connection ended.");
 }
 
 void CExportDlg::onCancelled() {
-    // The registry was not written: every event keeps the sound it had.
+    // Nothing has taken its place yet: every event keeps the sound it had.
+    m_deviceUpload->abandon();
+    m_deviceUpload.reset();
     m_succeeded = false;
     m_notExported.clear();
 }
 
 void CExportDlg::onFailure() {
     m_succeeded = false;
-    if (m_changed && !m_settingsWritten)
-        m_notExported = takingPart(); // none of them can be vouched for
+    // A failure in putting the waves in place has put them back already.
+    if (m_deviceUpload)
+        m_deviceUpload->abandon();
+    m_deviceUpload.reset();
 }
 
 std::string CExportDlg::failedCopiesText(const std::vector<std::string>& reasons) const {

@@ -125,12 +125,13 @@ void CProgressDlg::runWorker() {
         if (m_cancelled) {
             onCancelled();
             connected = false;
-            device->disconnect();
+            static_cast<void>(device->disconnect());
         } else {
             progress.setText(m_template.text);
             completeOnDevice(*device);
             connected = false;
-            device->disconnect();
+            if (!device->disconnect())
+                onSessionEndFailed();
             completeOnPc(working);
         }
     } catch (const ProgressSink::DialogGone&) {
@@ -148,7 +149,7 @@ void CProgressDlg::runWorker() {
     if (failed) {
         onFailure();
         if (connected)
-            device->disconnect();
+            static_cast<void>(device->disconnect());
     }
     try {
         progress.endWaitCursor();

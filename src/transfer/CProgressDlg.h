@@ -13,8 +13,6 @@
 #include <thread>
 #include <vector>
 
-// The device folder of every file copy.
-inline constexpr const char* DeviceFolder = "Windows\\";
 // What the dialog says while the connection is being waited for.
 inline constexpr const char* WaitingText = "Waiting for the handheld\u2026";
 
@@ -52,6 +50,8 @@ protected:
                           const CopyProgress& progress) = 0;
     virtual void onCopyFailed(const SoundEntry&) {}
     virtual void completeOnDevice(DeviceLink&) {}
+    // The device could not keep what the completion gave it (DeviceLink::disconnect).
+    virtual void onSessionEndFailed() {}
     virtual void completeOnPc(SoundTheme&) {}
     virtual void onFailure() {}
     virtual void onCancelled() { onFailure(); }

@@ -27,6 +27,8 @@ std::string uploadOutcome(const CExportDlg& dlg) {
         return "Sounds exported";
     if (dlg.wasCancelled())
         return "Sounds not exported";
+    if (dlg.m_notTakenUp)
+        return "Sounds sent, but not taken up by the PocketPC";
     const auto count = dlg.m_notExported.size();
     if (!dlg.m_changed || count == 0)
         return "Sounds not exported";

@@ -1,6 +1,7 @@
 // The device link on a virtual handheld in a fresh folder, and the handheld's registry file. The
 // link through every backend is exercised by TransferTest.
 #include "catalog/MessageError.h"
+#include "device/DeviceUpload.h"
 #include "device/RegistryFile.h"
 #include "device/Utf16.h"
 #include "support/ArchiveBytes.h"
@@ -62,7 +63,7 @@ struct QuirkyHandheld : VirtualHandheld {
                      std::uint32_t* written) override {
         return VirtualHandheld::CeWriteFile(file, from, size - shortBy, written);
     }
-    void CeRapiUninit() override { ++uninits; }
+    std::int32_t CeRapiUninit() override { return ++uninits, 0; }
     int shortBy = 0, uninits = 0;
 };
 
@@ -115,13 +116,13 @@ TEST_F(DeviceLinkTest, WritesSilenceAsSpacesAndNotificationsOnlyWhenExtended) {
     SoundTheme theme = link.makeBlankTheme();
     theme.setUploadExtended(false);
     EXPECT_TRUE(link.writeSoundTheme(theme).empty());
-    link.refreshDeviceAudio();
+    EXPECT_TRUE(link.refreshDeviceAudio());
     EXPECT_EQ(value(EventKey, "Curr0"), list(" ", 21));
     EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes("note"));
     theme.setUploadExtended(true);
     // Only the reminders have a key on this handheld: every other notification is not written.
     EXPECT_EQ(link.writeSoundTheme(theme).size(), 10u);
-    link.refreshDeviceAudio();
+    EXPECT_TRUE(link.refreshDeviceAudio());
     EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes(""));
 }
 
@@ -157,16 +158,19 @@ TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndLeavesNoBrokenFile) {
               "Could not read file on PPC \"\\Windows\\ding.WAV\".");
     EXPECT_FALSE(fs::exists(testPath(pc + "ding.WAV")));
     folder.writeFile("up.wav", 4);
-    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "up.wav"); }),
-              "Could not write file to PPC \"\\Windows\\up.wav\".");
-    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "gone.wav"); }),
-              "Could not copy file from PC \"gone.wav\"");
     folder.writeFile("Ding.wav", 9, 'n');
-    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "Ding.wav"); }),
-              "Could not write file to PPC \"\\Windows\\Ding.wav\".");
-    EXPECT_EQ(readFileBytes(pc + "Windows/Ding.wav"), "xxxx");
     device.shortBy = 0;
-    link.copyFileToDevice(pc, "Windows\\", "Ding.wav");
+    DeviceUpload upload(link, {"up.wav", "gone.wav", "Ding.wav"});
+    device.shortBy = 1;
+    EXPECT_EQ(raised([&] { upload.send(pc, "up.wav", {}); }),
+              "Could not write file to PPC \"\\Windows\\up.wav\".");
+    EXPECT_EQ(raised([&] { upload.send(pc, "gone.wav", {}); }),
+              "Could not copy file from PC \"gone.wav\"");
+    device.shortBy = 0;
+    upload.send(pc, "Ding.wav", {});
+    EXPECT_EQ(readFileBytes(pc + "Windows/Ding.wav"), "xxxx") << "not before its second phase";
+    static_cast<void>(upload.place(link.makeBlankTheme()));
+    upload.finish();
     EXPECT_EQ(readFileBytes(pc + "Windows/Ding.wav"), std::string(9, 'n'));
     std::set<std::string> left;
     for (const auto& file : fs::directory_iterator(folder.path() / "Windows"))
@@ -194,7 +198,7 @@ TEST_F(DeviceLinkTest, ACopyWhoseWriteFailsOnCloseRaisesAndLeavesNoBrokenFile) {
     EXPECT_EQ(raised([&] { link.copyFileFromDevice("Windows\\", pc, "ding.wav"); }),
               "Could not write file to PC \"" + pc + "ding.wav\".");
     EXPECT_FALSE(fs::exists(testPath(pc + "ding.wav")));
-    EXPECT_EQ(raised([&] { link.copyFileToDevice(pc, "Windows\\", "dong.wav"); }),
+    EXPECT_EQ(raised([&] { DeviceUpload(link, {"dong.wav"}).send(pc, "dong.wav", {}); }),
               "Could not write file to PPC \"\\Windows\\dong.wav\".");
     EXPECT_EQ(readFileBytes(pc + "Windows/dong.wav"), "ooo");
 }
@@ -209,6 +213,7 @@ struct RegistryWriteEnd {
     End end;
     bool newValues;
     int exitCode; // when not killed: the file's writes, +8 when a setting is said unwritten
+    friend void PrintTo(const RegistryWriteEnd& row, std::ostream* out) { *out << row.name; }
 };
 class RegistryWrite : public DeviceLinkTest,
                       public ::testing::WithParamInterface<RegistryWriteEnd> {};
@@ -242,7 +247,7 @@ TEST_P(RegistryWrite, LeavesTheFileWholeAndOldOrNew) {
         theme.find("_Reminders")->second.name = "new";
         const bool unwritten = session.writeSoundTheme(theme).count("_Reminders") != 0;
         killAt(End::BeforeTheWrite);
-        session.refreshDeviceAudio();
+        static_cast<void>(session.refreshDeviceAudio());
         ::_exit((unwritten ? 8 : 0) + writes); // before the session's end
     }
     int status = 0;
@@ -266,6 +271,57 @@ INSTANTIATE_TEST_SUITE_P(KilledOrFull, RegistryWrite,
                                            Row{"DiskFull", End::DiskFull, false, 8}),
                          [](const auto& row) { return std::string(row.param.name); });
 #endif
+
+// Values set in a session, as the virtual handheld keeps them: read back in the session over
+// what another writer put in the file meanwhile, written by the reload or else when the session
+// ends, and a write that fails told by whichever of the two was to make it.
+struct SessionCase {
+    const char* name;
+    bool otherWriter, damaged; // another program sets a value, or damages the file, meanwhile
+    bool reload;               // written by the reload, else at the session's end
+    friend void PrintTo(const SessionCase& row, std::ostream* out) { *out << row.name; }
+};
+class SessionValues : public DeviceLinkTest, public ::testing::WithParamInterface<SessionCase> {};
+
+TEST_P(SessionValues, ReachTheFileTogetherOrAreToldLost) {
+    const SessionCase& row = GetParam();
+    set(EventKey, "Curr0", {Rapi::RegMultiSz, list("old", 21)});
+    VirtualHandheld handheld(folder.path());
+    DeviceLink session(handheld, messages);
+    session.connect();
+    SoundTheme theme = session.makeBlankTheme();
+    theme.find("_Reminders")->second.name = "mine";
+    ASSERT_EQ(session.writeSoundTheme(theme).size(), 10u); // only the reminders have a key
+    if (row.otherWriter)
+        set(RemindersKey, "Other", {Rapi::RegSz, utf16Bytes("theirs")});
+    if (row.damaged)
+        writeBytes(registry, std::string(RegistryFile::Header) + "\r\n[X]\r\n\"X\"=dword:\r\n");
+    const std::string before = readFileBytes(registry);
+    if (!row.damaged) {
+        EXPECT_EQ(session.readCurrentSounds().find("_Reminders")->second.name, "mine");
+    }
+    EXPECT_EQ(row.reload ? session.refreshDeviceAudio() : session.disconnect(), !row.damaged);
+    const std::vector<std::string> told{
+        "The Pocket PC could not take up its new sound settings (error 5)."};
+    EXPECT_EQ(messages.shown, row.damaged && row.reload ? told : std::vector<std::string>{});
+    if (row.damaged) {
+        EXPECT_EQ(readFileBytes(registry), before) << "never written over";
+        return;
+    }
+    EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes("mine"));
+    if (row.otherWriter) {
+        EXPECT_EQ(value(RemindersKey, "Other"), utf16Bytes("theirs"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VirtualHandheld, SessionValues,
+    ::testing::Values(SessionCase{"WrittenByTheReload", false, false, true},
+                      SessionCase{"WrittenWhenTheSessionEnds", false, false, false},
+                      SessionCase{"KeptOverAnotherWritersValue", true, false, false},
+                      SessionCase{"AReloadThatCannotWriteFails", false, true, true},
+                      SessionCase{"ASessionEndThatCannotWriteFails", false, true, false}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(DeviceLinkTest, AHandheldThatNeverAnswersIsGivenUpAfterTheTimeOut) {
     folder.writeFile("offline", 0);

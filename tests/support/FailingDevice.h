@@ -4,23 +4,29 @@
 #include "device/VirtualHandheld.h"
 
 #include <algorithm>
+#include <csignal>
 
 class FailingDevice : public RemoteDevice {
 public:
     // failAt counts the calls that can fail, from 0; -1 fails none. The name of the call made to
-    // fail goes to failedCall.
+    // fail goes to failedCall; with kill, the process is killed at it instead (not on Windows).
     // openKeys counts the keys opened and not yet closed.
     FailingDevice(std::unique_ptr<RemoteDevice> device, int failAt, int& callCount,
-                  std::string& failedCall, int& openKeys)
+                  std::string& failedCall, int& openKeys, bool kill = false)
         : m_device(std::move(device)), m_failAt(failAt), m_count(callCount),
-          m_failedCall(failedCall), m_openKeys(openKeys) {}
+          m_failedCall(failedCall), m_openKeys(openKeys), m_kill(kill) {}
 
     // A refused connection, as a handheld that is not there answers.
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override {
         return fails("CeRapiInitEx") ? VirtualHandheld({}).CeRapiInitEx()
                                      : m_device->CeRapiInitEx();
     }
-    void CeRapiUninit() override { m_device->CeRapiUninit(); }
+    // The session ends all the same.
+    std::int32_t CeRapiUninit() override {
+        const bool failing = fails("CeRapiUninit");
+        const std::int32_t result = m_device->CeRapiUninit();
+        return failing ? Rapi::EFail : result;
+    }
 
     long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override {
         const long result =
@@ -81,6 +87,10 @@ private:
     bool fails(const char* call) {
         if (m_count++ != m_failAt)
             return false;
+#ifndef _WIN32
+        if (m_kill)
+            ::raise(SIGKILL);
+#endif
         m_failedCall = call;
         return true;
     }
@@ -90,4 +100,5 @@ private:
     int& m_count;
     std::string& m_failedCall;
     int& m_openKeys;
+    bool m_kill;
 };

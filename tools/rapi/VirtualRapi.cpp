@@ -89,9 +89,10 @@ RAPI_FUNCTION HRESULT WINAPI CeRapiUninit() {
         const std::lock_guard lock(sessionLock);
         if (!device)
             return E_FAIL;
+        const HRESULT result = device->CeRapiUninit();
         device.reset();
         closeEvent();
-        return S_OK;
+        return result;
     });
 }
 
