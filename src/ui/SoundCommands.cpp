@@ -8,6 +8,7 @@
 #include "files/FileNames.h"
 #include "files/PcPath.h"
 #include "themes/ThemeArchive.h"
+#include "transfer/CConversionDlg.h"
 #include "ui/CSoundFileDialog.h"
 
 #include <algorithm>
@@ -169,15 +170,21 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
         m_prompts.showMessage("Could not open file \"" + path + "\".");
         return;
     }
-    // The wave the handheld gets: the pick itself, or its conversion for as long as it is needed.
-    std::optional<PreviewWave> wave;
+    // The wave the handheld gets: the pick itself, or its conversion, made on a worker under a
+    // progress dialog, for as long as it is needed.
+    std::unique_ptr<PreviewWave> wave;
     try {
-        wave.emplace(path);
-    } catch (const MessageError&) {
+        wave = CConversionDlg::convert(path, m_progressWindows);
+    } catch (const UndecodableSound&) {
         m_prompts.showMessage("Belltide cannot read \"" + path +
                               "\" as a sound; the sound is not changed.");
         return;
+    } catch (const MessageError& error) {
+        m_prompts.showMessage(error.text()); // out of bounds, or nowhere to write it
+        return;
     }
+    if (!wave)
+        return; // cancelled
     const bool converting = wave->isConversion();
     // A name a theme and the handheld can hold, and that no other sound of the theme uses:
     // sounds are kept by name, so two of one name would become one.
