@@ -120,6 +120,22 @@ void removeLeftRuns(const fs::path& user, const fs::path& ours) {
     }
 }
 
+// The new folder locked, and still the one made: another run's clean-up may have taken it
+// before the lock.
+int lockMadeFolder(int userFolder, const std::string& name) {
+    const int lock =
+        ::openat(userFolder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat held {
+    }, named{};
+    if (lock != -1 && ::flock(lock, LOCK_EX | LOCK_NB) == 0 && ::fstat(lock, &held) == 0 &&
+        ::fstatat(userFolder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+        return lock;
+    if (lock != -1)
+        ::close(lock);
+    return -1;
+}
+
 RunFolder makeRunFolder(const fs::path& base) {
     const fs::path user = base / ("belltide-" + std::to_string(::geteuid()));
     const int userFolder = openUserFolder(user);
@@ -132,15 +148,10 @@ RunFolder makeRunFolder(const fs::path& base) {
             ::close(userFolder);
             fail(user / name, reasonOf(error));
         }
-        const int lock =
-            ::openat(userFolder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        const int error = lock == -1 || ::flock(lock, LOCK_EX | LOCK_NB) != 0 ? errno : 0;
+        const int lock = lockMadeFolder(userFolder, name);
+        if (lock == -1)
+            continue;
         ::close(userFolder);
-        if (error != 0) {
-            if (lock != -1)
-                ::close(lock);
-            fail(user / name, reasonOf(error));
-        }
         removeLeftRuns(user, user / name);
         return {base, user / name, lock};
     }

@@ -1,11 +1,19 @@
 #include "files/ReplacementFile.h"
 #include "device/VirtualHandheld.h"
+#include "files/TemporaryFolder.h"
 #include "themes/ThemeLibrary.h"
 
 #include "support/ArchiveBytes.h"
+#include "support/Environment.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -79,3 +87,28 @@ TEST(ReplacementFile, FlushesTheFileBeforeTheRenameAndTheFolderAfter) {
     replacementDiskCalls() = real;
     EXPECT_EQ(seen, (std::vector<std::string>{"file:old", "folder:new"}));
 }
+
+#ifndef _WIN32
+// The temporary folder lies in the user's own folder of mode 0700, made anew where TMPDIR now
+// points; what a killed run left there goes, a running one's folder stays.
+TEST(TemporaryFolder, IsPrivateAndTakesAwayWhatKilledRunsLeft) {
+    TempFolder tmp;
+    const fs::path own = tmp.path() / ("belltide-" + std::to_string(::geteuid()));
+    tmp.writeFile(pcText(own.filename() / "run-1" / "left.wav"), 10);
+    tmp.writeFile(pcText(own.filename() / "run-2" / "playing.wav"), 10);
+    fs::permissions(own, fs::perms::all);
+    const int running = ::open((own / "run-2").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(running, LOCK_EX | LOCK_NB), 0);
+    const char* before = std::getenv("TMPDIR");
+    const std::string previous = before ? before : "";
+    setEnvironment("TMPDIR", pcText(tmp.path()));
+    const fs::path made = temporaryFolder();
+    setEnvironment("TMPDIR", previous);
+    ::close(running);
+    EXPECT_EQ(made.parent_path(), own);
+    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(own / "run-1"));
+    EXPECT_TRUE(fs::exists(own / "run-2" / "playing.wav"));
+    EXPECT_NE(temporaryFolder(), made) << "TMPDIR points elsewhere again";
+}
+#endif

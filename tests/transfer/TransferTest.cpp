@@ -1,10 +1,12 @@
 // Download, Upload and the initial backup through the main window, with workers on their own
 // threads, against a factory-fresh virtual handheld.
 #include "audio/WaveFile.h"
+#include "support/Environment.h"
 #include "support/FactoryImage.h"
 #include "support/MainWindowFixture.h"
 #include "transfer/CBackupDlg.h"
 #include "transfer/CImportDlg.h"
+#include "ui/CSoundFileDialog.h"
 
 #include <algorithm>
 #include <array>
@@ -13,6 +15,10 @@
 #include <cstdlib>
 #include <set>
 #include <thread>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -339,6 +345,124 @@ TEST_F(Transfer, AnUnplayableWaveGoesConvertedAndANonSoundIsLeftOut) {
     expected[asterisk.name + asterisk.extension] = readBytes(sent);
     EXPECT_TRUE(deviceFiles() == expected);
 }
+
+// A conversion that finds no temporary folder of Belltide's own, or that the user cancels,
+// changes nothing: a drop leaves the row, the theme and the sounds folder as they were, an
+// upload the handheld; the reason is told once, and the preview plays the pick as it stands.
+struct ConversionStop {
+    const char* label;
+    // Lays out the temporary folder's place in tmp; the folder Belltide's own would be, and why
+    // it cannot be made. Nothing where this process cannot lay it out.
+    std::optional<std::pair<fs::path, std::string>> (*prepare)(const fs::path& tmp);
+};
+
+void PrintTo(const ConversionStop& stop, std::ostream* out) {
+    *out << stop.label;
+}
+
+class ConversionStops : public ::testing::TestWithParam<ConversionStop>, public Handheld {
+protected:
+    ~ConversionStops() override {
+        setEnvironment("TMPDIR", m_tmpdir);
+        if (m_mounted)
+            std::system(("umount '" + pcText(folder.path() / "tmp") + "'").c_str());
+    }
+    std::map<std::string, std::string> soundsFolder() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(testPath(dlg->folders().soundsDir)))
+            files[pcText(entry.path().filename())] = readBytes(entry.path());
+        return files;
+    }
+    std::string m_tmpdir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    bool m_mounted = false;
+};
+
+TEST_P(ConversionStops, ChangeNothing) {
+    downloadWhole();
+    const std::string pick = pcText(folder.writeFile("picked/loud.wav", 0));
+    writeBytes(pick, floatWaveBytes(0.2));
+    const SoundEntry& question = dlg->theme().find("Question")->second;
+    writeBytes(question.path(), floatWaveBytes(0.1)); // converted on its way to the handheld
+    dlg->m_modified = false;
+    const auto rowsBefore = rows();
+    const auto soundsBefore = soundsFolder(), deviceBefore = deviceFiles();
+    const std::string registryBefore = readBytes(deviceFolder / "registry.reg");
+    const fs::path tmp = folder.path() / "tmp";
+    std::vector<std::string> told;
+    if (GetParam().prepare) {
+        const auto made = GetParam().prepare(tmp);
+        if (!made)
+            GTEST_SKIP() << "cannot be laid out by this process";
+        m_mounted = made->second == "Read-only file system";
+        told = {"Belltide could not make its temporary folder \"" + pcText(made->first) +
+                "\": " + made->second + "."};
+        setEnvironment("TMPDIR", pcText(tmp));
+    } else {
+        progressWindows.cancelDuring = 1; // while the first sound is converted
+    }
+
+    RecordingSoundPlayer player;
+    CSoundFileDialog(player, {}).OnFileNameChange(pick);
+    EXPECT_EQ(player.played.at(0) == pick, !told.empty());
+    dlg->OnDropSoundFile(0, pick);
+    EXPECT_EQ(prompts.messages, told);
+    EXPECT_EQ(rows(), rowsBefore);
+    EXPECT_FALSE(dlg->isModified());
+    dlg->OnUploadTheme();
+    EXPECT_EQ(lastRun().messages, told);
+    EXPECT_EQ(statusBar.text, "Sounds not exported");
+    EXPECT_EQ(readBytes(deviceFolder / "registry.reg"), registryBefore);
+    EXPECT_TRUE(deviceFiles() == deviceBefore);
+    EXPECT_TRUE(soundsFolder() == soundsBefore);
+}
+
+const ConversionStop ConversionStopCases[] =
+    {
+        {"Cancel", nullptr},
+#ifndef _WIN32
+        {"TmpdirMissing",
+         [](const fs::path& tmp) -> std::optional<std::pair<fs::path, std::string>> {
+             return std::pair{tmp / ("belltide-" + std::to_string(::geteuid())),
+                              "No such file or directory"};
+         }},
+        {"TmpdirIsAFile",
+         [](const fs::path& tmp) -> std::optional<std::pair<fs::path, std::string>> {
+             writeBytes(tmp, "file");
+             return std::pair{tmp / ("belltide-" + std::to_string(::geteuid())), "Not a directory"};
+         }},
+        {"TmpdirReadOnly",
+         [](const fs::path& tmp) -> std::optional<std::pair<fs::path, std::string>> {
+             fs::create_directories(tmp);
+             // Root writes in any folder: only a read-only file system stops it.
+             const bool root = ::geteuid() == 0;
+             if (root && std::system(("mount -t tmpfs -o ro,size=64k tmpfs '" + pcText(tmp) +
+                                      "' 2>/dev/null")
+                                         .c_str()) != 0)
+                 return std::nullopt;
+             if (!root)
+                 fs::permissions(tmp, fs::perms::owner_read | fs::perms::owner_exec);
+             return std::pair{tmp / ("belltide-" + std::to_string(::geteuid())),
+                              root ? "Read-only file system" : "Permission denied"};
+         }},
+        {"AnotherUsersFolder",
+         [](const fs::path& tmp) -> std::optional<std::pair<fs::path, std::string>> {
+             const fs::path own = tmp / ("belltide-" + std::to_string(::geteuid()));
+             fs::create_directories(own);
+             if (::chown(own.c_str(), ::geteuid() + 1, static_cast<gid_t>(-1)) != 0)
+                 return std::nullopt;
+             return std::pair{own, "another user owns a folder of that name"};
+         }},
+        {"ALinkInItsPlace",
+         [](const fs::path& tmp) -> std::optional<std::pair<fs::path, std::string>> {
+             const fs::path own = tmp / ("belltide-" + std::to_string(::geteuid()));
+             fs::create_directories(tmp / "elsewhere");
+             fs::create_directory_symlink(tmp / "elsewhere", own);
+             return std::pair{own, "something that is no folder has its name"};
+         }},
+#endif
+};
+INSTANTIATE_TEST_SUITE_P(Conversions, ConversionStops, ::testing::ValuesIn(ConversionStopCases),
+                         [](const auto& param) { return std::string(param.param.label); });
 
 // With the box unchecked the handheld's notification sounds stay as they are.
 TEST_F(Transfer, AnUncheckedBoxLeavesTheNotificationsAlone) {
