@@ -262,6 +262,13 @@ TEST_F(UserInputGui, ButtonsMenusKeysAndTheListReachTheirCommands) {
     ASSERT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
     send(wxEVT_BUTTON, PlaySound);
     EXPECT_EQ(sound->played.back(), wave);
+    sound->fails = true; // shown, where the toolkit would end the program
+    send(wxEVT_BUTTON, PlaySound);
+    EXPECT_EQ(prompts->messages.back().rfind("Belltide could not finish this because of an "
+                                             "unexpected problem: ",
+                                             0),
+              0u);
+    sound->fails = false;
     sound->played.clear();
     wxUIActionSimulator keys;
     keys.Char(WXK_SPACE);
