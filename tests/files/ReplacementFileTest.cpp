@@ -17,8 +17,8 @@
 
 namespace fs = std::filesystem;
 
-// The library lists its themes sorted without regard to case. What a save killed half-way left
-// behind goes; a save still running and the user's own files stay.
+// The library lists its themes sorted without regard to case. What a save or a run killed
+// half-way left behind goes; a save or a run still going and the user's own files stay.
 TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed) {
     TempFolder folder;
     const std::vector<std::string> kept = {
@@ -47,6 +47,26 @@ TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed)
     std::ofstream(running.path()) << "new";
     ASSERT_TRUE(running.commit());
     EXPECT_EQ(themeFileNames(folder.dir()).size(), themes.size() + 1);
+#ifndef _WIN32
+    // The temporary folder, in the user's own of mode 0700 where TMPDIR points: a killed run's
+    // goes, a running one's stays.
+    const fs::path own = folder.path() / ("belltide-" + std::to_string(::geteuid()));
+    folder.writeFile(pcText(own.filename() / "run-1" / "left.wav"), 10);
+    folder.writeFile(pcText(own.filename() / "run-2" / "playing.wav"), 10);
+    fs::permissions(own, fs::perms::all);
+    const int held = ::open((own / "run-2").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    const std::string tmpdir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    setEnvironment("TMPDIR", pcText(folder.path()));
+    const fs::path made = temporaryFolder();
+    setEnvironment("TMPDIR", tmpdir);
+    ::close(held);
+    EXPECT_EQ(made.parent_path(), own);
+    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(own / "run-1"));
+    EXPECT_TRUE(fs::exists(own / "run-2" / "playing.wav"));
+    EXPECT_NE(temporaryFolder(), made) << "TMPDIR points elsewhere again";
+#endif
 }
 
 TEST(ReplacementFile, AFailedRenameIsAFailure) {
@@ -87,28 +107,3 @@ TEST(ReplacementFile, FlushesTheFileBeforeTheRenameAndTheFolderAfter) {
     replacementDiskCalls() = real;
     EXPECT_EQ(seen, (std::vector<std::string>{"file:old", "folder:new"}));
 }
-
-#ifndef _WIN32
-// The temporary folder lies in the user's own folder of mode 0700, made anew where TMPDIR now
-// points; what a killed run left there goes, a running one's folder stays.
-TEST(TemporaryFolder, IsPrivateAndTakesAwayWhatKilledRunsLeft) {
-    TempFolder tmp;
-    const fs::path own = tmp.path() / ("belltide-" + std::to_string(::geteuid()));
-    tmp.writeFile(pcText(own.filename() / "run-1" / "left.wav"), 10);
-    tmp.writeFile(pcText(own.filename() / "run-2" / "playing.wav"), 10);
-    fs::permissions(own, fs::perms::all);
-    const int running = ::open((own / "run-2").c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(::flock(running, LOCK_EX | LOCK_NB), 0);
-    const char* before = std::getenv("TMPDIR");
-    const std::string previous = before ? before : "";
-    setEnvironment("TMPDIR", pcText(tmp.path()));
-    const fs::path made = temporaryFolder();
-    setEnvironment("TMPDIR", previous);
-    ::close(running);
-    EXPECT_EQ(made.parent_path(), own);
-    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
-    EXPECT_FALSE(fs::exists(own / "run-1"));
-    EXPECT_TRUE(fs::exists(own / "run-2" / "playing.wav"));
-    EXPECT_NE(temporaryFolder(), made) << "TMPDIR points elsewhere again";
-}
-#endif

@@ -10,17 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::chrono::microseconds lengthOf(const std::string& wave) {
-    return waveLength(wave).value_or(std::chrono::microseconds::max());
-}
-
-} // namespace
 
 // libsndfile 1.2 leaves libvorbis's setup of a damaged Ogg Vorbis header unfreed when it refuses
 // the file: a few kilobytes each time, none of ours.
@@ -39,12 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     std::ofstream(pick, std::ios::binary | std::ios::trunc) << bytes;
     fs::remove(wave);
+    const auto handheldWave = [](const std::string& path, std::chrono::seconds longest) {
+        return playsAsItStands(path) && waveLength(path) <= longest;
+    };
 
     const SoundKind kind = probeSound(pick).kind;
     try {
         const PreviewWave preview(pick, PreviewPart::Opening);
-        if (preview.isConversion() &&
-            (!playsAsItStands(preview.path()) || lengthOf(preview.path()) > PreviewLength))
+        if (preview.isConversion() && !handheldWave(preview.path(), PreviewLength))
             std::abort();
     } catch (const MessageError&) {
         if (kind == SoundKind::HandheldWave)
@@ -57,12 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort(); // a wave refused, or a refusal that left a file
         return 0;
     }
-    if (kind == SoundKind::Undecodable || !playsAsItStands(wave) ||
-        lengthOf(wave) > LongestConversion)
-        std::abort();
     std::ifstream in(wave, std::ios::binary);
-    if (kind == SoundKind::HandheldWave &&
-        std::string(std::istreambuf_iterator<char>(in), {}) != bytes)
+    if (kind == SoundKind::Undecodable || !handheldWave(wave, LongestConversion) ||
+        (kind == SoundKind::HandheldWave &&
+         std::string(std::istreambuf_iterator<char>(in), {}) != bytes))
         std::abort();
     return 0;
 }

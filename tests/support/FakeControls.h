@@ -108,8 +108,8 @@ struct ScriptedPrompts : Prompts {
 struct RecordingSoundPlayer : SoundPlayer {
     void playFile(const std::string& path) override {
         if (fails)
-            throw std::filesystem::filesystem_error("cannot play", path,
-                                                    std::make_error_code(std::errc::io_error));
+            throw std::filesystem::filesystem_error("cannot play",
+                                                    std::error_code(EIO, std::generic_category()));
         played.push_back(path);
     }
     void stop() override {}
