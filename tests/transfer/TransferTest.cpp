@@ -430,6 +430,8 @@ TEST_P(ConversionStops, ChangeNothing) {
     EXPECT_FALSE(dlg->isModified());
     dlg->OnUploadTheme();
     EXPECT_EQ(lastRun().messages, told);
+    for (const std::string& text : lastRun().texts)
+        EXPECT_NE(text.rfind("Copying ", 0), 0u) << "a copy started";
     EXPECT_EQ(statusBar.text, "Sounds not exported");
     EXPECT_TRUE(filesIn(deviceFolder) == deviceBefore) << "the registry and every wave as before";
     EXPECT_TRUE(filesIn(dlg->folders().soundsDir) == soundsBefore);
