@@ -75,8 +75,15 @@ MessageError tooLong(const std::string& path, std::optional<std::chrono::microse
                         "100 MB.");
 }
 
-MessageError writeFailed(const std::string& path) {
-    return MessageError("Could not write file \"" + path + "\".");
+// A target that could not be written whole.
+class WriteFailed : public MessageError {
+public:
+    explicit WriteFailed(const std::string& path)
+        : MessageError("Could not write file \"" + path + "\".") {}
+};
+
+WriteFailed writeFailed(const std::string& path) {
+    return WriteFailed(path);
 }
 
 std::string formatName(int format) {
@@ -354,7 +361,14 @@ PreviewWave::PreviewWave(const std::string& source, PreviewPart part,
     if (playsAsItStands(source))
         return;
     m_path = temporaryPath("preview-", ".wav");
-    convert(source, m_path, Reading{source, part, progress});
+    try {
+        convert(source, m_path, Reading{source, part, progress});
+    } catch (const WriteFailed&) {
+        // The user never named that file: say what it was for.
+        throw MessageError("Belltide could not write the conversion of \"" + source +
+                           "\" into its temporary folder \"" + folderOf(m_path) +
+                           "\": its disk may be full.");
+    }
     m_temporary = true;
 }
 
