@@ -13,6 +13,7 @@
 
 class ThemeArchive;
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -150,6 +151,8 @@ protected:
     // Runs a transfer's dialog; a backup check that came meanwhile runs once it is over, never
     // in its modal loop beside its worker.
     void runTransfer(CProgressDlg& dlg);
+    // The same for another dialog whose worker runs while it is shown: a conversion's.
+    void runTransfer(const std::function<void()>& showDialog);
     // Save Theme...; true when the theme was saved.
     bool saveTheme();
     // Puts the archive's members in place of the sounds folder's files, all or none; raises

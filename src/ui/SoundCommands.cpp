@@ -174,7 +174,7 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     // progress dialog, for as long as it is needed.
     std::unique_ptr<PreviewWave> wave;
     try {
-        wave = CConversionDlg::convert(path, m_progressWindows);
+        runTransfer([&] { wave = CConversionDlg::convert(path, m_progressWindows); });
     } catch (const UndecodableSound&) {
         m_prompts.showMessage("Belltide cannot read \"" + path +
                               "\" as a sound; the sound is not changed.");

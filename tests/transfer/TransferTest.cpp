@@ -399,6 +399,7 @@ protected:
 };
 
 TEST_P(ConversionStops, ChangeNothing) {
+    dlg->OnInitDialog(); // the first start's backup waits for every dialog to end
     downloadWhole();
     const std::string pick = pcText(folder.writeFile("picked/loud.wav", 0));
     writeBytes(pick, floatWaveBytes(0.2));
@@ -435,6 +436,7 @@ TEST_P(ConversionStops, ChangeNothing) {
     EXPECT_EQ(statusBar.text, "Sounds not exported");
     EXPECT_TRUE(filesIn(deviceFolder) == deviceBefore) << "the registry and every wave as before";
     EXPECT_TRUE(filesIn(dlg->folders().soundsDir) == soundsBefore);
+    EXPECT_EQ(progressWindows.mostAtOnce, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversions, ConversionStops,
