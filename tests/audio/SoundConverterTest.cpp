@@ -148,6 +148,10 @@ std::vector<Case> allCases() {
     return cases;
 }
 
+void PrintTo(const Case& param, std::ostream* out) {
+    *out << param.encoding->name << ", " << param.channels << " channels, " << param.rate << " Hz";
+}
+
 std::string caseName(const testing::TestParamInfo<Case>& info) {
     std::string name = info.param.encoding->name;
     std::replace_if(
