@@ -11,10 +11,12 @@ using PlatformSoundPlayer = SdlSoundPlayer;
 #endif
 #include "ui/wx/BelltideFrame.h"
 #include "ui/wx/SingleInstance.h"
+#include "ui/wx/WxControls.h"
 #include "ui/wx/WxText.h"
 
 #include <wx/app.h>
 #include <wx/image.h>
+#include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 #include <wx/weakref.h>
 
@@ -79,22 +81,37 @@ public:
         }
         const std::string programPath = fromWx(wxStandardPaths::Get().GetExecutablePath());
         m_single = std::make_unique<SingleInstance>(ProgramFolders::locate(programPath).dataDir);
-        if (m_single->handOver(startupTheme)) {
+        switch (m_single->handOver(startupTheme)) {
+        case HandOver::NoneRunning:
+            break;
+        case HandOver::Taken:
             m_handedOver = true;
             return true;
+        case HandOver::NotAnswered: {
+            // Never a second window on the same data: both would move the one sounds folder.
+            const std::string text = m_single->notAnsweredText();
+            std::fprintf(stderr, "belltide: %s\n", text.c_str());
+            wxMessageBox(toWx(text), "Belltide", wxOK | wxICON_ERROR);
+            m_handedOver = true;
+            m_exitCode = 1;
+            return true;
+        }
         }
         // Before the window, so that a start meanwhile waits for its answer instead of opening
         // a second window.
-        m_single->serve(HandOverTarget{
-            [this] {
-                if (!m_frame)
-                    return;
-                m_frame->Iconize(false);
-                m_frame->Raise();
-                m_frame->RequestUserAttention();
-            },
-            [this] { return m_frame && m_frame->takesInput(); },
-            [this](const std::string& theme) { m_frame->logic().OnOpenFromAnotherStart(theme); }});
+        m_single->serve(HandOverTarget{[this] {
+                                           if (!m_frame)
+                                               return;
+                                           m_frame->Iconize(false);
+                                           m_frame->Raise();
+                                           m_frame->RequestUserAttention();
+                                       },
+                                       [this] { return m_frame && m_frame->takesInput(); },
+                                       [this](const std::string& theme) {
+                                           m_frame->guarded([&] {
+                                               m_frame->logic().OnOpenFromAnotherStart(theme);
+                                           });
+                                       }});
         m_frame =
             new BelltideFrame(programPath, startupTheme,
                               FrameServices{std::make_unique<PlatformSoundPlayer>(), nullptr, {}});
@@ -104,7 +121,17 @@ public:
 
     // A start whose theme the running Belltide took ends here, with success.
     int OnRun() override {
-        return m_handedOver ? 0 : wxApp::OnRun();
+        return m_handedOver ? m_exitCode : wxApp::OnRun();
+    }
+
+    // The last line behind the window's own handlers: a failure is shown, the program goes on.
+    bool OnExceptionInMainLoop() override {
+        try {
+            throw;
+        } catch (const std::exception& error) {
+            wxMessageBox(toWx(problemText(error)), "Belltide", wxOK | wxICON_ERROR);
+            return true;
+        }
     }
 
     int OnExit() override {
@@ -116,6 +143,7 @@ private:
     std::unique_ptr<SingleInstance> m_single;
     wxWeakRef<BelltideFrame> m_frame;
     bool m_handedOver = false;
+    int m_exitCode = 0;
 };
 
 wxIMPLEMENT_APP_NO_MAIN(BelltideWxApp);

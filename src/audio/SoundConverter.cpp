@@ -5,20 +5,20 @@
 #include "files/LittleEndian.h"
 #include "files/PcPath.h"
 #include "files/ReplacementFile.h"
+#include "files/TemporaryFolder.h"
 
 #include <sndfile.h>
 #include <soxr.h>
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
+#include <optional>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -56,12 +56,34 @@ SoundFile openSound(const std::string& path, SF_INFO& info) {
     return sound;
 }
 
-MessageError openFailed(const std::string& path) {
-    return MessageError("Could not open file \"" + path + "\".");
+UndecodableSound openFailed(const std::string& path) {
+    return UndecodableSound("Could not open file \"" + path + "\".");
 }
 
-MessageError writeFailed(const std::string& path) {
-    return MessageError("Could not write file \"" + path + "\".");
+MessageError tooSlow(const std::string& path, int rate) {
+    return MessageError("\"" + path + "\" is sampled at " + std::to_string(rate) +
+                        " Hz. Belltide converts sounds sampled at 4,000 Hz or more: a slower one "
+                        "holds too little to make a sound the handheld plays.");
+}
+
+// Length is what the header tells, or nothing when decoding went past the limit.
+MessageError tooLong(const std::string& path, std::optional<std::chrono::microseconds> length) {
+    return MessageError("\"" + path + "\" plays " +
+                        (length ? formatLength(*length) : std::string("longer than 10:00")) +
+                        ". Belltide converts sounds of up to ten minutes: a handheld sound over "
+                        "ten minutes is no notification sound, and its wave would take more than "
+                        "100 MB.");
+}
+
+// A target that could not be written whole.
+class WriteFailed : public MessageError {
+public:
+    explicit WriteFailed(const std::string& path)
+        : MessageError("Could not write file \"" + path + "\".") {}
+};
+
+WriteFailed writeFailed(const std::string& path) {
+    return WriteFailed(path);
 }
 
 std::string formatName(int format) {
@@ -175,21 +197,61 @@ private:
     std::uint64_t m_dataBytes = 0;
 };
 
+// How much a conversion decodes and whom it tells of its progress.
+struct Reading {
+    const std::string& source;
+    PreviewPart part;
+    const ConversionProgress& progress;
+};
+
+sf_count_t framesIn(std::chrono::seconds length, int rate) {
+    return static_cast<sf_count_t>(length.count()) * rate;
+}
+
+// Without overflow for any count a header may give.
+std::chrono::microseconds lengthOf(sf_count_t frames, int rate) {
+    const sf_count_t seconds = std::min<sf_count_t>(frames / rate, 1'000'000'000'000);
+    return std::chrono::microseconds(seconds * 1'000'000 + frames % rate * 1'000'000 / rate);
+}
+
+// Refuses a source out of bounds by its header, before anything is decoded.
+void checkBounds(const SF_INFO& info, const Reading& reading) {
+    if (info.samplerate < LowestSourceRate)
+        throw tooSlow(reading.source, info.samplerate);
+    if (reading.part == PreviewPart::Whole && info.frames != SF_COUNT_MAX &&
+        info.frames > framesIn(LongestConversion, info.samplerate))
+        throw tooLong(reading.source, lengthOf(info.frames, info.samplerate));
+}
+
 // Decodes source into the open stream as a canonical wave; false when a write fails.
 bool writeConverted(SNDFILE* sound, const SF_INFO& info, std::ostream& out,
-                    const std::string& source) {
+                    const Reading& reading) {
     const HandheldFormat format = handheldFormatFor(info.channels, info.samplerate);
     WaveWriter writer(out, info.samplerate, format);
     const auto header = canonicalHeader(format, 0);
     if (!writer.ready() || !out.write(header.data(), header.size()))
         return false;
+    const bool opening = reading.part == PreviewPart::Opening;
+    // The decoding stops past the limit, whatever the header said.
+    const sf_count_t limit = framesIn(opening ? PreviewLength : LongestConversion, info.samplerate);
+    const sf_count_t expected = info.frames != SF_COUNT_MAX ? std::min(info.frames, limit) : limit;
     const sf_count_t blockFrames = std::max<sf_count_t>(1, BlockSamples / info.channels);
     std::vector<float> decoded(static_cast<std::size_t>(blockFrames * info.channels));
     std::vector<float> folded;
+    sf_count_t done = 0;
     while (true) {
-        const sf_count_t count = sf_readf_float(sound, decoded.data(), blockFrames);
+        if (reading.progress &&
+            !reading.progress(expected > 0 ? std::min(1.0, static_cast<double>(done) /
+                                                               static_cast<double>(expected))
+                                           : 0.0))
+            throw ConversionCancelled{};
+        const sf_count_t wanted = opening ? std::min(blockFrames, limit - done) : blockFrames;
+        const sf_count_t count = wanted > 0 ? sf_readf_float(sound, decoded.data(), wanted) : 0;
         if (count <= 0)
             break;
+        done += count;
+        if (done > limit)
+            throw tooLong(reading.source, std::nullopt);
         const float* frames = decoded.data();
         if (info.channels > 2) {
             // More than two channels become mono by their plain average.
@@ -206,7 +268,7 @@ bool writeConverted(SNDFILE* sound, const SF_INFO& info, std::ostream& out,
             return false;
     }
     if (sf_error(sound) != SF_ERR_NO_ERROR)
-        throw openFailed(source);
+        throw openFailed(reading.source);
     if (!writer.write(nullptr, 0))
         return false;
     const auto finalHeader =
@@ -214,23 +276,49 @@ bool writeConverted(SNDFILE* sound, const SF_INFO& info, std::ostream& out,
     return static_cast<bool>(out.seekp(0).write(finalHeader.data(), finalHeader.size()).flush());
 }
 
-// By the header alone: whether the file goes to the handheld byte for byte.
-bool playsAsItStands(const std::string& path) {
-    const auto wave = readWaveFormat(path);
-    return wave && isHandheldWave(*wave);
-}
-
 bool sameFile(const std::string& first, const std::string& second) {
     std::error_code error;
     return fs::equivalent(pcPath(first), pcPath(second), error);
 }
 
-// A name in the temporary folder that no other call of any Belltide uses.
-std::string temporaryPath(const std::string& prefix, const std::string& suffix) {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned run = std::random_device{}();
-    return pcText(fs::temp_directory_path() /
-                  pcPath(prefix + std::to_string(run) + "-" + std::to_string(counter++) + suffix));
+// A name in this run's private temporary folder.
+std::string temporaryPath(const std::string& prefix, const std::string& suffix) try {
+    return pcText(newTemporaryPath(prefix, suffix));
+} catch (const TemporaryFolderError& error) {
+    throw NoTemporaryFolder(error.what());
+}
+
+void convert(const std::string& source, const std::string& target, const Reading& reading) {
+    if (sameFile(source, target))
+        throw writeFailed(target);
+    const bool asItStands = playsAsItStands(source);
+    SF_INFO info;
+    SoundFile sound;
+    if (!asItStands) {
+        if (!(sound = openSound(source, info)))
+            throw openFailed(source);
+        checkBounds(info, reading);
+    }
+
+    ReplacementFile replacement(target);
+    {
+        std::ofstream out(replacement.path(), std::ios::binary | std::ios::trunc);
+        bool written = false;
+        if (asItStands) {
+            std::ifstream in(pcPath(source), std::ios::binary);
+            if (!in)
+                throw openFailed(source);
+            written =
+                static_cast<bool>(out << in.rdbuf()) && in.peek() == std::char_traits<char>::eof();
+        } else {
+            written = out && writeConverted(sound.get(), info, out, reading);
+        }
+        out.close();
+        if (!written || !out)
+            throw writeFailed(target);
+    }
+    if (!replacement.commit())
+        throw writeFailed(target);
 }
 
 } // namespace
@@ -257,41 +345,30 @@ SoundProbe probeSound(const std::string& path) {
                      formatName(info.format & SF_FORMAT_SUBMASK), info.samplerate, info.channels)};
 }
 
-void convertToHandheldWave(const std::string& source, const std::string& target) {
-    if (sameFile(source, target))
-        throw writeFailed(target);
-    const bool asItStands = playsAsItStands(source);
-    SF_INFO info;
-    SoundFile sound;
-    if (!asItStands && !(sound = openSound(source, info)))
-        throw openFailed(source);
-
-    ReplacementFile replacement(target);
-    {
-        std::ofstream out(replacement.path(), std::ios::binary | std::ios::trunc);
-        bool written = false;
-        if (asItStands) {
-            std::ifstream in(pcPath(source), std::ios::binary);
-            if (!in)
-                throw openFailed(source);
-            written =
-                static_cast<bool>(out << in.rdbuf()) && in.peek() == std::char_traits<char>::eof();
-        } else {
-            written = out && writeConverted(sound.get(), info, out, source);
-        }
-        out.close();
-        if (!written || !out)
-            throw writeFailed(target);
-    }
-    if (!replacement.commit())
-        throw writeFailed(target);
+bool playsAsItStands(const std::string& path) {
+    const auto wave = readWaveFormat(path);
+    return wave && isHandheldWave(*wave);
 }
 
-PreviewWave::PreviewWave(const std::string& source) : m_path(source) {
+void convertToHandheldWave(const std::string& source, const std::string& target,
+                           const ConversionProgress& progress) {
+    convert(source, target, Reading{source, PreviewPart::Whole, progress});
+}
+
+PreviewWave::PreviewWave(const std::string& source, PreviewPart part,
+                         const ConversionProgress& progress)
+    : m_path(source) {
     if (playsAsItStands(source))
         return;
-    m_path = temporaryPath("belltide-preview-", ".wav");
-    convertToHandheldWave(source, m_path);
+    m_path = temporaryPath("preview-", ".wav");
+    try {
+        convert(source, m_path, Reading{source, part, progress});
+    } catch (const WriteFailed&) {
+        // The user never named that file: say what it was for.
+        throw MessageError("Belltide could not write the conversion of \"" + source +
+                           "\" into its temporary folder \"" + folderOf(m_path) +
+                           "\": its disk may be full.");
+    }
     m_temporary = true;
 }
 
@@ -309,12 +386,13 @@ ConvertedWaves::~ConvertedWaves() {
     fs::remove_all(pcPath(m_folder), ignored);
 }
 
-std::string ConvertedWaves::folderFor(const std::string& folder, const std::string& fileName) {
+std::string ConvertedWaves::folderFor(const std::string& folder, const std::string& fileName,
+                                      const ConversionProgress& progress) {
     const std::string source = folder + fileName;
     if (!isReadableFile(source) || playsAsItStands(source))
         return folder;
     if (m_folder.empty()) {
-        const std::string made = temporaryPath("belltide-upload-", "");
+        const std::string made = temporaryPath("upload-", "");
         std::error_code error;
         if (!fs::create_directory(pcPath(made), error))
             throw writeFailed(made);
@@ -322,6 +400,6 @@ std::string ConvertedWaves::folderFor(const std::string& folder, const std::stri
     }
     std::error_code error;
     if (!fs::exists(pcPath(m_folder + fileName), error))
-        convertToHandheldWave(source, m_folder + fileName);
+        convertToHandheldWave(source, m_folder + fileName, progress);
     return m_folder;
 }

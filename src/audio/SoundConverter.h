@@ -2,6 +2,10 @@
 // stereo, at 11025, 22050 or 44100 Hz. Any thread may call these; they share nothing.
 #pragma once
 
+#include "catalog/MessageError.h"
+
+#include <chrono>
+#include <functional>
 #include <string>
 
 enum class SoundKind {
@@ -18,6 +22,8 @@ struct SoundProbe {
 
 // Looks at the header only: cheap enough for every file a dialog lists.
 SoundProbe probeSound(const std::string& path);
+// By the wave header alone: whether the handheld plays the file as it stands.
+bool playsAsItStands(const std::string& path);
 
 // The channels and rate a converted sound gets: stereo stays, anything else becomes mono; the
 // nearest handheld rate at or below the source's, and never less than the lowest.
@@ -27,17 +33,52 @@ struct HandheldFormat {
 };
 HandheldFormat handheldFormatFor(int channels, int sampleRate);
 
+// The bounds of a conversion. A source sampled slower holds too little to make a sound of.
+inline constexpr int LowestSourceRate = 4000;
+// A handheld sound over ten minutes is no notification sound; the wave of one that long takes
+// up to 106 MB (44.1 kHz, 16-bit stereo), which is the most a conversion writes.
+inline constexpr std::chrono::minutes LongestConversion{10};
+// What the preview converts of a sound: enough to hear what it is, quick to make.
+inline constexpr std::chrono::seconds PreviewLength{10};
+
+// Raised for a source the decoder cannot read: "Could not open file" with the source.
+class UndecodableSound : public MessageError {
+public:
+    using MessageError::MessageError;
+};
+// Raised when there is no temporary folder to convert into: no other conversion can be made.
+class NoTemporaryFolder : public MessageError {
+public:
+    using MessageError::MessageError;
+};
+// Raised when the progress hook asked to stop. Not a std::exception, so that only a caller that
+// waits for it takes it.
+struct ConversionCancelled {};
+
+// Called on the converting thread between decoded blocks, first before the first, with the
+// part done from 0 to 1; false stops the conversion.
+using ConversionProgress = std::function<bool(double part)>;
+
 // Writes the handheld's wave of source at target, atomically: a handheld wave is copied byte for
-// byte, any other is decoded and converted. The source is never written. Raises
-// "Could not open file" with the source when it cannot be decoded, and "Could not write file"
-// with the target when the target cannot be written (its old content then stays).
-void convertToHandheldWave(const std::string& source, const std::string& target);
+// byte, any other is decoded and converted. The source is never written. Raises UndecodableSound;
+// MessageError naming the source when it is sampled below LowestSourceRate or plays longer than
+// LongestConversion, by its header or once its decoding has gone past it (a header may lie);
+// "Could not write file" with the target when the target cannot be written; and
+// ConversionCancelled. The target's old content stays whenever it raises.
+void convertToHandheldWave(const std::string& source, const std::string& target,
+                           const ConversionProgress& progress = {});
+
+// How much of a sound a preview takes: all of it, or its first PreviewLength, which is never
+// refused for its length.
+enum class PreviewPart { Whole, Opening };
 
 // A wave the players can play for source: the source itself when the handheld plays it, else a
-// temporary conversion removed with this object. Raises as convertToHandheldWave does.
+// temporary conversion removed with this object. Raises as convertToHandheldWave does, and
+// NoTemporaryFolder.
 class PreviewWave {
 public:
-    explicit PreviewWave(const std::string& source);
+    explicit PreviewWave(const std::string& source, PreviewPart part = PreviewPart::Whole,
+                         const ConversionProgress& progress = {});
     ~PreviewWave();
     PreviewWave(const PreviewWave&) = delete;
     PreviewWave& operator=(const PreviewWave&) = delete;
@@ -62,8 +103,9 @@ public:
 
     // The folder to send folder + fileName from: folder itself when the file there is a handheld
     // wave or cannot be read, else the private folder with its conversion, made once per name.
-    // Raises as convertToHandheldWave does.
-    std::string folderFor(const std::string& folder, const std::string& fileName);
+    // Raises as PreviewWave does.
+    std::string folderFor(const std::string& folder, const std::string& fileName,
+                          const ConversionProgress& progress = {});
 
 private:
     std::string m_folder; // with its trailing separator; made at the first conversion

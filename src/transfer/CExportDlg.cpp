@@ -2,6 +2,7 @@
 
 #include "catalog/MessageError.h"
 #include "files/PcPath.h"
+#include "transfer/CConversionDlg.h"
 
 #include <filesystem>
 #include <utility>
@@ -51,7 +52,14 @@ SoundTheme CExportDlg::prepare(DeviceLink& device) {
         if (!entry.hasSound() || !sent.count(eventName))
             continue;
         try {
-            entry.folder = m_converted.folderFor(entry.folder, waveFileName(entry));
+            entry.folder = m_converted.folderFor(
+                entry.folder, waveFileName(entry),
+                conversionProgress(*m_progress, "Converting " + waveFileName(entry)));
+        } catch (const ConversionCancelled&) {
+            // The copies see the Cancel at once: nothing is sent and nothing changes.
+            return sending;
+        } catch (const NoTemporaryFolder&) {
+            throw; // no other conversion can be made either: the upload ends before it began
         } catch (const MessageError& error) {
             m_conversionErrors.emplace(
                 waveFileName(entry),

@@ -13,6 +13,7 @@
 
 class ThemeArchive;
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,8 +95,11 @@ public:
     // A file dropped on a row: as Change Sound.
     void OnDropSoundFile(int row, const std::string& path);
 
+    // Raised by loadTheme when the user cancelled a conversion of one of its sounds.
+    struct ThemeNotOpened {};
     // Extracts the archive into the sounds folder and shows it. Raises MessageError, before
-    // anything has changed, when it cannot be opened, is damaged or holds no descriptor.
+    // anything has changed, when it cannot be opened, is damaged or holds no descriptor, and
+    // ThemeNotOpened.
     void loadTheme(const std::string& archivePath);
     // Refills the theme list from the library; nothing is selected.
     void fillThemeList();
@@ -150,6 +154,8 @@ protected:
     // Runs a transfer's dialog; a backup check that came meanwhile runs once it is over, never
     // in its modal loop beside its worker.
     void runTransfer(CProgressDlg& dlg);
+    // The same for another dialog whose worker runs while it is shown: a conversion's.
+    void runTransfer(const std::function<void()>& showDialog);
     // Save Theme...; true when the theme was saved.
     bool saveTheme();
     // Puts the archive's members in place of the sounds folder's files, all or none, each sound

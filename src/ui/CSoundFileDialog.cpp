@@ -57,9 +57,10 @@ void CSoundFileDialog::OnFileNameChange(const std::string& selection) {
 void CSoundFileDialog::play(const std::string& path) {
     std::unique_ptr<PreviewWave> preview;
     try {
-        preview = std::make_unique<PreviewWave>(path);
-    } catch (const MessageError&) {
-        // The player's default sound tells that it is no sound.
+        // Only the opening: a selection never waits for a long sound's whole conversion.
+        preview = std::make_unique<PreviewWave>(path, PreviewPart::Opening);
+    } catch (const std::exception&) {
+        // The player's default sound tells that it cannot be heard; choosing it tells why.
         m_sound.playFile(path);
         return;
     }

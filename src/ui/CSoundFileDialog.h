@@ -34,7 +34,8 @@ public:
     // Called whenever the selection in the dialog changes. Plays the selected file, except the
     // first selection after the user moved to another folder; folders and unreadable files
     // play nothing, and a selection reported again is not played again. A sound that is no
-    // handheld wave is played as its conversion; one that cannot be decoded as it stands.
+    // handheld wave is played as the conversion of its opening seconds; one that cannot be
+    // converted as it stands. Never raises.
     void OnFileNameChange(const std::string& selectedPath);
     // The conversion played last, which must outlive the dialog while it plays.
     std::unique_ptr<PreviewWave> takePreview() { return std::move(m_preview); }

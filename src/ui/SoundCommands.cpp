@@ -8,6 +8,7 @@
 #include "files/FileNames.h"
 #include "files/PcPath.h"
 #include "themes/ThemeLibrary.h"
+#include "transfer/CConversionDlg.h"
 #include "ui/CSoundFileDialog.h"
 #include "ui/SoundsFolder.h"
 
@@ -165,13 +166,22 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
         m_prompts.showMessage("Could not open file \"" + path + "\".");
         return;
     }
-    const SoundKind kind = probeSound(path).kind;
-    if (kind == SoundKind::Undecodable) {
+    // The wave the handheld gets: the pick itself, or its conversion, made on a worker under a
+    // progress dialog, for as long as it is needed.
+    std::unique_ptr<PreviewWave> wave;
+    try {
+        runTransfer([&] { wave = CConversionDlg::convert(path, m_progressWindows); });
+    } catch (const UndecodableSound&) {
         m_prompts.showMessage("Belltide cannot read \"" + path +
                               "\" as a sound; the sound is not changed.");
         return;
+    } catch (const MessageError& error) {
+        m_prompts.showMessage(error.text()); // out of bounds, or nowhere to write it
+        return;
     }
-    const bool converting = kind == SoundKind::Convertible;
+    if (!wave)
+        return; // cancelled
+    const bool converting = wave->isConversion();
     // Every sound is the theme's own: a wave "<title>.wav" in the sounds folder, the pick copied
     // or converted there. Sounds are kept by name, so two of one name would become one.
     const std::string picked = fileNameOf(path);
@@ -207,7 +217,7 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     }
     if (written) {
         try {
-            convertToHandheldWave(path, m_folders.soundsDir + fileName);
+            convertToHandheldWave(wave->path(), m_folders.soundsDir + fileName);
         } catch (const MessageError&) {
             m_prompts.showMessage("Could not copy file \"" + path + "\" into the sounds folder.");
             return;

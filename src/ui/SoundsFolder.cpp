@@ -1,6 +1,5 @@
 #include "SoundsFolder.h"
 
-#include "audio/SoundConverter.h"
 #include "catalog/MessageError.h"
 #include "files/FileNames.h"
 #include "files/PcPath.h"
@@ -19,7 +18,8 @@ namespace {
 // The files of one extracted theme and what each became.
 class WaveNaming {
 public:
-    explicit WaveNaming(std::string folder) : m_folder(std::move(folder)) {
+    WaveNaming(std::string folder, const WaveConversion& convert)
+        : m_folder(std::move(folder)), m_convert(convert) {
         std::error_code error;
         for (const auto& item : fs::directory_iterator(pcPath(m_folder), error))
             m_files.push_back(pcText(item.path().filename()));
@@ -57,7 +57,7 @@ private:
                 return notWave(file, notes);
         } else {
             try {
-                convertToHandheldWave(source, target);
+                m_convert(source, target);
             } catch (const MessageError&) {
                 return notWave(file, notes);
             }
@@ -89,6 +89,7 @@ private:
     }
 
     std::string m_folder;
+    const WaveConversion& m_convert;
     std::vector<std::string> m_files;                           // as the folder spells them
     std::map<std::string, std::string, IgnoringCase> m_claimed; // in any case → as kept
     std::map<std::string, std::string> m_became;
@@ -100,8 +101,9 @@ std::string waveNameFor(const std::string& fileName) {
     return portableFileName(titleOf(fileName) + WaveExtension, ThemeArchive::NameFieldSize - 1);
 }
 
-std::vector<std::string> keepSoundsAsWaves(SoundTheme& theme, const std::string& folder) {
-    WaveNaming naming(folder);
+std::vector<std::string> keepSoundsAsWaves(SoundTheme& theme, const std::string& folder,
+                                           const WaveConversion& convert) {
+    WaveNaming naming(folder, convert);
     std::vector<std::string> notes;
     for (auto& [eventName, entry] : theme) {
         if (!entry.hasSound())

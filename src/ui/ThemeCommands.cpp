@@ -8,6 +8,7 @@
 #include "themes/ThemeArchive.h"
 #include "themes/ThemeDescriptor.h"
 #include "themes/ThemeLibrary.h"
+#include "transfer/CConversionDlg.h"
 #include "ui/SoundsFolder.h"
 
 #include <algorithm>
@@ -220,7 +221,15 @@ std::vector<std::string> CBelltideDlg::extractIntoSoundsFolder(const ThemeArchiv
     const std::string stagedDir = pcText(staged->path() / "");
     if (!archive.extractAll(stagedDir))
         throw failed;
-    std::vector<std::string> notes = keepSoundsAsWaves(theme, stagedDir);
+    // A sound of another format is converted on a worker; Cancel leaves the editor as it was.
+    const WaveConversion convert = [this](const std::string& source, const std::string& target) {
+        std::unique_ptr<PreviewWave> wave;
+        runTransfer([&] { wave = CConversionDlg::convert(source, m_progressWindows); });
+        if (!wave)
+            throw ThemeNotOpened{};
+        convertToHandheldWave(wave->path(), target);
+    };
+    std::vector<std::string> notes = keepSoundsAsWaves(theme, stagedDir, convert);
     m_sound.stop(); // a sound still playing would hold its file
     if (!staged->commit())
         throw failed;
@@ -233,8 +242,9 @@ bool CBelltideDlg::tryLoadTheme(const std::string& archivePath) {
         return true;
     } catch (const MessageError& error) {
         m_prompts.showMessage(error.text());
-        return false;
+    } catch (const ThemeNotOpened&) {
     }
+    return false;
 }
 
 void CBelltideDlg::fillThemeList() {

@@ -8,6 +8,7 @@
 #include "transfer/CImportDlg.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -42,6 +43,10 @@ TransferServices CBelltideDlg::transferServices() const {
 }
 
 void CBelltideDlg::runTransfer(CProgressDlg& dlg) {
+    runTransfer([&dlg] { dlg.DoModal(); });
+}
+
+void CBelltideDlg::runTransfer(const std::function<void()>& showDialog) {
     m_transferRunning = true;
     const std::shared_ptr<void> over(nullptr, [this](void*) {
         m_transferRunning = false;
@@ -50,7 +55,7 @@ void CBelltideDlg::runTransfer(CProgressDlg& dlg) {
         for (auto& path : std::exchange(m_handedOver, {}))
             m_progressWindows.callAfter([this, path] { OnOpenFromAnotherStart(path); });
     });
-    dlg.DoModal();
+    showDialog();
 }
 
 void CBelltideDlg::OnDownloadTheme() {

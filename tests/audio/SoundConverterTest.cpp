@@ -148,6 +148,10 @@ std::vector<Case> allCases() {
     return cases;
 }
 
+void PrintTo(const Case& param, std::ostream* out) {
+    *out << param.encoding->name << ", " << param.channels << " channels, " << param.rate << " Hz";
+}
+
 std::string caseName(const testing::TestParamInfo<Case>& info) {
     std::string name = info.param.encoding->name;
     std::replace_if(
@@ -263,6 +267,74 @@ TEST_F(SoundConverterTest, TakesNamesBeyondAsciiAndLongOnes) {
     }
     EXPECT_FALSE(fs::exists(pcPath(previewPath)));
 }
+
+// A conversion is bounded: a source below 4,000 Hz or over ten minutes is refused, by its header
+// or, where the header does not tell its length, once the decoding passes ten minutes, and
+// nothing is written; the preview converts only the opening ten seconds, whatever the length.
+struct Bound {
+    const char* label;
+    int rate;
+    int seconds;
+    bool headerTellsLength;
+    const char* refusal; // what the message says after the source's name; nullptr: converted
+};
+
+void PrintTo(const Bound& bound, std::ostream* out) {
+    *out << bound.label;
+}
+
+class ConversionBounds : public SoundConverterTest, public testing::WithParamInterface<Bound> {};
+
+TEST_P(ConversionBounds, RefuseWhatTheHandheldCannotUse) {
+    const Bound& bound = GetParam();
+    const fs::path source = m_folder.path() / "source.flac";
+    {
+        SF_INFO info{0, bound.rate, 1, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0, 0};
+        SNDFILE* sound = openSound(source, SFM_WRITE, &info);
+        ASSERT_NE(sound, nullptr) << sf_strerror(nullptr);
+        const std::vector<short> silence(static_cast<std::size_t>(bound.rate) * bound.seconds);
+        sf_writef_short(sound, silence.data(), static_cast<sf_count_t>(silence.size()));
+        sf_close(sound);
+    }
+    if (!bound.headerTellsLength) {
+        // The stream info's 36-bit sample count, 0 for "not known".
+        std::string bytes = bytesOf(source);
+        bytes[21] = static_cast<char>(bytes[21] & 0xF0);
+        bytes.replace(22, 4, 4, '\0');
+        std::ofstream(source, std::ios::binary) << bytes;
+    }
+    const auto length = [](const std::string& wave) {
+        return waveLength(wave).value_or(std::chrono::hours(1));
+    };
+    try {
+        convertToHandheldWave(pcText(source), pcText(m_target));
+        EXPECT_EQ(bound.refusal, nullptr) << "converted";
+        EXPECT_EQ(length(pcText(m_target)), std::chrono::seconds(bound.seconds));
+    } catch (const MessageError& error) {
+        ASSERT_NE(bound.refusal, nullptr) << error.text();
+        EXPECT_EQ(error.text().rfind("\"" + pcText(source) + "\" " + bound.refusal + ". ", 0), 0u)
+            << error.text();
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.path()), {}), 1) << "written";
+    }
+    try {
+        const PreviewWave preview(pcText(source), PreviewPart::Opening);
+        EXPECT_EQ(length(preview.path()), std::chrono::seconds(std::min(bound.seconds, 10)));
+    } catch (const MessageError&) {
+        EXPECT_LT(bound.rate, LowestSourceRate) << "the preview refused";
+    }
+}
+
+const Bound Bounds[] = {
+    {"OneHertz", 1, 2048, true, "is sampled at 1 Hz"},
+    {"Below4000Hz", 3999, 1, true, "is sampled at 3999 Hz"},
+    {"At4000Hz", 4000, 1, true, nullptr},
+    {"TenMinutes", 4000, 600, true, nullptr},
+    {"OverTenMinutes", 4000, 601, true, "plays 10:01.0"},
+    {"TenMinutesUntold", 4000, 600, false, nullptr},
+    {"OverTenMinutesUntold", 4000, 601, false, "plays longer than 10:00"},
+};
+INSTANTIATE_TEST_SUITE_P(Sources, ConversionBounds, testing::ValuesIn(Bounds),
+                         [](const auto& param) { return std::string(param.param.label); });
 
 // A target that cannot be written whole keeps its old content, and nothing half-written is left.
 class FailedWrite : public SoundConverterTest {

@@ -1,9 +1,11 @@
 #include "files/ReplacementFile.h"
 #include "device/VirtualHandheld.h"
 #include "files/StagedFolder.h"
+#include "files/TemporaryFolder.h"
 #include "themes/ThemeLibrary.h"
 
 #include "support/ArchiveBytes.h"
+#include "support/Environment.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +14,16 @@
 
 #ifndef _WIN32
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
 
-// The library lists its themes sorted without regard to case. What a save killed half-way left
-// behind goes; a save still running and the user's own files stay.
+// The library lists its themes sorted without regard to case. What a save or a run killed
+// half-way left behind goes; a save or a run still going and the user's own files stay.
 TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed) {
     TempFolder folder;
     const std::vector<std::string> kept = {
@@ -48,6 +52,26 @@ TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed)
     std::ofstream(running.path()) << "new";
     ASSERT_TRUE(running.commit());
     EXPECT_EQ(themeFileNames(folder.dir()).size(), themes.size() + 1);
+#ifndef _WIN32
+    // The temporary folder, in the user's own of mode 0700 where TMPDIR points: a killed run's
+    // goes, a running one's stays.
+    const fs::path own = folder.path() / ("belltide-" + std::to_string(::geteuid()));
+    folder.writeFile(pcText(own.filename() / "run-1" / "left.wav"), 10);
+    folder.writeFile(pcText(own.filename() / "run-2" / "playing.wav"), 10);
+    fs::permissions(own, fs::perms::all);
+    const int held = ::open((own / "run-2").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    const std::string tmpdir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    setEnvironment("TMPDIR", pcText(folder.path()));
+    const fs::path made = temporaryFolder();
+    setEnvironment("TMPDIR", tmpdir);
+    ::close(held);
+    EXPECT_EQ(made.parent_path(), own);
+    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(own / "run-1"));
+    EXPECT_TRUE(fs::exists(own / "run-2" / "playing.wav"));
+    EXPECT_NE(temporaryFolder(), made) << "TMPDIR points elsewhere again";
+#endif
 }
 
 TEST(ReplacementFile, AFailedRenameIsAFailure) {

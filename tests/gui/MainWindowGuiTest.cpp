@@ -264,6 +264,13 @@ TEST_F(UserInputGui, ButtonsMenusKeysAndTheListReachTheirCommands) {
     // The theme's own copy of the pick.
     const std::string copy = frame->logic().folders().soundsDir + "ding.wav";
     EXPECT_EQ(sound->played.back(), copy);
+    sound->fails = true; // shown, where the toolkit would end the program
+    send(wxEVT_BUTTON, PlaySound);
+    EXPECT_EQ(prompts->messages.back().rfind("Belltide could not finish this because of an "
+                                             "unexpected problem: ",
+                                             0),
+              0u);
+    sound->fails = false;
     sound->played.clear();
     wxUIActionSimulator keys;
     keys.Char(WXK_SPACE);

@@ -6,6 +6,7 @@
 #include "ui/SoundPlayer.h"
 
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -105,8 +106,14 @@ struct ScriptedPrompts : Prompts {
 };
 
 struct RecordingSoundPlayer : SoundPlayer {
-    void playFile(const std::string& path) override { played.push_back(path); }
+    void playFile(const std::string& path) override {
+        if (fails)
+            throw std::filesystem::filesystem_error("cannot play",
+                                                    std::error_code(EIO, std::generic_category()));
+        played.push_back(path);
+    }
     void stop() override {}
     void releaseIdleOutput() override {}
     std::vector<std::string> played;
+    bool fails = false; // as a player that meets a file system's error
 };

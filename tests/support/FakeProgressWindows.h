@@ -21,9 +21,10 @@ public:
         void setStepPart(double part) override { parts.push_back(part); }
         void setText(const std::string& line) override {
             texts.push_back(line);
-            copying += line.rfind("Copying ", 0) == 0;
+            copying += line.rfind("Copying ", 0) == 0 || line.rfind("Converting ", 0) == 0;
         }
-        // The user clicks Cancel while file number cancelDuring is copied (0: while connecting).
+        // The user clicks Cancel while file number cancelDuring is copied or converted (0: while
+        // connecting).
         bool cancelRequested() const override {
             return cancelDuring >= 0 && copying >= cancelDuring;
         }
@@ -37,7 +38,7 @@ public:
         std::vector<std::string> messages;
         std::vector<double> parts;
         std::vector<std::string> texts;     // set by the worker, after the template's
-        int copying = 0, cancelDuring = -1; // files whose copy was shown
+        int copying = 0, cancelDuring = -1; // files whose copy or conversion was shown
         int waitDepth = 0;
         bool ended = false;
     };

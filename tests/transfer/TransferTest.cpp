@@ -4,10 +4,12 @@
 #include "device/Utf16.h"
 #include "files/FileNames.h"
 #include "files/ReplacementFile.h"
+#include "support/Environment.h"
 #include "support/FactoryImage.h"
 #include "support/MainWindowFixture.h"
 #include "transfer/CBackupDlg.h"
 #include "transfer/CImportDlg.h"
+#include "ui/CSoundFileDialog.h"
 
 #include <algorithm>
 #include <array>
@@ -32,6 +34,15 @@ enum class Operation { Download, Upload, Backup };
 const char* const OperationNames[] = {"Download", "Upload", "Backup"};
 void PrintTo(Operation operation, std::ostream* out) {
     *out << OperationNames[int(operation)];
+}
+
+// Every file in the folder and below with its bytes, by its path there.
+template <class Path> std::map<std::string, std::string> filesIn(const Path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(testPath(folder)))
+        if (entry.is_regular_file())
+            files[pcText(fs::relative(entry.path(), testPath(folder)))] = readBytes(entry.path());
+    return files;
 }
 
 struct Handheld : MainWindowHarness {
@@ -90,10 +101,7 @@ struct Handheld : MainWindowHarness {
     fs::path backupFile() const { return pcPath(dlg->folders().themesDir + InitialBackupFileName); }
     // Every file of the device's Windows folder with its bytes.
     std::map<std::string, std::string> deviceFiles() const {
-        std::map<std::string, std::string> files;
-        for (const auto& entry : fs::directory_iterator(deviceFolder / "Windows"))
-            files[pcText(entry.path().filename())] = readBytes(entry.path());
-        return files;
+        return filesIn(deviceFolder / "Windows");
     }
     // Every wave of the sounds folder with a digest of its bytes, short enough to print.
     std::map<std::string, std::size_t> soundsFolderFiles() const {
@@ -572,6 +580,102 @@ TEST_F(Transfer, AWaveThatCannotTakeItsPlacePutsEveryWaveBack) {
     EXPECT_TRUE(deviceFiles() == filesBefore);
     EXPECT_EQ(leftovers(), 0);
 }
+
+// A conversion that finds no temporary folder of Belltide's own, or that the user cancels,
+// changes nothing: a drop leaves the row, the theme and the sounds folder as they were, an
+// upload the handheld; the reason is told once, and the preview plays the pick as it stands.
+class ConversionStops : public ::testing::TestWithParam<std::string>, public Handheld {
+protected:
+    ~ConversionStops() override {
+        setEnvironment("TMPDIR", m_tmpdir);
+        if (m_mounted)
+            std::system(("umount '" + pcText(m_tmp) + "'").c_str());
+    }
+#ifndef _WIN32
+    // Lays out TMPDIR's place; why the folder of Belltide's own cannot be made there, or nothing
+    // where this process cannot lay it out (root writes in any folder, and owns what it makes).
+    std::string layOut(const std::string& stop) {
+        const bool root = ::geteuid() == 0;
+        if (stop == "TmpdirReadOnly") {
+            fs::create_directories(m_tmp);
+            if (!root)
+                fs::permissions(m_tmp, fs::perms::owner_read | fs::perms::owner_exec);
+            m_mounted = root && std::system(("mount -t tmpfs -o ro,size=64k tmpfs '" +
+                                             pcText(m_tmp) + "' 2>/dev/null")
+                                                .c_str()) == 0;
+            return !root ? "Permission denied" : m_mounted ? "Read-only file system" : "";
+        }
+        if (stop == "AnotherUsersFolder") {
+            fs::create_directories(m_own);
+            return ::chown(m_own.c_str(), ::geteuid() + 1, static_cast<gid_t>(-1)) == 0
+                       ? "another user owns a folder of that name"
+                       : "";
+        }
+        if (stop == "ALinkInItsPlace") {
+            fs::create_directories(m_tmp / "elsewhere");
+            fs::create_directory_symlink(m_tmp / "elsewhere", m_own);
+            return "something that is no folder has its name";
+        }
+        return "No such file or directory";
+    }
+#endif
+    const fs::path m_tmp = folder.path() / "tmp";
+#ifndef _WIN32
+    const fs::path m_own = m_tmp / ("belltide-" + std::to_string(::geteuid()));
+#endif
+    const std::string m_tmpdir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    bool m_mounted = false;
+};
+
+TEST_P(ConversionStops, ChangeNothing) {
+    dlg->OnInitDialog(); // the first start's backup waits for every dialog to end
+    downloadWhole();
+    const std::string pick = pcText(folder.writeFile("picked/loud.wav", 0));
+    writeBytes(pick, floatWaveBytes(0.2));
+    // Converted on its way to the handheld.
+    writeBytes(dlg->theme().find("Question")->second.path(), floatWaveBytes(0.1));
+    dlg->m_modified = false;
+    const auto rowsBefore = rows();
+    const auto soundsBefore = filesIn(dlg->folders().soundsDir),
+               deviceBefore = filesIn(deviceFolder);
+    std::vector<std::string> told;
+#ifndef _WIN32
+    if (GetParam() != "Cancel") {
+        const std::string reason = layOut(GetParam());
+        if (reason.empty())
+            GTEST_SKIP() << "this process cannot lay it out";
+        told = {"Belltide could not make its temporary folder \"" + pcText(m_own) +
+                "\": " + reason + "."};
+        setEnvironment("TMPDIR", pcText(m_tmp));
+    }
+#endif
+    progressWindows.cancelDuring = told.empty() ? 1 : -1; // while the first sound is converted
+
+    RecordingSoundPlayer player;
+    CSoundFileDialog(player, {}).OnFileNameChange(pick);
+    EXPECT_EQ(player.played.at(0) == pick, !told.empty());
+    dlg->OnDropSoundFile(0, pick);
+    EXPECT_EQ(prompts.messages, told);
+    EXPECT_EQ(rows(), rowsBefore);
+    EXPECT_FALSE(dlg->isModified());
+    dlg->OnUploadTheme();
+    EXPECT_EQ(lastRun().messages, told);
+    for (const std::string& text : lastRun().texts)
+        EXPECT_NE(text.rfind("Copying ", 0), 0u) << "a copy started";
+    EXPECT_EQ(statusBar.text, "Sounds not exported");
+    EXPECT_TRUE(filesIn(deviceFolder) == deviceBefore) << "the registry and every wave as before";
+    EXPECT_TRUE(filesIn(dlg->folders().soundsDir) == soundsBefore);
+    EXPECT_EQ(progressWindows.mostAtOnce, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Conversions, ConversionStops,
+#ifndef _WIN32
+                         ::testing::Values("Cancel", "TmpdirMissing", "TmpdirReadOnly",
+                                           "AnotherUsersFolder", "ALinkInItsPlace"),
+#else
+                         ::testing::Values("Cancel"),
+#endif
+                         [](const auto& param) { return param.param; });
 
 // With the box unchecked the handheld's notification sounds stay as they are.
 TEST_F(Transfer, AnUncheckedBoxLeavesTheNotificationsAlone) {

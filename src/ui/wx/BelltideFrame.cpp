@@ -100,9 +100,14 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
                                     .deviceFactory = std::move(deviceFactory)});
     m_eventListView->setModel(&m_logic->eventList());
     // A row selected with the mouse or the keyboard enables the sound commands alike.
-    m_eventListView->setHandlers(
-        {[this] { m_logic->OnListClick(); },
-         [this](int row, const std::string& path) { m_logic->OnDropSoundFile(row, path); }});
+    m_eventListView->setHandlers({[this] { guarded([this] { m_logic->OnListClick(); }); },
+                                  [this](int row, const std::string& path) {
+                                      // Not inside the toolkit's drop: a conversion's dialog may
+                                      // take a while.
+                                      CallAfter([this, row, path] {
+                                          guarded([&] { m_logic->OnDropSoundFile(row, path); });
+                                      });
+                                  }});
     m_helpLauncher = std::make_unique<WxHelpLauncher>(this);
     m_help = std::make_unique<HelpCommands>(*m_helpLauncher, HelpCommands::HelpBook,
                                             HelpCommands::WebAddress);
@@ -115,7 +120,7 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     const WindowPlacement saved = WindowPlacement::read(*m_settings);
     m_eventListView->setLeastColumnWidths(saved.columnWidths);
     m_logic->setStartupTheme(startupTheme);
-    m_logic->OnInitDialog();
+    guarded([this] { m_logic->OnInitDialog(); });
     restorePlacement(saved);
     // Arrows, Space, F2 and Del work on the list from the start, once the window is shown.
     CallAfter([this] {
@@ -137,6 +142,14 @@ BelltideFrame::~BelltideFrame() {
     if (wxTheApp)
         wxTheApp->Unbind(wxEVT_QUERY_END_SESSION, &BelltideFrame::onQueryEndSession, this);
     m_sound->stop();
+}
+
+void BelltideFrame::guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        m_prompts->showMessage(problemText(error));
+    }
 }
 
 // wx takes menu ids below 0x7FFF only; the commands keep their numbers modulo 0x8000.
@@ -318,7 +331,7 @@ void BelltideFrame::bindEvents() {
     Bind(wxEVT_BUTTON, closeWindow, ControlId::Close);
     Bind(wxEVT_MENU, closeWindow, menuId(CommandId::Exit));
     const auto command = [this](void (CBelltideDlg::*handler)()) {
-        return [this, handler](wxCommandEvent&) { (m_logic.get()->*handler)(); };
+        return [this, handler](wxCommandEvent&) { guarded([&] { (m_logic.get()->*handler)(); }); };
     };
     Bind(wxEVT_MENU, command(&CBelltideDlg::OnNewTheme), menuId(CommandId::NewTheme));
     Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnOpenTheme), ControlId::OpenTheme);
@@ -327,7 +340,7 @@ void BelltideFrame::bindEvents() {
     Bind(wxEVT_MENU, command(&CBelltideDlg::OnSaveTheme), menuId(CommandId::SaveTheme));
     Bind(wxEVT_CHOICE, command(&CBelltideDlg::OnThemeSelChange), ControlId::ThemeList);
     onAboutToDropDown(static_cast<wxChoice*>(FindWindow(ControlId::ThemeList)),
-                      [this] { m_logic->OnThemeDropDown(); });
+                      [this] { guarded([this] { m_logic->OnThemeDropDown(); }); });
 
     for (const auto& [button, popup, handler] :
          {std::tuple{ControlId::PlaySound, CommandId::PopupPlay, &CBelltideDlg::OnPlaySound},
@@ -340,17 +353,22 @@ void BelltideFrame::bindEvents() {
     Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnDownloadTheme), ControlId::DownloadTheme);
     Bind(wxEVT_BUTTON, command(&CBelltideDlg::OnUploadTheme), ControlId::UploadTheme);
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { m_help->OnAbout(); }, menuId(CommandId::About));
+        wxEVT_MENU, [this](wxCommandEvent&) { guarded([this] { m_help->OnAbout(); }); },
+        menuId(CommandId::About));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { m_help->OnHelp(); }, menuId(CommandId::Help));
-    Bind(wxEVT_HELP, [this](wxHelpEvent&) { m_help->OnHelp(); });
+        wxEVT_MENU, [this](wxCommandEvent&) { guarded([this] { m_help->OnHelp(); }); },
+        menuId(CommandId::Help));
+    Bind(wxEVT_HELP, [this](wxHelpEvent&) { guarded([this] { m_help->OnHelp(); }); });
     Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { m_help->OnLogo(); }, ControlId::Logo);
+        wxEVT_BUTTON, [this](wxCommandEvent&) { guarded([this] { m_help->OnLogo(); }); },
+        ControlId::Logo);
     // Double click, and Enter on the selected row.
-    m_eventListView->Bind(wxEVT_LIST_ITEM_ACTIVATED,
-                          [this](wxListEvent&) { m_logic->OnListDoubleClick(); });
-    m_eventListView->Bind(wxEVT_CONTEXT_MENU,
-                          [this](wxContextMenuEvent&) { m_logic->OnListRightClick(); });
+    m_eventListView->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) {
+        guarded([this] { m_logic->OnListDoubleClick(); });
+    });
+    m_eventListView->Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent&) {
+        guarded([this] { m_logic->OnListRightClick(); });
+    });
 }
 
 bool BelltideFrame::runShortcut(const wxKeyEvent& event) {
@@ -369,8 +387,12 @@ bool BelltideFrame::runShortcut(const wxKeyEvent& event) {
 
 void BelltideFrame::onCharHook(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
-    if (m_openMenus == 0 && runShortcut(event))
-        return;
+    if (m_openMenus == 0) {
+        bool ran = true; // a shortcut that failed was still the key's command
+        guarded([&] { ran = runShortcut(event); });
+        if (ran)
+            return;
+    }
     if (key == WXK_ESCAPE) {
         if (m_openMenus > 0)
             event.Skip();
@@ -412,9 +434,13 @@ void BelltideFrame::onClose(wxCloseEvent& event) {
             event.Veto();
         return; // never destroyed under a running transfer
     }
-    if (event.CanVeto() && !m_logic->OnClose()) {
-        event.Veto();
-        return;
+    if (event.CanVeto()) {
+        bool closing = false; // a close sequence that failed keeps the window and its theme
+        guarded([&] { closing = m_logic->OnClose(); });
+        if (!closing) {
+            event.Veto();
+            return;
+        }
     }
     savePlacement();
     Destroy();

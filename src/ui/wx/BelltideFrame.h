@@ -9,6 +9,7 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ public:
     bool takesInput() const { return IsEnabled() && m_openMenus == 0; }
     // The id under which a menu command of CommandId is known to wx.
     static int menuId(int command);
+    // UI thread. Runs a handler of the window: a failure it did not expect, a file system's
+    // included, is shown in a message box, where the toolkit would end the program.
+    void guarded(const std::function<void()>& handler);
 
 private:
     // A control placed by the template; the extra room of a larger window moves it or grows it.

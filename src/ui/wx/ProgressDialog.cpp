@@ -1,6 +1,7 @@
 #include "ProgressDialog.h"
 
 #include "DialogUnits.h"
+#include "WxControls.h"
 #include "WxText.h"
 
 #include <wx/button.h>
@@ -135,6 +136,13 @@ void WxProgressWindows::runModal(const ProgressDialogTemplate& dialog,
 }
 
 void WxProgressWindows::callAfter(std::function<void()> call) {
-    // Queued on the main window, so a call left pending when it is destroyed is dropped.
-    m_owner->CallAfter(std::move(call));
+    // Queued on the main window, so a call left pending when it is destroyed is dropped. A
+    // failure is shown: out of the event loop it would end the program.
+    m_owner->CallAfter([owner = m_owner, messageBox = m_messageBox, call = std::move(call)] {
+        try {
+            call();
+        } catch (const std::exception& error) {
+            messageBox(owner, problemText(error));
+        }
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "WxText.h"
 #include "files/PcPath.h"
+#include "files/TemporaryFolder.h"
 
 #include <wx/dialog.h>
 #include <wx/ipc.h>
@@ -14,16 +15,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <system_error>
+#include <thread>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <unistd.h>
 
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #endif
 
 namespace fs = std::filesystem;
@@ -43,16 +47,38 @@ std::string hashed(const std::string& text) {
     return hex;
 }
 
-// Where the lock file and the socket lie: a folder only the user writes in.
-fs::path privateFolder(const fs::path& dataDir) {
 #ifndef _WIN32
+// Where the socket lies: a folder only the user writes in, where its path fits a socket's; else
+// this run's private temporary folder, whose path later starts read from the lock file. Empty
+// when none fits: later starts then find the lock but no answer.
+std::string socketPath(const fs::path& dataDir, const std::string& key) {
+    const auto fits = [](const fs::path& path) {
+        return path.native().size() < sizeof(sockaddr_un::sun_path);
+    };
     std::error_code ignored;
+    fs::path folder = dataDir;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         runtime && fs::path(runtime).is_absolute() && fs::is_directory(runtime, ignored))
-        return runtime;
-#endif
-    return dataDir;
+        folder = runtime;
+    if (const fs::path path = folder / (".belltide-" + key + ".socket"); fits(path))
+        return path;
+    try {
+        if (const fs::path path = temporaryFolder() / "socket"; fits(path))
+            return path;
+    } catch (const TemporaryFolderError&) {
+    }
+    return {};
 }
+
+// The lock file's lines: the process that holds it, and where it answers.
+std::pair<std::string, std::string> lockFileLines(const fs::path& path) {
+    std::ifstream in(path);
+    std::string process, service;
+    std::getline(in, process);
+    std::getline(in, service);
+    return {process, service};
+}
+#endif
 
 class ThemeConnection : public wxConnection {
 public:
@@ -86,11 +112,11 @@ private:
 
 #ifndef _WIN32
 // A program that accepted the connection but hangs would keep wx waiting ten minutes for its
-// answer: after the timeout every connection to the service is shut, which ends the wait.
+// answer: at the deadline every connection to the service is shut, which ends the wait.
 class AnswerWatchdog {
 public:
-    explicit AnswerWatchdog(std::string service)
-        : m_thread([this, path = std::move(service)] { watch(path); }) {}
+    AnswerWatchdog(std::string service, std::chrono::steady_clock::time_point deadline)
+        : m_thread([this, path = std::move(service), deadline] { watch(path, deadline); }) {}
     ~AnswerWatchdog() {
         {
             std::lock_guard lock(m_mutex);
@@ -103,10 +129,9 @@ public:
     AnswerWatchdog& operator=(const AnswerWatchdog&) = delete;
 
 private:
-    void watch(const std::string& path) {
+    void watch(const std::string& path, std::chrono::steady_clock::time_point deadline) {
         std::unique_lock lock(m_mutex);
-        if (m_answered.wait_for(lock, std::chrono::seconds(SingleInstance::AnswerTimeoutSeconds),
-                                [this] { return m_done; }))
+        if (m_answered.wait_until(lock, deadline, [this] { return m_done; }))
             return;
         for (int fd = 0; fd < 4096; ++fd) {
             sockaddr_un peer{};
@@ -136,18 +161,15 @@ SingleInstance::SingleInstance(const fs::path& dataDir) {
     if (error)
         folder = fs::absolute(dataDir, error);
     const std::string key = hashed(fromWx(wxGetUserId()) + '\n' + pcText(folder));
-    const fs::path lockFolder = privateFolder(dataDir);
 #ifdef _WIN32
     m_service = "Belltide-" + key;
+    m_lockName = ".belltide-" + key + ".lock";
 #else
-    const std::string socket = pcText(lockFolder / (".belltide-" + key + ".socket"));
-    // A socket's path has room for little more than a hundred bytes; a longer one goes unused.
-    if (socket.size() < sizeof(sockaddr_un::sun_path))
-        m_service = socket;
+    m_service = socketPath(dataDir, key);
+    // In the data folder itself, so that every start for it finds the one lock, whatever its
+    // environment says of runtime folders.
+    m_lockPath = dataDir / (".belltide-" + key + ".lock");
 #endif
-    m_checker = std::make_unique<wxSingleInstanceChecker>();
-    if (!m_checker->Create(toWx(".belltide-" + key + ".lock"), toWx(pcText(lockFolder))))
-        m_checker.reset();
     m_retry.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { openWhenFree(); });
 }
 
@@ -155,17 +177,86 @@ SingleInstance::~SingleInstance() {
     m_retry.Stop();
     if (m_serving)
         Unregister();
+#ifndef _WIN32
+    if (m_lock != -1)
+        ::close(m_lock);
+#endif
 }
 
-bool SingleInstance::handOver(const std::string& theme) {
-    if (m_service.empty() || !m_checker || !m_checker->IsAnotherRunning())
+#ifdef _WIN32
+bool SingleInstance::takeLock() {
+    // Made anew each time: the system tells at the mutex's creation whether another holds it.
+    m_checker = std::make_unique<wxSingleInstanceChecker>();
+    if (!m_checker->Create(toWx(m_lockName))) {
+        m_checker.reset();
+        return true;
+    }
+    if (!m_checker->IsAnotherRunning())
+        return true;
+    m_checker.reset(); // so that the other's end frees the mutex
+    return false;
+}
+
+std::string SingleInstance::runningService() const {
+    return m_service;
+}
+
+std::string SingleInstance::notAnsweredText() const {
+    return "Belltide is already running but does not answer. It may be busy, with a large theme "
+           "for instance: wait until it has finished, or end it, then start Belltide again.";
+}
+#else
+bool SingleInstance::takeLock() {
+    if (m_lock == -1)
+        m_lock = ::open(m_lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (m_lock == -1)
+        return true; // a data folder that takes no file: this start cannot work in it either
+    // Released by the system when the program ends, however it ends: a killed one that is a
+    // zombie still names itself in the file, but no longer holds it.
+    if (::flock(m_lock, LOCK_EX | LOCK_NB) != 0)
         return false;
+    const std::string lines = std::to_string(::getpid()) + "\n" + m_service + "\n";
+    [[maybe_unused]] const int emptied = ::ftruncate(m_lock, 0);
+    [[maybe_unused]] const auto written = ::pwrite(m_lock, lines.data(), lines.size(), 0);
+    return true;
+}
+
+std::string SingleInstance::runningService() const {
+    return lockFileLines(m_lockPath).second;
+}
+
+std::string SingleInstance::notAnsweredText() const {
+    const std::string process = lockFileLines(m_lockPath).first;
+    return "Belltide is already running but does not answer" +
+           (process.empty() ? std::string() : " (process " + process + ")") +
+           ". It may be busy, with a large theme for instance, or stopped: wait until it has "
+           "finished, or end it, then start Belltide again.";
+}
+#endif
+
+HandOver SingleInstance::handOver(const std::string& theme) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(AnswerTimeoutSeconds);
+    // The running one may still be starting, before it answers.
+    while (!takeLock()) {
+        if (const std::string service = runningService();
+            !service.empty() && poke(service, theme, deadline))
+            return HandOver::Taken;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return HandOver::NotAnswered;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return HandOver::NoneRunning;
+}
+
+bool SingleInstance::poke(const std::string& service, const std::string& theme,
+                          [[maybe_unused]] std::chrono::steady_clock::time_point deadline) {
     wxClient client;
 #ifndef _WIN32
-    AnswerWatchdog watchdog(m_service);
+    AnswerWatchdog watchdog(service, deadline);
 #endif
     std::unique_ptr<wxConnectionBase> connection(
-        client.MakeConnection("localhost", toWx(m_service), Topic));
+        client.MakeConnection("localhost", toWx(service), Topic));
     if (!connection)
         return false;
     const bool taken = connection->Poke(ThemeItem, theme.c_str(), theme.size() + 1);

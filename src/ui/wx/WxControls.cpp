@@ -1,5 +1,6 @@
 #include "WxControls.h"
 
+#include "catalog/MessageError.h"
 #include "files/PcPath.h"
 #include "ui/SavePath.h"
 
@@ -194,6 +195,13 @@ int WxComboBox::selection() const {
 }
 void WxComboBox::setSelection(int index) {
     m_combo->SetSelection(index);
+}
+
+std::string problemText(const std::exception& error) {
+    if (const auto* message = dynamic_cast<const MessageError*>(&error))
+        return message->text();
+    return std::string("Belltide could not finish this because of an unexpected problem: ") +
+           error.what();
 }
 
 void WxPrompts::showMessage(const std::string& text) {

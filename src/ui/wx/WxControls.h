@@ -3,6 +3,9 @@
 
 #include "ui/Controls.h"
 
+#include <exception>
+#include <string>
+
 class wxButton;
 class wxCheckBox;
 class wxChoice;
@@ -75,6 +78,10 @@ public:
 private:
     wxChoice* m_combo;
 };
+
+// What a message box says of a failure that reached a handler of the window: a MessageError's
+// text, or for anything else (a file system's error) that it was unexpected and what it was.
+std::string problemText(const std::exception& error);
 
 class WxPrompts : public Prompts {
 public:
