@@ -15,6 +15,7 @@ using PlatformSoundPlayer = SdlSoundPlayer;
 
 #include <wx/app.h>
 #include <wx/image.h>
+#include <wx/log.h>
 #include <wx/stdpaths.h>
 #include <wx/weakref.h>
 
@@ -53,6 +54,10 @@ std::vector<std::string> programArguments([[maybe_unused]] int argc, [[maybe_unu
 class BelltideWxApp : public wxApp {
 public:
     bool OnInit() override {
+#ifdef NDEBUG
+        // The toolkit's own debug notes are for its developers; warnings and errors still show.
+        wxLog::SetLogLevel(wxLOG_Info);
+#endif
         wxInitAllImageHandlers();
         // The settings' name: HKCU\Software\Belltide, or Belltide.conf in the XDG config folder.
         SetAppName("Belltide");

@@ -149,7 +149,7 @@ void BelltideFrame::createMenuBar() {
     const auto append = [file](int command, const std::string& text) {
         file->Append(menuId(command), toWx(menuText(text, command)));
     };
-    append(CommandId::NewTheme, "New Theme");
+    append(CommandId::NewTheme, "&New Theme");
     append(CommandId::OpenTheme, "&Open Theme...");
     append(CommandId::SaveTheme, "&Save Theme...");
     file->AppendSeparator();
@@ -172,27 +172,31 @@ void BelltideFrame::createControls() {
         return new wxButton(m_panel, id, text, pos, size);
     };
 
-    // Created in the template's order, which is also the tab order.
-    auto* close = button(ControlId::Close, "Close", CloseRect);
-    close->SetDefault();
-    const auto [listPos, listSize] = place(ListRect);
-    m_eventListView = new EventListView(m_panel, ControlId::EventList, listPos, listSize);
-    auto* change = button(ControlId::ChangeSound, "&Change Sound...", ChangeRect);
-    auto* play = button(ControlId::PlaySound, "&Play Sound", PlayRect);
-    auto* upload = button(ControlId::UploadTheme, "&Upload Theme", UploadRect);
-    button(ControlId::DownloadTheme, "&Download Theme", DownloadRect);
-    auto* noSound = button(ControlId::NoSound, "&No Sound", NoSoundRect);
-    button(ControlId::OpenTheme, "&Open Theme...", OpenRect);
-    auto* save = button(ControlId::SaveTheme, "&Save Theme...", SaveRect);
+    // Created in the window's reading order, which is also the tab order: the theme and its
+    // commands, the list and what acts on its rows, the upload, Close. Each has an access key of
+    // its own; F and H are the menus'.
     const auto [comboPos, comboSize] = place(ThemeListRect);
     auto* combo = new wxChoice(m_panel, ControlId::ThemeList, comboPos, comboSize);
+    button(ControlId::OpenTheme, "&Open Theme...", OpenRect);
+    auto* save = button(ControlId::SaveTheme, "&Save Theme...", SaveRect);
+    const auto [listPos, listSize] = place(ListRect);
+    m_eventListView = new EventListView(m_panel, ControlId::EventList, listPos, listSize);
+    auto* play = button(ControlId::PlaySound, "&Play Sound", PlayRect);
+    auto* change = button(ControlId::ChangeSound, "&Change Sound...", ChangeRect);
+    auto* noSound = button(ControlId::NoSound, "&No Sound", NoSoundRect);
     // GTK refuses a check box smaller than its label, so it keeps its natural size.
     auto* extended = new wxCheckBox(m_panel, ControlId::ExtendedCheck,
-                                    "Upload extended notifications", place(ExtendedRect).first);
+                                    "Upload e&xtended notifications", place(ExtendedRect).first);
+    button(ControlId::DownloadTheme, "&Download Theme", DownloadRect);
+    auto* upload = button(ControlId::UploadTheme, "&Upload Theme", UploadRect);
+    auto* close = button(ControlId::Close, "C&lose", CloseRect);
+    close->SetDefault();
     const auto [logoPos, logoSize] = place(LogoRect);
     auto* logo = new wxBitmapButton(m_panel, ControlId::Logo, wxNullBitmap, logoPos, logoSize,
                                     wxBORDER_NONE);
     logo->SetCursor(wxCursor(wxCURSOR_HAND));
+    // A picture: the mouse's, not a stop of Tab.
+    logo->DisableFocusFromKeyboard();
 
     // The status bar first: on Windows it takes its height from the client area.
     CreateStatusBar(1);
@@ -306,14 +310,6 @@ void BelltideFrame::bindEvents() {
     m_soundIdleTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { m_sound->releaseIdleOutput(); });
     m_soundIdleTimer.Start(2000);
     Bind(wxEVT_CHAR_HOOK, &BelltideFrame::onCharHook, this);
-    Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
-        ++m_openMenus;
-        event.Skip();
-    });
-    Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& event) {
-        m_openMenus = std::max(0, m_openMenus - 1);
-        event.Skip();
-    });
     const auto closeWindow = [this](wxCommandEvent&) { Close(); };
     Bind(wxEVT_BUTTON, closeWindow, ControlId::Close);
     Bind(wxEVT_MENU, closeWindow, menuId(CommandId::Exit));
@@ -367,15 +363,21 @@ bool BelltideFrame::runShortcut(const wxKeyEvent& event) {
     return false;
 }
 
+bool BelltideFrame::takesInput() const {
+    return IsEnabled() && !isMenuShown();
+}
+
 void BelltideFrame::onCharHook(wxKeyEvent& event) {
+    // An Esc or a shortcut that reaches the window while a menu is open is meant for the menu.
+    if (isMenuShown()) {
+        event.Skip();
+        return;
+    }
     const int key = event.GetKeyCode();
-    if (m_openMenus == 0 && runShortcut(event))
+    if (runShortcut(event))
         return;
     if (key == WXK_ESCAPE) {
-        if (m_openMenus > 0)
-            event.Skip();
-        else
-            Close();
+        Close();
         return;
     }
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {

@@ -36,7 +36,7 @@ public:
 
     CBelltideDlg& logic() { return *m_logic; }
     // Neither a transfer nor a menu holds the window.
-    bool takesInput() const { return IsEnabled() && m_openMenus == 0; }
+    bool takesInput() const;
     // The id under which a menu command of CommandId is known to wx.
     static int menuId(int command);
 
@@ -94,6 +94,4 @@ private:
     std::unique_ptr<HelpLauncher> m_helpLauncher;
     std::unique_ptr<HelpCommands> m_help;
     wxTimer m_soundIdleTimer;
-    // Menus shown now; an Esc that reaches the window then is meant for the menu.
-    int m_openMenus = 0;
 };

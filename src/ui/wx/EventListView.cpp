@@ -50,6 +50,19 @@ EventListView::EventListView(wxWindow* parent, wxWindowID id, const wxPoint& pos
     if (!GetChildren().empty())
         GetChildren().front()->Bind(wxEVT_MOTION, &EventListView::showNameTip, this);
 #endif
+    // From no selection, Down selects the first row: the list's own focus mark, left on the first
+    // row, would move past it.
+    Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) {
+        const int key = event.GetKeyCode();
+        if ((key != WXK_DOWN && key != WXK_NUMPAD_DOWN) || event.HasAnyModifiers() ||
+            GetItemCount() == 0 || GetSelectedItemCount() != 0) {
+            event.Skip();
+            return;
+        }
+        SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                     wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+        EnsureVisible(0);
+    });
     Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
         if (m_model)
             m_model->setSelectionMark(static_cast<int>(event.GetIndex()));
@@ -169,8 +182,8 @@ void EventListView::showSelected(int row) {
 void EventListView::showSoundMenu() {
     wxMenu menu;
     for (const auto& [command, text] :
-         {std::pair{CommandId::PopupPlay, "Play"}, std::pair{CommandId::PopupChange, "Change"},
-          std::pair{CommandId::PopupNoSound, "No Sound"}})
+         {std::pair{CommandId::PopupPlay, "&Play"}, std::pair{CommandId::PopupChange, "&Change"},
+          std::pair{CommandId::PopupNoSound, "&No Sound"}})
         menu.Append(BelltideFrame::menuId(command), toWx(menuText(text, command)));
     PopupMenu(&menu);
 }

@@ -1,5 +1,5 @@
 // The progress dialogs' window: a line of text, a bar and Cancel, no close box; only its worker's
-// close request ends it. Cancel asks the worker to stop after the current file.
+// close request ends it. Cancel, or Esc, asks the worker to stop after the current file.
 #pragma once
 
 #include "transfer/ProgressWindow.h"
@@ -36,6 +36,8 @@ public:
     void endModal() override;
 
 private:
+    // Cancel, by the button or Esc: the worker stops after the current file.
+    void requestCancel();
     // The bar in steps and the part of the coming one, scaled into its 16-bit range.
     void showPosition();
 
