@@ -145,7 +145,10 @@ protected:
     void assignSoundFile(int row, const std::string& path);
     // loadTheme, with a failure shown in a message box; false when it failed.
     bool tryLoadTheme(const std::string& archivePath);
-    void loadStartupTheme();
+    // The theme named at start or handed over; true when it was loaded.
+    bool loadStartupTheme();
+    // True for a file in the theme library itself, however its path is spelled.
+    bool isInLibrary(const std::string& path) const;
     TransferServices transferServices() const;
     // Runs a transfer's dialog; a backup check that came meanwhile runs once it is over, never
     // in its modal loop beside its worker.
@@ -178,7 +181,8 @@ protected:
     DeviceLink m_device;
     ThemeFolders m_folders;
     bool m_modified = false;
-    bool m_lengthNoteShown = false;
+    // The last note on a selected row's long sound; a row without one takes it back.
+    std::string m_rowNote;
     // The sound dialog's last preview, kept while it may still play.
     std::unique_ptr<PreviewWave> m_preview;
     bool m_transferRunning = false;

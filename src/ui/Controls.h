@@ -1,6 +1,8 @@
 // The small control interfaces through which window logic talks to its toolkit (UI thread only).
 #pragma once
 
+#include "ui/StatusNote.h"
+
 #include <optional>
 #include <string>
 
@@ -21,7 +23,10 @@ public:
 class StatusLine {
 public:
     virtual ~StatusLine() = default;
-    virtual void setText(const std::string& text) = 0;
+    // Shows the note as it fits the line, and whole where the pointer rests on it.
+    virtual void setText(const StatusNote& note) = 0;
+    // The whole note shown.
+    virtual std::string shownText() const = 0;
 };
 
 // The main window's title bar.

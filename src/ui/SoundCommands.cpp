@@ -76,6 +76,7 @@ void CBelltideDlg::OnNoSound() {
     entry->second.clearSound();
     showSound(m_eventList.selectionMark(), entry->second);
     setModified(true);
+    m_statusBar.setText(""); // a note on the sound it had is past
 }
 
 void CBelltideDlg::OnExtendedCheck() {
@@ -153,11 +154,12 @@ std::string CBelltideDlg::lengthText(const SoundEntry& entry) {
 void CBelltideDlg::showLengthNote(const SoundEntry& entry) {
     const auto length = soundLength(entry);
     if (length && isLong(*length)) {
-        m_statusBar.setText(longSoundNote("\"" + entry.name + entry.extension + "\"", *length));
-        m_lengthNoteShown = true;
-    } else if (m_lengthNoteShown) {
+        const StatusNote note =
+            StatusNote().name(entry.name + entry.extension).text(longSoundNote("", *length));
+        m_statusBar.setText(note);
+        m_rowNote = note.whole();
+    } else if (!m_rowNote.empty() && m_statusBar.shownText() == m_rowNote) {
         m_statusBar.setText("");
-        m_lengthNoteShown = false;
     }
 }
 
@@ -200,7 +202,8 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
         fileName = numberedFileName(portable, number);
     }
     std::string folder = path.substr(0, path.size() - picked.size());
-    std::string status, reason;
+    StatusNote status;
+    std::string reason;
     if (converting || fileName != picked) {
         try {
             convertToHandheldWave(wave->path(), m_folders.soundsDir + fileName);
@@ -209,8 +212,9 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
             return;
         }
         folder = m_folders.soundsDir;
-        status = "\"" + picked + (converting ? "\" is converted into \"" : "\" is kept as \"") +
-                 fileName + "\"";
+        status.name(picked)
+            .text(converting ? " is converted into " : " is kept as ")
+            .name(fileName);
         reason = clash        ? ": another event plays a different sound of that name."
                  : converting ? ", a wave the handheld plays."
                               : ", a name a theme and the handheld can hold.";
@@ -224,13 +228,13 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     showSound(row, sound);
     fitNameColumns();
     setModified(true);
-    if (status.empty()) {
+    if (status == StatusNote()) {
+        m_statusBar.setText(""); // what it told of an earlier pick is past
         showLengthNote(sound);
         return;
     }
     // That it is long matters more than why it was renamed.
     if (const auto length = soundLength(sound); length && isLong(*length))
         reason = longSoundNote(", which", *length);
-    m_statusBar.setText(status + reason);
-    m_lengthNoteShown = false;
+    m_statusBar.setText(status.text(reason));
 }

@@ -21,7 +21,8 @@ struct FakeCheckBox : CheckBox {
 using FakeButton = FakeCheckBox;
 
 struct FakeStatusLine : StatusLine {
-    void setText(const std::string& newText) override { history.push_back(text = newText); }
+    void setText(const StatusNote& note) override { history.push_back(text = note.whole()); }
+    std::string shownText() const override { return text; }
     std::string text;
     std::vector<std::string> history;
 };

@@ -113,7 +113,7 @@ TEST_F(SoundCommands, TheLengthColumnShowsHowLongEachSoundPlaysAndMarksLongOnes)
         return rows()[1][3];
     };
     EXPECT_EQ(dropped("short.wav", 3.25), "0:03.2");
-    EXPECT_EQ(statusBar.text, "Welcome to Belltide") << "nothing to tell";
+    EXPECT_EQ(statusBar.text, "") << "nothing to tell";
     EXPECT_EQ(dropped("just.wav", 30.0), "0:30.0");
     EXPECT_EQ(dropped("speech.wav", 61.5), "1:01.5 (long)");
     const std::string note =

@@ -33,7 +33,7 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutAThemeAndAsksBeforeClosing) 
 }
 
 class ThemeCommands : public MainWindowFixture {
-protected:
+public:
     void SetUp() override { dlg->OnInitDialog(); }
     std::string themesDir() const { return dlg->folders().themesDir; }
     static std::string damaged(const std::string& path) {
@@ -196,29 +196,153 @@ TEST_F(ThemeCommands, APickedThemeIsLoadedOrTheLastStaysNamed) {
     EXPECT_EQ(shownTheme(), "pick.kbt") << "the list names the theme the editor holds";
 }
 
-// The title names the theme the editor holds and marks unsaved changes; the status line of
-// an earlier command goes with a theme opened anew.
+// The title names the theme the editor holds and marks unsaved changes.
 TEST_F(ThemeCommands, TheTitleNamesWhatIsOpenAndMarksUnsavedChanges) {
     const std::string away = writeSampleTheme(pcText(folder.path() / pcPath("Mélodie.KBT")));
     const std::string dash = " \xE2\x80\x94 ";
-    const std::vector<std::tuple<std::function<void()>, std::string, const char*>> steps{
-        {[] {}, "Belltide", "Welcome to Belltide"},
-        {[&] { loadSampleTheme(); }, "Belltide" + dash + "sample", "Welcome to Belltide"},
+    const std::vector<std::pair<std::function<void()>, std::string>> steps{
+        {[] {}, "Belltide"},
+        {[&] { loadSampleTheme(); }, "Belltide" + dash + "sample"},
         {[&] { dlg->eventList().setSelectionMark(0), dlg->OnNoSound(); },
-         "Belltide" + dash + "*sample", "Welcome to Belltide"},
+         "Belltide" + dash + "*sample"},
         {[&] { prompts.files = {themesDir() + "saved.kbt"}, dlg->OnSaveTheme(); },
-         "Belltide" + dash + "saved", "Welcome to Belltide"},
-        {[&] { statusBar.setText("Sounds imported"), dlg->OnNewTheme(); },
-         "Belltide" + dash + "Untitled", ""},
-        {[&] { statusBar.setText("Sounds imported"), prompts.files = {away}, dlg->OnOpenTheme(); },
-         "Belltide" + dash + "Mélodie", ""},
+         "Belltide" + dash + "saved"},
+        {[&] { dlg->OnNewTheme(); }, "Belltide" + dash + "Untitled"},
+        {[&] { prompts.files = {away}, dlg->OnOpenTheme(); }, "Belltide" + dash + "Mélodie"},
     };
-    for (const auto& [step, expectedTitle, expectedStatus] : steps) {
+    for (const auto& [step, expectedTitle] : steps) {
         step();
         EXPECT_EQ(title.text, expectedTitle);
-        EXPECT_EQ(statusBar.text, expectedStatus) << expectedTitle;
     }
     EXPECT_EQ(shownTheme(), "Mélodie.KBT") << "the list names the library's copy";
+}
+
+// Each command that changes what the editor shows leaves the status line telling the present:
+// a note of its own, or nothing where an earlier one ("Sounds exported" here) is past.
+struct StatusCase {
+    const char* label;
+    std::function<void(ThemeCommands&)> act;
+    std::string expected; // "{away}" stands for the path of a theme saved outside the library
+};
+
+void PrintTo(const StatusCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class StatusLineAfter : public ThemeCommands, public ::testing::WithParamInterface<StatusCase> {
+public:
+    void dropWave(int row, const char* name, double seconds) {
+        const fs::path file = folder.writeFile(name, 0);
+        writeBytes(file, waveBytes(std::string(static_cast<std::size_t>(seconds * 8000), 'x')));
+        dlg->OnDropSoundFile(row, pcText(file));
+    }
+    void select(int row) { dlg->eventList().setSelectionMark(row), dlg->OnListClick(); }
+    const std::string away = pcText(folder.path() / "away.kbt");
+};
+
+TEST_P(StatusLineAfter, TellsThePresent) {
+    writeSampleTheme(away);
+    writeSampleTheme(themesDir() + "pick.kbt");
+    loadSampleTheme();
+    statusBar.setText("Sounds exported");
+    GetParam().act(*this);
+    std::string expected = GetParam().expected;
+    if (const auto at = expected.find("{away}"); at != std::string::npos)
+        expected.replace(at, 6, away);
+    EXPECT_EQ(statusBar.text, expected);
+}
+
+const StatusCase StatusCases[] = {
+    {"NewTheme", [](ThemeCommands& t) { t.dlg->OnNewTheme(); }, ""},
+    {"OpenTheme",
+     [](ThemeCommands& t) {
+         t.prompts.files = {t.folder.dir() + "away.kbt"}, t.dlg->OnOpenTheme();
+     },
+     ""},
+    {"PickTheme", [](ThemeCommands& t) { t.pick("pick.kbt"); }, ""},
+    {"HandedOver",
+     [](ThemeCommands& t) { t.dlg->OnOpenFromAnotherStart(t.folder.dir() + "away.kbt"); }, ""},
+    {"SaveInLibrary",
+     [](ThemeCommands& t) { t.prompts.files = {t.themesDir() + "x.kbt"}, t.dlg->OnSaveTheme(); },
+     ""},
+    {"SaveOutside",
+     [](ThemeCommands& t) {
+         t.prompts.files = {t.folder.dir() + "away.kbt"}, t.dlg->OnSaveTheme();
+     },
+     "Saved outside the theme library, as \"{away}\""},
+    {"NoSound",
+     [](ThemeCommands& t) { t.dlg->eventList().setSelectionMark(0), t.dlg->OnNoSound(); }, ""},
+    {"PlainPickAfterAConversion",
+     [](ThemeCommands& t) {
+         auto& s = static_cast<StatusLineAfter&>(t);
+         const fs::path wide = t.folder.writeFile("t48.wav", 0);
+         writeBytes(wide, waveBytes(std::string(9600, 0), {1, 1, 48000, 16}));
+         t.dlg->OnDropSoundFile(1, pcText(wide));
+         s.dropWave(1, "t8k.wav", 1.75);
+     },
+     ""},
+    {"LongPick",
+     [](ThemeCommands& t) { static_cast<StatusLineAfter&>(t).dropWave(1, "speech.wav", 31); },
+     "\"speech.wav\" is long (0:31.0): the handheld plays it whole on every event."},
+    {"SelectingARowKeepsTheTransfersWord",
+     [](ThemeCommands& t) { static_cast<StatusLineAfter&>(t).select(1); }, "Sounds exported"},
+    {"SelectingAnotherRowTakesBackItsLongNote",
+     [](ThemeCommands& t) {
+         auto& s = static_cast<StatusLineAfter&>(t);
+         s.dropWave(1, "speech.wav", 31);
+         s.select(1);
+         s.select(0);
+     },
+     ""},
+    // A theme without a sound would silence the handheld: asked first; No changes nothing.
+    {"SilentThemeUploadDeclined",
+     [](ThemeCommands& t) {
+         t.dlg->OnNewTheme();
+         t.statusBar.setText("Sounds exported");
+         t.prompts.answers = {false};
+         t.dlg->OnUploadTheme();
+         EXPECT_EQ(t.prompts.questions, std::vector<std::string>{"This theme has no sounds: the "
+                                                                 "Pocket PC will play none. "
+                                                                 "Upload it?"});
+     },
+     "Sounds exported"},
+    {"SilentThemeUploaded",
+     [](ThemeCommands& t) {
+         t.dlg->OnNewTheme();
+         t.prompts.answers = {true};
+         t.dlg->OnUploadTheme();
+     },
+     "Sounds not exported"},
+    {"NoHandheldAtTheFirstStart",
+     [](ThemeCommands& t) {
+         fs::remove(testPath(t.themesDir() + "initialBackup.kbt"));
+         t.dlg->InitialBackupCheck();
+     },
+     "Sounds not backed up; Belltide tries again at its next start"},
+};
+INSTANTIATE_TEST_SUITE_P(Commands, StatusLineAfter, ::testing::ValuesIn(StatusCases),
+                         [](const auto& param) { return std::string(param.param.label); });
+
+// A note too wide for the line gives up the middles of its names, never its words; a measure
+// that counts characters stands for the toolkit's.
+TEST(StatusNoteFit, ShortensTheNamesInTheirMiddles) {
+    const auto characters = [](const std::string& text) {
+        return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        }));
+    };
+    const StatusNote note = StatusNote()
+                                .name("beginsync-long-recording.wav")
+                                .text(" is converted into ")
+                                .name("b\xC3\xA9gin.wav");
+    const std::pair<int, std::string> fits[] = {
+        {60, "\"beginsync-long-recording.wav\" is converted into \"b\xC3\xA9gin.wav\""},
+        {50, "\"beginsyn\xE2\x80\xA6rding.wav\" is converted into \"b\xC3\xA9gin.wav\""},
+        // Names are never cut below a dozen characters, even when the note still does not fit.
+        {10, "\"begin\xE2\x80\xA6ng.wav\" is converted into \"b\xC3\xA9gin.wav\""},
+    };
+    for (const auto& [width, text] : fits)
+        EXPECT_EQ(note.fitted(width, characters), text) << width;
 }
 
 // Every shortcut reaches its command.
@@ -236,7 +360,7 @@ TEST_P(ShortcutKey, ReachesItsCommand) {
     EXPECT_EQ(dlg->OnCommand(GetParam().command), key != "Ctrl+Q") << "Exit closes the window";
     const std::map<std::string, bool> reached{
         {"Ctrl+N", dlg->themeName() == "Untitled"},
-        {"Ctrl+O", prompts.dialogs.size() == 1 && prompts.dialogs[0].initialFolder.empty()},
+        {"Ctrl+O", prompts.dialogs.size() == 1 && prompts.dialogs[0].initialFolder == themesDir()},
         {"Ctrl+S", prompts.dialogs.size() == 1 && prompts.dialogs[0].initialFolder == themesDir()},
         {"Ctrl+Q", prompts.dialogs.empty() && prompts.questions.empty()},
         {"Space", sound.played.back() == dlg->folders().soundsDir + "chime.wav"},
@@ -355,7 +479,7 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     if (action == Action::Close) {
         EXPECT_EQ(closes, goesOn);
     } else if (action == Action::Download) {
-        EXPECT_EQ(statusBar.text, goesOn ? "Sounds not imported" : "Welcome to Belltide");
+        EXPECT_EQ(statusBar.text, goesOn ? "Sounds not imported" : "") << "the edit spoke last";
     } else {
         EXPECT_EQ(rows() == edited, !goesOn) << "the edits are replaced only when it goes on";
     }

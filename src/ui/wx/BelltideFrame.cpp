@@ -199,7 +199,8 @@ void BelltideFrame::createControls() {
     logo->DisableFocusFromKeyboard();
 
     // The status bar first: on Windows it takes its height from the client area.
-    CreateStatusBar(1);
+    // No tips of its own: the line shows a shortened note whole as its tooltip.
+    CreateStatusBar(1, wxSTB_SIZEGRIP | wxSTB_ELLIPSIZE_END | wxFULL_REPAINT_ON_RESIZE);
     m_templateClientSize =
         m_panel->ConvertDialogToPixels(wxSize(ClientDlu.width, ClientDlu.height));
     SetClientSize(m_templateClientSize);

@@ -173,8 +173,31 @@ bool WxCheckBox::isChecked() const {
     return m_box->GetValue();
 }
 
-void WxStatusLine::setText(const std::string& text) {
-    m_bar->SetStatusText(toWx(text), 0);
+WxStatusLine::WxStatusLine(wxStatusBar* bar) : m_bar(bar) {
+    m_bar->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        show();
+        event.Skip();
+    });
+}
+
+void WxStatusLine::setText(const StatusNote& note) {
+    m_note = note;
+    show();
+}
+
+void WxStatusLine::show() {
+    wxRect field;
+    m_bar->GetFieldRect(0, field);
+    // The bar's margins around the text, and its size grip.
+    const int width = field.width - m_bar->FromDIP(24);
+    const std::string whole = m_note.whole();
+    const std::string fitted = m_note.fitted(
+        width, [this](const std::string& text) { return m_bar->GetTextExtent(toWx(text)).x; });
+    m_bar->SetStatusText(toWx(fitted), 0);
+    if (fitted == whole)
+        m_bar->UnsetToolTip();
+    else if (m_bar->GetToolTipText() != toWx(whole))
+        m_bar->SetToolTip(toWx(whole));
 }
 
 void WxComboBox::clear() {
