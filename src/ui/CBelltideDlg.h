@@ -127,7 +127,7 @@ protected:
     void showTitle();
     // One row per entry of m_theme; every sound is looked for in the sounds folder and measured.
     void rebuildEventRows();
-    // Widens the name columns so that every event and file name of the theme can be read.
+    // Shares the list's width again, once a row's texts changed.
     void fitNameColumns();
     // The texts of the "Sounds", "Size" and "Length" columns of a row.
     void showSound(int row, const SoundEntry& entry);

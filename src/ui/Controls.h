@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class CSoundFileDialog;
 
@@ -61,17 +62,25 @@ public:
 
 enum class ColumnAlign { Left, Right };
 
+struct ListColumn {
+    std::string heading;
+    ColumnAlign align = ColumnAlign::Left;
+    // Texts the column shows whole besides its rows': whatever theme is shown, its width stays.
+    std::vector<std::string> samples;
+    // The column that takes the room the others leave, never narrower than its samples.
+    bool takesRest = false;
+};
+
 // The widget of a report-style list; what it shows comes from its CEventListCtrl.
 class ListView {
 public:
     virtual ~ListView() = default;
-    virtual void insertColumn(int column, const std::string& heading, ColumnAlign align,
-                              int widthPixels) = 0;
+    virtual void insertColumn(int column, const ListColumn& spec) = 0;
     // The number of rows changed; no row is shown selected afterwards.
     virtual void setRowCount(int count) = 0;
     virtual void refreshRows(int first, int last) = 0;
-    // Sizes the column to its widest text, never narrower than minWidthPixels.
-    virtual void fitColumn(int column, int minWidthPixels) = 0;
+    // Shares the list's width among the columns again, after their texts changed.
+    virtual void fitColumns() = 0;
     virtual void showSelected(int row) = 0;
     // Pops up the menu of the sound commands at the pointer.
     virtual void showSoundMenu() = 0;

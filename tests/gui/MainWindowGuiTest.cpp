@@ -24,27 +24,44 @@ bool popupOpen() {
 
 } // namespace
 
-TEST_F(MainWindowGui, ShowsTheTemplatesColumnsAndMenus) {
+// Every control and menu item has an access key, none used twice on the window. The columns'
+// widths stay as themes of other names come and go.
+TEST_F(MainWindowGui, ShowsItsColumnsControlsAndMenusWithAccessKeys) {
     wxString columns, menus;
     for (int column = 0; column < list()->GetColumnCount(); ++column) {
         wxListItem item;
         item.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_FORMAT);
         list()->GetColumn(column, item);
-        columns << item.GetText() << " " << list()->GetColumnWidth(column)
+        columns << item.GetText()
                 << (item.GetAlign() == wxLIST_FORMAT_RIGHT ? " right|" : " left|");
     }
-    EXPECT_EQ(columns, "Events 130 left|Sounds 130 left|Size 80 right|Length 80 right|");
+    EXPECT_EQ(columns, "Events left|Sounds left|Size right|Length right|");
     for (int command : {CommandId::NewTheme, CommandId::OpenTheme, CommandId::SaveTheme,
                         CommandId::Exit, CommandId::Help, CommandId::About})
         menus += frame->GetMenuBar()->GetLabel(BelltideFrame::menuId(command)) + "|";
-    EXPECT_EQ(menus, "New Theme\tCtrl+N|&Open Theme...\tCtrl+O|&Save Theme...\tCtrl+S|"
+    EXPECT_EQ(menus, "&New Theme\tCtrl+N|&Open Theme...\tCtrl+O|&Save Theme...\tCtrl+S|"
                      "E&xit\tCtrl+Q|&Help\tF1|&About|");
-    wxString buttons;
-    for (int id :
-         {PlaySound, ChangeSound, NoSound, DownloadTheme, UploadTheme, OpenTheme, SaveTheme, Close})
-        buttons << control(id)->GetLabel() << "|";
-    EXPECT_EQ(buttons, "&Play Sound|&Change Sound...|&No Sound|&Download Theme|&Upload Theme|"
-                       "&Open Theme...|&Save Theme...|Close|");
+    wxString keys = "fh"; // the menu bar's
+    for (int id : {PlaySound, ChangeSound, NoSound, ExtendedCheck, DownloadTheme, UploadTheme,
+                   OpenTheme, SaveTheme, Close}) {
+        const wxString label = control(id)->GetLabel();
+        ASSERT_NE(label.Find('&'), wxNOT_FOUND) << label;
+        const wxString key = label.AfterFirst('&').Left(1).Lower();
+        EXPECT_EQ(keys.Find(key), wxNOT_FOUND) << label;
+        keys += key;
+    }
+
+    send(wxEVT_MENU, CommandId::NewTheme);
+    std::vector<int> widths;
+    for (int column = 0; column < list()->GetColumnCount(); ++column)
+        widths.push_back(list()->GetColumnWidth(column));
+    EXPECT_GE(widths[1], list()->GetTextExtent("beginsync.wav").x) << "the names' column";
+    writeBytes(themesDir() + "t.kbt",
+               memberBytes("theme.dsc", "1\r\nAsterisk\r\nhwandsw\r\n.wav\r\n") +
+                   memberBytes("hwandsw.wav", waveBytes("w")));
+    frame->logic().loadTheme(themesDir() + "t.kbt");
+    for (int column = 0; column < list()->GetColumnCount(); ++column)
+        EXPECT_EQ(list()->GetColumnWidth(column), widths[std::size_t(column)]) << column;
 }
 
 // What a user meets with real mouse and keyboard input, read back from the real widgets.
@@ -169,8 +186,8 @@ TEST_F(UserInputGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom)
         for (const auto& [column, heading] : {std::pair{2, "Size"}, std::pair{3, "Length"}})
             EXPECT_GE(list()->GetColumnWidth(column), list()->GetTextExtent(heading).x + 8);
         EXPECT_LE(widths, list()->GetClientSize().x) << "a column is out of sight";
-        // A long event name, and a long sound's mark, still leave room for 15 letters.
-        EXPECT_GT(list()->GetColumnWidth(1), list()->GetTextExtent("nnnnnnnnnnnnnnn").x);
+        // A long event name, and a long sound's mark, still leave room for a handheld's name.
+        EXPECT_GT(list()->GetColumnWidth(1), list()->GetTextExtent("beginsync.wav").x);
         const wxString shown = list()->GetItemText(0, 1);
         EXPECT_TRUE(shown.EndsWith(".wav") && shown.Contains("...")) << shown;
         EXPECT_LE(list()->GetTextExtent(shown).x, list()->GetColumnWidth(1));
@@ -195,7 +212,12 @@ TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
     const wxSize larger = frame->GetSize() + wxSize(120, 80);
     const wxPoint moved = onScreen() + wxPoint(37, 23);
     frame->SetSize(wxRect(moved, larger));
+    // As the user drags it.
     list()->SetColumnWidth(0, 150);
+    wxListEvent dragged(wxEVT_LIST_COL_END_DRAG, list()->GetId());
+    dragged.m_col = 0;
+    list()->ProcessWindowEvent(dragged);
+    wxYield();
     ASSERT_TRUE(waitUntil([&] { return frame->GetSize() == larger && onScreen() == moved; }));
     // Only a window manager maximises.
     const bool managed = gdk_x11_screen_supports_net_wm_hint(

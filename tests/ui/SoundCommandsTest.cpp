@@ -112,7 +112,7 @@ TEST_F(SoundCommands, TheLengthColumnShowsHowLongEachSoundPlaysAndMarksLongOnes)
         dlg->OnDropSoundFile(1, pcText(file));
         return rows()[1][3];
     };
-    EXPECT_EQ(dropped("short.wav", 3.25), "0:03.2");
+    EXPECT_EQ(dropped("short.wav", 3.25), "0:03.3");
     EXPECT_EQ(statusBar.text, "") << "nothing to tell";
     EXPECT_EQ(dropped("just.wav", 30.0), "0:30.0");
     EXPECT_EQ(dropped("speech.wav", 61.5), "1:01.5 (long)");
@@ -218,7 +218,7 @@ const Pick Picks[] = {
     {"same_file_twice", "a", "ring.wav", waveBytes("ring a"), "ring.wav"},
     {"empty", "b", "empty.wav", "", ""},
     {"not_a_sound", "b", "packed.wav", "\x1f\x8b\x08\x00 gzip data", ""},
-    {"float_wave", "b", "loud.wav", floatWaveBytes(0.25), "loud.wav", "0:00.2"},
+    {"float_wave", "b", "loud.wav", floatWaveBytes(0.25), "loud.wav", "0:00.3"},
     {"mp3", "b", "tone.mp3", readBytes(BELLTIDE_TEST_DATA "/audio/tone-44100-stereo.mp3"),
      "tone.wav", "0:00.3"},
     {"converted_under_a_taken_name", "b", "ring.WAV", floatWaveBytes(0.1), "ring (2).wav",

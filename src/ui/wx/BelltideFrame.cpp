@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <tuple>
+#include <utility>
 
 // A macro of the system's headers, pulled in by the application's, that would rename a type.
 #undef MessageBox
@@ -113,7 +114,7 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     appendSystemMenuAbout();
 #endif
     const WindowPlacement saved = WindowPlacement::read(*m_settings);
-    m_eventListView->setLeastColumnWidths(saved.columnWidths);
+    m_eventListView->setDraggedWidths(saved.columnWidths);
     m_logic->setStartupTheme(startupTheme);
     m_logic->OnInitDialog();
     restorePlacement(saved);
@@ -246,7 +247,7 @@ void BelltideFrame::layOut() {
         const wxSize size = placed.grows ? placed.size + wxSize(extraX, extraY) : placed.size;
         placed.control->SetSize(wxRect(at, size));
     }
-    m_eventListView->refitColumns();
+    m_eventListView->fitColumns();
 }
 
 void BelltideFrame::restorePlacement(const WindowPlacement& saved) {
@@ -260,8 +261,19 @@ void BelltideFrame::restorePlacement(const WindowPlacement& saved) {
         placeBeforeShow(this);
     }
     m_normalRect = GetRect();
+#ifdef __WXGTK__
+    // Maximised only once it is on screen at the size kept: before, GTK does not know the
+    // frame's edges yet, and the window would come back from maximised larger by them.
+    if (saved.maximized)
+        Bind(wxEVT_ACTIVATE, [this, first = true](wxActivateEvent& event) mutable {
+            event.Skip();
+            if (std::exchange(first, false))
+                CallAfter([this] { Maximize(); });
+        });
+#else
     if (saved.maximized)
         Maximize();
+#endif
     // Only a window neither maximised nor minimised shows the size and position to keep.
     const auto keepNormal = [this](wxEvent& event) {
         if (!IsMaximized() && !IsIconized() && IsShown())
@@ -277,7 +289,7 @@ void BelltideFrame::savePlacement() {
     placement.normal =
         ScreenRect{m_normalRect.x, m_normalRect.y, m_normalRect.width, m_normalRect.height};
     placement.maximized = IsMaximized();
-    placement.columnWidths = m_eventListView->columnWidths();
+    placement.columnWidths = m_eventListView->draggedWidths();
     placement.write(*m_settings);
 }
 
