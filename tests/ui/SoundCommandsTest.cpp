@@ -231,6 +231,15 @@ const Pick Picks[] = {
 INSTANTIATE_TEST_SUITE_P(Picks, ChangeSoundPick, ::testing::ValuesIn(Picks),
                          [](const auto& param) { return std::string(param.param.label); });
 
+// Names as a person counts them, as the list of sounds an upload could not copy shows them.
+TEST(CountedOrder, PutsNumbersByTheirValueAndLettersInAnyCase) {
+    std::vector<std::string> names{"w10.wav", "W2.wav", "w1.wav", "w02.wav", "w.wav",
+                                   "w1a.wav", "w1.WAV", "x1.wav", "w100.wav"};
+    std::sort(names.begin(), names.end(), lessAsCounted);
+    EXPECT_EQ(names, (std::vector<std::string>{"w.wav", "w1.WAV", "w1.wav", "w1a.wav", "W2.wav",
+                                               "w02.wav", "w10.wav", "w100.wav", "x1.wav"}));
+}
+
 TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {
     EXPECT_EQ(portableFileName(std::string(300, 'x') + ".wav", 255),
               std::string(251, 'x') + ".wav");

@@ -35,6 +35,7 @@
 namespace {
 
 const wxString ProgramTitle = "Belltide";
+constexpr const char* PreviewHint = "Each sound plays as you select it.";
 
 // A question with the question icon, which the native boxes that wxWidgets shows leave out: GTK's
 // since 3.10, and Windows' task dialogs, which have no such icon. Still a modal dialog to
@@ -92,22 +93,15 @@ public:
     explicit SoundPreviewHook(CSoundFileDialog& preview) : m_preview(preview) {}
     // wx calls the hook only for a dialog that has a control of its own.
     void AddCustomControls(wxFileDialogCustomize& customize) override {
-#ifdef __WXMSW__
-        // Wine's file dialog gives a custom text one line in a narrow column and cuts the rest.
-        customize.AddStaticText("Each sound file you select");
-        customize.AddStaticText("is played.");
-#else
-        customize.AddStaticText("Each sound file you select is played.");
-#endif
+        // Short enough for the one narrow line Wine's file dialog gives a custom text.
+        customize.AddStaticText(PreviewHint);
     }
     // The dialog selects a file by itself when it opens a folder; only the user's picks play.
     void UpdateCustomControls() override {
         if (m_dialog && isHandlingUserInput())
             m_preview.OnFileNameChange(fromWx(m_dialog->GetCurrentlySelectedFilename()));
     }
-    void attach(wxFileDialog* dialog) {
-        m_dialog = dialog;
-    }
+    void attach(wxFileDialog* dialog) { m_dialog = dialog; }
 
 private:
     CSoundFileDialog& m_preview;
