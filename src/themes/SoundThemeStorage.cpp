@@ -6,25 +6,37 @@
 #include "themes/ThemeArchive.h"
 #include "themes/ThemeDescriptor.h"
 
+#include <cerrno>
 #include <fstream>
 
 void SoundTheme::saveToArchive(const std::string& workFolder,
                                const std::string& archivePath) const {
-    const MessageError failed("Could not save theme \"" + archivePath + "\".");
+    // The message says why, from the call that failed, so that the user knows what to change.
+    const auto fail = [&archivePath](const std::error_code& error) {
+        const std::string reason = failureReason(error);
+        return MessageError("Could not save theme \"" + archivePath + "\"" +
+                            (reason.empty() ? "." : ": " + reason + "."));
+    };
+    // Cleared before each call whose failure may come from the call's own checks, not the system.
+    errno = 0;
     {
         std::ofstream descriptor(pcPath(workFolder + DescriptorFileName),
                                  std::ios::binary | std::ios::trunc);
         if (!writeDescriptor(descriptor, *this).flush())
-            throw failed;
+            throw fail(lastSystemError());
     }
     ReplacementFile replacement(archivePath);
+    if (replacement.error())
+        throw fail(replacement.error());
     const ThemeArchive archive(pcText(replacement.path()));
+    errno = 0;
     if (!archive.create() || !archive.addFile(workFolder, DescriptorFileName))
-        throw failed;
+        throw fail(lastSystemError());
     for (const auto& file : soundFiles()) {
+        errno = 0;
         if (!archive.addFile(file.folder, file.name + file.extension))
-            throw failed;
+            throw fail(lastSystemError());
     }
     if (!replacement.commit())
-        throw failed;
+        throw fail(replacement.error());
 }

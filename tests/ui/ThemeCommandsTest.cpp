@@ -177,6 +177,43 @@ TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
 }
 #endif
 
+// A save that fails says why, from the call that failed; a long name that the file system takes
+// is saved, its temporary name shortened to fit.
+TEST_F(ThemeCommands, AFailedSaveSaysWhy) {
+    loadSampleTheme();
+    std::vector<std::pair<std::string, std::string>> cases{
+        {themesDir() + "missing" + PathSeparator + "x.kbt", ": the folder does not exist."},
+        {themesDir() + std::string(245, 'L') + ".kbt", ""}};
+#ifndef _WIN32
+    cases.emplace_back(themesDir() + std::string(300, 'L') + ".kbt",
+                       ": the name is too long for the file system.");
+    std::vector<std::shared_ptr<void>> mounted;
+    for (const auto& [options, reason] : {std::pair{"size=4k", ": the disk is full."},
+                                          std::pair{"ro", ": Belltide may not write there."}}) {
+        const fs::path volume = folder.path() / options;
+        fs::create_directories(volume);
+        const std::string at = "'" + pcText(volume) + "'";
+        if (::system(("mount -t tmpfs -o " + std::string(options) + " tmpfs " + at + " 2>/dev/null")
+                         .c_str()) != 0)
+            continue; // needs root
+        mounted.emplace_back(
+            nullptr, [at](void*) { static_cast<void>(::system(("umount " + at).c_str())); });
+        cases.emplace_back(pcText(volume / "x.kbt"), reason);
+    }
+#endif
+    for (const auto& [path, reason] : cases) {
+        prompts.messages.clear();
+        prompts.files = {path};
+        dlg->OnSaveTheme();
+        EXPECT_EQ(prompts.messages,
+                  reason.empty()
+                      ? std::vector<std::string>{}
+                      : std::vector<std::string>{"Could not save theme \"" + path + "\"" + reason});
+        std::error_code unreadable;
+        EXPECT_EQ(fs::exists(testPath(path), unreadable), reason.empty()) << path;
+    }
+}
+
 // Waves are measured in the sounds folder; one the archive lacks is shown as no sound. A file
 // without descriptor is refused before anything changes. A pick after the save question is
 // among the SaveQuestion cases.

@@ -1,6 +1,7 @@
 #include "WxControls.h"
 
 #include "files/PcPath.h"
+#include "files/Utf8Text.h"
 #include "ui/SavePath.h"
 
 #include "NativeInput.h"
@@ -36,6 +37,12 @@ namespace {
 
 const wxString ProgramTitle = "Belltide";
 constexpr const char* PreviewHint = "Each sound plays as you select it.";
+
+// A message box's text: a long path or name, which the box would not break, gets line breaks so
+// that the box stays within the screen.
+wxString boxText(const std::string& text) {
+    return toWx(wrappableText(text, 60));
+}
 
 // A question with the question icon, which the native boxes that wxWidgets shows leave out: GTK's
 // since 3.10, and Windows' task dialogs, which have no such icon. Still a modal dialog to
@@ -214,15 +221,15 @@ void WxComboBox::setSelection(int index) {
 }
 
 void WxPrompts::showMessage(const std::string& text) {
-    wxMessageBox(toWx(text), ProgramTitle, wxOK, m_owner);
+    wxMessageBox(boxText(text), ProgramTitle, wxOK, m_owner);
 }
 
 bool WxPrompts::askYesNo(const std::string& question) {
-    return QuestionBox(m_owner, toWx(question), false).ShowModal() == wxID_YES;
+    return QuestionBox(m_owner, boxText(question), false).ShowModal() == wxID_YES;
 }
 
 Answer WxPrompts::askYesNoCancel(const std::string& question) {
-    switch (QuestionBox(m_owner, toWx(question), true).ShowModal()) {
+    switch (QuestionBox(m_owner, boxText(question), true).ShowModal()) {
     case wxID_YES:
         return Answer::Yes;
     case wxID_NO:
