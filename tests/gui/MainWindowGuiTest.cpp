@@ -8,6 +8,7 @@
 #include <wx/config.h>
 #include <wx/gauge.h>
 #include <wx/menu.h>
+#include <wx/weakref.h>
 
 #include <gdk/gdkx.h>
 
@@ -88,13 +89,12 @@ TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesP
     prompts->answers = {false};
     EXPECT_EQ(combo()->GetSize().y, control(OpenTheme)->GetSize().y) << "the buttons' height";
     // One control, passed by a single Tab even while the library is empty.
-    control(SaveTheme)->Enable();
-    control(SaveTheme)->SetFocus();
-    ASSERT_TRUE(waitUntil([&] { return focusIsIn(SaveTheme); }));
+    control(Close)->SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return focusIsIn(Close); }));
     pressKey(WXK_TAB);
     EXPECT_TRUE(waitUntil([&] { return focusIsIn(ThemeList); }));
     pressKey(WXK_TAB);
-    EXPECT_TRUE(waitUntil([&] { return focusIsIn(Logo); })) << "Tab stays inside the theme list";
+    EXPECT_TRUE(waitUntil([&] { return focusIsIn(OpenTheme); })) << "Tab stays inside the list";
     // Themes added since the start, to a library that was empty, are all offered.
     for (const char* name : {"a.kbt", "b.kbt", "c.kbt"})
         writeBytes(themesDir() + name, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
@@ -112,6 +112,65 @@ TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesP
     EXPECT_TRUE(prompts->questions.empty()) << "Esc that closed a popup asked to exit";
     pressKey(WXK_ESCAPE);
     EXPECT_TRUE(waitUntil([&] { return !prompts->questions.empty(); }));
+}
+
+// The keyboard alone: Tab follows the window's reading order and passes the logo, the first Down
+// selects the first row, and F2, Del and Esc still reach their commands once the help, opened
+// with F1, is closed again.
+TEST_F(UserInputGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
+    send(wxEVT_MENU, CommandId::NewTheme);
+    const std::string wave = pcText(folder.writeFile("ding.wav", 0));
+    writeBytes(wave, waveBytes("d"));
+    frame->logic().OnDropSoundFile(0, wave);
+    // Into the list by Tab, as the window may start with the focus elsewhere.
+    control(SaveTheme)->SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return focusIsIn(SaveTheme); }));
+    pressKey(WXK_TAB);
+    ASSERT_TRUE(waitUntil([&] { return focusIsIn(EventList); }));
+    pressKey(WXK_DOWN);
+    EXPECT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
+    EXPECT_EQ(list()->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED), 0);
+
+    // From the list onwards, round to the list again.
+    const std::vector<int> order{PlaySound,     ChangeSound, NoSound,  ExtendedCheck,
+                                 DownloadTheme, UploadTheme, Close,    ThemeList,
+                                 OpenTheme,     SaveTheme,   EventList};
+    std::vector<int> tabbed;
+    int focused = EventList;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        pressKey(WXK_TAB);
+        waitUntil([&] { return !focusIsIn(focused); }, 1000);
+        for (int id : {ThemeList, OpenTheme, SaveTheme, EventList, PlaySound, ChangeSound, NoSound,
+                       ExtendedCheck, DownloadTheme, UploadTheme, Close, Logo})
+            if (focusIsIn(id))
+                focused = id;
+        tabbed.push_back(focused);
+    }
+    EXPECT_EQ(tabbed, order);
+
+    fs::create_symlink(fs::path(BELLTIDE_BUILD_DIR) / "Belltide.htb",
+                       folder.path() / "Belltide.htb");
+    pressKey(WXK_F1);
+    wxWeakRef<wxTopLevelWindow> help; // the viewer destroys itself when closed
+    ASSERT_TRUE(waitUntil([&] {
+        for (wxWindow* window : wxTopLevelWindows)
+            if (window != frame && window->IsShown())
+                help = wxDynamicCast(window, wxTopLevelWindow);
+        return help != nullptr;
+    })) << "F1 opened no help";
+    help->Close();
+    frame->Raise();
+    ASSERT_TRUE(waitUntil([&] { return frame->IsActive() && (!help || !help->IsShown()); }));
+    list()->SetFocus();
+    prompts->files = {std::nullopt};
+    pressKey(WXK_F2);
+    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 1; })) << "F2";
+    pressKey(WXK_DELETE);
+    EXPECT_TRUE(waitUntil([&] { return list()->GetItemText(0, 1) == "(none)"; })) << "Del";
+    prompts->choices = {Answer::No};
+    prompts->answers = {false};
+    pressKey(WXK_ESCAPE);
+    EXPECT_TRUE(waitUntil([&] { return prompts->questions.size() == 2; })) << "Esc";
 }
 
 // The dialog selects the first entry of the folder it opens in by itself; only what the user

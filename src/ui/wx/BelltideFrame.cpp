@@ -100,6 +100,7 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
                                     .progressWindows = *m_progressWindows,
                                     .deviceFactory = std::move(deviceFactory)});
     m_eventListView->setModel(&m_logic->eventList());
+    m_progressWindows->setFirstFocus(m_eventListView);
     // A row selected with the mouse or the keyboard enables the sound commands alike.
     m_eventListView->setHandlers(
         {[this] { m_logic->OnListClick(); },

@@ -94,6 +94,14 @@ bool hasScreenPlace(const wxWindow* window) {
     return gtk_widget_get_realized(window->GetHandle());
 }
 
+void restoreFocus(wxWindow* control) {
+    // GTK drops the focus of a window whose controls were disabled, while wxWidgets still counts
+    // it where it was, and so would not set it again.
+    // A list's own window, not its headings.
+    gtk_widget_child_focus(control->GetMainWindowOfCompositeControl()->GetHandle(),
+                           GTK_DIR_TAB_FORWARD);
+}
+
 void placeBeforeShow(wxTopLevelWindow* window) {
     // wxGTK keeps a position set before the window exists to itself until the window is shown,
     // and then the window manager has already placed it where it likes.
@@ -131,6 +139,10 @@ bool isMenuShown() {
 
 bool hasScreenPlace(const wxWindow* window) {
     return window->IsShownOnScreen();
+}
+
+void restoreFocus(wxWindow* control) {
+    control->SetFocus();
 }
 
 void placeBeforeShow(wxTopLevelWindow*) {}

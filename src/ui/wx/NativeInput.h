@@ -20,6 +20,9 @@ bool isHandlingUserInput();
 // keys then belong to it. Asked of the system, which knows how each one ends.
 bool isMenuShown();
 
+// Gives the keyboard focus back to the control, also where the toolkit believes it still has it.
+void restoreFocus(wxWindow* control);
+
 // True once the toolkit has made the window's native one, so that it has a place on screen.
 bool hasScreenPlace(const wxWindow* window);
 

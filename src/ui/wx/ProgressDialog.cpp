@@ -10,6 +10,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -136,11 +137,18 @@ void WxProgressWindows::runModal(const ProgressDialogTemplate& dialog,
     ProgressDialog window(m_owner, dialog, m_messageBox);
     window.CallAfter([&] { onShown(window); });
     // A modal grab alone leaves the main window looking ready for input.
+    wxWindow* focused = wxWindow::FindFocus();
     m_owner->Disable();
     ++m_running;
     window.ShowModal();
     --m_running;
     m_owner->Enable();
+    // Disabled, the window lost the keyboard focus: the control that had it gets it back, and
+    // where none had (the first start's backup comes before any), the one that starts with it.
+    if (!focused || focused == m_owner || !m_owner->IsDescendant(focused))
+        focused = m_firstFocus;
+    if (focused)
+        restoreFocus(focused);
 }
 
 void WxProgressWindows::callAfter(std::function<void()> call) {

@@ -65,9 +65,12 @@ public:
     void callAfter(std::function<void()> call) override;
     // True while a progress dialog is shown, and so its worker runs.
     bool isRunning() const { return m_running > 0; }
+    // The control that gets the keyboard focus after a dialog where none had it before.
+    void setFirstFocus(wxWindow* control) { m_firstFocus = control; }
 
 private:
     int m_running = 0;
+    wxWindow* m_firstFocus = nullptr;
     wxWindow* m_owner;
     ProgressDialog::MessageBox m_messageBox;
 };
