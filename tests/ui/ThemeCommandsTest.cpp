@@ -256,26 +256,31 @@ TEST_F(ThemeCommands, TheTitleNamesWhatIsOpenAndMarksUnsavedChanges) {
 
 // Each command that changes what the editor shows leaves the status line telling the present:
 // a note of its own, or nothing where an earlier one ("Sounds exported" here) is past.
+struct StatusCase;
+
+class StatusLineAfter : public ThemeCommands, public ::testing::WithParamInterface<StatusCase> {
+public:
+    void drop(const char* name, double seconds, const WaveLayout& layout = {}) {
+        const fs::path file = folder.writeFile(name, 0);
+        const auto bytes =
+            static_cast<std::size_t>(seconds * layout.sampleRate * layout.bitsPerSample / 8);
+        writeBytes(file, waveBytes(std::string(bytes, 0), layout));
+        dlg->OnDropSoundFile(1, pcText(file));
+    }
+    void select(int row) { dlg->eventList().setSelectionMark(row), dlg->OnListClick(); }
+    void save(const std::string& path) { prompts.files = {path}, dlg->OnSaveTheme(); }
+    const std::string away = pcText(folder.path() / "away.kbt");
+};
+
 struct StatusCase {
     const char* label;
-    std::function<void(ThemeCommands&)> act;
+    std::function<void(StatusLineAfter&)> act;
     std::string expected; // "{away}" stands for the path of a theme saved outside the library
 };
 
 void PrintTo(const StatusCase& c, std::ostream* out) {
     *out << c.label;
 }
-
-class StatusLineAfter : public ThemeCommands, public ::testing::WithParamInterface<StatusCase> {
-public:
-    void dropWave(int row, const char* name, double seconds) {
-        const fs::path file = folder.writeFile(name, 0);
-        writeBytes(file, waveBytes(std::string(static_cast<std::size_t>(seconds * 8000), 'x')));
-        dlg->OnDropSoundFile(row, pcText(file));
-    }
-    void select(int row) { dlg->eventList().setSelectionMark(row), dlg->OnListClick(); }
-    const std::string away = pcText(folder.path() / "away.kbt");
-};
 
 TEST_P(StatusLineAfter, TellsThePresent) {
     writeSampleTheme(away);
@@ -289,72 +294,40 @@ TEST_P(StatusLineAfter, TellsThePresent) {
     EXPECT_EQ(statusBar.text, expected);
 }
 
+using T = StatusLineAfter&;
 const StatusCase StatusCases[] = {
-    {"NewTheme", [](ThemeCommands& t) { t.dlg->OnNewTheme(); }, ""},
-    {"OpenTheme",
-     [](ThemeCommands& t) {
-         t.prompts.files = {t.folder.dir() + "away.kbt"}, t.dlg->OnOpenTheme();
-     },
-     ""},
-    {"PickTheme", [](ThemeCommands& t) { t.pick("pick.kbt"); }, ""},
-    {"HandedOver",
-     [](ThemeCommands& t) { t.dlg->OnOpenFromAnotherStart(t.folder.dir() + "away.kbt"); }, ""},
-    {"SaveInLibrary",
-     [](ThemeCommands& t) { t.prompts.files = {t.themesDir() + "x.kbt"}, t.dlg->OnSaveTheme(); },
-     ""},
-    {"SaveOutside",
-     [](ThemeCommands& t) {
-         t.prompts.files = {t.folder.dir() + "away.kbt"}, t.dlg->OnSaveTheme();
-     },
-     "Saved outside the theme library, as \"{away}\""},
-    {"NoSound",
-     [](ThemeCommands& t) { t.dlg->eventList().setSelectionMark(0), t.dlg->OnNoSound(); }, ""},
+    {"NewTheme", [](T t) { t.dlg->OnNewTheme(); }, ""},
+    {"OpenTheme", [](T t) { t.prompts.files = {t.away}, t.dlg->OnOpenTheme(); }, ""},
+    {"PickTheme", [](T t) { t.pick("pick.kbt"); }, ""},
+    {"HandedOver", [](T t) { t.dlg->OnOpenFromAnotherStart(t.away); }, ""},
+    {"SaveInLibrary", [](T t) { t.save(t.themesDir() + "x.kbt"); }, ""},
+    {"SaveOutside", [](T t) { t.save(t.away); }, "Saved outside the theme library, as \"{away}\""},
+    {"NoSound", [](T t) { t.dlg->eventList().setSelectionMark(0), t.dlg->OnNoSound(); }, ""},
     {"PlainPickAfterAConversion",
-     [](ThemeCommands& t) {
-         auto& s = static_cast<StatusLineAfter&>(t);
-         const fs::path wide = t.folder.writeFile("t48.wav", 0);
-         writeBytes(wide, waveBytes(std::string(9600, 0), {1, 1, 48000, 16}));
-         t.dlg->OnDropSoundFile(1, pcText(wide));
-         s.dropWave(1, "t8k.wav", 1.75);
+     [](T t) {
+         t.drop("t48.wav", 0.1, {1, 1, 48000, 16}), t.drop("t8k.wav", 1.75);
      },
      ""},
-    {"LongPick",
-     [](ThemeCommands& t) { static_cast<StatusLineAfter&>(t).dropWave(1, "speech.wav", 31); },
+    {"LongPick", [](T t) { t.drop("speech.wav", 31); },
      "\"speech.wav\" is long (0:31.0): the handheld plays it whole on every event."},
-    {"SelectingARowKeepsTheTransfersWord",
-     [](ThemeCommands& t) { static_cast<StatusLineAfter&>(t).select(1); }, "Sounds exported"},
+    {"SelectingARowKeepsTheTransfersWord", [](T t) { t.select(1); }, "Sounds exported"},
     {"SelectingAnotherRowTakesBackItsLongNote",
-     [](ThemeCommands& t) {
-         auto& s = static_cast<StatusLineAfter&>(t);
-         s.dropWave(1, "speech.wav", 31);
-         s.select(1);
-         s.select(0);
-     },
-     ""},
+     [](T t) { t.drop("speech.wav", 31), t.select(1), t.select(0); }, ""},
     // A theme without a sound would silence the handheld: asked first; No changes nothing.
     {"SilentThemeUploadDeclined",
-     [](ThemeCommands& t) {
+     [](T t) {
          t.dlg->OnNewTheme();
          t.statusBar.setText("Sounds exported");
          t.prompts.answers = {false};
          t.dlg->OnUploadTheme();
-         EXPECT_EQ(t.prompts.questions, std::vector<std::string>{"This theme has no sounds: the "
-                                                                 "Pocket PC will play none. "
-                                                                 "Upload it?"});
+         EXPECT_EQ(t.prompts.questions.at(0),
+                   "This theme has no sounds: the Pocket PC will play none. Upload it?");
      },
      "Sounds exported"},
     {"SilentThemeUploaded",
-     [](ThemeCommands& t) {
-         t.dlg->OnNewTheme();
-         t.prompts.answers = {true};
-         t.dlg->OnUploadTheme();
-     },
+     [](T t) { t.dlg->OnNewTheme(), t.prompts.answers = {true}, t.dlg->OnUploadTheme(); },
      "Sounds not exported"},
-    {"NoHandheldAtTheFirstStart",
-     [](ThemeCommands& t) {
-         fs::remove(testPath(t.themesDir() + "initialBackup.kbt"));
-         t.dlg->InitialBackupCheck();
-     },
+    {"NoHandheldAtTheFirstStart", [](T t) { t.dlg->InitialBackupCheck(); },
      "Sounds not backed up; Belltide tries again at its next start"},
 };
 INSTANTIATE_TEST_SUITE_P(Commands, StatusLineAfter, ::testing::ValuesIn(StatusCases),
