@@ -271,13 +271,13 @@ TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
     const wxSize larger = frame->GetSize() + wxSize(120, 80);
     const wxPoint moved = onScreen() + wxPoint(37, 23);
     frame->SetSize(wxRect(moved, larger));
-    // As the user drags it.
+    ASSERT_TRUE(waitUntil([&] { return frame->GetSize() == larger && onScreen() == moved; }));
+    // As the user drags it, once the window's new size has shared the list's width out.
     list()->SetColumnWidth(0, 150);
     wxListEvent dragged(wxEVT_LIST_COL_END_DRAG, list()->GetId());
     dragged.m_col = 0;
     list()->ProcessWindowEvent(dragged);
     wxYield();
-    ASSERT_TRUE(waitUntil([&] { return frame->GetSize() == larger && onScreen() == moved; }));
     // Only a window manager maximises.
     const bool managed = gdk_x11_screen_supports_net_wm_hint(
         gdk_screen_get_default(), gdk_atom_intern_static_string("_NET_WM_STATE_MAXIMIZED_VERT"));
