@@ -314,19 +314,33 @@ TEST_F(Program, KeysAndHandOversOutliveTheHelp) {
     EXPECT_EQ(ended, WAIT_OBJECT_0) << "the second start did not end";
     EXPECT_TRUE(waitFor([&] { return shown(L"Belltide \u2014 Second") == main; }))
         << "the first window did not open the theme handed over";
-    EXPECT_TRUE(fs::exists(program / "themes" / "Second.kbt"));
+    EXPECT_TRUE(waitFor([&] { return fs::exists(program / "themes" / "Second.kbt"); }));
 
-    SetForegroundWindow(main);
-    waitFor([&] { return GetForegroundWindow() == main; });
+    // A click on the status line makes the window the one the keyboard types in.
+    RECT line{};
+    GetWindowRect(FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr), &line);
+    SetCursorPos(line.left + 20, (line.top + line.bottom) / 2);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == main; }));
     pressKey(VK_ESCAPE);
+    // The exit question, once its text is there.
     HWND question = nullptr;
-    ASSERT_TRUE(waitFor([&] {
-        return (question = FindWindowW(L"#32770", L"Belltide")) != nullptr;
-    })) << "Esc asked nothing";
-    bool asked = false;
-    for (HWND child = GetWindow(question, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        asked |= text(child) == L"Are you absolutely sure you want to exit Belltide?";
-    EXPECT_TRUE(asked);
+    std::wstring texts;
+    EXPECT_TRUE(waitFor([&] {
+        question = FindWindowW(L"#32770", L"Belltide");
+        texts.clear();
+        for (HWND child = question ? GetWindow(question, GW_CHILD) : nullptr; child;
+             child = GetWindow(child, GW_HWNDNEXT))
+            texts += text(child) + L"|";
+        return texts.find(L"|Are you absolutely sure you want to exit Belltide?|") !=
+               std::wstring::npos;
+    })) << "Esc asked nothing; a box showed "
+        << pcText(texts);
+    ASSERT_TRUE(question);
     PostMessageW(GetDlgItem(question, IDNO), BM_CLICK, 0, 0);
     EXPECT_TRUE(waitFor([] { return FindWindowW(L"#32770", L"Belltide") == nullptr; }));
     EXPECT_TRUE(IsWindowVisible(main)) << "No keeps the window open";

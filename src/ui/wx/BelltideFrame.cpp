@@ -372,9 +372,16 @@ bool BelltideFrame::runShortcut(const wxKeyEvent& event) {
             continue;
         if (shortcut.scope == Shortcut::Scope::List && FindFocus() != m_eventListView)
             return false;
-        return m_logic->OnCommand(shortcut.command);
+        later([this, command = shortcut.command] { m_logic->OnCommand(command); });
+        return true;
     }
     return false;
+}
+
+void BelltideFrame::later(std::function<void()> action) {
+    // Windows hands the key itself on to a dialog that opens while its hook runs: an Esc or Enter
+    // would answer the exit question the moment it is asked.
+    CallAfter(std::move(action));
 }
 
 bool BelltideFrame::takesInput() const {
@@ -391,7 +398,7 @@ void BelltideFrame::onCharHook(wxKeyEvent& event) {
     if (runShortcut(event))
         return;
     if (key == WXK_ESCAPE) {
-        Close();
+        later([this] { Close(); });
         return;
     }
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
@@ -402,12 +409,14 @@ void BelltideFrame::onCharHook(wxKeyEvent& event) {
         }
         // As in a dialog: Enter presses the focused button, else the default button "Close".
         if (auto* focused = dynamic_cast<wxButton*>(FindFocus())) {
-            wxCommandEvent click(wxEVT_BUTTON, focused->GetId());
-            click.SetEventObject(focused);
-            focused->ProcessWindowEvent(click);
+            later([focused] {
+                wxCommandEvent click(wxEVT_BUTTON, focused->GetId());
+                click.SetEventObject(focused);
+                focused->ProcessWindowEvent(click);
+            });
             return;
         }
-        Close();
+        later([this] { Close(); });
         return;
     }
     event.Skip();

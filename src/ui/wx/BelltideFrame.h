@@ -9,6 +9,7 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,8 @@ private:
     void savePlacement();
     // A key of the shortcut table, if the event is one and it applies where the focus is.
     bool runShortcut(const wxKeyEvent& event);
+    // What a key does, once the key has been dealt with.
+    void later(std::function<void()> action);
     void loadArtwork();
     void bindEvents();
     void onCharHook(wxKeyEvent& event);
