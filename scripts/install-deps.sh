@@ -9,7 +9,7 @@ packages=(
     libwxgtk3.2-dev libgtk-3-dev libsdl2-dev
     libsndfile1-dev libsoxr-dev
     libgtest-dev libgmock-dev libbenchmark-dev sox libsox-fmt-mp3 lame
-    xvfb xauth openbox fonts-dejavu-core adwaita-icon-theme
+    xvfb xauth openbox wmctrl fonts-dejavu-core adwaita-icon-theme
     clang libclang-rt-14-dev
     desktop-file-utils appstream shared-mime-info libxml2-utils libglib2.0-bin x11-utils man-db
     dpkg-dev file lintian

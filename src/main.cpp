@@ -15,7 +15,9 @@ using PlatformSoundPlayer = SdlSoundPlayer;
 #include "ui/wx/WxText.h"
 
 #include <wx/app.h>
+#include <wx/fileconf.h>
 #include <wx/image.h>
+#include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 #include <wx/weakref.h>
@@ -55,11 +57,21 @@ std::vector<std::string> programArguments([[maybe_unused]] int argc, [[maybe_unu
 class BelltideWxApp : public wxApp {
 public:
     bool OnInit() override {
+#ifdef NDEBUG
+        // The toolkit's own debug notes are for its developers; warnings and errors still show.
+        wxLog::SetLogLevel(wxLOG_Info);
+#endif
         wxInitAllImageHandlers();
-        // The settings' name: HKCU\Software\Belltide, or Belltide.conf in the XDG config folder.
+        // The settings' name: HKCU\Software\Belltide on Windows.
         SetAppName("Belltide");
 #ifndef _WIN32
         wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+        // A folder of its own in the XDG config folder, as the desktop's programs keep them.
+        const std::filesystem::path settings = ProgramFolders::settingsFile();
+        std::error_code ignored;
+        std::filesystem::create_directories(settings.parent_path(), ignored);
+        delete wxConfigBase::Set(new wxFileConfig("Belltide", wxEmptyString, toWx(pcText(settings)),
+                                                  wxEmptyString, wxCONFIG_USE_LOCAL_FILE));
 #endif
 #ifdef _WIN32
         const std::vector<std::string> arguments = programArguments(0, nullptr);

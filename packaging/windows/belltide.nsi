@@ -1,7 +1,8 @@
 ; Belltide's Windows installer: the program, its pictures, the welcome sound and the help book,
 ; a Start menu entry and .kbt files opened with Belltide, all for the current user, so that no
 ; administrator is needed. The installed program keeps its themes in %APPDATA%\Belltide, which
-; the uninstaller leaves and names.
+; the uninstaller leaves and names, and its settings under HKCU\Software\Belltide, which it
+; removes.
 ; makensis -DVERSION=1.1 -DBUILD=<the Windows build folder> -DOUTFILE=<installer>
 ;          -DARCH=<x86|amd64> belltide.nsi
 ; Of the program's processor: the 32-bit one runs everywhere, the 64-bit one under a 64-bit-only
@@ -114,4 +115,6 @@ Section "Uninstall"
     DeleteRegKey HKCU "Software\Classes\${THEME_CLASS}"
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    ; The window's place and the last folders; the themes stay.
+    DeleteRegKey HKCU "Software\Belltide"
 SectionEnd

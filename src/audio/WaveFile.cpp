@@ -85,7 +85,7 @@ std::optional<std::chrono::microseconds> waveLength(const std::string& path) {
 }
 
 std::string formatLength(std::chrono::microseconds length) {
-    const long long tenths = std::max<long long>(length.count(), 0) / 100'000;
+    const long long tenths = (std::max<long long>(length.count(), 0) + 50'000) / 100'000;
     const long long seconds = tenths / 10 % 60;
     return std::to_string(tenths / 600) + (seconds < 10 ? ":0" : ":") + std::to_string(seconds) +
            "." + std::to_string(tenths % 10);

@@ -30,7 +30,7 @@ bool isHandheldWave(const WaveFormat& format);
 
 // The playing time by the header alone; nothing when the file is no wave or its rate is zero.
 std::optional<std::chrono::microseconds> waveLength(const std::string& path);
-// "m:ss.t", the tenths cut off rather than rounded: "0:03.2".
+// "m:ss.t", rounded to the nearest tenth: 1.75 s is "0:01.8".
 std::string formatLength(std::chrono::microseconds length);
 // Sounds longer than this are marked in the list: the handheld plays them whole on every event.
 inline constexpr std::chrono::seconds LongSoundLimit{30};

@@ -51,8 +51,7 @@ public:
     // handheld's connection software is not installed. A library lacking a function is not that.
     std::string whereToFind() const override;
     static constexpr const char* ConnectionSoftwareMissing =
-        "The handheld's connection software (ActiveSync on Windows XP, Windows Mobile Device "
-        "Center on Windows Vista and later) was not found.";
+        "The handheld's connection software, Windows Mobile Device Center, was not found.";
 
 private:
     struct Library;

@@ -23,6 +23,38 @@ bool lessIgnoringCase(const std::string& a, const std::string& b) {
                                         [](char x, char y) { return lower(x) < lower(y); });
 }
 
+bool lessAsCounted(const std::string& a, const std::string& b) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            // The runs' values: without leading zeros, the longer run is the larger number.
+            while (i + 1 < a.size() && a[i] == '0' && digit(a[i + 1]))
+                ++i;
+            while (j + 1 < b.size() && b[j] == '0' && digit(b[j + 1]))
+                ++j;
+            std::size_t endA = i, endB = j;
+            while (endA < a.size() && digit(a[endA]))
+                ++endA;
+            while (endB < b.size() && digit(b[endB]))
+                ++endB;
+            const std::string_view runA(a.data() + i, endA - i), runB(b.data() + j, endB - j);
+            if (runA.size() != runB.size())
+                return runA.size() < runB.size();
+            if (runA != runB)
+                return runA < runB;
+            i = endA, j = endB;
+            continue;
+        }
+        if (lower(a[i]) != lower(b[j]))
+            return lower(a[i]) < lower(b[j]);
+        ++i, ++j;
+    }
+    if (i == a.size() && j == b.size())
+        return a < b;
+    return i == a.size();
+}
+
 bool hasExtension(const std::string& fileName, const std::string& extension) {
     return fileName.size() > extension.size() &&
            equalIgnoringCase(fileName.substr(fileName.size() - extension.size()), extension);

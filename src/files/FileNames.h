@@ -12,6 +12,9 @@ struct IgnoringCase {
         return lessIgnoringCase(a, b);
     }
 };
+// The order a person counts in: runs of digits by their value ("w2" before "w10"), letters in any
+// case; names alike in that order fall back to plain order, so that no two names are equal.
+bool lessAsCounted(const std::string& a, const std::string& b);
 // True when the file name has something before the extension and ends in it, in any case.
 bool hasExtension(const std::string& fileName, const std::string& extension);
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -13,7 +14,9 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
 #include <sys/file.h>
 #include <unistd.h>
@@ -25,11 +28,30 @@ namespace {
 
 constexpr const char* TemporaryMark = ".new-";
 
+// The most a file system takes in one name: bytes on Linux, UTF-16 units on Windows.
+constexpr std::size_t LongestName = 255;
+
 fs::path temporaryNameFor(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
     static const unsigned run = std::random_device{}();
-    return fs::path(target).concat(TemporaryMark + std::to_string(run) + "-" +
-                                   std::to_string(counter++));
+    const std::string mark = TemporaryMark + std::to_string(run) + "-" + std::to_string(counter++);
+    // A target whose name the file system just takes must not fail for its temporary one: a
+    // long title gives way, the extension stays.
+    auto title = target.stem().native();
+    const auto extension = target.extension().native();
+    if (title.size() + extension.size() + mark.size() > LongestName) {
+        title.resize(LongestName > extension.size() + mark.size() + 1
+                         ? LongestName - extension.size() - mark.size()
+                         : 1);
+#ifndef _WIN32
+        while (title.size() > 1 && (static_cast<unsigned char>(title.back()) & 0xC0) == 0x80)
+            title.pop_back(); // no half character
+        if (title.size() > 1 && (static_cast<unsigned char>(title.back()) & 0x80) != 0)
+            title.pop_back();
+#endif
+        return (target.parent_path() / title).concat(extension).concat(mark);
+    }
+    return fs::path(target).concat(mark);
 }
 
 bool isDigits(const std::string& text) {
@@ -129,7 +151,10 @@ ReplacementDiskCalls& replacementDiskCalls() {
 
 ReplacementFile::ReplacementFile(std::string target)
     : m_target(pcPath(target)), m_temporary(temporaryNameFor(m_target)),
-      m_descriptor(openTemporary(m_temporary)) {}
+      m_descriptor(openTemporary(m_temporary)) {
+    if (m_descriptor == -1)
+        m_error = lastSystemError();
+}
 
 ReplacementFile::~ReplacementFile() {
     release();
@@ -147,15 +172,18 @@ void ReplacementFile::release() {
 }
 
 bool ReplacementFile::commit() {
-    if (m_descriptor == -1 || !replacementDiskCalls().flushFile(m_descriptor))
+    if (m_descriptor == -1)
         return false;
+    if (!replacementDiskCalls().flushFile(m_descriptor)) {
+        m_error = lastSystemError();
+        return false;
+    }
 #ifdef _WIN32
     // A file still open cannot be renamed there.
     release();
 #endif
-    std::error_code error;
-    fs::rename(m_temporary, m_target, error);
-    if (error)
+    fs::rename(m_temporary, m_target, m_error);
+    if (m_error)
         return false;
     m_committed = true;
     const fs::path folder = m_target.parent_path();
@@ -180,6 +208,44 @@ bool flushFiles(const fs::path& folder, const std::vector<fs::path>& files) {
             return false;
     }
     return true;
+}
+
+std::error_code lastSystemError() {
+#ifdef _WIN32
+    // The C library tells a name too long or of a refused character as a missing file or a bad
+    // argument; the system's own code tells them apart.
+    if (errno == ENOENT || errno == EINVAL) {
+        if (_doserrno == ERROR_FILENAME_EXCED_RANGE)
+            return std::make_error_code(std::errc::filename_too_long);
+        if (_doserrno == ERROR_INVALID_NAME)
+            return std::make_error_code(std::errc::invalid_argument);
+    }
+#endif
+    return {errno, std::generic_category()};
+}
+
+std::string failureReason(const std::error_code& error) {
+    if (!error)
+        return {};
+    const std::error_condition condition = error.default_error_condition();
+    if (condition == std::errc::filename_too_long)
+        return "the name is too long for the file system";
+    if (condition == std::errc::invalid_argument || condition == std::errc::illegal_byte_sequence)
+        return "the file system refuses a character of the name";
+    if (condition == std::errc::no_space_on_device)
+        return "the disk is full";
+#ifdef EDQUOT
+    if (error.value() == EDQUOT && error.category() == std::generic_category())
+        return "the disk is full";
+#endif
+    if (condition == std::errc::permission_denied ||
+        condition == std::errc::operation_not_permitted ||
+        condition == std::errc::read_only_file_system)
+        return "Belltide may not write there";
+    if (condition == std::errc::no_such_file_or_directory ||
+        condition == std::errc::not_a_directory)
+        return "the folder does not exist";
+    return error.message();
 }
 
 void removeLeftoverReplacements(const std::string& folder, const std::string& extension) try {

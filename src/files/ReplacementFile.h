@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 class ReplacementFile {
@@ -19,6 +20,8 @@ public:
     const std::filesystem::path& path() const { return m_temporary; }
     // Flushes the new content to disk and renames it over the target; false when that fails.
     [[nodiscard]] bool commit();
+    // Why the temporary file could not be created, or the commit failed; none otherwise.
+    std::error_code error() const { return m_error; }
 
 private:
     void release();
@@ -27,7 +30,14 @@ private:
     std::filesystem::path m_temporary;
     int m_descriptor = -1;
     bool m_committed = false;
+    std::error_code m_error;
 };
+
+// Why a call on a file failed, as its user can act on it: "the name is too long for the file
+// system", "the disk is full"; the system's own words for a rarer error, empty for none.
+std::string failureReason(const std::error_code& error);
+// The error of the C library's call that just failed (errno).
+std::error_code lastSystemError();
 
 // Removes the temporary files of targets named *<extension> in the folder that a killed run left
 // behind; those still held by a running save are kept.

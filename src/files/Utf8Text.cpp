@@ -1,5 +1,7 @@
 #include "Utf8Text.h"
 
+#include <algorithm>
+
 namespace {
 
 // The second byte's range narrows what the lead byte allows to the shortest forms of U+0080 to
@@ -94,4 +96,36 @@ std::string asUtf8(const std::string& text) {
         appendUtf8(utf8, byte >= 0x80 && byte < 0xA0 ? Windows1252From80[byte - 0x80] : byte);
     }
     return utf8;
+}
+
+std::string wrappableText(const std::string& text, std::size_t maxRun) {
+    const auto startsCharacter = [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    };
+    std::string out;
+    std::size_t run = 0; // characters since the last space or line break
+    std::size_t afterSeparator = std::string::npos;
+    for (const char c : text) {
+        if (c == ' ' || c == '\n') {
+            out += c;
+            run = 0, afterSeparator = std::string::npos;
+            continue;
+        }
+        if (startsCharacter(c) && run == maxRun) {
+            if (afterSeparator == std::string::npos) {
+                out += '\n';
+                run = 0;
+            } else {
+                out.insert(afterSeparator, 1, '\n');
+                run = static_cast<std::size_t>(std::count_if(
+                    out.begin() + std::ptrdiff_t(afterSeparator) + 1, out.end(), startsCharacter));
+            }
+            afterSeparator = std::string::npos;
+        }
+        out += c;
+        run += startsCharacter(c) ? 1 : 0;
+        if (c == '/' || c == '\\')
+            afterSeparator = out.size();
+    }
+    return out;
 }

@@ -1,6 +1,9 @@
 #include "CProgressDlg.h"
 
 #include "catalog/MessageError.h"
+#include "files/FileNames.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -61,7 +64,10 @@ void CProgressDlg::OnInitDialog(ProgressWindow& window) {
     startWorker(m_worker);
 }
 
-std::string CProgressDlg::failedCopiesText(const std::vector<std::string>& reasons) const {
+std::string CProgressDlg::failedCopiesText(const std::vector<std::string>& failures) const {
+    // As a person counts: "w2" before "w10".
+    std::vector<std::string> reasons = failures;
+    std::sort(reasons.begin(), reasons.end(), lessAsCounted);
     std::string text;
     for (std::size_t i = 0; i < reasons.size() && i < ListedFailures; ++i)
         text += (i ? "\n" : "") + reasons[i];

@@ -55,7 +55,8 @@ protected:
     virtual void completeOnPc(SoundTheme&) {}
     virtual void onFailure() {}
     virtual void onCancelled() { onFailure(); }
-    // The one message that tells of the files that could not be copied, each with its reason.
+    // The one message that tells of the files that could not be copied, each with its reason, in
+    // the order a person counts.
     virtual std::string failedCopiesText(const std::vector<std::string>& reasons) const;
 
     std::optional<ProgressSink> m_progress;

@@ -15,7 +15,8 @@ public:
 
     // "Belltide Version <version>", an empty line and the maker line.
     static std::string text();
-    // The caption of the link button 1003.
+    // The caption of the link button 1003; empty when the build has no web address, and the box
+    // shows no link.
     std::string linkCaption() const;
     // Button 1003: the same as the main window's logo.
     void OnLinkButton();

@@ -43,9 +43,10 @@ std::string usage() {
            "  --version   show the version and end\n"
            "\n"
 #ifdef _WIN32
-           "The handheld is the one connected through ActiveSync (Windows XP) or Windows\n"
-           "Mobile Device Center (Windows Vista and later); BELLTIDE_DEVICE names a virtual\n"
-           "handheld instead. The manual: Help in the program (F1, or the Help menu).\n";
+           "The handheld is the one connected through Windows Mobile Device Center, the\n"
+           "connection software of Windows 7 and later (ActiveSync was Windows XP's);\n"
+           "BELLTIDE_DEVICE names a virtual handheld instead. The manual: Help in the\n"
+           "program (F1, or the Help menu).\n";
 #else
            "The handheld is the folder named by BELLTIDE_DEVICE, else the virtual handheld\n"
            "in Belltide's data folder. The manual: man belltide, or Help in the program.\n";

@@ -14,10 +14,6 @@ constexpr const char* ExitQuestion = "Are you absolutely sure you want to exit B
 constexpr const char* ProgramTitle = "Belltide";
 constexpr const char* TitleDash = " \xE2\x80\x94 "; // an em dash in UTF-8
 constexpr const char* UntitledName = "Untitled";
-constexpr int EventsColumnWidth = 130;
-constexpr int SoundsColumnWidth = 130;
-constexpr int SizeColumnWidth = 80;
-constexpr int LengthColumnWidth = 80;
 
 void createFolder(const std::string& folder) {
     std::error_code ignored;
@@ -49,10 +45,16 @@ void CBelltideDlg::OnInitDialog() {
     m_statusBar.setText(WelcomeText);
     createFolder(m_folders.themesDir);
     createFolder(m_folders.soundsDir);
-    m_eventList.insertColumn(0, "Events", ColumnAlign::Left, EventsColumnWidth);
-    m_eventList.insertColumn(1, "Sounds", ColumnAlign::Left, SoundsColumnWidth);
-    m_eventList.insertColumn(2, "Size", ColumnAlign::Right, SizeColumnWidth);
-    m_eventList.insertColumn(3, "Length", ColumnAlign::Right, LengthColumnWidth);
+    // Widths by what each column holds in any theme, so that they stay as themes come and go:
+    // every event's name, a size and a length; the sounds' names take the rest.
+    const SoundTheme every = m_device.makeBlankTheme();
+    std::vector<std::string> eventNames;
+    for (const auto& item : every)
+        eventNames.push_back(item.first);
+    m_eventList.insertColumn(0, {"Events", ColumnAlign::Left, eventNames});
+    m_eventList.insertColumn(1, {"Sounds", ColumnAlign::Left, {"beginsync.wav"}, true});
+    m_eventList.insertColumn(2, {"Size", ColumnAlign::Right, {"9999 KB"}});
+    m_eventList.insertColumn(3, {"Length", ColumnAlign::Right, {"0:00.0"}});
     // Runs from the event loop, once the window is on screen.
     m_progressWindows.callAfter([this] { InitialBackupCheck(); });
     applyEnabling(ThemeShown::No);
@@ -89,9 +91,7 @@ void CBelltideDlg::rebuildEventRows() {
 }
 
 void CBelltideDlg::fitNameColumns() {
-    // Notification names and many file names are wider than the template's columns.
-    m_eventList.fitColumn(0, EventsColumnWidth);
-    m_eventList.fitColumn(1, SoundsColumnWidth);
+    m_eventList.fitColumns();
 }
 
 void CBelltideDlg::showSound(int row, const SoundEntry& entry) {

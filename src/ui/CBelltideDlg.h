@@ -131,7 +131,7 @@ protected:
     void showTitle();
     // One row per entry of m_theme; every sound is looked for in the sounds folder and measured.
     void rebuildEventRows();
-    // Widens the name columns so that every event and file name of the theme can be read.
+    // Shares the list's width again, once a row's texts changed.
     void fitNameColumns();
     // The texts of the "Sounds", "Size" and "Length" columns of a row.
     void showSound(int row, const SoundEntry& entry);
@@ -149,7 +149,10 @@ protected:
     void assignSoundFile(int row, const std::string& path);
     // loadTheme, with a failure shown in a message box; false when it failed.
     bool tryLoadTheme(const std::string& archivePath);
-    void loadStartupTheme();
+    // The theme named at start or handed over; true when it was loaded.
+    bool loadStartupTheme();
+    // True for a file in the theme library itself, however its path is spelled.
+    bool isInLibrary(const std::string& path) const;
     TransferServices transferServices() const;
     // Runs a transfer's dialog; a backup check that came meanwhile runs once it is over, never
     // in its modal loop beside its worker.
@@ -187,7 +190,8 @@ protected:
     DeviceLink m_device;
     ThemeFolders m_folders;
     bool m_modified = false;
-    bool m_lengthNoteShown = false;
+    // The last note on a selected row's long sound; a row without one takes it back.
+    std::string m_rowNote;
     // The sound dialog's last preview, kept while it may still play.
     std::unique_ptr<PreviewWave> m_preview;
     bool m_transferRunning = false;

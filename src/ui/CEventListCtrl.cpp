@@ -1,8 +1,31 @@
 #include "CEventListCtrl.h"
 
-void CEventListCtrl::insertColumn(int column, const std::string& heading, ColumnAlign align,
-                                  int widthPixels) {
-    m_view.insertColumn(column, heading, align, widthPixels);
+#include <algorithm>
+
+std::vector<int> CEventListCtrl::shareWidths(int room, const std::vector<ColumnNeed>& columns) {
+    std::vector<int> widths;
+    int used = 0;
+    for (const ColumnNeed& column : columns) {
+        widths.push_back(column.dragged > 0 ? column.dragged : column.wanted);
+        used += widths.back();
+    }
+    const auto rest = std::find_if(columns.begin(), columns.end(), [](const ColumnNeed& column) {
+        return column.takesRest && column.dragged == 0;
+    });
+    if (rest != columns.end()) {
+        int& width = widths[std::size_t(rest - columns.begin())];
+        used -= width;
+        width = std::max(rest->least, room - used);
+        used += width;
+    }
+    for (std::size_t i = 0; i < columns.size() && used > room; ++i) {
+        if (columns[i].dragged > 0)
+            continue;
+        const int given = std::min(used - room, std::max(0, widths[i] - columns[i].least));
+        widths[i] -= given;
+        used -= given;
+    }
+    return widths;
 }
 
 void CEventListCtrl::deleteAllRows() {

@@ -18,9 +18,20 @@ public:
 
     explicit CEventListCtrl(ListView& view) : m_view(view) {}
 
-    void insertColumn(int column, const std::string& heading, ColumnAlign align, int widthPixels);
-    // Sizes the column to its widest text, never narrower than minWidthPixels.
-    void fitColumn(int column, int minWidthPixels) { m_view.fitColumn(column, minWidthPixels); }
+    void insertColumn(int column, const ListColumn& spec) { m_view.insertColumn(column, spec); }
+    // Shares the list's width among the columns again, after their texts changed.
+    void fitColumns() { m_view.fitColumns(); }
+
+    // What a column's width is made of, in pixels: what its texts need, the least it may be
+    // given, and the width the user dragged it to (0: none).
+    struct ColumnNeed {
+        int wanted = 0, least = 0, dragged = 0;
+        bool takesRest = false;
+    };
+    // The columns' widths within room: a column the user dragged keeps its width; the others get
+    // what they want, and the one that takes the rest all that is left, never less than its
+    // least. Short of room, the others give way from the left, each down to its least.
+    static std::vector<int> shareWidths(int room, const std::vector<ColumnNeed>& columns);
     // Removes every row; no row is selected afterwards. The dimmed rows stay as they are.
     void deleteAllRows();
     // Inserts a row with the text of column 0; the other columns start empty.

@@ -1,8 +1,11 @@
 // The small control interfaces through which window logic talks to its toolkit (UI thread only).
 #pragma once
 
+#include "ui/StatusNote.h"
+
 #include <optional>
 #include <string>
+#include <vector>
 
 class CSoundFileDialog;
 
@@ -21,7 +24,10 @@ public:
 class StatusLine {
 public:
     virtual ~StatusLine() = default;
-    virtual void setText(const std::string& text) = 0;
+    // Shows the note as it fits the line, and whole where the pointer rests on it.
+    virtual void setText(const StatusNote& note) = 0;
+    // The whole note shown.
+    virtual std::string shownText() const = 0;
 };
 
 // The main window's title bar.
@@ -56,17 +62,25 @@ public:
 
 enum class ColumnAlign { Left, Right };
 
+struct ListColumn {
+    std::string heading;
+    ColumnAlign align = ColumnAlign::Left;
+    // Texts the column shows whole besides its rows': whatever theme is shown, its width stays.
+    std::vector<std::string> samples;
+    // The column that takes the room the others leave, never narrower than its samples.
+    bool takesRest = false;
+};
+
 // The widget of a report-style list; what it shows comes from its CEventListCtrl.
 class ListView {
 public:
     virtual ~ListView() = default;
-    virtual void insertColumn(int column, const std::string& heading, ColumnAlign align,
-                              int widthPixels) = 0;
+    virtual void insertColumn(int column, const ListColumn& spec) = 0;
     // The number of rows changed; no row is shown selected afterwards.
     virtual void setRowCount(int count) = 0;
     virtual void refreshRows(int first, int last) = 0;
-    // Sizes the column to its widest text, never narrower than minWidthPixels.
-    virtual void fitColumn(int column, int minWidthPixels) = 0;
+    // Shares the list's width among the columns again, after their texts changed.
+    virtual void fitColumns() = 0;
     virtual void showSelected(int row) = 0;
     // Pops up the menu of the sound commands at the pointer.
     virtual void showSoundMenu() = 0;

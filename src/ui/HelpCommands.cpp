@@ -16,10 +16,6 @@ void HelpCommands::openWebLink() {
         m_launcher.openWebAddress(m_webAddress);
 }
 
-std::string HelpCommands::linkCaption() const {
-    return m_webAddress.empty() ? HelpLinkCaption : m_webAddress;
-}
-
 void HelpCommands::showHelpPage(const std::string& page) {
     if (m_bookState == BookState::NotLoaded)
         m_bookState = m_launcher.loadHelpBook(m_helpBook) ? BookState::Loaded : BookState::Failed;

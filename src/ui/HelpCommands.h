@@ -16,8 +16,6 @@ public:
     static constexpr std::array<const char*, 1> PagesOpened{StartPage};
     // The maker's web address; empty when the build was given none.
     static const char* const WebAddress;
-    // The link's caption when there is no web address and the link opens the help instead.
-    static constexpr const char* HelpLinkCaption = "Belltide Help (no web address)";
 
     HelpCommands(HelpLauncher& launcher, std::string helpBook, std::string webAddress)
         : m_launcher(launcher), m_helpBook(std::move(helpBook)),
@@ -33,7 +31,8 @@ public:
     // The web address in the default browser, or the help's start page when there is none.
     // A failure is not reported.
     void openWebLink();
-    std::string linkCaption() const;
+    // The About box's link: the web address; empty when there is none, and no link is shown.
+    std::string linkCaption() const { return m_webAddress; }
     // Loads the book on the first call; after a failed load nothing is tried again.
     void showHelpPage(const std::string& page);
 

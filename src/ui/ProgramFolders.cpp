@@ -67,6 +67,23 @@ fs::path ProgramFolders::userDataDir() {
 #endif
 }
 
+#ifndef _WIN32
+fs::path ProgramFolders::settingsFile() {
+    fs::path config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && fs::path(xdg).is_absolute())
+        config = xdg;
+    else if (const char* home = std::getenv("HOME"))
+        config = fs::path(home) / ".config";
+    const fs::path file = config / "belltide" / "belltide.conf", old = config / "Belltide.conf";
+    std::error_code ignored;
+    if (fs::exists(old, ignored) && !fs::exists(file, ignored)) {
+        fs::create_directories(file.parent_path(), ignored);
+        fs::rename(old, file, ignored);
+    }
+    return file;
+}
+#endif
+
 ProgramFolders ProgramFolders::locate(const std::string& programPath) {
     return locate(programPath, userDataDir());
 }

@@ -26,6 +26,13 @@ struct ProgramFolders {
     // $XDG_DATA_HOME/belltide when that is an absolute path, else $HOME/.local/share/belltide;
     // on Windows the user's roaming application data folder (%APPDATA%) + Belltide.
     static std::filesystem::path userDataDir();
+#ifndef _WIN32
+    // The settings file: belltide/belltide.conf in $XDG_CONFIG_HOME when that is an absolute
+    // path, else in $HOME/.config. A Belltide.conf an earlier version left loose in that folder
+    // is moved there, unless there is one already. (Windows keeps them under
+    // HKCU\Software\Belltide.)
+    static std::filesystem::path settingsFile();
+#endif
 
     // Creates dataDir and, when it has no handheld or theme library yet, copies the factory
     // handheld and a library left beside the assets into it. Failures are left for the program

@@ -78,6 +78,7 @@ void CBelltideDlg::OnNoSound() {
     entry->second.clearSound();
     showSound(m_eventList.selectionMark(), entry->second);
     setModified(true);
+    m_statusBar.setText(""); // a note on the sound it had is past
 }
 
 void CBelltideDlg::OnExtendedCheck() {
@@ -150,11 +151,12 @@ std::string CBelltideDlg::lengthText(const SoundEntry& entry) {
 void CBelltideDlg::showLengthNote(const SoundEntry& entry) {
     const auto length = soundLength(entry);
     if (length && isLong(*length)) {
-        m_statusBar.setText(longSoundNote("\"" + entry.name + entry.extension + "\"", *length));
-        m_lengthNoteShown = true;
-    } else if (m_lengthNoteShown) {
+        const StatusNote note =
+            StatusNote().name(entry.name + entry.extension).text(longSoundNote("", *length));
+        m_statusBar.setText(note);
+        m_rowNote = note.whole();
+    } else if (!m_rowNote.empty() && m_statusBar.shownText() == m_rowNote) {
         m_statusBar.setText("");
-        m_lengthNoteShown = false;
     }
 }
 
@@ -232,18 +234,19 @@ void CBelltideDlg::assignSoundFile(int row, const std::string& path) {
     fitNameColumns();
     setModified(true);
     if (!converting && fileName == picked) {
+        m_statusBar.setText(""); // what it told of an earlier pick is past
         showLengthNote(sound);
         return;
     }
-    std::string status = "\"" + picked +
-                         (converting ? "\" is converted into \"" : "\" is kept as \"") + fileName +
-                         "\"";
+    const StatusNote status = StatusNote()
+                                  .name(picked)
+                                  .text(converting ? " is converted into " : " is kept as ")
+                                  .name(fileName);
     std::string reason = clash        ? ": another event plays a different sound of that name."
                          : converting ? ", a wave the handheld plays."
                                       : ", a name a theme and the handheld can hold.";
     // That it is long matters more than why it was renamed.
     if (const auto length = soundLength(sound); length && isLong(*length))
         reason = longSoundNote(", which", *length);
-    m_statusBar.setText(status + reason);
-    m_lengthNoteShown = false;
+    m_statusBar.setText(StatusNote(status).text(reason));
 }

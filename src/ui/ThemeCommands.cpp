@@ -24,6 +24,8 @@ namespace {
 constexpr const char* SaveChangesQuestion = "Do you want to save your changes?";
 constexpr const char* OverwriteQuestion = "A theme with the same filename already exists in your "
                                           "Belltide Theme Directory. Overwrite it?";
+// The settings key of the folder a theme was last opened from.
+constexpr const char* OpenedFolderKey = "Folders/Themes";
 
 FileDialogOptions themeFileDialog(const std::string& title, const std::string& initialFolder) {
     return FileDialogOptions{.title = title,
@@ -67,13 +69,13 @@ bool CBelltideDlg::promptSaveChanges() {
     return false;
 }
 
-void CBelltideDlg::loadStartupTheme() {
+bool CBelltideDlg::loadStartupTheme() {
     m_startupOpenedFrom.clear();
     if (m_startupTheme.empty())
-        return;
+        return false;
     // Only a theme that loads is copied; a damaged one would fail again at every pick.
     if (!tryLoadTheme(m_startupTheme))
-        return;
+        return false;
     m_startupOpenedFrom = m_startupTheme;
     const std::string fileName = fileNameOf(m_startupTheme);
     // A declined or failed copy must not select another theme of the same name.
@@ -81,6 +83,7 @@ void CBelltideDlg::loadStartupTheme() {
         selectTheme(fileName);
         m_startupOpenedFrom = m_folders.themesDir + fileName;
     }
+    return true;
 }
 
 void CBelltideDlg::OnOpenFromAnotherStart(const std::string& path) {
@@ -92,7 +95,8 @@ void CBelltideDlg::OnOpenFromAnotherStart(const std::string& path) {
         return;
     // Also what a backup check that was still waiting shows once it is done.
     m_startupTheme = path;
-    loadStartupTheme();
+    if (loadStartupTheme())
+        m_statusBar.setText("");
 }
 
 void CBelltideDlg::OnNewTheme() {
@@ -107,9 +111,15 @@ void CBelltideDlg::OnNewTheme() {
 }
 
 void CBelltideDlg::OnOpenTheme() {
-    const auto path = m_prompts.chooseFileToOpen(themeFileDialog("Open Theme", ""));
+    // Where a theme was last opened from, else the library.
+    std::string folder = m_settings.text(OpenedFolderKey);
+    std::error_code error;
+    if (folder.empty() || !std::filesystem::is_directory(pcPath(folder), error))
+        folder = m_folders.themesDir;
+    const auto path = m_prompts.chooseFileToOpen(themeFileDialog("Open Theme", folder));
     if (!path || !promptSaveChanges())
         return;
+    m_settings.setText(OpenedFolderKey, folderOf(*path));
     if (!tryLoadTheme(*path))
         return;
     m_statusBar.setText("");
@@ -138,10 +148,16 @@ bool CBelltideDlg::saveTheme() {
             m_prompts.showMessage(error.text());
             return false;
         }
-        selectTheme(fileNameOf(*path));
+        // A theme saved elsewhere is the user's to keep there: the title names it, the list
+        // names no theme of the library, and the line tells where it went.
+        selectTheme(isInLibrary(*path) ? fileNameOf(*path) : std::string{});
     }
     m_themeName = themeNameOf(*path);
     setModified(false);
+    if (isInLibrary(*path))
+        m_statusBar.setText("");
+    else
+        m_statusBar.setText(StatusNote("Saved outside the theme library, as ").name(*path));
     return true;
 }
 
@@ -195,7 +211,8 @@ void CBelltideDlg::loadTheme(const std::string& archivePath) {
     read.setUploadExtended(m_theme.uploadExtended());
     m_theme = std::move(read);
     rebuildEventRows();
-    selectTheme(fileNameOf(archivePath));
+    // Only the library's own file: one of the same name from elsewhere is another theme.
+    selectTheme(isInLibrary(archivePath) ? fileNameOf(archivePath) : std::string{});
     applyEnabling(ThemeShown::Yes);
     m_themeName = themeNameOf(archivePath);
     // Replaced: whatever the editor held unsaved is gone now.
@@ -264,6 +281,10 @@ void CBelltideDlg::selectTheme(const std::string& fileName) {
     }
     m_themeCombo.setSelection(-1);
     m_themeFileName.clear();
+}
+
+bool CBelltideDlg::isInLibrary(const std::string& path) const {
+    return isSameFile(folderOf(path), folderOf(m_folders.themesDir));
 }
 
 bool CBelltideDlg::importThemeFile(const std::string& source, const std::string& target) {

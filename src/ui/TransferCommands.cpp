@@ -7,12 +7,26 @@
 #include "transfer/CExportDlg.h"
 #include "transfer/CImportDlg.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <utility>
 
 namespace {
+
+constexpr const char* SilentUploadQuestion =
+    "This theme has no sounds: the Pocket PC will play none. Upload it?";
+constexpr const char* NotBackedUpText =
+    "Sounds not backed up; Belltide tries again at its next start";
+
+// True when no event that takes part in the upload has a sound: a New Theme, say.
+bool isSilent(const SoundTheme& theme) {
+    return std::none_of(theme.begin(), theme.end(), [&](const auto& item) {
+        return item.second.hasSound() &&
+               (theme.uploadExtended() || !isExtendedEventName(item.first));
+    });
+}
 
 // "Sounds exported", or how many sounds did not get there.
 std::string outcomeText(std::size_t missing, const std::string& done) {
@@ -86,9 +100,11 @@ void CBelltideDlg::OnDownloadTheme() {
 }
 
 void CBelltideDlg::OnUploadTheme() {
+    m_theme.setUploadExtended(m_extendedCheck.isChecked());
+    if (isSilent(m_theme) && !m_prompts.askYesNo(SilentUploadQuestion))
+        return;
     WaitCursor wait(m_prompts);
     m_statusBar.setText("Exporting sounds to PocketPC...");
-    m_theme.setUploadExtended(m_extendedCheck.isChecked());
     CExportDlg dlg(m_theme, transferServices());
     runTransfer(dlg);
     m_statusBar.setText(uploadOutcome(dlg));
@@ -108,8 +124,10 @@ void CBelltideDlg::InitialBackupCheck() {
         CBackupDlg dlg(m_folders.themesDir, m_folders.soundsDir, transferServices());
         runTransfer(dlg);
     }
-    if (!std::filesystem::exists(pcPath(path), error))
+    if (!std::filesystem::exists(pcPath(path), error)) {
+        m_statusBar.setText(NotBackedUpText); // the editor stays empty: say why
         return;
+    }
     // A theme named on the command line is what the user asked to see; the backup only had to
     // come first. It is opened again from where it was opened at start.
     if (!m_startupOpenedFrom.empty() &&

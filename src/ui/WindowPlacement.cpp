@@ -8,7 +8,9 @@ namespace {
 
 constexpr const char* RectKey = "Window/Rect";
 constexpr const char* MaximizedKey = "Window/Maximized";
-constexpr const char* ColumnsKey = "Window/Columns";
+// The widths the user dragged the list's columns to, 0 for one left to fit its texts. (An earlier
+// "Window/Columns" held every width, fitted or not, and is no longer read.)
+constexpr const char* ColumnsKey = "Window/ColumnWidths";
 // Larger than any screen: a value beyond it was not written by this program.
 constexpr int LargestCoordinate = 100000;
 
@@ -50,7 +52,7 @@ WindowPlacement WindowPlacement::read(const Settings& settings) {
     if (rect.size() == 4 && rect[2] > 0 && rect[3] > 0)
         placement.normal = ScreenRect{rect[0], rect[1], rect[2], rect[3]};
     placement.maximized = settings.text(MaximizedKey) == "1";
-    placement.columnWidths = numbers(settings.text(ColumnsKey), 1);
+    placement.columnWidths = numbers(settings.text(ColumnsKey), 0);
     return placement;
 }
 

@@ -15,6 +15,7 @@ struct WindowPlacement {
     // Size and position while neither maximised nor minimised.
     std::optional<ScreenRect> normal;
     bool maximized = false;
+    // The widths the user dragged the list's columns to; 0 for a column not dragged.
     std::vector<int> columnWidths;
 
     // What the settings hold; anything unreadable or out of reason is left out.

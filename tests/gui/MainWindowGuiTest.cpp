@@ -8,6 +8,7 @@
 #include <wx/config.h>
 #include <wx/gauge.h>
 #include <wx/menu.h>
+#include <wx/weakref.h>
 
 #include <gdk/gdkx.h>
 
@@ -24,27 +25,44 @@ bool popupOpen() {
 
 } // namespace
 
-TEST_F(MainWindowGui, ShowsTheTemplatesColumnsAndMenus) {
+// Every control and menu item has an access key, none used twice on the window. The columns'
+// widths stay as themes of other names come and go.
+TEST_F(MainWindowGui, ShowsItsColumnsControlsAndMenusWithAccessKeys) {
     wxString columns, menus;
     for (int column = 0; column < list()->GetColumnCount(); ++column) {
         wxListItem item;
         item.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_FORMAT);
         list()->GetColumn(column, item);
-        columns << item.GetText() << " " << list()->GetColumnWidth(column)
+        columns << item.GetText()
                 << (item.GetAlign() == wxLIST_FORMAT_RIGHT ? " right|" : " left|");
     }
-    EXPECT_EQ(columns, "Events 130 left|Sounds 130 left|Size 80 right|Length 80 right|");
+    EXPECT_EQ(columns, "Events left|Sounds left|Size right|Length right|");
     for (int command : {CommandId::NewTheme, CommandId::OpenTheme, CommandId::SaveTheme,
                         CommandId::Exit, CommandId::Help, CommandId::About})
         menus += frame->GetMenuBar()->GetLabel(BelltideFrame::menuId(command)) + "|";
-    EXPECT_EQ(menus, "New Theme\tCtrl+N|&Open Theme...\tCtrl+O|&Save Theme...\tCtrl+S|"
+    EXPECT_EQ(menus, "&New Theme\tCtrl+N|&Open Theme...\tCtrl+O|&Save Theme...\tCtrl+S|"
                      "E&xit\tCtrl+Q|&Help\tF1|&About|");
-    wxString buttons;
-    for (int id :
-         {PlaySound, ChangeSound, NoSound, DownloadTheme, UploadTheme, OpenTheme, SaveTheme, Close})
-        buttons << control(id)->GetLabel() << "|";
-    EXPECT_EQ(buttons, "&Play Sound|&Change Sound...|&No Sound|&Download Theme|&Upload Theme|"
-                       "&Open Theme...|&Save Theme...|Close|");
+    wxString keys = "fh"; // the menu bar's
+    for (int id : {PlaySound, ChangeSound, NoSound, ExtendedCheck, DownloadTheme, UploadTheme,
+                   OpenTheme, SaveTheme, Close}) {
+        const wxString label = control(id)->GetLabel();
+        ASSERT_NE(label.Find('&'), wxNOT_FOUND) << label;
+        const wxString key = label.AfterFirst('&').Left(1).Lower();
+        EXPECT_EQ(keys.Find(key), wxNOT_FOUND) << label;
+        keys += key;
+    }
+
+    send(wxEVT_MENU, CommandId::NewTheme);
+    std::vector<int> widths;
+    for (int column = 0; column < list()->GetColumnCount(); ++column)
+        widths.push_back(list()->GetColumnWidth(column));
+    EXPECT_GE(widths[1], list()->GetTextExtent("beginsync.wav").x) << "the names' column";
+    writeBytes(themesDir() + "t.kbt",
+               memberBytes("theme.dsc", "1\r\nAsterisk\r\nhwandsw\r\n.wav\r\n") +
+                   memberBytes("hwandsw.wav", waveBytes("w")));
+    frame->logic().loadTheme(themesDir() + "t.kbt");
+    for (int column = 0; column < list()->GetColumnCount(); ++column)
+        EXPECT_EQ(list()->GetColumnWidth(column), widths[std::size_t(column)]) << column;
 }
 
 // What a user meets with real mouse and keyboard input, read back from the real widgets.
@@ -71,13 +89,12 @@ TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesP
     prompts->answers = {false};
     EXPECT_EQ(combo()->GetSize().y, control(OpenTheme)->GetSize().y) << "the buttons' height";
     // One control, passed by a single Tab even while the library is empty.
-    control(SaveTheme)->Enable();
-    control(SaveTheme)->SetFocus();
-    ASSERT_TRUE(waitUntil([&] { return focusIsIn(SaveTheme); }));
+    control(Close)->SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return focusIsIn(Close); }));
     pressKey(WXK_TAB);
     EXPECT_TRUE(waitUntil([&] { return focusIsIn(ThemeList); }));
     pressKey(WXK_TAB);
-    EXPECT_TRUE(waitUntil([&] { return focusIsIn(Logo); })) << "Tab stays inside the theme list";
+    EXPECT_TRUE(waitUntil([&] { return focusIsIn(OpenTheme); })) << "Tab stays inside the list";
     // Themes added since the start, to a library that was empty, are all offered.
     for (const char* name : {"a.kbt", "b.kbt", "c.kbt"})
         writeBytes(themesDir() + name, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
@@ -95,6 +112,65 @@ TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesP
     EXPECT_TRUE(prompts->questions.empty()) << "Esc that closed a popup asked to exit";
     pressKey(WXK_ESCAPE);
     EXPECT_TRUE(waitUntil([&] { return !prompts->questions.empty(); }));
+}
+
+// The keyboard alone: Tab follows the window's reading order and passes the logo, the first Down
+// selects the first row, and F2, Del and Esc still reach their commands once the help, opened
+// with F1, is closed again.
+TEST_F(UserInputGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
+    send(wxEVT_MENU, CommandId::NewTheme);
+    const std::string wave = pcText(folder.writeFile("ding.wav", 0));
+    writeBytes(wave, waveBytes("d"));
+    frame->logic().OnDropSoundFile(0, wave);
+    // Into the list by Tab, as the window may start with the focus elsewhere.
+    control(SaveTheme)->SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return focusIsIn(SaveTheme); }));
+    pressKey(WXK_TAB);
+    ASSERT_TRUE(waitUntil([&] { return focusIsIn(EventList); }));
+    pressKey(WXK_DOWN);
+    EXPECT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
+    EXPECT_EQ(list()->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED), 0);
+
+    // From the list onwards, round to the list again.
+    const std::vector<int> order{PlaySound,     ChangeSound, NoSound,  ExtendedCheck,
+                                 DownloadTheme, UploadTheme, Close,    ThemeList,
+                                 OpenTheme,     SaveTheme,   EventList};
+    std::vector<int> tabbed;
+    int focused = EventList;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        pressKey(WXK_TAB);
+        waitUntil([&] { return !focusIsIn(focused); }, 1000);
+        for (int id : {ThemeList, OpenTheme, SaveTheme, EventList, PlaySound, ChangeSound, NoSound,
+                       ExtendedCheck, DownloadTheme, UploadTheme, Close, Logo})
+            if (focusIsIn(id))
+                focused = id;
+        tabbed.push_back(focused);
+    }
+    EXPECT_EQ(tabbed, order);
+
+    fs::create_symlink(fs::path(BELLTIDE_BUILD_DIR) / "Belltide.htb",
+                       folder.path() / "Belltide.htb");
+    pressKey(WXK_F1);
+    wxWeakRef<wxTopLevelWindow> help; // the viewer destroys itself when closed
+    ASSERT_TRUE(waitUntil([&] {
+        for (wxWindow* window : wxTopLevelWindows)
+            if (window != frame && window->IsShown())
+                help = wxDynamicCast(window, wxTopLevelWindow);
+        return help != nullptr;
+    })) << "F1 opened no help";
+    help->Close();
+    frame->Raise();
+    ASSERT_TRUE(waitUntil([&] { return frame->IsActive() && (!help || !help->IsShown()); }));
+    list()->SetFocus();
+    prompts->files = {std::nullopt};
+    pressKey(WXK_F2);
+    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 1; })) << "F2";
+    pressKey(WXK_DELETE);
+    EXPECT_TRUE(waitUntil([&] { return list()->GetItemText(0, 1) == "(none)"; })) << "Del";
+    prompts->choices = {Answer::No};
+    prompts->answers = {false};
+    pressKey(WXK_ESCAPE);
+    EXPECT_TRUE(waitUntil([&] { return prompts->questions.size() == 2; })) << "Esc";
 }
 
 // The dialog selects the first entry of the folder it opens in by itself; only what the user
@@ -169,8 +245,8 @@ TEST_F(UserInputGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom)
         for (const auto& [column, heading] : {std::pair{2, "Size"}, std::pair{3, "Length"}})
             EXPECT_GE(list()->GetColumnWidth(column), list()->GetTextExtent(heading).x + 8);
         EXPECT_LE(widths, list()->GetClientSize().x) << "a column is out of sight";
-        // A long event name, and a long sound's mark, still leave room for 15 letters.
-        EXPECT_GT(list()->GetColumnWidth(1), list()->GetTextExtent("nnnnnnnnnnnnnnn").x);
+        // A long event name, and a long sound's mark, still leave room for a handheld's name.
+        EXPECT_GT(list()->GetColumnWidth(1), list()->GetTextExtent("beginsync.wav").x);
         const wxString shown = list()->GetItemText(0, 1);
         EXPECT_TRUE(shown.EndsWith(".wav") && shown.Contains("...")) << shown;
         EXPECT_LE(list()->GetTextExtent(shown).x, list()->GetColumnWidth(1));
@@ -195,8 +271,13 @@ TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
     const wxSize larger = frame->GetSize() + wxSize(120, 80);
     const wxPoint moved = onScreen() + wxPoint(37, 23);
     frame->SetSize(wxRect(moved, larger));
-    list()->SetColumnWidth(0, 150);
     ASSERT_TRUE(waitUntil([&] { return frame->GetSize() == larger && onScreen() == moved; }));
+    // As the user drags it, once the window's new size has shared the list's width out.
+    list()->SetColumnWidth(0, 150);
+    wxListEvent dragged(wxEVT_LIST_COL_END_DRAG, list()->GetId());
+    dragged.m_col = 0;
+    list()->ProcessWindowEvent(dragged);
+    wxYield();
     // Only a window manager maximises.
     const bool managed = gdk_x11_screen_supports_net_wm_hint(
         gdk_screen_get_default(), gdk_atom_intern_static_string("_NET_WM_STATE_MAXIMIZED_VERT"));

@@ -22,7 +22,8 @@ struct FakeCheckBox : CheckBox {
 using FakeButton = FakeCheckBox;
 
 struct FakeStatusLine : StatusLine {
-    void setText(const std::string& newText) override { history.push_back(text = newText); }
+    void setText(const StatusNote& note) override { history.push_back(text = note.whole()); }
+    std::string shownText() const override { return text; }
     std::string text;
     std::vector<std::string> history;
 };
@@ -54,10 +55,10 @@ struct FakeComboBox : ComboBox {
 
 // Records what the list control asks of its widget.
 struct FakeListView : ListView {
-    void insertColumn(int, const std::string&, ColumnAlign, int) override {}
+    void insertColumn(int, const ListColumn&) override {}
     void setRowCount(int count) override { rowCount = count; }
     void refreshRows(int first, int) override { refreshed.push_back(first); }
-    void fitColumn(int, int) override { ++fitted; }
+    void fitColumns() override { ++fitted; }
     void showSelected(int row) override { shownSelected = row; }
     void showSoundMenu() override { ++menusShown; }
     int rowCount = 0, shownSelected = -1, menusShown = 0, fitted = 0;

@@ -69,10 +69,10 @@ struct MainWindowHarness {
         dlg->loadTheme(writeSampleTheme(dlg->folders().themesDir + "sample.kbt"));
     }
     inline static const std::vector<CEventListCtrl::Row> SampleRows{
-        {"Asterisk", "chime.wav", "2 KB", "0:00.2"},
-        {"Question", "alarm1.wav", "3 KB", "0:00.2"},
+        {"Asterisk", "chime.wav", "2 KB", "0:00.3"},
+        {"Question", "alarm1.wav", "3 KB", "0:00.3"},
         {"Start Up", "(none)", "", ""},
-        {"_Notify", "chime.wav", "2 KB", "0:00.2"}};
+        {"_Notify", "chime.wav", "2 KB", "0:00.3"}};
 
     // The rows the window's list shows.
     const std::vector<CEventListCtrl::Row>& rows() const { return dlg->eventList().rows(); }

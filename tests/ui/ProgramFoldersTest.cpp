@@ -1,4 +1,5 @@
 #include "ui/ProgramFolders.h"
+#include "support/ArchiveBytes.h"
 #include "support/Environment.h"
 #include "support/TempFolder.h"
 
@@ -100,5 +101,22 @@ TEST(ProgramFolders, TheUserDataFolderFollowsXdgDataHomeWhenItIsAbsolute) {
     EXPECT_EQ(ProgramFolders::userDataDir(),
               fs::path(home ? home : "") / ".local" / "share" / "belltide");
     setEnvironment("XDG_DATA_HOME", saved);
+}
+
+// The settings get a folder of their own in XDG_CONFIG_HOME; an earlier version's loose file is
+// moved there once, never over settings already there.
+TEST(ProgramFolders, TheSettingsLiveInTheirOwnXdgConfigFolder) {
+    TempFolder config;
+    const char* env = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = env ? env : "";
+    setEnvironment("XDG_CONFIG_HOME", pcText(config.path()));
+    writeBytes(config.path() / "Belltide.conf", "[Window]\nMaximized=1\n");
+    const fs::path file = config.path() / "belltide" / "belltide.conf";
+    EXPECT_EQ(ProgramFolders::settingsFile(), file);
+    EXPECT_EQ(readBytes(file), "[Window]\nMaximized=1\n");
+    writeBytes(config.path() / "Belltide.conf", "older");
+    EXPECT_EQ(ProgramFolders::settingsFile(), file);
+    EXPECT_EQ(readBytes(file), "[Window]\nMaximized=1\n");
+    setEnvironment("XDG_CONFIG_HOME", saved);
 }
 #endif

@@ -114,8 +114,8 @@ TEST_F(SoundCommands, TheLengthColumnShowsHowLongEachSoundPlaysAndMarksLongOnes)
         dlg->OnDropSoundFile(1, pcText(file));
         return rows()[1][3];
     };
-    EXPECT_EQ(dropped("short.wav", 3.25), "0:03.2");
-    EXPECT_EQ(statusBar.text, "Welcome to Belltide") << "nothing to tell";
+    EXPECT_EQ(dropped("short.wav", 3.25), "0:03.3");
+    EXPECT_EQ(statusBar.text, "") << "nothing to tell";
     EXPECT_EQ(dropped("just.wav", 30.0), "0:30.0");
     EXPECT_EQ(dropped("speech.wav", 61.5), "1:01.5 (long)");
     const std::string note =
@@ -234,7 +234,7 @@ const Pick Picks[] = {
     {"same_file_twice", "a", "ring.wav", waveBytes("ring a"), "ring.wav"},
     {"empty", "b", "empty.wav", "", ""},
     {"not_a_sound", "b", "packed.wav", "\x1f\x8b\x08\x00 gzip data", ""},
-    {"float_wave", "b", "loud.wav", floatWaveBytes(0.25), "loud.wav", "0:00.2"},
+    {"float_wave", "b", "loud.wav", floatWaveBytes(0.25), "loud.wav", "0:00.3"},
     {"mp3", "b", "tone.mp3", readBytes(BELLTIDE_TEST_DATA "/audio/tone-44100-stereo.mp3"),
      "tone.wav", "0:00.3"},
     {"converted_under_a_taken_name", "b", "ring.WAV", floatWaveBytes(0.1), "ring (2).wav",
@@ -268,6 +268,15 @@ TEST_F(SoundCommands, APickIsTheThemesOwnAndAVanishedSoundFailsTheSave) {
                                                          "\": its sound \"keep.wav\" could not "
                                                          "be read."});
     EXPECT_EQ(readBytes(saved), before);
+}
+
+// Names as a person counts them, as the list of sounds an upload could not copy shows them.
+TEST(CountedOrder, PutsNumbersByTheirValueAndLettersInAnyCase) {
+    std::vector<std::string> names{"w10.wav", "W2.wav", "w1.wav", "w02.wav", "w.wav",
+                                   "w1a.wav", "w1.WAV", "x1.wav", "w100.wav"};
+    std::sort(names.begin(), names.end(), lessAsCounted);
+    EXPECT_EQ(names, (std::vector<std::string>{"w.wav", "w1.WAV", "w1.wav", "w1a.wav", "W2.wav",
+                                               "w02.wav", "w10.wav", "w100.wav", "x1.wav"}));
 }
 
 TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {

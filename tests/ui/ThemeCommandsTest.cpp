@@ -34,7 +34,7 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutAThemeAndAsksBeforeClosing) 
 }
 
 class ThemeCommands : public MainWindowFixture {
-protected:
+public:
     void SetUp() override { dlg->OnInitDialog(); }
     std::string themesDir() const { return dlg->folders().themesDir; }
     static std::string damaged(const std::string& path) {
@@ -179,6 +179,43 @@ TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
 }
 #endif
 
+// A save that fails says why, from the call that failed; a long name that the file system takes
+// is saved, its temporary name shortened to fit.
+TEST_F(ThemeCommands, AFailedSaveSaysWhy) {
+    loadSampleTheme();
+    std::vector<std::pair<std::string, std::string>> cases{
+        {themesDir() + "missing" + PathSeparator + "x.kbt", ": the folder does not exist."},
+        {themesDir() + std::string(245, 'L') + ".kbt", ""}};
+#ifndef _WIN32
+    cases.emplace_back(themesDir() + std::string(300, 'L') + ".kbt",
+                       ": the name is too long for the file system.");
+    std::vector<std::shared_ptr<void>> mounted;
+    for (const auto& [options, reason] : {std::pair{"size=4k", ": the disk is full."},
+                                          std::pair{"ro", ": Belltide may not write there."}}) {
+        const fs::path volume = folder.path() / options;
+        fs::create_directories(volume);
+        const std::string at = "'" + pcText(volume) + "'";
+        if (::system(("mount -t tmpfs -o " + std::string(options) + " tmpfs " + at + " 2>/dev/null")
+                         .c_str()) != 0)
+            continue; // needs root
+        mounted.emplace_back(
+            nullptr, [at](void*) { static_cast<void>(::system(("umount " + at).c_str())); });
+        cases.emplace_back(pcText(volume / "x.kbt"), reason);
+    }
+#endif
+    for (const auto& [path, reason] : cases) {
+        prompts.messages.clear();
+        prompts.files = {path};
+        dlg->OnSaveTheme();
+        EXPECT_EQ(prompts.messages,
+                  reason.empty()
+                      ? std::vector<std::string>{}
+                      : std::vector<std::string>{"Could not save theme \"" + path + "\"" + reason});
+        std::error_code unreadable;
+        EXPECT_EQ(fs::exists(testPath(path), unreadable), reason.empty()) << path;
+    }
+}
+
 // Waves are measured in the sounds folder; one the archive lacks is shown as no sound. A file
 // without descriptor is refused before anything changes. A pick after the save question is
 // among the SaveQuestion cases.
@@ -249,29 +286,126 @@ TEST_F(ThemeCommands, EverySoundOfAThemeOpenedIsAWaveOfItsOwn) {
     EXPECT_EQ(rows(), before);
 }
 
-// The title names the theme the editor holds and marks unsaved changes; the status line of
-// an earlier command goes with a theme opened anew.
+// The title names the theme the editor holds and marks unsaved changes.
 TEST_F(ThemeCommands, TheTitleNamesWhatIsOpenAndMarksUnsavedChanges) {
     const std::string away = writeSampleTheme(pcText(folder.path() / pcPath("Mélodie.KBT")));
     const std::string dash = " \xE2\x80\x94 ";
-    const std::vector<std::tuple<std::function<void()>, std::string, const char*>> steps{
-        {[] {}, "Belltide", "Welcome to Belltide"},
-        {[&] { loadSampleTheme(); }, "Belltide" + dash + "sample", "Welcome to Belltide"},
+    const std::vector<std::pair<std::function<void()>, std::string>> steps{
+        {[] {}, "Belltide"},
+        {[&] { loadSampleTheme(); }, "Belltide" + dash + "sample"},
         {[&] { dlg->eventList().setSelectionMark(0), dlg->OnNoSound(); },
-         "Belltide" + dash + "*sample", "Welcome to Belltide"},
+         "Belltide" + dash + "*sample"},
         {[&] { prompts.files = {themesDir() + "saved.kbt"}, dlg->OnSaveTheme(); },
-         "Belltide" + dash + "saved", "Welcome to Belltide"},
-        {[&] { statusBar.setText("Sounds imported"), dlg->OnNewTheme(); },
-         "Belltide" + dash + "Untitled", ""},
-        {[&] { statusBar.setText("Sounds imported"), prompts.files = {away}, dlg->OnOpenTheme(); },
-         "Belltide" + dash + "Mélodie", ""},
+         "Belltide" + dash + "saved"},
+        {[&] { dlg->OnNewTheme(); }, "Belltide" + dash + "Untitled"},
+        {[&] { prompts.files = {away}, dlg->OnOpenTheme(); }, "Belltide" + dash + "Mélodie"},
     };
-    for (const auto& [step, expectedTitle, expectedStatus] : steps) {
+    for (const auto& [step, expectedTitle] : steps) {
         step();
         EXPECT_EQ(title.text, expectedTitle);
-        EXPECT_EQ(statusBar.text, expectedStatus) << expectedTitle;
     }
     EXPECT_EQ(shownTheme(), "Mélodie.KBT") << "the list names the library's copy";
+}
+
+// Each command that changes what the editor shows leaves the status line telling the present:
+// a note of its own, or nothing where an earlier one ("Sounds exported" here) is past.
+struct StatusCase;
+
+class StatusLineAfter : public ThemeCommands, public ::testing::WithParamInterface<StatusCase> {
+public:
+    void drop(const char* name, double seconds, const WaveLayout& layout = {}) {
+        const fs::path file = folder.writeFile(name, 0);
+        const auto bytes =
+            static_cast<std::size_t>(seconds * layout.sampleRate * layout.bitsPerSample / 8);
+        writeBytes(file, waveBytes(std::string(bytes, 0), layout));
+        dlg->OnDropSoundFile(1, pcText(file));
+    }
+    void select(int row) { dlg->eventList().setSelectionMark(row), dlg->OnListClick(); }
+    void save(const std::string& path) { prompts.files = {path}, dlg->OnSaveTheme(); }
+    const std::string away = pcText(folder.path() / "away.kbt");
+};
+
+struct StatusCase {
+    const char* label;
+    std::function<void(StatusLineAfter&)> act;
+    std::string expected; // "{away}" stands for the path of a theme saved outside the library
+};
+
+void PrintTo(const StatusCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+TEST_P(StatusLineAfter, TellsThePresent) {
+    writeSampleTheme(away);
+    writeSampleTheme(themesDir() + "pick.kbt");
+    loadSampleTheme();
+    statusBar.setText("Sounds exported");
+    GetParam().act(*this);
+    std::string expected = GetParam().expected;
+    if (const auto at = expected.find("{away}"); at != std::string::npos)
+        expected.replace(at, 6, away);
+    EXPECT_EQ(statusBar.text, expected);
+}
+
+using T = StatusLineAfter&;
+const StatusCase StatusCases[] = {
+    {"NewTheme", [](T t) { t.dlg->OnNewTheme(); }, ""},
+    {"OpenTheme", [](T t) { t.prompts.files = {t.away}, t.dlg->OnOpenTheme(); }, ""},
+    {"PickTheme", [](T t) { t.pick("pick.kbt"); }, ""},
+    {"HandedOver", [](T t) { t.dlg->OnOpenFromAnotherStart(t.away); }, ""},
+    {"SaveInLibrary", [](T t) { t.save(t.themesDir() + "x.kbt"); }, ""},
+    {"SaveOutside", [](T t) { t.save(t.away); }, "Saved outside the theme library, as \"{away}\""},
+    {"NoSound", [](T t) { t.dlg->eventList().setSelectionMark(0), t.dlg->OnNoSound(); }, ""},
+    {"PlainPickAfterAConversion",
+     [](T t) {
+         t.drop("t48.wav", 0.1, {1, 1, 48000, 16}), t.drop("t8k.wav", 1.75);
+     },
+     ""},
+    {"LongPick", [](T t) { t.drop("speech.wav", 31); },
+     "\"speech.wav\" is long (0:31.0): the handheld plays it whole on every event."},
+    {"SelectingARowKeepsTheTransfersWord", [](T t) { t.select(1); }, "Sounds exported"},
+    {"SelectingAnotherRowTakesBackItsLongNote",
+     [](T t) { t.drop("speech.wav", 31), t.select(1), t.select(0); }, ""},
+    // A theme without a sound would silence the handheld: asked first; No changes nothing.
+    {"SilentThemeUploadDeclined",
+     [](T t) {
+         t.dlg->OnNewTheme();
+         t.statusBar.setText("Sounds exported");
+         t.prompts.answers = {false};
+         t.dlg->OnUploadTheme();
+         EXPECT_EQ(t.prompts.questions.at(0),
+                   "This theme has no sounds: the Pocket PC will play none. Upload it?");
+     },
+     "Sounds exported"},
+    {"SilentThemeUploaded",
+     [](T t) { t.dlg->OnNewTheme(), t.prompts.answers = {true}, t.dlg->OnUploadTheme(); },
+     "Sounds not exported"},
+    {"NoHandheldAtTheFirstStart", [](T t) { t.dlg->InitialBackupCheck(); },
+     "Sounds not backed up; Belltide tries again at its next start"},
+};
+INSTANTIATE_TEST_SUITE_P(Commands, StatusLineAfter, ::testing::ValuesIn(StatusCases),
+                         [](const auto& param) { return std::string(param.param.label); });
+
+// A note too wide for the line gives up the middles of its names, never its words; a measure
+// that counts characters stands for the toolkit's.
+TEST(StatusNoteFit, ShortensTheNamesInTheirMiddles) {
+    const auto characters = [](const std::string& text) {
+        return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        }));
+    };
+    const StatusNote note = StatusNote()
+                                .name("beginsync-long-recording.wav")
+                                .text(" is converted into ")
+                                .name("b\xC3\xA9gin.wav");
+    const std::pair<int, std::string> fits[] = {
+        {60, "\"beginsync-long-recording.wav\" is converted into \"b\xC3\xA9gin.wav\""},
+        {50, "\"beginsyn\xE2\x80\xA6rding.wav\" is converted into \"b\xC3\xA9gin.wav\""},
+        // Names are never cut below a dozen characters, even when the note still does not fit.
+        {10, "\"begin\xE2\x80\xA6ng.wav\" is converted into \"b\xC3\xA9gin.wav\""},
+    };
+    for (const auto& [width, text] : fits)
+        EXPECT_EQ(note.fitted(width, characters), text) << width;
 }
 
 // Every shortcut reaches its command.
@@ -289,7 +423,7 @@ TEST_P(ShortcutKey, ReachesItsCommand) {
     EXPECT_EQ(dlg->OnCommand(GetParam().command), key != "Ctrl+Q") << "Exit closes the window";
     const std::map<std::string, bool> reached{
         {"Ctrl+N", dlg->themeName() == "Untitled"},
-        {"Ctrl+O", prompts.dialogs.size() == 1 && prompts.dialogs[0].initialFolder.empty()},
+        {"Ctrl+O", prompts.dialogs.size() == 1 && prompts.dialogs[0].initialFolder == themesDir()},
         {"Ctrl+S", prompts.dialogs.size() == 1 && prompts.dialogs[0].initialFolder == themesDir()},
         {"Ctrl+Q", prompts.dialogs.empty() && prompts.questions.empty()},
         {"Space", sound.played.back() == dlg->folders().soundsDir + "chime.wav"},
@@ -418,7 +552,7 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     if (action == Action::Close || action == Action::CloseDeclined) {
         EXPECT_EQ(closes, goesOn && action == Action::Close);
     } else if (action == Action::Download) {
-        EXPECT_EQ(statusBar.text, goesOn ? "Sounds not imported" : "Welcome to Belltide");
+        EXPECT_EQ(statusBar.text, goesOn ? "Sounds not imported" : "") << "the edit spoke last";
     } else {
         EXPECT_EQ(rows() == edited, !goesOn) << "the edits are replaced only when it goes on";
     }

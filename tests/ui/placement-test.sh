@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the built program as a user does, under a window manager, with the window's place, size
-# and state left by an earlier start, and reads back where the window manager put it. Only the
-# first window of a program shows this: wxGTK defers it until it knows the frame's size.
+# and state left by an earlier start, and reads back where the window manager put it, also once a
+# window started maximised is restored. Only the first window of a program shows this: wxGTK
+# defers it until it knows the frame's size.
 # Usage: placement-test.sh PROGRAM
 set -euo pipefail
 program=$1
@@ -11,7 +12,7 @@ trap '[ -z "$pid" ] || kill -9 "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run SDL_AUDIODRIVER=dummy
 unset BELLTIDE_DEVICE
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/app/themes" && chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME/belltide" "$XDG_RUNTIME_DIR" "$work/app/themes" && chmod 700 "$XDG_RUNTIME_DIR"
 cp "$program" "$work/app/belltide"
 # A theme library that holds a backup: no first-start question in the way.
 : >"$work/app/themes/initialBackup.kbt"
@@ -31,8 +32,8 @@ placed() { # window: "x,y,width,height" of the frame
     echo "$((x - left)),$((y - top)),$((w + left + right)),$((h + top + bottom))"
 }
 startWith() { # Rect, maximised
-    printf '[Window]\nRect=%s\nMaximized=%s\nColumns=130,130,80\n' "$1" "$2" \
-        >"$XDG_CONFIG_HOME/Belltide.conf"
+    printf '[Window]\nRect=%s\nMaximized=%s\nColumnWidths=130,0,80\n' "$1" "$2" \
+        >"$XDG_CONFIG_HOME/belltide/belltide.conf"
     "$work/app/belltide" >>"$work/log" 2>&1 &
     pid=$!
     id=
@@ -48,4 +49,9 @@ wait "$pid" 2>/dev/null || true
 
 startWith 137,91,902,725 1
 xprop -id "$id" _NET_WM_STATE | grep -q MAXIMIZED_HORZ || fail "not maximised"
+# Restored, it has the size and place it was saved with, frame and all.
+wmctrl -i -r "$id" -b remove,maximized_vert,maximized_horz
+for _ in $(seq 20); do xprop -id "$id" _NET_WM_STATE | grep -q MAXIMIZED || break; sleep 0.2; done
+sleep 1
+[ "$(placed "$id")" = 137,91,902,725 ] || fail "restored at $(placed "$id"), not at 137,91,902,725"
 echo "placement test passed"

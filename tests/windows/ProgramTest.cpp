@@ -255,6 +255,97 @@ TEST_F(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindo
     EXPECT_TRUE(IsWindowVisible(main));
 }
 
+namespace {
+
+// The help viewer, whose title begins with its format's words.
+HWND helpWindow() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM result) {
+            if (IsWindowVisible(window) && text(window).rfind(L"Belltide Help", 0) == 0)
+                *reinterpret_cast<HWND*>(result) = window;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void pressKey(WORD key) {
+    INPUT input[2] = {};
+    for (INPUT& event : input) {
+        event.type = INPUT_KEYBOARD;
+        event.ki.wVk = key;
+    }
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+} // namespace
+
+// Once the help has been opened with F1 and closed, a later start still hands its theme to this
+// window, which opens it, and Esc still asks the exit question: an accelerator's menu, opened to
+// Windows and never closed, no longer leaves the window waiting for a menu.
+TEST_F(Program, KeysAndHandOversOutliveTheHelp) {
+    const HANDLE process = start();
+    ASSERT_TRUE(process);
+    HWND main = nullptr;
+    ASSERT_TRUE(
+        waitFor([&] { return (main = shown(L"Belltide \u2014 initialBackup")) != nullptr; }));
+    HWND list = control(main, ControlId::EventList);
+    PostMessageW(list, WM_KEYDOWN, VK_F1, 0);
+    ASSERT_TRUE(waitFor([] { return helpWindow() != nullptr; })) << "F1 opened no help";
+    PostMessageW(helpWindow(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitFor([] { return helpWindow() == nullptr; }));
+
+    const fs::path theme = folder.path() / "Second.kbt";
+    writeBytes(theme, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION second{};
+    std::wstring commandLine =
+        L"\"" + (program / "Belltide.exe").wstring() + L"\" \"" + theme.wstring() + L"\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               program.wstring().c_str(), &startup, &second));
+    CloseHandle(second.hThread);
+    const DWORD ended = WaitForSingleObject(second.hProcess, 60000);
+    if (ended != WAIT_OBJECT_0)
+        TerminateProcess(second.hProcess, 1);
+    CloseHandle(second.hProcess);
+    EXPECT_EQ(ended, WAIT_OBJECT_0) << "the second start did not end";
+    EXPECT_TRUE(waitFor([&] { return shown(L"Belltide \u2014 Second") == main; }))
+        << "the first window did not open the theme handed over";
+    EXPECT_TRUE(waitFor([&] { return fs::exists(program / "themes" / "Second.kbt"); }));
+
+    // A click on the status line makes the window the one the keyboard types in.
+    RECT line{};
+    GetWindowRect(FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr), &line);
+    SetCursorPos(line.left + 20, (line.top + line.bottom) / 2);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == main; }));
+    pressKey(VK_ESCAPE);
+    // The exit question, once its text is there.
+    HWND question = nullptr;
+    std::wstring texts;
+    EXPECT_TRUE(waitFor([&] {
+        question = FindWindowW(L"#32770", L"Belltide");
+        texts.clear();
+        for (HWND child = question ? GetWindow(question, GW_CHILD) : nullptr; child;
+             child = GetWindow(child, GW_HWNDNEXT))
+            texts += text(child) + L"|";
+        return texts.find(L"|Are you absolutely sure you want to exit Belltide?|") !=
+               std::wstring::npos;
+    })) << "Esc asked nothing; a box showed "
+        << pcText(texts);
+    ASSERT_TRUE(question);
+    PostMessageW(GetDlgItem(question, IDNO), BM_CLICK, 0, 0);
+    EXPECT_TRUE(waitFor([] { return FindWindowW(L"#32770", L"Belltide") == nullptr; }));
+    EXPECT_TRUE(IsWindowVisible(main)) << "No keeps the window open";
+}
+
 // The main window at the common display densities: the list needs no horizontal scroll bar,
 // and every heading and size is whole in its column.
 class ProgramAtDpi : public Program, public ::testing::WithParamInterface<DWORD> {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The installer under Wine in a prefix of its own: a silent install for the current user, the
 # installed program's first start, which keeps its data in the user's folder, the .kbt association,
-# and an uninstall that removes the install folder and keeps the themes.
+# and an uninstall that removes the install folder and the settings and keeps the themes.
 # installer-test.sh INSTALLER MAKE_DEVICE_EXE
 set -euo pipefail
 installer=$1
@@ -46,8 +46,11 @@ done
 wineserver -k || true
 wait || true
 
+# Settings as the program leaves them, which the uninstaller removes.
+wine reg add 'HKCU\Software\Belltide\Window' /v Maximized /d 1 /f >/dev/null
 wine "$installed/Uninstall.exe" /S
 wineserver -w
+wine reg query 'HKCU\Software\Belltide' >/dev/null 2>&1 && fail "the settings are left behind"
 [ -e "$installed/Belltide.exe" ] && fail "the program is still installed"
 [ -e "$installed/Uninstall.exe" ] && fail "the uninstaller is still there"
 [ -e "$installed" ] && fail "the install folder is left behind"

@@ -55,9 +55,13 @@ AboutDialog::AboutDialog(wxWindow* parent, CAboutDlg& logic)
         new wxStaticText(this, wxID_ANY, wxEmptyString, textPos, textSize, wxST_NO_AUTORESIZE);
     text->SetLabelText(toWx(CAboutDlg::text()));
     const auto [linkPos, linkSize] = place(LinkRect);
-    auto* link = new wxButton(this, CAboutDlg::LinkButtonId, toWx(logic.linkCaption()), linkPos,
-                              linkSize, wxBORDER_NONE);
-    link->SetCursor(wxCursor(wxCURSOR_HAND));
+    // A link that names no place would be no link: without a web address there is none.
+    wxButton* link = nullptr;
+    if (!logic.linkCaption().empty()) {
+        link = new wxButton(this, CAboutDlg::LinkButtonId, toWx(logic.linkCaption()), linkPos,
+                            linkSize, wxBORDER_NONE);
+        link->SetCursor(wxCursor(wxCURSOR_HAND));
+    }
     const auto [okPos, okSize] = place(OkRect);
     auto* ok = new wxButton(this, wxID_OK, "OK", okPos, okSize);
     ok->SetDefault();
@@ -66,5 +70,6 @@ AboutDialog::AboutDialog(wxWindow* parent, CAboutDlg& logic)
 
     SetClientSize(ConvertDialogToPixels(wxSize(ClientDlu.width, ClientDlu.height)));
     CentreOnParent();
-    link->Bind(wxEVT_BUTTON, [&logic](wxCommandEvent&) { logic.OnLinkButton(); });
+    if (link)
+        link->Bind(wxEVT_BUTTON, [&logic](wxCommandEvent&) { logic.OnLinkButton(); });
 }

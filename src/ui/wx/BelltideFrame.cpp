@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <tuple>
+#include <utility>
 
 // A macro of the system's headers, pulled in by the application's, that would rename a type.
 #undef MessageBox
@@ -99,6 +100,7 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
                                     .progressWindows = *m_progressWindows,
                                     .deviceFactory = std::move(deviceFactory)});
     m_eventListView->setModel(&m_logic->eventList());
+    m_progressWindows->setFirstFocus(m_eventListView);
     // A row selected with the mouse or the keyboard enables the sound commands alike.
     m_eventListView->setHandlers({[this] { guarded([this] { m_logic->OnListClick(); }); },
                                   [this](int row, const std::string& path) {
@@ -118,7 +120,7 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     appendSystemMenuAbout();
 #endif
     const WindowPlacement saved = WindowPlacement::read(*m_settings);
-    m_eventListView->setLeastColumnWidths(saved.columnWidths);
+    m_eventListView->setDraggedWidths(saved.columnWidths);
     m_logic->setStartupTheme(startupTheme);
     guarded([this] { m_logic->OnInitDialog(); });
     restorePlacement(saved);
@@ -162,7 +164,7 @@ void BelltideFrame::createMenuBar() {
     const auto append = [file](int command, const std::string& text) {
         file->Append(menuId(command), toWx(menuText(text, command)));
     };
-    append(CommandId::NewTheme, "New Theme");
+    append(CommandId::NewTheme, "&New Theme");
     append(CommandId::OpenTheme, "&Open Theme...");
     append(CommandId::SaveTheme, "&Save Theme...");
     file->AppendSeparator();
@@ -185,30 +187,35 @@ void BelltideFrame::createControls() {
         return new wxButton(m_panel, id, text, pos, size);
     };
 
-    // Created in the template's order, which is also the tab order.
-    auto* close = button(ControlId::Close, "Close", CloseRect);
-    close->SetDefault();
-    const auto [listPos, listSize] = place(ListRect);
-    m_eventListView = new EventListView(m_panel, ControlId::EventList, listPos, listSize);
-    auto* change = button(ControlId::ChangeSound, "&Change Sound...", ChangeRect);
-    auto* play = button(ControlId::PlaySound, "&Play Sound", PlayRect);
-    auto* upload = button(ControlId::UploadTheme, "&Upload Theme", UploadRect);
-    button(ControlId::DownloadTheme, "&Download Theme", DownloadRect);
-    auto* noSound = button(ControlId::NoSound, "&No Sound", NoSoundRect);
-    button(ControlId::OpenTheme, "&Open Theme...", OpenRect);
-    auto* save = button(ControlId::SaveTheme, "&Save Theme...", SaveRect);
+    // Created in the window's reading order, which is also the tab order: the theme and its
+    // commands, the list and what acts on its rows, the upload, Close. Each has an access key of
+    // its own; F and H are the menus'.
     const auto [comboPos, comboSize] = place(ThemeListRect);
     auto* combo = new wxChoice(m_panel, ControlId::ThemeList, comboPos, comboSize);
+    button(ControlId::OpenTheme, "&Open Theme...", OpenRect);
+    auto* save = button(ControlId::SaveTheme, "&Save Theme...", SaveRect);
+    const auto [listPos, listSize] = place(ListRect);
+    m_eventListView = new EventListView(m_panel, ControlId::EventList, listPos, listSize);
+    auto* play = button(ControlId::PlaySound, "&Play Sound", PlayRect);
+    auto* change = button(ControlId::ChangeSound, "&Change Sound...", ChangeRect);
+    auto* noSound = button(ControlId::NoSound, "&No Sound", NoSoundRect);
     // GTK refuses a check box smaller than its label, so it keeps its natural size.
     auto* extended = new wxCheckBox(m_panel, ControlId::ExtendedCheck,
-                                    "Upload extended notifications", place(ExtendedRect).first);
+                                    "Upload e&xtended notifications", place(ExtendedRect).first);
+    button(ControlId::DownloadTheme, "&Download Theme", DownloadRect);
+    auto* upload = button(ControlId::UploadTheme, "&Upload Theme", UploadRect);
+    auto* close = button(ControlId::Close, "C&lose", CloseRect);
+    close->SetDefault();
     const auto [logoPos, logoSize] = place(LogoRect);
     auto* logo = new wxBitmapButton(m_panel, ControlId::Logo, wxNullBitmap, logoPos, logoSize,
                                     wxBORDER_NONE);
     logo->SetCursor(wxCursor(wxCURSOR_HAND));
+    // A picture: the mouse's, not a stop of Tab.
+    logo->DisableFocusFromKeyboard();
 
     // The status bar first: on Windows it takes its height from the client area.
-    CreateStatusBar(1);
+    // No tips of its own: the line shows a shortened note whole as its tooltip.
+    CreateStatusBar(1, wxSTB_SIZEGRIP | wxSTB_ELLIPSIZE_END | wxFULL_REPAINT_ON_RESIZE);
     m_templateClientSize =
         m_panel->ConvertDialogToPixels(wxSize(ClientDlu.width, ClientDlu.height));
     SetClientSize(m_templateClientSize);
@@ -254,7 +261,7 @@ void BelltideFrame::layOut() {
         const wxSize size = placed.grows ? placed.size + wxSize(extraX, extraY) : placed.size;
         placed.control->SetSize(wxRect(at, size));
     }
-    m_eventListView->refitColumns();
+    m_eventListView->fitColumns();
 }
 
 void BelltideFrame::restorePlacement(const WindowPlacement& saved) {
@@ -268,8 +275,19 @@ void BelltideFrame::restorePlacement(const WindowPlacement& saved) {
         placeBeforeShow(this);
     }
     m_normalRect = GetRect();
+#ifdef __WXGTK__
+    // Maximised only once it is on screen at the size kept: before, GTK does not know the
+    // frame's edges yet, and the window would come back from maximised larger by them.
+    if (saved.maximized)
+        Bind(wxEVT_ACTIVATE, [this, first = true](wxActivateEvent& event) mutable {
+            event.Skip();
+            if (std::exchange(first, false))
+                CallAfter([this] { Maximize(); });
+        });
+#else
     if (saved.maximized)
         Maximize();
+#endif
     // Only a window neither maximised nor minimised shows the size and position to keep.
     const auto keepNormal = [this](wxEvent& event) {
         if (!IsMaximized() && !IsIconized() && IsShown())
@@ -285,7 +303,7 @@ void BelltideFrame::savePlacement() {
     placement.normal =
         ScreenRect{m_normalRect.x, m_normalRect.y, m_normalRect.width, m_normalRect.height};
     placement.maximized = IsMaximized();
-    placement.columnWidths = m_eventListView->columnWidths();
+    placement.columnWidths = m_eventListView->draggedWidths();
     placement.write(*m_settings);
 }
 
@@ -319,14 +337,6 @@ void BelltideFrame::bindEvents() {
     m_soundIdleTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { m_sound->releaseIdleOutput(); });
     m_soundIdleTimer.Start(2000);
     Bind(wxEVT_CHAR_HOOK, &BelltideFrame::onCharHook, this);
-    Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
-        ++m_openMenus;
-        event.Skip();
-    });
-    Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& event) {
-        m_openMenus = std::max(0, m_openMenus - 1);
-        event.Skip();
-    });
     const auto closeWindow = [this](wxCommandEvent&) { Close(); };
     Bind(wxEVT_BUTTON, closeWindow, ControlId::Close);
     Bind(wxEVT_MENU, closeWindow, menuId(CommandId::Exit));
@@ -380,24 +390,33 @@ bool BelltideFrame::runShortcut(const wxKeyEvent& event) {
             continue;
         if (shortcut.scope == Shortcut::Scope::List && FindFocus() != m_eventListView)
             return false;
-        return m_logic->OnCommand(shortcut.command);
+        later([this, command = shortcut.command] { m_logic->OnCommand(command); });
+        return true;
     }
     return false;
 }
 
+void BelltideFrame::later(std::function<void()> action) {
+    // Windows hands the key itself on to a dialog that opens while its hook runs: an Esc or Enter
+    // would answer the exit question the moment it is asked.
+    CallAfter([this, action = std::move(action)] { guarded(action); });
+}
+
+bool BelltideFrame::takesInput() const {
+    return IsEnabled() && !isMenuShown();
+}
+
 void BelltideFrame::onCharHook(wxKeyEvent& event) {
-    const int key = event.GetKeyCode();
-    if (m_openMenus == 0) {
-        bool ran = true; // a shortcut that failed was still the key's command
-        guarded([&] { ran = runShortcut(event); });
-        if (ran)
-            return;
+    // An Esc or a shortcut that reaches the window while a menu is open is meant for the menu.
+    if (isMenuShown()) {
+        event.Skip();
+        return;
     }
+    const int key = event.GetKeyCode();
+    if (runShortcut(event))
+        return;
     if (key == WXK_ESCAPE) {
-        if (m_openMenus > 0)
-            event.Skip();
-        else
-            Close();
+        later([this] { Close(); });
         return;
     }
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
@@ -408,12 +427,14 @@ void BelltideFrame::onCharHook(wxKeyEvent& event) {
         }
         // As in a dialog: Enter presses the focused button, else the default button "Close".
         if (auto* focused = dynamic_cast<wxButton*>(FindFocus())) {
-            wxCommandEvent click(wxEVT_BUTTON, focused->GetId());
-            click.SetEventObject(focused);
-            focused->ProcessWindowEvent(click);
+            later([focused] {
+                wxCommandEvent click(wxEVT_BUTTON, focused->GetId());
+                click.SetEventObject(focused);
+                focused->ProcessWindowEvent(click);
+            });
             return;
         }
-        Close();
+        later([this] { Close(); });
         return;
     }
     event.Skip();

@@ -37,7 +37,7 @@ public:
 
     CBelltideDlg& logic() { return *m_logic; }
     // Neither a transfer nor a menu holds the window.
-    bool takesInput() const { return IsEnabled() && m_openMenus == 0; }
+    bool takesInput() const;
     // The id under which a menu command of CommandId is known to wx.
     static int menuId(int command);
     // UI thread. Runs a handler of the window: a failure it did not expect, a file system's
@@ -62,6 +62,8 @@ private:
     void savePlacement();
     // A key of the shortcut table, if the event is one and it applies where the focus is.
     bool runShortcut(const wxKeyEvent& event);
+    // What a key does, once the key has been dealt with.
+    void later(std::function<void()> action);
     void loadArtwork();
     void bindEvents();
     void onCharHook(wxKeyEvent& event);
@@ -98,6 +100,4 @@ private:
     std::unique_ptr<HelpLauncher> m_helpLauncher;
     std::unique_ptr<HelpCommands> m_help;
     wxTimer m_soundIdleTimer;
-    // Menus shown now; an Esc that reaches the window then is meant for the menu.
-    int m_openMenus = 0;
 };

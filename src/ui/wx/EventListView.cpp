@@ -35,11 +35,13 @@ EventListView::EventListView(wxWindow* parent, wxWindowID id, const wxPoint& pos
                  wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxBORDER_SUNKEN) {
     SetDropTarget(new EventListDropTarget(this));
     Bind(wxEVT_LIST_COL_END_DRAG, [this](wxListEvent& event) {
-        // The new width is known once the drag's own handling is over.
+        // The new width is known once the drag's own handling is over; it stays.
         CallAfter([this, column = event.GetColumn()] {
-            if (column >= 0 && column < static_cast<int>(m_wanted.size()))
-                m_wanted[std::size_t(column)] = GetColumnWidth(column);
-            keepColumnsInside();
+            if (column < 0 || column >= GetColumnCount())
+                return;
+            m_dragged.resize(std::max(m_dragged.size(), std::size_t(column) + 1));
+            m_dragged[std::size_t(column)] = std::max(1, GetColumnWidth(column));
+            fitColumns();
         });
         event.Skip();
     });
@@ -50,6 +52,19 @@ EventListView::EventListView(wxWindow* parent, wxWindowID id, const wxPoint& pos
     if (!GetChildren().empty())
         GetChildren().front()->Bind(wxEVT_MOTION, &EventListView::showNameTip, this);
 #endif
+    // From no selection, Down selects the first row: the list's own focus mark, left on the first
+    // row, would move past it.
+    Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) {
+        const int key = event.GetKeyCode();
+        if ((key != WXK_DOWN && key != WXK_NUMPAD_DOWN) || event.HasAnyModifiers() ||
+            GetItemCount() == 0 || GetSelectedItemCount() != 0) {
+            event.Skip();
+            return;
+        }
+        SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                     wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+        EnsureVisible(0);
+    });
     Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
         if (m_model)
             m_model->setSelectionMark(static_cast<int>(event.GetIndex()));
@@ -58,37 +73,18 @@ EventListView::EventListView(wxWindow* parent, wxWindowID id, const wxPoint& pos
     });
 }
 
-void EventListView::insertColumn(int column, const std::string& heading, ColumnAlign align,
-                                 int widthPixels) {
-    const auto at = std::size_t(column);
-    if (at < m_least.size())
-        widthPixels = std::max(widthPixels, m_least[at]);
-    InsertColumn(column, toWx(heading),
-                 align == ColumnAlign::Right ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT,
-                 widthPixels);
-    m_wanted.insert(m_wanted.begin() + std::min(at, m_wanted.size()), widthPixels);
-    // The template's widths together are wider than the list at the smallest window on Windows.
-    keepColumnsInside();
+void EventListView::insertColumn(int column, const ListColumn& spec) {
+    InsertColumn(column, toWx(spec.heading),
+                 spec.align == ColumnAlign::Right ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT);
+    m_columns.insert(m_columns.begin() + std::min(std::size_t(column), m_columns.size()), spec);
+    fitColumns();
 }
 
-void EventListView::setLeastColumnWidths(const std::vector<int>& widths) {
-    m_least.clear();
+void EventListView::setDraggedWidths(const std::vector<int>& widths) {
+    m_dragged.clear();
     // A width from another screen's resolution must not push the other columns out.
     for (const int width : widths)
-        m_least.push_back(std::min(width, FromDIP(600)));
-}
-
-std::vector<int> EventListView::columnWidths() const {
-    std::vector<int> widths;
-    for (int column = 0; column < GetColumnCount(); ++column)
-        widths.push_back(GetColumnWidth(column));
-    return widths;
-}
-
-void EventListView::refitColumns() {
-    for (int column = 0; column < GetColumnCount() && column < int(m_wanted.size()); ++column)
-        SetColumnWidth(column, m_wanted[std::size_t(column)]);
-    keepColumnsInside();
+        m_dragged.push_back(std::min(width, FromDIP(600)));
 }
 
 void EventListView::setRowCount(int count) {
@@ -109,57 +105,42 @@ namespace {
 // Room for the cell's margins on both sides of the text.
 constexpr int CellMargins = 16;
 constexpr int SoundsColumn = 1;
-constexpr int SizeColumn = 2;
 
 } // namespace
 
-int EventListView::headingWidth(int column) const {
-    wxListItem heading;
-    heading.SetMask(wxLIST_MASK_TEXT);
-    GetColumn(column, heading);
-    return GetTextExtent(heading.GetText()).x + FromDIP(CellMargins);
+int EventListView::cellWidth(const std::string& text) const {
+    return GetTextExtent(toWx(text)).x + FromDIP(CellMargins);
 }
 
-int EventListView::wholeWidth(int column) const {
-    int widest = headingWidth(column);
-    for (int row = 0; m_model && row < m_model->rowCount(); ++row)
-        widest = std::max(widest, GetTextExtent(toWx(m_model->cellText(row, column))).x +
-                                      FromDIP(CellMargins));
-    return widest;
-}
-
-void EventListView::fitColumn(int column, int minWidthPixels) {
-    const auto at = std::size_t(column);
-    int width = std::max(minWidthPixels, wholeWidth(column));
-    if (at < m_least.size())
-        width = std::max(width, m_least[at]);
-    if (at < m_wanted.size())
-        m_wanted[at] = width;
-    SetColumnWidth(column, width);
-    keepColumnsInside();
-}
-
-void EventListView::keepColumnsInside() {
-    const int columns = GetColumnCount();
-    if (columns <= SizeColumn)
-        return;
-    // Size and Length are always read whole; the names are cut in the middle.
-    for (int column = SizeColumn; column < columns; ++column)
-        SetColumnWidth(column, std::max(GetColumnWidth(column), wholeWidth(column)));
+void EventListView::fitColumns() {
+    std::vector<CEventListCtrl::ColumnNeed> needs;
+    for (std::size_t column = 0; column < m_columns.size(); ++column) {
+        const ListColumn& spec = m_columns[column];
+        CEventListCtrl::ColumnNeed need;
+        need.takesRest = spec.takesRest;
+        need.dragged = column < m_dragged.size() ? m_dragged[column] : 0;
+        for (const std::string& sample : spec.samples)
+            need.least = std::max(need.least, cellWidth(sample));
+        need.least = std::max(need.least, cellWidth(spec.heading));
+        need.wanted = need.least;
+        // The rest column's names are shortened in the middle instead; any other text is whole.
+        for (int row = 0; !spec.takesRest && m_model && row < m_model->rowCount(); ++row)
+            need.wanted = std::max(need.wanted, cellWidth(m_model->cellText(row, int(column))));
+        // Only a name column gives way: sizes and lengths are always read whole.
+        if (spec.align == ColumnAlign::Right)
+            need.least = need.wanted;
+        else if (!spec.takesRest)
+            need.least = cellWidth(spec.heading);
+        needs.push_back(need);
+    }
     // Room is kept for a vertical scroll bar that is not shown yet.
     const int room =
         GetClientSize().x -
         (HasScrollbar(wxVERTICAL) ? 0 : wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
-    int excess = -room;
-    for (int column = 0; column < columns; ++column)
-        excess += GetColumnWidth(column);
-    // Room the short columns have beyond their texts goes first, then the sounds' names.
-    for (int column = columns - 1; column >= 0 && excess > 0; --column) {
-        const int least = column >= SizeColumn ? wholeWidth(column) : headingWidth(column);
-        const int given = std::min(excess, std::max(0, GetColumnWidth(column) - least));
-        SetColumnWidth(column, GetColumnWidth(column) - given);
-        excess -= given;
-    }
+    const std::vector<int> widths = CEventListCtrl::shareWidths(room, needs);
+    for (std::size_t column = 0; column < widths.size(); ++column)
+        if (GetColumnWidth(int(column)) != widths[column])
+            SetColumnWidth(int(column), widths[column]);
 }
 
 void EventListView::showSelected(int row) {
@@ -169,8 +150,8 @@ void EventListView::showSelected(int row) {
 void EventListView::showSoundMenu() {
     wxMenu menu;
     for (const auto& [command, text] :
-         {std::pair{CommandId::PopupPlay, "Play"}, std::pair{CommandId::PopupChange, "Change"},
-          std::pair{CommandId::PopupNoSound, "No Sound"}})
+         {std::pair{CommandId::PopupPlay, "&Play"}, std::pair{CommandId::PopupChange, "&Change"},
+          std::pair{CommandId::PopupNoSound, "&No Sound"}})
         menu.Append(BelltideFrame::menuId(command), toWx(menuText(text, command)));
     PopupMenu(&menu);
 }

@@ -25,32 +25,25 @@ public:
     void setModel(CEventListCtrl* model) { m_model = model; }
     void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }
 
-    void insertColumn(int column, const std::string& heading, ColumnAlign align,
-                      int widthPixels) override;
+    void insertColumn(int column, const ListColumn& spec) override;
     void setRowCount(int count) override;
     void refreshRows(int first, int last) override;
-    void fitColumn(int column, int minWidthPixels) override;
+    void fitColumns() override;
     void showSelected(int row) override;
     void showSoundMenu() override;
 
-    // Widths the user gave the columns at an earlier start; none narrower than these is fitted.
-    void setLeastColumnWidths(const std::vector<int>& widths);
-    std::vector<int> columnWidths() const;
-    // After a change of the list's size: each column as wide as it wants, within the list.
-    void refitColumns();
+    // The widths the user dragged the columns to at an earlier start (0: none); set before the
+    // columns are inserted.
+    void setDraggedWidths(const std::vector<int>& widths);
+    std::vector<int> draggedWidths() const { return m_dragged; }
 
 protected:
     wxString OnGetItemText(long item, long column) const override;
     wxItemAttr* OnGetItemAttr(long item) const override;
 
 private:
-    // The width that shows the column's heading whole.
-    int headingWidth(int column) const;
-    // The width that shows the column's heading and its widest cell whole.
-    int wholeWidth(int column) const;
-    // Columns wider than the list give up width from the right-most name column first, never
-    // below their heading; the sizes always stay whole.
-    void keepColumnsInside();
+    // The width that shows the text whole in a cell.
+    int cellWidth(const std::string& text) const;
     // The file name shortened in its middle to the column's width, so that its extension shows.
     wxString fittedName(const wxString& name) const;
     // The whole file name as the tooltip of a shortened one under the pointer.
@@ -62,7 +55,6 @@ private:
     CEventListCtrl* m_model = nullptr;
     Handlers m_handlers;
     mutable wxItemAttr m_dimmed;
-    // The width each column asks for: its fit, or what the user dragged it to.
-    std::vector<int> m_wanted;
-    std::vector<int> m_least;
+    std::vector<ListColumn> m_columns;
+    std::vector<int> m_dragged;
 };

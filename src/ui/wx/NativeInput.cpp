@@ -5,6 +5,10 @@
 
 #include <string>
 
+#ifdef __WXMSW__
+#include <windows.h>
+#endif
+
 #ifdef __WXGTK__
 #include <gtk/gtk.h>
 
@@ -78,6 +82,26 @@ bool isHandlingUserInput() {
            type == GDK_TOUCH_END;
 }
 
+bool isMenuShown() {
+    // A menu or a drop-down list grabs the input while it is open.
+    GtkWidget* grab = gtk_grab_get_current();
+    return grab && (GTK_IS_MENU_SHELL(grab) ||
+                    (GTK_IS_WINDOW(grab) &&
+                     gtk_window_get_window_type(GTK_WINDOW(grab)) == GTK_WINDOW_POPUP));
+}
+
+bool hasScreenPlace(const wxWindow* window) {
+    return gtk_widget_get_realized(window->GetHandle());
+}
+
+void restoreFocus(wxWindow* control) {
+    // GTK drops the focus of a window whose controls were disabled, while wxWidgets still counts
+    // it where it was, and so would not set it again.
+    // A list's own window, not its headings.
+    gtk_widget_child_focus(control->GetMainWindowOfCompositeControl()->GetHandle(),
+                           GTK_DIR_TAB_FORWARD);
+}
+
 void placeBeforeShow(wxTopLevelWindow* window) {
     // wxGTK keeps a position set before the window exists to itself until the window is shown,
     // and then the window manager has already placed it where it likes.
@@ -98,6 +122,27 @@ void onAboutToDropDown(wxChoice* list, std::function<void()> handler) {
 
 bool isHandlingUserInput() {
     return true;
+}
+
+bool isMenuShown() {
+#ifdef __WXMSW__
+    // A count of wx's menu events would not do: an accelerator (F1, Ctrl+S) opens its menu to
+    // Windows without ever closing it.
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetCurrentThreadId(), &info) &&
+           (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
+#else
+    return false;
+#endif
+}
+
+bool hasScreenPlace(const wxWindow* window) {
+    return window->IsShownOnScreen();
+}
+
+void restoreFocus(wxWindow* control) {
+    control->SetFocus();
 }
 
 void placeBeforeShow(wxTopLevelWindow*) {}

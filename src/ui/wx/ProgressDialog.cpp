@@ -1,6 +1,7 @@
 #include "ProgressDialog.h"
 
 #include "DialogUnits.h"
+#include "NativeInput.h"
 #include "WxControls.h"
 #include "WxText.h"
 
@@ -10,6 +11,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -40,18 +42,14 @@ ProgressDialog::ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& d
     SetEscapeId(wxID_NONE);
     SetAffirmativeId(wxID_NONE);
 
-    // The worker reads the request between files; the button tells that it was heard.
-    m_cancel->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-        m_cancelRequested = true;
-        m_cancel->SetLabel(wxString::FromUTF8(StoppingLabel));
-        m_cancel->Disable();
-    });
-
-    // The worker needs the dialog until its own close request: keys (Esc included, which is not
-    // Cancel here) and the window manager's close do nothing meanwhile.
-    Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
+    m_cancel->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { requestCancel(); });
+    // The worker needs the dialog until its own close request: Esc is Cancel, as the button
+    // says, and neither it, Enter nor the window manager's close ends the dialog meanwhile.
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
         const int key = event.GetKeyCode();
-        if (key != WXK_ESCAPE && key != WXK_RETURN && key != WXK_NUMPAD_ENTER)
+        if (key == WXK_ESCAPE)
+            requestCancel();
+        else if (key != WXK_RETURN && key != WXK_NUMPAD_ENTER)
             event.Skip();
     });
     Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent& event) {
@@ -60,11 +58,23 @@ ProgressDialog::ProgressDialog(wxWindow* parent, const ProgressDialogTemplate& d
     });
 
     // Centred on the main window as it stands on screen: its own position may not have been
-    // reported yet right after it has been mapped.
-    const wxRect owner(parent->ClientToScreen(wxPoint(0, 0)), parent->GetClientSize());
+    // reported yet right after it has been mapped. One not yet there (the first start's backup
+    // may come first) is taken where it was placed.
+    const wxRect owner = hasScreenPlace(parent) ? wxRect(parent->ClientToScreen(wxPoint(0, 0)),
+                                                         parent->GetClientSize())
+                                                : parent->GetRect();
     const wxSize size = GetSize();
     Move(owner.x + (owner.width - size.x) / 2 + DialogOffsetX,
          owner.y + (owner.height - size.y) / 2 + DialogOffsetY);
+}
+
+void ProgressDialog::requestCancel() {
+    // The worker reads the request between files; the button tells that it was heard.
+    if (m_cancelRequested)
+        return;
+    m_cancelRequested = true;
+    m_cancel->SetLabel(wxString::FromUTF8(StoppingLabel));
+    m_cancel->Disable();
 }
 
 ProgressDialog::~ProgressDialog() {
@@ -128,11 +138,18 @@ void WxProgressWindows::runModal(const ProgressDialogTemplate& dialog,
     ProgressDialog window(m_owner, dialog, m_messageBox);
     window.CallAfter([&] { onShown(window); });
     // A modal grab alone leaves the main window looking ready for input.
+    wxWindow* focused = wxWindow::FindFocus();
     m_owner->Disable();
     ++m_running;
     window.ShowModal();
     --m_running;
     m_owner->Enable();
+    // Disabled, the window lost the keyboard focus: the control that had it gets it back, and
+    // where none had (the first start's backup comes before any), the one that starts with it.
+    if (!focused || focused == m_owner || !m_owner->IsDescendant(focused))
+        focused = m_firstFocus;
+    if (focused)
+        restoreFocus(focused);
 }
 
 void WxProgressWindows::callAfter(std::function<void()> call) {

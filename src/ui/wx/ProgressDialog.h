@@ -1,5 +1,5 @@
 // The progress dialogs' window: a line of text, a bar and Cancel, no close box; only its worker's
-// close request ends it. Cancel asks the worker to stop after the current file.
+// close request ends it. Cancel, or Esc, asks the worker to stop after the current file.
 #pragma once
 
 #include "transfer/ProgressWindow.h"
@@ -36,6 +36,8 @@ public:
     void endModal() override;
 
 private:
+    // Cancel, by the button or Esc: the worker stops after the current file.
+    void requestCancel();
     // The bar in steps and the part of the coming one, scaled into its 16-bit range.
     void showPosition();
 
@@ -63,9 +65,12 @@ public:
     void callAfter(std::function<void()> call) override;
     // True while a progress dialog is shown, and so its worker runs.
     bool isRunning() const { return m_running > 0; }
+    // The control that gets the keyboard focus after a dialog where none had it before.
+    void setFirstFocus(wxWindow* control) { m_firstFocus = control; }
 
 private:
     int m_running = 0;
+    wxWindow* m_firstFocus = nullptr;
     wxWindow* m_owner;
     ProgressDialog::MessageBox m_messageBox;
 };

@@ -2,6 +2,7 @@
 
 #include "catalog/MessageError.h"
 #include "files/PcPath.h"
+#include "files/Utf8Text.h"
 #include "ui/SavePath.h"
 
 #include "NativeInput.h"
@@ -36,6 +37,13 @@
 namespace {
 
 const wxString ProgramTitle = "Belltide";
+constexpr const char* PreviewHint = "Each sound plays as you select it.";
+
+// A message box's text: a long path or name, which the box would not break, gets line breaks so
+// that the box stays within the screen.
+wxString boxText(const std::string& text) {
+    return toWx(wrappableText(text, 60));
+}
 
 // A question with the question icon, which the native boxes that wxWidgets shows leave out: GTK's
 // since 3.10, and Windows' task dialogs, which have no such icon. Still a modal dialog to
@@ -93,22 +101,15 @@ public:
     explicit SoundPreviewHook(CSoundFileDialog& preview) : m_preview(preview) {}
     // wx calls the hook only for a dialog that has a control of its own.
     void AddCustomControls(wxFileDialogCustomize& customize) override {
-#ifdef __WXMSW__
-        // Wine's file dialog gives a custom text one line in a narrow column and cuts the rest.
-        customize.AddStaticText("Each sound file you select");
-        customize.AddStaticText("is played.");
-#else
-        customize.AddStaticText("Each sound file you select is played.");
-#endif
+        // Short enough for the one narrow line Wine's file dialog gives a custom text.
+        customize.AddStaticText(PreviewHint);
     }
     // The dialog selects a file by itself when it opens a folder; only the user's picks play.
     void UpdateCustomControls() override {
         if (m_dialog && isHandlingUserInput())
             m_preview.OnFileNameChange(fromWx(m_dialog->GetCurrentlySelectedFilename()));
     }
-    void attach(wxFileDialog* dialog) {
-        m_dialog = dialog;
-    }
+    void attach(wxFileDialog* dialog) { m_dialog = dialog; }
 
 private:
     CSoundFileDialog& m_preview;
@@ -174,8 +175,31 @@ bool WxCheckBox::isChecked() const {
     return m_box->GetValue();
 }
 
-void WxStatusLine::setText(const std::string& text) {
-    m_bar->SetStatusText(toWx(text), 0);
+WxStatusLine::WxStatusLine(wxStatusBar* bar) : m_bar(bar) {
+    m_bar->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        show();
+        event.Skip();
+    });
+}
+
+void WxStatusLine::setText(const StatusNote& note) {
+    m_note = note;
+    show();
+}
+
+void WxStatusLine::show() {
+    wxRect field;
+    m_bar->GetFieldRect(0, field);
+    // The bar's margins around the text, and its size grip.
+    const int width = field.width - m_bar->FromDIP(24);
+    const std::string whole = m_note.whole();
+    const std::string fitted = m_note.fitted(
+        width, [this](const std::string& text) { return m_bar->GetTextExtent(toWx(text)).x; });
+    m_bar->SetStatusText(toWx(fitted), 0);
+    if (fitted == whole)
+        m_bar->UnsetToolTip();
+    else if (m_bar->GetToolTipText() != toWx(whole))
+        m_bar->SetToolTip(toWx(whole));
 }
 
 void WxComboBox::clear() {
@@ -205,15 +229,15 @@ std::string problemText(const std::exception& error) {
 }
 
 void WxPrompts::showMessage(const std::string& text) {
-    wxMessageBox(toWx(text), ProgramTitle, wxOK, m_owner);
+    wxMessageBox(boxText(text), ProgramTitle, wxOK, m_owner);
 }
 
 bool WxPrompts::askYesNo(const std::string& question) {
-    return QuestionBox(m_owner, toWx(question), false).ShowModal() == wxID_YES;
+    return QuestionBox(m_owner, boxText(question), false).ShowModal() == wxID_YES;
 }
 
 Answer WxPrompts::askYesNoCancel(const std::string& question) {
-    switch (QuestionBox(m_owner, toWx(question), true).ShowModal()) {
+    switch (QuestionBox(m_owner, boxText(question), true).ShowModal()) {
     case wxID_YES:
         return Answer::Yes;
     case wxID_NO:

@@ -34,13 +34,18 @@ private:
     wxCheckBox* m_box;
 };
 
+// Fits its note to the bar's width again whenever the bar is resized.
 class WxStatusLine : public StatusLine {
 public:
-    explicit WxStatusLine(wxStatusBar* bar) : m_bar(bar) {}
-    void setText(const std::string& text) override;
+    explicit WxStatusLine(wxStatusBar* bar);
+    void setText(const StatusNote& note) override;
+    std::string shownText() const override { return m_note.whole(); }
 
 private:
+    void show();
+
     wxStatusBar* m_bar;
+    StatusNote m_note;
 };
 
 class WxWindowTitle : public WindowTitle {
