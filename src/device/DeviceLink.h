@@ -1,5 +1,5 @@
 // The program's road to the handheld: session, sound settings in its registry, file copies.
-// Called on a transfer's worker thread; makeBlankTheme on any thread.
+// Called on a transfer's worker thread, the one thread of its session; makeBlankTheme on any.
 #pragma once
 
 #include "catalog/SoundTheme.h"
@@ -28,6 +28,8 @@ public:
     // The most a copy moves through one remote read or write.
     static constexpr std::uint32_t CopyChunkBytes = 1u << 20;
     static constexpr std::chrono::milliseconds ConnectTimeoutMs{5000};
+    // How often a connection that has not come yet asks whether it is still wanted.
+    static constexpr std::chrono::milliseconds ConnectSlice{200};
     // The first guess at a value's size; a larger value is read whole up to ValueSizeLimit.
     static constexpr std::uint32_t EventSchemeBufferSize = 500;
     static constexpr std::uint32_t WaveBufferSize = 100;
@@ -39,8 +41,9 @@ public:
         : m_device(device), m_messages(messages), m_connectTimeout(connectTimeout) {}
     virtual ~DeviceLink() = default;
 
-    // Raises MessageError when no device answers within the time-out or it refuses.
-    void connect();
+    // Raises MessageError when no device answers within the time-out or it refuses. False, with
+    // no session, when stillWanted said no while the device was awaited; what it raises passes.
+    bool connect(const std::function<bool()>& stillWanted = {});
     void disconnect();
 
     // The device's current assignments; registry problems are shown and read as defaults. A
@@ -79,9 +82,9 @@ public:
     void copyFileToDevice(const std::string& pcDir, const std::string& deviceDir,
                           const std::string& fileName, const CopyProgress& progress = {});
 
-    // A theme with every event and notification of the catalog and no sound; the device is
-    // not asked.
-    SoundTheme makeBlankTheme() const;
+    // A theme with every event and notification of the catalog and no sound; no device is
+    // asked.
+    static SoundTheme makeBlankTheme();
 
 private:
     enum class ValueRead { Read, NoKey, NoValue };

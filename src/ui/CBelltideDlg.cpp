@@ -36,9 +36,8 @@ CBelltideDlg::CBelltideDlg(const ProgramFolders& folders, const MainWindowContro
       m_uploadButton(controls.uploadButton), m_changeButton(controls.changeButton),
       m_extendedCheck(controls.extendedCheck), m_eventList(controls.eventList),
       m_statusBar(controls.statusBar), m_title(controls.title), m_prompts(controls.prompts),
-      m_settings(controls.settings), m_sound(controls.sound), m_deviceMessages(controls.prompts),
-      m_progressWindows(controls.progressWindows), m_deviceFactory(controls.deviceFactory),
-      m_remote(m_deviceFactory()), m_device(*m_remote, m_deviceMessages) {
+      m_settings(controls.settings), m_sound(controls.sound),
+      m_progressWindows(controls.progressWindows), m_deviceFactory(controls.deviceFactory) {
     std::error_code ignored;
     std::filesystem::current_path(folders.assetsDir, ignored);
     m_folders = ThemeFolders::besideProgram(pcText(folders.dataDir));

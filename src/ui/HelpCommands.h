@@ -19,9 +19,11 @@ public:
     // The link's caption when there is no web address and the link opens the help instead.
     static constexpr const char* HelpLinkCaption = "Belltide Help (no web address)";
 
-    HelpCommands(HelpLauncher& launcher, std::string helpBook, std::string webAddress)
+    // handheld: which handheld Belltide uses and how to choose another, for the About box.
+    HelpCommands(HelpLauncher& launcher, std::string helpBook, std::string webAddress,
+                 std::string handheld = {})
         : m_launcher(launcher), m_helpBook(std::move(helpBook)),
-          m_webAddress(std::move(webAddress)) {}
+          m_webAddress(std::move(webAddress)), m_handheld(std::move(handheld)) {}
 
     // "&About": the About box, modally.
     void OnAbout();
@@ -34,6 +36,7 @@ public:
     // A failure is not reported.
     void openWebLink();
     std::string linkCaption() const;
+    const std::string& handheld() const { return m_handheld; }
     // Loads the book on the first call; after a failed load nothing is tried again.
     void showHelpPage(const std::string& page);
 
@@ -43,5 +46,6 @@ private:
     HelpLauncher& m_launcher;
     std::string m_helpBook;
     std::string m_webAddress;
+    std::string m_handheld;
     BookState m_bookState = BookState::NotLoaded;
 };

@@ -2,6 +2,7 @@
 // slow enough to follow.
 #include "GuiFixture.h"
 #include "device/VirtualHandheld.h"
+#include "support/ArchiveBytes.h"
 #include "support/FactoryImage.h"
 #include "transfer/CProgressDlg.h"
 
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <thread>
 
 namespace {
@@ -184,4 +186,57 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
     }
     EXPECT_TRUE(prompts->messages.empty() && prompts->questions.empty());
     EXPECT_TRUE(frame->IsEnabled());
+}
+
+// Belltide as a Linux user with SynCE starts it: no BELLTIDE_DEVICE, and the library found (ours
+// here, named as a user would name one that lies elsewhere). The first start backs up the
+// handheld it serves, wave for wave; Download shows its sounds; Upload reaches it with one
+// reload. No call comes from a thread without the session, the window's own included.
+class SynceGui : public MainWindowGui {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(makeFactoryImage(folder.path() / "handheld"), 0);
+        ASSERT_TRUE(library);
+        unsetenv("BELLTIDE_DEVICE");
+        setenv("BELLTIDE_RAPI_LIBRARY", BELLTIDE_SYNCE_LIBRARY, 1);
+        setenv("BELLTIDE_RAPI_DEVICE", pcText(folder.path() / "handheld").c_str(), 1);
+        MainWindowGui::SetUp();
+    }
+    void TearDown() override {
+        MainWindowGui::TearDown();
+        unsetenv("BELLTIDE_RAPI_LIBRARY");
+        unsetenv("BELLTIDE_RAPI_DEVICE");
+    }
+    // What the library counts: calls refused, and calls made on this, the window's thread.
+    unsigned count(const char* what) const {
+        return reinterpret_cast<std::uint32_t (*)()>(dlsym(library.get(), what))();
+    }
+    const std::shared_ptr<void> library{dlopen(BELLTIDE_SYNCE_LIBRARY, RTLD_NOW | RTLD_LOCAL),
+                                        [](void* handle) { handle&& dlclose(handle); }};
+    const unsigned refusedBefore = library ? count("BelltideRapiRefusedCalls") : 0;
+    const unsigned callsHereBefore = library ? count("BelltideRapiCallsOnThisThread") : 0;
+};
+
+TEST_F(SynceGui, BacksUpDownloadsAndUploadsTheHandheldItServes) {
+    ASSERT_EQ(combo()->GetStringSelection(), "initialBackup.kbt");
+    const fs::path windows = folder.path() / "handheld" / "Windows";
+    const std::string backup = readBytes(pcPath(themesDir() + "initialBackup.kbt"));
+    int waves = 0;
+    for (const auto& wave : fs::directory_iterator(windows)) {
+        ++waves;
+        EXPECT_NE(backup.find(memberBytes(pcText(wave.path().filename()), readBytes(wave.path()))),
+                  std::string::npos)
+            << wave.path();
+    }
+    EXPECT_GT(waves, 10);
+    send(wxEVT_BUTTON, ControlId::DownloadTheme);
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Sounds imported");
+    EXPECT_EQ(list()->GetItemCount(), 25);
+    send(wxEVT_BUTTON, ControlId::UploadTheme);
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Sounds exported");
+    const std::string reloads = readBytes(folder.path() / "handheld" / "audio-reloads.log");
+    EXPECT_EQ(std::count(reloads.begin(), reloads.end(), '\n'), 1);
+    EXPECT_TRUE(prompts->messages.empty());
+    EXPECT_EQ(count("BelltideRapiRefusedCalls"), refusedBefore);
+    EXPECT_EQ(count("BelltideRapiCallsOnThisThread"), callsHereBefore);
 }

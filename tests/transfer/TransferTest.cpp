@@ -9,10 +9,15 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <thread>
+
+#ifndef _WIN32
+#include <dlfcn.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -550,3 +555,159 @@ TEST_F(Transfer, AnUnexpectedProblemIsToldOnceAndChangesNothing) {
     EXPECT_EQ(statusBar.text, "Sounds not imported");
     EXPECT_EQ(dlg->theme().size(), 0);
 }
+
+#ifndef _WIN32
+// The handheld through our library with SynCE's ABI, behaving as SynCE or a handheld may. Each
+// row's transfer tells its one message (or none) within its time and, unless it was done, leaves
+// the handheld and the editor as they were. The library refuses every call from a thread without
+// the session: no row makes one but the row that does so on purpose.
+struct LibraryBehaviour {
+    const char* name;
+    Operation operation;
+    std::string message; // "" for none
+    bool done = false;
+    std::chrono::milliseconds atLeast{0}, atMost{4000};
+    std::vector<std::pair<const char*, const char*>> environment = {};
+    const char* library = BELLTIDE_SYNCE_LIBRARY;
+    bool handheldThere = true;
+    int cancelling = -1;
+    bool dialogGone = false;
+    int elsewhereAt = -1; // the device call made from another thread
+};
+void PrintTo(const LibraryBehaviour& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class LibraryBehaviours : public ::testing::TestWithParam<LibraryBehaviour>, public Handheld {
+protected:
+    // What our two libraries count, each held loaded for the test's length: calls refused, and
+    // calls made on this thread, the window's.
+    unsigned count(const char* what) const {
+        unsigned counted = 0;
+        for (void* library : {synce.get(), withoutInvoke.get()})
+            counted += reinterpret_cast<std::uint32_t (*)()>(dlsym(library, what))();
+        return counted;
+    }
+    unsigned refusedCalls() const { return count("BelltideRapiRefusedCalls"); }
+    static std::shared_ptr<void> held(const char* library) {
+        void* loaded = dlopen(library, RTLD_NOW | RTLD_LOCAL);
+        return {loaded, [](void* handle) { handle&& dlclose(handle); }};
+    }
+    const std::shared_ptr<void> synce = held(BELLTIDE_SYNCE_LIBRARY);
+    const std::shared_ptr<void> withoutInvoke = held(BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE);
+};
+
+TEST_P(LibraryBehaviours, EndTheTransferWithTheirMessage) {
+    const LibraryBehaviour& row = GetParam();
+    ASSERT_TRUE(synce && withoutInvoke) << dlerror();
+    const auto useEnvironment = [&](bool set) {
+        for (const auto& [name, value] : row.environment)
+            setEnvironment(name, set ? value : "");
+    };
+    const std::shared_ptr<void> restore(nullptr, [&](void*) { useEnvironment(false); });
+    // An upload first downloads the theme it sends, through the library as it usually is.
+    const int armedFrom = row.operation == Operation::Upload ? 1 : 0;
+    backend.make = [&, made = 0](const fs::path& at) mutable -> std::unique_ptr<RemoteDevice> {
+        const bool armed = made++ >= armedFrom;
+        useEnvironment(armed);
+        setEnvironment("BELLTIDE_RAPI_DEVICE",
+                       pcText(armed && !row.handheldThere ? at / "absent" : at));
+        return SynceDevice::make(armed ? row.library : BELLTIDE_SYNCE_LIBRARY);
+    };
+    if (row.operation != Operation::Upload)
+        loadSampleTheme();
+    elsewhereAt = row.elsewhereAt;
+    progressWindows.goneWhileWaiting = row.dialogGone;
+    const std::string registryBefore = readBytes(deviceFolder / "registry.reg");
+    const auto filesBefore = deviceFiles();
+    const unsigned refusedBefore = refusedCalls();
+    const unsigned callsHereBefore = count("BelltideRapiCallsOnThisThread");
+    const auto start = std::chrono::steady_clock::now();
+    run(row.operation, -1, row.cancelling);
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_EQ(lastRun().messages,
+              row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
+    const bool done =
+        row.operation == Operation::Backup
+            ? fs::exists(backupFile())
+            : statusBar.text ==
+                  (row.operation == Operation::Upload ? "Sounds exported" : "Sounds imported");
+    EXPECT_EQ(done, row.done) << statusBar.text;
+    if (!row.done) {
+        EXPECT_EQ(readBytes(deviceFolder / "registry.reg"), registryBefore);
+        // A temporary file that the lost connection kept from being removed is no harm.
+        auto files = deviceFiles();
+        std::erase_if(files, [&](const auto& file) {
+            return !filesBefore.count(file.first) && file.first.ends_with(".tmp");
+        });
+        EXPECT_EQ(files, filesBefore);
+        if (row.operation != Operation::Upload) {
+            EXPECT_EQ(rows(), SampleRows);
+        }
+    }
+    if (row.elsewhereAt >= 0) {
+        EXPECT_GT(refusedCalls(), refusedBefore);
+    } else {
+        EXPECT_EQ(refusedCalls(), refusedBefore) << "a call from a thread without the session";
+    }
+    EXPECT_EQ(count("BelltideRapiCallsOnThisThread"), callsHereBefore);
+    EXPECT_GE(took, row.atLeast);
+    EXPECT_LE(took, row.atMost);
+}
+
+using namespace std::chrono_literals;
+const std::string NoConnection =
+    "Couldn't establish a connection to the device. Check Activesync connection\n";
+const LibraryBehaviour LibraryBehaviourRows[] = {
+    // CeRapiInit asked again while the usual time lasts, on the worker that owns the session.
+    {.name = "ConnectionWait",
+     .operation = Download,
+     .message = "",
+     .done = true,
+     .atLeast = 700ms,
+     .environment = {{"BELLTIDE_RAPI_REFUSED_INITS", "3"}}},
+    {.name = "ThreadRule",
+     .operation = Download,
+     .message = Rapi::ConnectionLost::Text,
+     .elsewhereAt = 1},
+    {.name = "NoHandheld",
+     .operation = Backup,
+     .message = NoConnection + SynceDevice::NoHandheldHint,
+     .atLeast = 5000ms,
+     .atMost = 8000ms,
+     .handheldThere = false},
+    {.name = "CancelWhileWaiting",
+     .operation = Download,
+     .message = "",
+     .atMost = 1500ms,
+     .handheldThere = false,
+     .cancelling = 0},
+    {.name = "DialogGoneWhileWaiting",
+     .operation = Download,
+     .message = "",
+     .atMost = 1500ms,
+     .handheldThere = false,
+     .dialogGone = true},
+    {.name = "Locked",
+     .operation = Download,
+     .message = "The Pocket PC is locked. Unlock it and try again.",
+     .atMost = 1000ms,
+     .environment = {{"BELLTIDE_RAPI_LOCKED", "1"}}},
+    {.name = "MissingFunction",
+     .operation = Upload,
+     .message = NoConnection + "The library " BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE
+                               " lacks the function CeRapiInvoke, which Belltide needs.",
+     .library = BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE},
+    {.name = "LostDuringDownload",
+     .operation = Download,
+     .message = Rapi::ConnectionLost::Text,
+     .environment = {{"BELLTIDE_RAPI_LOSE_AT", "CeReadFile:3"}}},
+    {.name = "LostDuringUpload",
+     .operation = Upload,
+     .message = Rapi::ConnectionLost::Text,
+     .environment = {{"BELLTIDE_RAPI_LOSE_AT", "CeWriteFile:1"}}},
+};
+INSTANTIATE_TEST_SUITE_P(Synce, LibraryBehaviours, ::testing::ValuesIn(LibraryBehaviourRows),
+                         [](const auto& param) { return std::string(param.param.name); });
+#endif
