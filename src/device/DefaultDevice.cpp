@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr const char* ChooseVirtual = " BELLTIDE_DEVICE names a virtual one instead.";
+constexpr const char* ChooseVirtual = " BELLTIDE_DEVICE names a virtual one.";
 
 HandheldChoice virtualHandheld(const std::filesystem::path& folder, std::string description) {
     return {[folder] { return std::make_unique<VirtualHandheld>(folder); }, std::move(description)};

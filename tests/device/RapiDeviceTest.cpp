@@ -31,7 +31,8 @@ TEST_F(RapiDeviceTest, WithoutTheLibraryOrOneOfItsFunctionsConnectingFailsAndEve
 }
 
 // Only a library that cannot be loaded means the connection software is missing; a library
-// without a function, or a handheld that is not there, keeps the message as it always was.
+// without a function names the function, and a handheld that is not there keeps the message as
+// it always was.
 TEST_F(RapiDeviceTest,
        TheConnectionMessageSaysTheConnectionSoftwareIsMissingOnlyWithoutTheLibrary) {
     const std::string lead =
@@ -41,7 +42,9 @@ TEST_F(RapiDeviceTest,
         std::u16string library;
         std::string said;
     } cases[] = {{u"no-such-library.dll", lead + "\n" + RapiDevice::ConnectionSoftwareMissing},
-                 {u"rapi-without-invoke.dll", lead},
+                 {u"rapi-without-invoke.dll", lead + "\nThe library rapi-without-invoke.dll "
+                                                     "lacks the function CeRapiInvoke, which "
+                                                     "Belltide needs."},
                  {u"rapi.dll", lead}};
     for (const auto& c : cases) {
         const auto device = RapiDevice::make(c.library);

@@ -5,6 +5,7 @@
 #include "support/ArchiveBytes.h"
 #include "support/FactoryImage.h"
 #include "transfer/CProgressDlg.h"
+#include "ui/wx/AboutDialog.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>
@@ -239,4 +240,23 @@ TEST_F(SynceGui, BacksUpDownloadsAndUploadsTheHandheldItServes) {
     EXPECT_TRUE(prompts->messages.empty());
     EXPECT_EQ(count("BelltideRapiRefusedCalls"), refusedBefore);
     EXPECT_EQ(count("BelltideRapiCallsOnThisThread"), callsHereBefore);
+
+    // The About box says which handheld this is.
+    std::string about;
+    wxTimer reader;
+    reader.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        for (wxWindow* window : wxTopLevelWindows) {
+            auto* box = dynamic_cast<AboutDialog*>(window);
+            if (!box || !box->IsShown() || !about.empty())
+                continue;
+            for (const wxWindow* child : box->GetChildren())
+                if (const auto* text = dynamic_cast<const wxStaticText*>(child))
+                    about += text->GetLabel().utf8_string();
+            box->EndModal(wxID_OK);
+        }
+    });
+    reader.Start(50);
+    send(wxEVT_MENU, CommandId::About);
+    reader.Stop();
+    EXPECT_NE(about.find("SynCE connects"), std::string::npos) << about;
 }

@@ -21,6 +21,10 @@ struct DeviceBackend {
     std::function<std::unique_ptr<RemoteDevice>(const std::filesystem::path& folder)> make;
 };
 
+inline void PrintTo(const DeviceBackend& backend, std::ostream* out) {
+    *out << backend.name;
+}
+
 inline std::vector<DeviceBackend> deviceBackends() {
     std::vector<DeviceBackend> all{{"virtual_handheld", [](const auto& folder) {
                                         return std::unique_ptr<RemoteDevice>(

@@ -20,7 +20,7 @@ constexpr DialogRect PictureRect{7, 9, 168, 137};
 constexpr DialogRect FrameRect{179, 3, 140, 126};
 constexpr DialogRect SmallPictureRect{214, 10, 69, 46};
 // Room below the maker line for the handheld in use, in up to three lines.
-constexpr DialogRect TextRect{184, 60, 130, 50};
+constexpr DialogRect TextRect{184, 58, 130, 54};
 constexpr DialogRect LinkRect{187, 112, 124, 14};
 constexpr DialogRect OkRect{224, 132, 50, 14};
 
