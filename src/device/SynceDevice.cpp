@@ -47,7 +47,9 @@ struct SynceRapi {
     static std::string shownName(const Name& name) { return name; }
 
     static Module open(const Name& name, std::string& problem) {
-        void* module = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+        // Never unloaded: a library that registered its types and handlers with the libraries
+        // below it would leave them pointing nowhere.
+        void* module = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         if (!module) {
             const char* why = dlerror();
             problem = "SynCE's library " + name + " could not be loaded" +
