@@ -13,8 +13,6 @@
 #include <set>
 
 #ifndef _WIN32
-#include "device/DefaultDevice.h"
-#include "device/SynceDevice.h"
 #include "files/ReplacementFile.h"
 
 #include <csignal>
@@ -328,48 +326,3 @@ TEST(VirtualHandheldFolder, ARelativeChoiceIsMeantFromWhereBelltideStarted) {
     EXPECT_EQ(chosen, started.path() / "handhelds" / "mine");
     EXPECT_EQ(VirtualHandheld::defaultFolder("/elsewhere"), fs::path("/elsewhere") / "device");
 }
-
-#ifndef _WIN32
-// Which handheld Belltide talks to: the virtual one BELLTIDE_DEVICE names above all; else the one
-// that SynCE's library serves, also when it answers not at all; the virtual one in the program
-// folder only without the library. Each handheld holds a wave named after it.
-TEST(HandheldChoice, TheNamedVirtualHandheldElseTheLibrarysWithNoFallingBack) {
-    TempFolder folder;
-    for (const std::string name : {"named", "served", "device"})
-        folder.writeFile(name + "/Windows/" + name + ".wav", 1);
-    const bool synceInstalled = !SynceDevice::findLibrary().empty();
-    const struct {
-        std::string named, library, served, reached, told;
-    } cases[] = {
-        {"named", BELLTIDE_SYNCE_LIBRARY, "served", "named", "that BELLTIDE_DEVICE names"},
-        {"", BELLTIDE_SYNCE_LIBRARY, "served", "served", "SynCE connects, through libbelltide"},
-        {"", BELLTIDE_SYNCE_LIBRARY, "absent", "", "SynCE connects"},
-        {"", "", "served", "device", "(SynCE is not installed)"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.told);
-        if (c.library.empty() && synceInstalled)
-            continue; // this PC's own SynCE would be chosen
-        setEnvironment("BELLTIDE_DEVICE", c.named.empty() ? "" : pcText(folder.path() / c.named));
-        setEnvironment("BELLTIDE_RAPI_LIBRARY", c.library);
-        setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder.path() / c.served));
-        const HandheldChoice choice = chooseHandheld(folder.path());
-        EXPECT_NE(choice.description.find(c.told), std::string::npos) << choice.description;
-        const auto device = choice.factory();
-        RecordingMessages messages;
-        DeviceLink link(*device, messages, std::chrono::milliseconds(300));
-        if (c.reached.empty()) {
-            EXPECT_EQ(raised([&] { link.connect(); }),
-                      "Couldn't establish a connection to the device. Check Activesync "
-                      "connection\n" +
-                          std::string(SynceDevice::NoHandheldHint));
-        } else {
-            link.connect();
-            EXPECT_TRUE(link.deviceFileSize("Windows\\", c.reached + ".wav"));
-            link.disconnect();
-        }
-    }
-    for (const char* name : {"BELLTIDE_DEVICE", "BELLTIDE_RAPI_LIBRARY", "BELLTIDE_RAPI_DEVICE"})
-        setEnvironment(name, "");
-}
-#endif

@@ -30,20 +30,17 @@ inline std::vector<DeviceBackend> deviceBackends() {
                                         return std::unique_ptr<RemoteDevice>(
                                             std::make_unique<VirtualHandheld>(folder));
                                     }}};
-    all.push_back({
 #ifdef _WIN32
-        "rapi_dll",
+    all.push_back({"rapi_dll", [](const auto& folder) {
+                       setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder));
+                       return RapiDevice::make();
+                   }});
 #else
-        "synce",
+    all.push_back({"synce", [](const auto& folder) {
+                       setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder));
+                       return SynceDevice::make(BELLTIDE_SYNCE_LIBRARY);
+                   }});
 #endif
-        [](const auto& folder) {
-            setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder));
-#ifdef _WIN32
-            return RapiDevice::make();
-#else
-            return SynceDevice::make(BELLTIDE_SYNCE_LIBRARY);
-#endif
-        }});
     return all;
 }
 

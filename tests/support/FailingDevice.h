@@ -1,23 +1,20 @@
-// A device that fails one chosen call, or makes it from another thread, and passes every other
-// one on to a real device.
+// A device that fails one chosen call and passes every other one on to a real device.
 #pragma once
 
 #include "device/VirtualHandheld.h"
 
 #include <algorithm>
-#include <exception>
-#include <optional>
-#include <thread>
+#include <future>
 
 class FailingDevice : public RemoteDevice {
 public:
     // failAt counts the calls that can fail, from 0; -1 fails none. The name of the call made to
-    // fail goes to failedCall. Call number elsewhereAt is made from a thread of its own.
+    // fail goes to failedCall. Before call number strayAt, another thread makes a call too.
     // openKeys counts the keys opened and not yet closed.
     FailingDevice(std::unique_ptr<RemoteDevice> device, int failAt, int& callCount,
-                  std::string& failedCall, int& openKeys, int elsewhereAt = -1)
-        : m_device(std::move(device)), m_failAt(failAt), m_elsewhereAt(elsewhereAt),
-          m_count(callCount), m_failedCall(failedCall), m_openKeys(openKeys) {}
+                  std::string& failedCall, int& openKeys, int strayAt = -1)
+        : m_device(std::move(device)), m_failAt(failAt), m_strayAt(strayAt), m_count(callCount),
+          m_failedCall(failedCall), m_openKeys(openKeys) {}
 
     // A refused connection, as a handheld that is not there answers.
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override {
@@ -27,20 +24,18 @@ public:
     void CeRapiUninit() override { m_device->CeRapiUninit(); }
 
     long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override {
-        const long result = pass("CeRegOpenKeyEx", Denied,
-                                 [&] { return m_device->CeRegOpenKeyEx(root, subKey, key); });
+        const long result =
+            fails("CeRegOpenKeyEx") ? Denied : m_device->CeRegOpenKeyEx(root, subKey, key);
         m_openKeys += result == Rapi::ErrorSuccess ? 1 : 0;
         return result;
     }
     long CeRegQueryValueEx(Rapi::Key k, const std::u16string& n, std::uint32_t* t, std::uint8_t* d,
                            std::uint32_t* s) override {
-        return pass("CeRegQueryValueEx", Denied,
-                    [&] { return m_device->CeRegQueryValueEx(k, n, t, d, s); });
+        return fails("CeRegQueryValueEx") ? Denied : m_device->CeRegQueryValueEx(k, n, t, d, s);
     }
     long CeRegSetValueEx(Rapi::Key k, const std::u16string& n, std::uint32_t t,
                          const std::uint8_t* d, std::uint32_t s) override {
-        return pass("CeRegSetValueEx", Denied,
-                    [&] { return m_device->CeRegSetValueEx(k, n, t, d, s); });
+        return fails("CeRegSetValueEx") ? Denied : m_device->CeRegSetValueEx(k, n, t, d, s);
     }
     // Closing always reaches the device, failed or not.
     long CeRegCloseKey(Rapi::Key key) override {
@@ -50,38 +45,33 @@ public:
 
     Rapi::Handle CeCreateFile(const std::u16string& p, std::uint32_t a, std::uint32_t s,
                               std::uint32_t d, std::uint32_t f) override {
-        return pass("CeCreateFile", Rapi::InvalidHandle,
-                    [&] { return m_device->CeCreateFile(p, a, s, d, f); });
+        return fails("CeCreateFile") ? Rapi::InvalidHandle : m_device->CeCreateFile(p, a, s, d, f);
     }
     std::uint32_t CeGetFileSize(Rapi::Handle file, std::uint32_t* high) override {
-        return pass("CeGetFileSize", Rapi::InvalidFileSize,
-                    [&] { return m_device->CeGetFileSize(file, high); });
+        return fails("CeGetFileSize") ? Rapi::InvalidFileSize : m_device->CeGetFileSize(file, high);
     }
     bool CeReadFile(Rapi::Handle file, void* to, std::uint32_t size, std::uint32_t* read) override {
-        return pass("CeReadFile", false,
-                    [&] { return m_device->CeReadFile(file, to, size, read); });
+        return !fails("CeReadFile") && m_device->CeReadFile(file, to, size, read);
     }
     bool CeWriteFile(Rapi::Handle f, const void* b, std::uint32_t n, std::uint32_t* w) override {
-        return pass("CeWriteFile", false, [&] { return m_device->CeWriteFile(f, b, n, w); });
+        return !fails("CeWriteFile") && m_device->CeWriteFile(f, b, n, w);
     }
     bool CeCloseHandle(Rapi::Handle file) override {
         return std::min(m_device->CeCloseHandle(file), !fails("CeCloseHandle"));
     }
     bool CeDeleteFile(const std::u16string& path) override {
-        return pass("CeDeleteFile", false, [&] { return m_device->CeDeleteFile(path); });
+        return !fails("CeDeleteFile") && m_device->CeDeleteFile(path);
     }
     bool CeMoveFile(const std::u16string& from, const std::u16string& to) override {
-        return pass("CeMoveFile", false, [&] { return m_device->CeMoveFile(from, to); });
+        return !fails("CeMoveFile") && m_device->CeMoveFile(from, to);
     }
     bool CeGetDiskFreeSpaceEx(const std::u16string& folder, std::uint64_t* available) override {
-        return pass("CeGetDiskFreeSpaceEx", false,
-                    [&] { return m_device->CeGetDiskFreeSpaceEx(folder, available); });
+        return !fails("CeGetDiskFreeSpaceEx") && m_device->CeGetDiskFreeSpaceEx(folder, available);
     }
 
     std::int32_t CeRapiInvoke(const std::u16string& l, const std::u16string& f, std::uint32_t* s,
                               std::uint8_t** o) override {
-        return pass("CeRapiInvoke", Rapi::ErrorFileNotFound,
-                    [&] { return m_device->CeRapiInvoke(l, f, s, o); });
+        return fails("CeRapiInvoke") ? Rapi::ErrorFileNotFound : m_device->CeRapiInvoke(l, f, s, o);
     }
     void CeRapiFreeBuffer(void* buffer) override { m_device->CeRapiFreeBuffer(buffer); }
     std::string whereToFind() const override { return m_device->whereToFind(); }
@@ -90,35 +80,20 @@ private:
     static constexpr long Denied = 5;
 
     bool fails(const char* call) {
+        if (m_count == m_strayAt) {
+            std::async(std::launch::async, [this] {
+                std::uint32_t high = 0;
+                static_cast<void>(m_device->CeGetFileSize(Rapi::InvalidHandle, &high));
+            }).wait();
+        }
         if (m_count++ != m_failAt)
             return false;
         m_failedCall = call;
         return true;
     }
 
-    template <typename Result, typename Call>
-    Result pass(const char* name, Result failure, Call call) {
-        const int number = m_count;
-        if (fails(name))
-            return failure;
-        if (number != m_elsewhereAt)
-            return call();
-        std::optional<Result> result;
-        std::exception_ptr raised;
-        std::thread([&] {
-            try {
-                result = call();
-            } catch (...) {
-                raised = std::current_exception();
-            }
-        }).join();
-        if (raised)
-            std::rethrow_exception(raised);
-        return *result;
-    }
-
     std::unique_ptr<RemoteDevice> m_device;
-    int m_failAt, m_elsewhereAt;
+    int m_failAt, m_strayAt;
     int& m_count;
     std::string& m_failedCall;
     int& m_openKeys;

@@ -48,7 +48,7 @@ struct MainWindowHarness {
                 .deviceFactory = [this] {
                     return std::make_unique<FailingDevice>(backend.make(deviceFolder), failAt,
                                                            deviceCalls, failedCall, openKeys,
-                                                           elsewhereAt);
+                                                           strayAt);
                 }};
     }
 
@@ -86,11 +86,11 @@ struct MainWindowHarness {
     ScriptedPrompts prompts;
     RecordingSoundPlayer sound;
     FakeProgressWindows progressWindows;
-    // Each worker gets a device on this folder that fails call number failAt (-1: none) and
-    // makes call number elsewhereAt from another thread.
+    // Each worker gets a device on this folder that fails call number failAt (-1: none), and
+    // before call number strayAt a call from another thread.
     std::filesystem::path deviceFolder = folder.path() / "no-device";
     DeviceBackend backend = deviceBackends().front();
-    int failAt = -1, elsewhereAt = -1, deviceCalls = 0, openKeys = 0;
+    int failAt = -1, strayAt = -1, deviceCalls = 0, openKeys = 0;
     std::string failedCall;
     std::unique_ptr<TestableBelltideDlg> dlg;
 };

@@ -1,6 +1,7 @@
 // Download, Upload and the initial backup through the main window, with workers on their own
 // threads, against a factory-fresh virtual handheld.
 #include "audio/WaveFile.h"
+#include "device/DefaultDevice.h"
 #include "support/FactoryImage.h"
 #include "support/MainWindowFixture.h"
 #include "transfer/CBackupDlg.h"
@@ -557,22 +558,22 @@ TEST_F(Transfer, AnUnexpectedProblemIsToldOnceAndChangesNothing) {
 }
 
 #ifndef _WIN32
-// The handheld through our library with SynCE's ABI, behaving as SynCE or a handheld may. Each
+// The handheld through our library with SynCE's ABI, behaving as SynCE or a handheld may: each
 // row's transfer tells its one message (or none) within its time and, unless it was done, leaves
 // the handheld and the editor as they were. The library refuses every call from a thread without
-// the session: no row makes one but the row that does so on purpose.
+// the session; no row makes one but the row that does so on purpose. The virtual handheld in
+// the program folder is this very one, which no choice of the library ever falls back to.
+enum class HandheldIs { There, Absent, AbsentAndCancelled, AbsentAndDialogGone };
 struct LibraryBehaviour {
     const char* name;
     Operation operation;
     std::string message; // "" for none
     bool done = false;
-    std::chrono::milliseconds atLeast{0}, atMost{4000};
-    std::vector<std::pair<const char*, const char*>> environment = {};
+    std::pair<const char*, const char*> environment = {};
+    HandheldIs handheld = HandheldIs::There;
+    int atLeastMs = 0, atMostMs = 4000;
     const char* library = BELLTIDE_SYNCE_LIBRARY;
-    bool handheldThere = true;
-    int cancelling = -1;
-    bool dialogGone = false;
-    int elsewhereAt = -1; // the device call made from another thread
+    int strayAt = -1; // the device call before which another thread makes one
 };
 void PrintTo(const LibraryBehaviour& row, std::ostream* out) {
     *out << row.name;
@@ -580,133 +581,90 @@ void PrintTo(const LibraryBehaviour& row, std::ostream* out) {
 
 class LibraryBehaviours : public ::testing::TestWithParam<LibraryBehaviour>, public Handheld {
 protected:
-    // What our two libraries count, each held loaded for the test's length: calls refused, and
-    // calls made on this thread, the window's.
-    unsigned count(const char* what) const {
-        unsigned counted = 0;
-        for (void* library : {synce.get(), withoutInvoke.get()})
-            counted += reinterpret_cast<std::uint32_t (*)()>(dlsym(library, what))();
-        return counted;
+    // The calls our library refused so far, held loaded for the test to count them all.
+    unsigned refusedCalls() const {
+        return reinterpret_cast<std::uint32_t (*)()>(
+            dlsym(synce.get(), "BelltideRapiRefusedCalls"))();
     }
-    unsigned refusedCalls() const { return count("BelltideRapiRefusedCalls"); }
-    static std::shared_ptr<void> held(const char* library) {
-        void* loaded = dlopen(library, RTLD_NOW | RTLD_LOCAL);
-        return {loaded, [](void* handle) { handle&& dlclose(handle); }};
-    }
-    const std::shared_ptr<void> synce = held(BELLTIDE_SYNCE_LIBRARY);
-    const std::shared_ptr<void> withoutInvoke = held(BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE);
+    const std::shared_ptr<void> synce{dlopen(BELLTIDE_SYNCE_LIBRARY, RTLD_NOW | RTLD_LOCAL),
+                                      [](void* handle) { handle&& dlclose(handle); }};
 };
 
 TEST_P(LibraryBehaviours, EndTheTransferWithTheirMessage) {
     const LibraryBehaviour& row = GetParam();
-    ASSERT_TRUE(synce && withoutInvoke) << dlerror();
-    const auto useEnvironment = [&](bool set) {
-        for (const auto& [name, value] : row.environment)
-            setEnvironment(name, set ? value : "");
-    };
-    const std::shared_ptr<void> restore(nullptr, [&](void*) { useEnvironment(false); });
-    // An upload first downloads the theme it sends, through the library as it usually is.
-    const int armedFrom = row.operation == Operation::Upload ? 1 : 0;
-    backend.make = [&, made = 0](const fs::path& at) mutable -> std::unique_ptr<RemoteDevice> {
-        const bool armed = made++ >= armedFrom;
-        useEnvironment(armed);
-        setEnvironment("BELLTIDE_RAPI_DEVICE",
-                       pcText(armed && !row.handheldThere ? at / "absent" : at));
-        return SynceDevice::make(armed ? row.library : BELLTIDE_SYNCE_LIBRARY);
+    ASSERT_TRUE(synce) << dlerror();
+    const auto [variable, value] = row.environment;
+    const std::shared_ptr<void> restore(nullptr, [&](void*) {
+        for (const char* name : {variable, "BELLTIDE_DEVICE", "BELLTIDE_RAPI_LIBRARY"})
+            name&& unsetenv(name);
+    });
+    // Chosen as at the program's start; an upload first downloads the theme it sends, through
+    // the library as it usually is.
+    backend.make = [&, armed = row.operation != Operation::Upload](const fs::path& at) mutable {
+        if (variable)
+            setEnvironment(variable, armed ? value : "");
+        const bool absent = armed && row.handheld != HandheldIs::There;
+        setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(absent ? at / "absent" : at));
+        setEnvironment("BELLTIDE_RAPI_LIBRARY",
+                       std::exchange(armed, true) ? row.library : BELLTIDE_SYNCE_LIBRARY);
+        return chooseHandheld(folder.path()).factory();
     };
     if (row.operation != Operation::Upload)
         loadSampleTheme();
-    elsewhereAt = row.elsewhereAt;
-    progressWindows.goneWhileWaiting = row.dialogGone;
-    const std::string registryBefore = readBytes(deviceFolder / "registry.reg");
-    const auto filesBefore = deviceFiles();
+    strayAt = row.strayAt;
+    progressWindows.goneWhileWaiting = row.handheld == HandheldIs::AbsentAndDialogGone;
+    // Its registry and waves, but for a temporary file a lost connection kept from being removed.
+    const auto handheldNow = [&] {
+        auto files = deviceFiles();
+        std::erase_if(files, [](const auto& file) { return file.first.ends_with(".tmp"); });
+        files["registry"] = readBytes(deviceFolder / "registry.reg");
+        return files;
+    };
+    const auto handheldBefore = handheldNow();
     const unsigned refusedBefore = refusedCalls();
-    const unsigned callsHereBefore = count("BelltideRapiCallsOnThisThread");
     const auto start = std::chrono::steady_clock::now();
-    run(row.operation, -1, row.cancelling);
+    run(row.operation, -1, row.handheld == HandheldIs::AbsentAndCancelled ? 0 : -1);
     const auto took = std::chrono::steady_clock::now() - start;
 
     EXPECT_EQ(lastRun().messages,
               row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
-    const bool done =
-        row.operation == Operation::Backup
-            ? fs::exists(backupFile())
-            : statusBar.text ==
-                  (row.operation == Operation::Upload ? "Sounds exported" : "Sounds imported");
-    EXPECT_EQ(done, row.done) << statusBar.text;
+    const char* doneText =
+        row.operation == Operation::Upload ? "Sounds exported" : "Sounds imported";
+    EXPECT_EQ(row.operation == Operation::Backup ? fs::exists(backupFile())
+                                                 : statusBar.text == doneText,
+              row.done);
     if (!row.done) {
-        EXPECT_EQ(readBytes(deviceFolder / "registry.reg"), registryBefore);
-        // A temporary file that the lost connection kept from being removed is no harm.
-        auto files = deviceFiles();
-        std::erase_if(files, [&](const auto& file) {
-            return !filesBefore.count(file.first) && file.first.ends_with(".tmp");
-        });
-        EXPECT_EQ(files, filesBefore);
-        if (row.operation != Operation::Upload) {
-            EXPECT_EQ(rows(), SampleRows);
-        }
+        EXPECT_EQ(handheldNow(), handheldBefore);
+        EXPECT_TRUE(row.operation == Operation::Upload || rows() == SampleRows);
     }
-    if (row.elsewhereAt >= 0) {
-        EXPECT_GT(refusedCalls(), refusedBefore);
-    } else {
-        EXPECT_EQ(refusedCalls(), refusedBefore) << "a call from a thread without the session";
-    }
-    EXPECT_EQ(count("BelltideRapiCallsOnThisThread"), callsHereBefore);
-    EXPECT_GE(took, row.atLeast);
-    EXPECT_LE(took, row.atMost);
+    EXPECT_EQ(refusedCalls() > refusedBefore, row.strayAt >= 0);
+    EXPECT_GE(took, std::chrono::milliseconds(row.atLeastMs));
+    EXPECT_LE(took, std::chrono::milliseconds(row.atMostMs));
 }
 
-using namespace std::chrono_literals;
 const std::string NoConnection =
     "Couldn't establish a connection to the device. Check Activesync connection\n";
+const std::string Lost = Rapi::ConnectionLost::Text,
+                  NoHandheld = NoConnection + SynceDevice::NoHandheldHint,
+                  Locked = "The Pocket PC is locked. Unlock it and try again.",
+                  Missing = NoConnection +
+                            "The library " BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE
+                            " lacks the function CeRapiInvoke, which Belltide needs.";
+const char* const OurSynce = BELLTIDE_SYNCE_LIBRARY;
+const char* const WithoutInvoke = BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE;
+using enum HandheldIs;
+// A connection is awaited by asking CeRapiInit again while the usual time lasts.
 const LibraryBehaviour LibraryBehaviourRows[] = {
-    // CeRapiInit asked again while the usual time lasts, on the worker that owns the session.
-    {.name = "ConnectionWait",
-     .operation = Download,
-     .message = "",
-     .done = true,
-     .atLeast = 700ms,
-     .environment = {{"BELLTIDE_RAPI_REFUSED_INITS", "3"}}},
-    {.name = "ThreadRule",
-     .operation = Download,
-     .message = Rapi::ConnectionLost::Text,
-     .elsewhereAt = 1},
-    {.name = "NoHandheld",
-     .operation = Backup,
-     .message = NoConnection + SynceDevice::NoHandheldHint,
-     .atLeast = 5000ms,
-     .atMost = 8000ms,
-     .handheldThere = false},
-    {.name = "CancelWhileWaiting",
-     .operation = Download,
-     .message = "",
-     .atMost = 1500ms,
-     .handheldThere = false,
-     .cancelling = 0},
-    {.name = "DialogGoneWhileWaiting",
-     .operation = Download,
-     .message = "",
-     .atMost = 1500ms,
-     .handheldThere = false,
-     .dialogGone = true},
-    {.name = "Locked",
-     .operation = Download,
-     .message = "The Pocket PC is locked. Unlock it and try again.",
-     .atMost = 1000ms,
-     .environment = {{"BELLTIDE_RAPI_LOCKED", "1"}}},
-    {.name = "MissingFunction",
-     .operation = Upload,
-     .message = NoConnection + "The library " BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE
-                               " lacks the function CeRapiInvoke, which Belltide needs.",
-     .library = BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE},
-    {.name = "LostDuringDownload",
-     .operation = Download,
-     .message = Rapi::ConnectionLost::Text,
-     .environment = {{"BELLTIDE_RAPI_LOSE_AT", "CeReadFile:3"}}},
-    {.name = "LostDuringUpload",
-     .operation = Upload,
-     .message = Rapi::ConnectionLost::Text,
-     .environment = {{"BELLTIDE_RAPI_LOSE_AT", "CeWriteFile:1"}}},
+    {"ConnectionWait", Download, "", true, {"BELLTIDE_RAPI_REFUSED_INITS", "3"}, There, 700},
+    {"NamedVirtualHandheldFirst", Download, "", true, {"BELLTIDE_DEVICE", "device"}, Absent},
+    {"ThreadRule", Download, Lost, false, {}, There, 0, 4000, OurSynce, 1},
+    {"NoHandheld", Backup, NoHandheld, false, {}, Absent, 5000, 8000},
+    {"CancelWhileWaiting", Download, "", false, {}, AbsentAndCancelled, 0, 1500},
+    {"DialogGoneWhileWaiting", Download, "", false, {}, AbsentAndDialogGone, 0, 1500},
+    {"Locked", Download, Locked, false, {"BELLTIDE_RAPI_LOCKED", "1"}, There, 0, 1000},
+    {"MissingFunction", Upload, Missing, false, {}, There, 0, 4000, WithoutInvoke},
+    {"LostDuringDownload", Download, Lost, false, {"BELLTIDE_RAPI_LOSE_AT", "CeReadFile:3"}},
+    {"LostDuringUpload", Upload, Lost, false, {"BELLTIDE_RAPI_LOSE_AT", "CeWriteFile:1"}},
 };
 INSTANTIATE_TEST_SUITE_P(Synce, LibraryBehaviours, ::testing::ValuesIn(LibraryBehaviourRows),
                          [](const auto& param) { return std::string(param.param.name); });
