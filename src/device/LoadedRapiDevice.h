@@ -1,36 +1,17 @@
 // The real handheld through a remote-API library loaded at run time, written once for both kinds
-// of library: rapi.dll on Windows and SynCE's on Linux. The two differ in the types of their
-// functions, in how they are loaded and connect, and in what the user is told; Abi gives those
-// (RapiDevice.cpp, SynceDevice.cpp, the only sources that include this header).
-//
-// Abi provides: Name (the library's name as the loader takes it) and shownName(Name); Module,
-// open(Name, std::string& problem), symbol(Module, const char*) and close(Module); Functions, the
-// table with a member of each shared function's own pointer type, and resolveOwn(Functions&, find)
-// for the rest; Char, Key, Handle, Dword and the conversions key() and handle() both ways;
-// startConnection(library); freeSpace(functions, folder, bytes); NoHandheldHint.
+// of library: rapi.dll on Windows and SynCE's on Linux. Their differences are the Abi's
+// (RapiLibrary.h); RapiDevice.cpp and SynceDevice.cpp, the only sources that include this
+// header, give it.
 #pragma once
 
+#include "device/RapiLibrary.h"
 #include "device/RemoteDevice.h"
 
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <utility>
 #include <vector>
-
-template <typename Abi> struct RapiLibrary {
-    typename Abi::Module module{};
-    typename Abi::Functions call{};
-
-    RapiLibrary() = default;
-    RapiLibrary(const RapiLibrary&) = delete;
-    RapiLibrary& operator=(const RapiLibrary&) = delete;
-    ~RapiLibrary() {
-        if (module)
-            Abi::close(module);
-    }
-};
 
 template <typename Abi> class LoadedRapiDevice final : public RemoteDevice {
 public:
@@ -54,7 +35,7 @@ public:
     long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override {
         const Functions* calls = functions();
         if (!calls)
-            return ErrorModNotFound;
+            return Rapi::ErrorModNotFound;
         typename Abi::Key opened{};
         const long result =
             calls->CeRegOpenKeyEx(Abi::toKey(root), text(subKey).data(), 0, 0, &opened);
@@ -70,7 +51,7 @@ public:
                            std::uint8_t* data, std::uint32_t* size) override {
         const Functions* calls = functions();
         if (!calls)
-            return ErrorModNotFound;
+            return Rapi::ErrorModNotFound;
         const std::uint32_t asked = size ? *size : 0;
         typename Abi::Dword valueType = 0, valueSize = asked;
         std::vector<std::uint8_t> room(data ? std::max<std::size_t>(2 * std::size_t{asked}, 2) : 0);
@@ -93,7 +74,7 @@ public:
                          const std::uint8_t* data, std::uint32_t size) override {
         const Functions* calls = functions();
         if (!calls)
-            return ErrorModNotFound;
+            return Rapi::ErrorModNotFound;
         const long result =
             calls->CeRegSetValueEx(Abi::toKey(key), text(name).data(), 0, type, data, size);
         if (result != Rapi::ErrorSuccess)
@@ -108,64 +89,57 @@ public:
     Rapi::Handle CeCreateFile(const std::u16string& path, std::uint32_t access,
                               std::uint32_t shareMode, std::uint32_t disposition,
                               std::uint32_t attributes) override {
-        const Functions* calls = functions();
-        if (!calls)
-            return Rapi::InvalidHandle;
-        const Rapi::Handle file = Abi::fromHandle(calls->CeCreateFile(
-            text(path).data(), access, shareMode, nullptr, disposition, attributes, {}));
-        if (file == Rapi::InvalidHandle)
-            checkTransport();
-        return file;
+        return call(Rapi::InvalidHandle, [&](const Functions& f) {
+            return Abi::fromHandle(f.CeCreateFile(text(path).data(), access, shareMode, nullptr,
+                                                  disposition, attributes, {}));
+        });
     }
     std::uint32_t CeGetFileSize(Rapi::Handle file, std::uint32_t* high) override {
-        const Functions* calls = functions();
-        if (!calls)
-            return Rapi::InvalidFileSize;
         typename Abi::Dword highPart = 0;
-        const std::uint32_t low =
-            calls->CeGetFileSize(Abi::toHandle(file), high ? &highPart : nullptr);
-        if (low == Rapi::InvalidFileSize)
-            checkTransport();
+        const std::uint32_t low = call(Rapi::InvalidFileSize, [&](const Functions& f) {
+            return std::uint32_t{f.CeGetFileSize(Abi::toHandle(file), high ? &highPart : nullptr)};
+        });
         if (high)
             *high = highPart;
         return low;
     }
     bool CeReadFile(Rapi::Handle file, void* buffer, std::uint32_t toRead,
                     std::uint32_t* read) override {
-        const Functions* calls = functions();
         typename Abi::Dword count = 0;
-        const bool done =
-            calls && calls->CeReadFile(Abi::toHandle(file), buffer, toRead, &count, nullptr);
+        const bool done = call(false, [&](const Functions& f) {
+            return f.CeReadFile(Abi::toHandle(file), buffer, toRead, &count, nullptr) != 0;
+        });
         if (read)
             *read = count;
-        return done || (calls && checkTransport());
+        return done;
     }
     bool CeWriteFile(Rapi::Handle file, const void* buffer, std::uint32_t toWrite,
                      std::uint32_t* written) override {
-        const Functions* calls = functions();
         typename Abi::Dword count = 0;
-        const bool done =
-            calls && calls->CeWriteFile(Abi::toHandle(file), buffer, toWrite, &count, nullptr);
+        const bool done = call(false, [&](const Functions& f) {
+            return f.CeWriteFile(Abi::toHandle(file), buffer, toWrite, &count, nullptr) != 0;
+        });
         if (written)
             *written = count;
-        return done || (calls && checkTransport());
+        return done;
     }
     bool CeCloseHandle(Rapi::Handle file) override {
         const Functions* calls = cleanUpFunctions();
         return calls && calls->CeCloseHandle(Abi::toHandle(file));
     }
     bool CeDeleteFile(const std::u16string& path) override {
-        const Functions* calls = functions();
-        return calls && (calls->CeDeleteFile(text(path).data()) || checkTransport());
+        return call(false,
+                    [&](const Functions& f) { return f.CeDeleteFile(text(path).data()) != 0; });
     }
     bool CeMoveFile(const std::u16string& from, const std::u16string& to) override {
-        const Functions* calls = functions();
-        return calls && (calls->CeMoveFile(text(from).data(), text(to).data()) || checkTransport());
+        return call(false, [&](const Functions& f) {
+            return f.CeMoveFile(text(from).data(), text(to).data()) != 0;
+        });
     }
     bool CeGetDiskFreeSpaceEx(const std::u16string& folder, std::uint64_t* freeToCaller) override {
-        const Functions* calls = functions();
-        return calls && freeToCaller &&
-               (Abi::freeSpace(*calls, text(folder).data(), *freeToCaller) || checkTransport());
+        return freeToCaller && call(false, [&](const Functions& f) {
+                   return Abi::freeSpace(f, text(folder).data(), *freeToCaller);
+               });
     }
 
     // Answers result codes in the HRESULT form as the Win32 codes the link knows.
@@ -190,7 +164,7 @@ public:
             *outputSize = size;
         if (result < 0)
             checkTransport();
-        return win32Code(result);
+        return rapiWin32Code(result);
     }
     // Through the library's own function, the only one that may free what it allocated.
     void CeRapiFreeBuffer(void* buffer) override {
@@ -208,7 +182,6 @@ public:
     }
 
 private:
-    static constexpr long ErrorModNotFound = 126;
     static constexpr long ErrorNotConnected = 2250;
 
     // The library's functions, loaded on the first call; none without the library. Raises
@@ -224,45 +197,21 @@ private:
     }
 
     bool load() {
-        if (!std::exchange(m_tried, true)) {
-            auto library = std::make_shared<Library>();
-            library->module = Abi::open(m_name, m_problem);
-            if (library->module)
-                m_missing = resolve(*library);
-            if (library->module && m_missing.empty())
-                m_library = std::move(library);
-        }
+        if (!std::exchange(m_tried, true))
+            m_library = Library::load(m_name, m_problem, m_missing);
         return m_library != nullptr;
     }
 
-    // The name of the first function the library lacks; empty when it has them all.
-    static std::string resolve(Library& library) {
-        std::string missing;
-        const auto find = [&](const char* name, auto& function, bool required = true) {
-            // Through the generic function type, which any function pointer converts to cleanly.
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
-                Abi::symbol(library.module, name));
-            if (!function && required && missing.empty())
-                missing = name;
-        };
-        Functions& f = library.call;
-        find("CeRapiUninit", f.CeRapiUninit);
-        find("CeRapiGetError", f.CeRapiGetError);
-        find("CeRegOpenKeyEx", f.CeRegOpenKeyEx);
-        find("CeRegQueryValueEx", f.CeRegQueryValueEx);
-        find("CeRegSetValueEx", f.CeRegSetValueEx);
-        find("CeRegCloseKey", f.CeRegCloseKey);
-        find("CeCreateFile", f.CeCreateFile);
-        find("CeGetFileSize", f.CeGetFileSize);
-        find("CeReadFile", f.CeReadFile);
-        find("CeWriteFile", f.CeWriteFile);
-        find("CeCloseHandle", f.CeCloseHandle);
-        find("CeDeleteFile", f.CeDeleteFile);
-        find("CeMoveFile", f.CeMoveFile);
-        find("CeRapiInvoke", f.CeRapiInvoke);
-        find("CeRapiFreeBuffer", f.CeRapiFreeBuffer);
-        Abi::resolveOwn(f, find);
-        return missing;
+    // A call through the table, failing without the library; when it failed, the transport is
+    // asked whether the connection is gone.
+    template <typename Result, typename Call> Result call(Result failure, const Call& make) {
+        const Functions* calls = functions();
+        if (!calls)
+            return failure;
+        const Result result = make(*calls);
+        if (result == failure)
+            checkTransport();
+        return result;
     }
 
     // After a call failed: when the transport failed too, the connection is gone. Returns false
@@ -275,22 +224,7 @@ private:
     }
 
     static std::vector<typename Abi::Char> text(const std::u16string& units) {
-        std::vector<typename Abi::Char> text(units.begin(), units.end());
-        text.push_back(0);
-        return text;
-    }
-
-    // Newer libraries answer a failed remote call as HRESULT_FROM_WIN32 of the cause, and name a
-    // missing library or function by the loader's codes; the link knows the older Win32 ones.
-    static std::int32_t win32Code(std::int32_t result) {
-        auto code = static_cast<std::uint32_t>(result);
-        if ((code & 0xFFFF0000u) == 0x80070000u)
-            code &= 0xFFFFu;
-        if (code == ErrorModNotFound)
-            return Rapi::ErrorFileNotFound;
-        if (code == ErrorModNotFound + 1) // ERROR_PROC_NOT_FOUND
-            return Rapi::ErrorCallNotImplemented;
-        return static_cast<std::int32_t>(code);
+        return wideText<typename Abi::Char>(units);
     }
 
     typename Abi::Name m_name;

@@ -206,6 +206,16 @@ template <typename Result, typename Call> Result guarded(Result failure, Call ca
     }
 }
 
+// A call on the session's handheld, under the lock; failure without one.
+template <typename Result, typename Call>
+Result onHandheld(const char* name, Result failure, const Call& call) {
+    return guarded<Result>(failure, [&]() -> Result {
+        const std::lock_guard lock(sessionLock);
+        VirtualHandheld* handheld = session(name);
+        return handheld ? call(*handheld) : failure;
+    });
+}
+
 } // namespace
 
 #ifdef _WIN32
@@ -274,15 +284,11 @@ RAPI_FUNCTION HRESULT WINAPI CeRapiGetError() {
 }
 
 RAPI_FUNCTION LONG WINAPI CeRegOpenKeyEx(HKEY root, LPCWSTR subKey, DWORD, REGSAM, PHKEY key) {
-    return guarded<LONG>(InvalidHandle, [&]() -> LONG {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeRegOpenKeyEx");
-        if (!handheld)
-            return NotConnected;
+    return onHandheld<LONG>("CeRegOpenKeyEx", NotConnected, [&](VirtualHandheld& handheld) -> LONG {
         if (!key)
             return InvalidParameter;
         Rapi::Key opened = 0;
-        const long result = handheld->CeRegOpenKeyEx(keyOf(root), text(subKey), &opened);
+        const long result = handheld.CeRegOpenKeyEx(keyOf(root), text(subKey), &opened);
         if (result == Rapi::ErrorSuccess)
             *key = toKey(opened);
         return result;
@@ -291,21 +297,18 @@ RAPI_FUNCTION LONG WINAPI CeRegOpenKeyEx(HKEY root, LPCWSTR subKey, DWORD, REGSA
 
 RAPI_FUNCTION LONG WINAPI CeRegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type,
                                             LPBYTE data, LPDWORD size) {
-    return guarded<LONG>(InvalidHandle, [&]() -> LONG {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeRegQueryValueEx");
-        if (!handheld)
-            return NotConnected;
-        std::uint32_t valueType = 0;
-        const std::uint32_t asked = size ? *size : 0;
-        std::uint32_t valueSize = asked;
-        const long result = handheld->CeRegQueryValueEx(keyOf(key), text(name), &valueType, data,
-                                                        size ? &valueSize : nullptr);
-        if (type)
-            *type = valueType;
+    return onHandheld<LONG>(
+        "CeRegQueryValueEx", NotConnected, [&](VirtualHandheld& handheld) -> LONG {
+            std::uint32_t valueType = 0;
+            const std::uint32_t asked = size ? *size : 0;
+            std::uint32_t valueSize = asked;
+            const long result = handheld.CeRegQueryValueEx(keyOf(key), text(name), &valueType, data,
+                                                           size ? &valueSize : nullptr);
+            if (type)
+                *type = valueType;
 #ifdef _WIN32
-        if (size)
-            *size = valueSize;
+            if (size)
+                *size = valueSize;
 #else
         // As SynCE does: the size only with the value, and older devices write up to twice the
         // size asked for.
@@ -314,106 +317,83 @@ RAPI_FUNCTION LONG WINAPI CeRegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPD
         if (data && result == Rapi::ErrorSuccess)
             std::fill(data + valueSize, data + 2 * std::size_t{asked}, BYTE{0});
 #endif
-        return result;
-    });
+            return result;
+        });
 }
 
 RAPI_FUNCTION LONG WINAPI CeRegSetValueEx(HKEY key, LPCWSTR name, DWORD, DWORD type,
                                           const BYTE* data, DWORD size) {
-    return guarded<LONG>(InvalidHandle, [&]() -> LONG {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeRegSetValueEx");
-        if (!handheld)
-            return NotConnected;
-        if (!data && size)
-            return InvalidParameter;
-        return handheld->CeRegSetValueEx(keyOf(key), text(name), type, data, size);
-    });
+    return onHandheld<LONG>(
+        "CeRegSetValueEx", NotConnected, [&](VirtualHandheld& handheld) -> LONG {
+            return !data && size
+                       ? InvalidParameter
+                       : handheld.CeRegSetValueEx(keyOf(key), text(name), type, data, size);
+        });
 }
 
 RAPI_FUNCTION LONG WINAPI CeRegCloseKey(HKEY key) {
-    return guarded<LONG>(InvalidHandle, [&]() -> LONG {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeRegCloseKey");
-        return handheld ? handheld->CeRegCloseKey(keyOf(key)) : NotConnected;
+    return onHandheld<LONG>("CeRegCloseKey", NotConnected, [&](VirtualHandheld& handheld) -> LONG {
+        return handheld.CeRegCloseKey(keyOf(key));
     });
 }
 
 RAPI_FUNCTION HANDLE WINAPI CeCreateFile(LPCWSTR path, DWORD access, DWORD shareMode,
                                          LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD attributes,
                                          HANDLE) {
-    return guarded<HANDLE>(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeCreateFile");
-        if (!handheld)
-            return INVALID_HANDLE_VALUE;
+    return onHandheld<HANDLE>("CeCreateFile", INVALID_HANDLE_VALUE, [&](VirtualHandheld& handheld) {
         return toHandle(
-            handheld->CeCreateFile(text(path), access, shareMode, disposition, attributes));
+            handheld.CeCreateFile(text(path), access, shareMode, disposition, attributes));
     });
 }
 
 RAPI_FUNCTION DWORD WINAPI CeGetFileSize(HANDLE file, LPDWORD high) {
-    return guarded<DWORD>(Rapi::InvalidFileSize, [&]() -> DWORD {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeGetFileSize");
-        if (!handheld)
-            return Rapi::InvalidFileSize;
-        std::uint32_t highPart = 0;
-        const auto low = handheld->CeGetFileSize(handleOf(file), &highPart);
-        if (high)
-            *high = highPart;
-        return low;
-    });
+    std::uint32_t highPart = 0;
+    const DWORD low =
+        onHandheld<DWORD>("CeGetFileSize", Rapi::InvalidFileSize, [&](VirtualHandheld& handheld) {
+            return handheld.CeGetFileSize(handleOf(file), &highPart);
+        });
+    if (high)
+        *high = highPart;
+    return low;
 }
 
 RAPI_FUNCTION BOOL WINAPI CeReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
                                      LPOVERLAPPED) {
-    return guarded<BOOL>(BOOL{0}, [&]() -> BOOL {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeReadFile");
-        std::uint32_t count = 0;
-        const bool done = handheld && handheld->CeReadFile(handleOf(file), buffer, toRead, &count);
-        if (read)
-            *read = count;
-        return done;
+    std::uint32_t count = 0;
+    const BOOL done = onHandheld<BOOL>("CeReadFile", 0, [&](VirtualHandheld& handheld) -> BOOL {
+        return handheld.CeReadFile(handleOf(file), buffer, toRead, &count);
     });
+    if (read)
+        *read = count;
+    return done;
 }
 
 RAPI_FUNCTION BOOL WINAPI CeWriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                                       LPOVERLAPPED) {
-    return guarded<BOOL>(BOOL{0}, [&]() -> BOOL {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeWriteFile");
-        std::uint32_t count = 0;
-        const bool done =
-            handheld && handheld->CeWriteFile(handleOf(file), buffer, toWrite, &count);
-        if (written)
-            *written = count;
-        return done;
+    std::uint32_t count = 0;
+    const BOOL done = onHandheld<BOOL>("CeWriteFile", 0, [&](VirtualHandheld& handheld) -> BOOL {
+        return handheld.CeWriteFile(handleOf(file), buffer, toWrite, &count);
     });
+    if (written)
+        *written = count;
+    return done;
 }
 
 RAPI_FUNCTION BOOL WINAPI CeCloseHandle(HANDLE file) {
-    return guarded<BOOL>(BOOL{0}, [&]() -> BOOL {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeCloseHandle");
-        return handheld && handheld->CeCloseHandle(handleOf(file));
+    return onHandheld<BOOL>("CeCloseHandle", 0, [&](VirtualHandheld& handheld) -> BOOL {
+        return handheld.CeCloseHandle(handleOf(file));
     });
 }
 
 RAPI_FUNCTION BOOL WINAPI CeDeleteFile(LPCWSTR path) {
-    return guarded<BOOL>(BOOL{0}, [&]() -> BOOL {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeDeleteFile");
-        return handheld && handheld->CeDeleteFile(text(path));
+    return onHandheld<BOOL>("CeDeleteFile", 0, [&](VirtualHandheld& handheld) -> BOOL {
+        return handheld.CeDeleteFile(text(path));
     });
 }
 
 RAPI_FUNCTION BOOL WINAPI CeMoveFile(LPCWSTR from, LPCWSTR to) {
-    return guarded<BOOL>(BOOL{0}, [&]() -> BOOL {
-        const std::lock_guard lock(sessionLock);
-        VirtualHandheld* handheld = session("CeMoveFile");
-        return handheld && handheld->CeMoveFile(text(from), text(to));
+    return onHandheld<BOOL>("CeMoveFile", 0, [&](VirtualHandheld& handheld) -> BOOL {
+        return handheld.CeMoveFile(text(from), text(to));
     });
 }
 
