@@ -27,7 +27,7 @@ std::string libraryToLoad(const std::string& named) {
         return named;
     std::error_code error;
     const auto absolute = std::filesystem::absolute(pcPath(named), error);
-    return error ? named : pcText(absolute);
+    return error ? named : pcText(absolute.lexically_normal());
 }
 #endif
 
