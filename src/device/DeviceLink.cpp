@@ -2,7 +2,7 @@
 
 #include "catalog/SoundCatalog.h"
 
-SoundTheme DeviceLink::makeBlankTheme() const {
+SoundTheme DeviceLink::makeBlankTheme() {
     SoundTheme theme;
     for (int slot = 0; slot < SoundCatalog::EventSlotCount; ++slot) {
         const auto name = SoundCatalog::eventName(slot);

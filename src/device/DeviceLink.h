@@ -1,5 +1,5 @@
 // The program's road to the handheld: session, sound settings in its registry, file copies.
-// Called on a transfer's worker thread; makeBlankTheme on any thread.
+// Called on a transfer's worker thread, the one thread of its session; makeBlankTheme on any.
 #pragma once
 
 #include "catalog/SoundTheme.h"
@@ -31,6 +31,8 @@ public:
     // The most a copy moves through one remote read or write.
     static constexpr std::uint32_t CopyChunkBytes = 1u << 20;
     static constexpr std::chrono::milliseconds ConnectTimeoutMs{5000};
+    // How often a connection that has not come yet asks whether it is still wanted.
+    static constexpr std::chrono::milliseconds ConnectSlice{200};
     // The first guess at a value's size; a larger value is read whole up to ValueSizeLimit.
     static constexpr std::uint32_t EventSchemeBufferSize = 500;
     static constexpr std::uint32_t WaveBufferSize = 100;
@@ -42,9 +44,10 @@ public:
         : m_device(device), m_messages(messages), m_connectTimeout(connectTimeout) {}
     virtual ~DeviceLink() = default;
 
-    // Raises MessageError when no device answers within the time-out or it refuses. Once
-    // connected, first puts right what an upload stopped half-way left (DeviceUpload).
-    void connect();
+    // Raises MessageError when no device answers within the time-out or it refuses. False, with
+    // no session, when stillWanted said no while the device was awaited; what it raises passes.
+    // Once connected, first puts right what an upload stopped half-way left (DeviceUpload).
+    bool connect(const std::function<bool()>& stillWanted = {});
     // False when the device reports that it could not keep what the session set.
     [[nodiscard]] bool disconnect();
 
@@ -86,9 +89,9 @@ public:
     void sendFile(const std::string& pcDir, const std::string& fileName,
                   const std::string& devicePath, const CopyProgress& progress = {});
 
-    // A theme with every event and notification of the catalog and no sound; the device is
-    // not asked.
-    SoundTheme makeBlankTheme() const;
+    // A theme with every event and notification of the catalog and no sound; no device is
+    // asked.
+    static SoundTheme makeBlankTheme();
 
 private:
     friend class DeviceUpload;

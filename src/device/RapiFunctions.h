@@ -32,6 +32,8 @@ static_assert(sizeof(STORE_INFORMATION) == 8, "STORE_INFORMATION as the librarie
 
 RAPI_FUNCTION HRESULT WINAPI CeRapiInitEx(RAPIINIT* init);
 RAPI_FUNCTION HRESULT WINAPI CeRapiUninit();
+// How the last call's transport fared: negative when it failed.
+RAPI_FUNCTION HRESULT WINAPI CeRapiGetError();
 RAPI_FUNCTION LONG WINAPI CeRegOpenKeyEx(HKEY root, LPCWSTR subKey, DWORD options, REGSAM access,
                                          PHKEY key);
 RAPI_FUNCTION LONG WINAPI CeRegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type,

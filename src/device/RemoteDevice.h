@@ -50,6 +50,14 @@ public:
     virtual std::int32_t result() const = 0;
 };
 
+// Raised by a call that finds the connection gone, and by every call after it but the clean-up
+// calls (CeRapiUninit, CeCloseHandle, CeRegCloseKey, CeRapiFreeBuffer): each would only fail, and
+// may wait long first. Not a std::exception, so that the whole transfer ends, not one file's copy.
+struct ConnectionLost {
+    static constexpr const char* Text =
+        "The connection to the Pocket PC was lost. Check its cable or cradle and try again.";
+};
+
 } // namespace Rapi
 
 class RemoteDevice {

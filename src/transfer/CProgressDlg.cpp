@@ -17,6 +17,9 @@ private:
     ProgressSink& m_progress;
 };
 
+// The user stopped the transfer before the handheld answered.
+struct CancelledWhileConnecting {};
+
 // More than this many failed files are summed up in one line.
 constexpr std::size_t ListedFailures = 15;
 
@@ -95,7 +98,9 @@ void CProgressDlg::runWorker() {
         remote = m_services.deviceFactory();
         device.emplace(*remote, messages, m_services.connectTimeout);
         progress.setText(WaitingText);
-        device->connect();
+        // Cancel, or the dialog gone, ends the wait for a handheld that has not come yet.
+        if (!device->connect([&progress] { return !progress.cancelRequested(); }))
+            throw CancelledWhileConnecting{};
         connected = true;
         progress.setText(m_template.text);
         SoundTheme working = prepare(*device);
@@ -140,8 +145,14 @@ void CProgressDlg::runWorker() {
                 onSessionEndFailed();
             completeOnPc(working);
         }
+    } catch (const CancelledWhileConnecting&) {
+        m_cancelled = true;
+        onCancelled();
     } catch (const ProgressSink::DialogGone&) {
         failed = true; // nobody left to tell
+    } catch (const Rapi::ConnectionLost&) {
+        failed = true;
+        tell(Rapi::ConnectionLost::Text);
     } catch (const MessageError& error) {
         failed = true;
         tell(error.text());

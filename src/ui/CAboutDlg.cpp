@@ -2,8 +2,10 @@
 
 #include "ui/HelpCommands.h"
 
-std::string CAboutDlg::text() {
-    return std::string("Belltide Version ") + BELLTIDE_VERSION + "\n\n" + MakerLine;
+std::string CAboutDlg::text() const {
+    const std::string handheld = m_help.handheld();
+    return std::string("Belltide Version ") + BELLTIDE_VERSION + "\n\n" + MakerLine +
+           (handheld.empty() ? "" : "\n" + handheld);
 }
 
 std::string CAboutDlg::linkCaption() const {

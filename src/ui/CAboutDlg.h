@@ -13,8 +13,8 @@ public:
 
     explicit CAboutDlg(HelpCommands& help) : m_help(help) {}
 
-    // "Belltide Version <version>", an empty line and the maker line.
-    static std::string text();
+    // "Belltide Version <version>", an empty line, the maker line and the handheld in use.
+    std::string text() const;
     // The caption of the link button 1003; empty when the build has no web address, and the box
     // shows no link.
     std::string linkCaption() const;

@@ -48,8 +48,11 @@ std::string usage() {
            "BELLTIDE_DEVICE names a virtual handheld instead. The manual: Help in the\n"
            "program (F1, or the Help menu).\n";
 #else
-           "The handheld is the folder named by BELLTIDE_DEVICE, else the virtual handheld\n"
-           "in Belltide's data folder. The manual: man belltide, or Help in the program.\n";
+           "The handheld is the one SynCE connects when its library (libsynce.so.0 or\n"
+           "librapi.so.2) is installed, else the virtual handheld in Belltide's data folder.\n"
+           "  BELLTIDE_DEVICE        a virtual handheld's folder, used instead of any other\n"
+           "  BELLTIDE_RAPI_LIBRARY  SynCE's library by another name or path\n"
+           "The manual: man belltide, or Help in the program.\n";
 #endif
 }
 

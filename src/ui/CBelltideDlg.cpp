@@ -32,9 +32,8 @@ CBelltideDlg::CBelltideDlg(const ProgramFolders& folders, const MainWindowContro
       m_uploadButton(controls.uploadButton), m_changeButton(controls.changeButton),
       m_extendedCheck(controls.extendedCheck), m_eventList(controls.eventList),
       m_statusBar(controls.statusBar), m_title(controls.title), m_prompts(controls.prompts),
-      m_settings(controls.settings), m_sound(controls.sound), m_deviceMessages(controls.prompts),
-      m_progressWindows(controls.progressWindows), m_deviceFactory(controls.deviceFactory),
-      m_remote(m_deviceFactory()), m_device(*m_remote, m_deviceMessages) {
+      m_settings(controls.settings), m_sound(controls.sound),
+      m_progressWindows(controls.progressWindows), m_deviceFactory(controls.deviceFactory) {
     std::error_code ignored;
     std::filesystem::current_path(folders.assetsDir, ignored);
     m_folders = ThemeFolders::besideProgram(pcText(folders.dataDir));
@@ -47,7 +46,7 @@ void CBelltideDlg::OnInitDialog() {
     createFolder(m_folders.soundsDir);
     // Widths by what each column holds in any theme, so that they stay as themes come and go:
     // every event's name, a size and a length; the sounds' names take the rest.
-    const SoundTheme every = m_device.makeBlankTheme();
+    const SoundTheme every = DeviceLink::makeBlankTheme();
     std::vector<std::string> eventNames;
     for (const auto& item : every)
         eventNames.push_back(item.first);

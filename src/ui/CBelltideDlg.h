@@ -38,16 +38,6 @@ struct MainWindowControls {
     RemoteDeviceFactory deviceFactory;
 };
 
-// The device link's in-place messages, shown as the window's message boxes.
-class PromptDeviceMessages : public DeviceMessages {
-public:
-    explicit PromptDeviceMessages(Prompts& prompts) : m_prompts(prompts) {}
-    void showMessage(const std::string& text) override { m_prompts.showMessage(text); }
-
-private:
-    Prompts& m_prompts;
-};
-
 class CBelltideDlg {
 public:
     // Makes the folder of programPath the current directory and derives the theme folders.
@@ -183,11 +173,10 @@ protected:
     SoundPlayer& m_sound;
     SoundTheme m_theme;
     std::string m_startupTheme;
-    PromptDeviceMessages m_deviceMessages;
     ProgressWindows& m_progressWindows;
+    // Called only by the transfers' workers: no device is made, nor its library called, on the
+    // UI thread.
     RemoteDeviceFactory m_deviceFactory;
-    std::unique_ptr<RemoteDevice> m_remote;
-    DeviceLink m_device;
     ThemeFolders m_folders;
     bool m_modified = false;
     // The last note on a selected row's long sound; a row without one takes it back.

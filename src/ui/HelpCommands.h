@@ -17,9 +17,11 @@ public:
     // The maker's web address; empty when the build was given none.
     static const char* const WebAddress;
 
-    HelpCommands(HelpLauncher& launcher, std::string helpBook, std::string webAddress)
+    // handheld: which handheld Belltide uses and how to choose another, for the About box.
+    HelpCommands(HelpLauncher& launcher, std::string helpBook, std::string webAddress,
+                 std::string handheld = {})
         : m_launcher(launcher), m_helpBook(std::move(helpBook)),
-          m_webAddress(std::move(webAddress)) {}
+          m_webAddress(std::move(webAddress)), m_handheld(std::move(handheld)) {}
 
     // "&About": the About box, modally.
     void OnAbout();
@@ -33,6 +35,7 @@ public:
     void openWebLink();
     // The About box's link: the web address; empty when there is none, and no link is shown.
     std::string linkCaption() const { return m_webAddress; }
+    const std::string& handheld() const { return m_handheld; }
     // Loads the book on the first call; after a failed load nothing is tried again.
     void showHelpPage(const std::string& page);
 
@@ -42,5 +45,6 @@ private:
     HelpLauncher& m_launcher;
     std::string m_helpBook;
     std::string m_webAddress;
+    std::string m_handheld;
     BookState m_bookState = BookState::NotLoaded;
 };

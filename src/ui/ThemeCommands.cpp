@@ -102,7 +102,7 @@ void CBelltideDlg::OnOpenFromAnotherStart(const std::string& path) {
 void CBelltideDlg::OnNewTheme() {
     if (!promptSaveChanges())
         return;
-    m_theme = m_device.makeBlankTheme();
+    m_theme = DeviceLink::makeBlankTheme();
     rebuildEventRows();
     m_themeCombo.setSelection(-1);
     applyEnabling(ThemeShown::Yes);

@@ -20,18 +20,19 @@ protected:
 
 TEST_F(RapiDeviceTest, WithoutTheLibraryOrOneOfItsFunctionsConnectingFailsAndEveryCallFailsSafely) {
     for (const std::u16string library : {u"no-such-library.dll", u"rapi-without-invoke.dll"}) {
-        RapiDevice device(library);
-        EXPECT_THROW(DeviceLink(device, messages).connect(), MessageError);
+        const auto device = RapiDevice::make(library);
+        EXPECT_THROW(DeviceLink(*device, messages).connect(), MessageError);
         Rapi::Key key = 0;
-        EXPECT_NE(device.CeRegOpenKeyEx(Rapi::HkeyLocalMachine, u"Snd\\Event", &key), 0);
+        EXPECT_NE(device->CeRegOpenKeyEx(Rapi::HkeyLocalMachine, u"Snd\\Event", &key), 0);
         EXPECT_EQ(
-            device.CeCreateFile(u"Windows\\a.wav", Rapi::GenericWrite, 0, Rapi::CreateAlways, 0),
+            device->CeCreateFile(u"Windows\\a.wav", Rapi::GenericWrite, 0, Rapi::CreateAlways, 0),
             Rapi::InvalidHandle);
     }
 }
 
 // Only a library that cannot be loaded means the connection software is missing; a library
-// without a function, or a handheld that is not there, keeps the message as it always was.
+// without a function names the function, and a handheld that is not there keeps the message as
+// it always was.
 TEST_F(RapiDeviceTest,
        TheConnectionMessageSaysTheConnectionSoftwareIsMissingOnlyWithoutTheLibrary) {
     const std::string lead =
@@ -41,12 +42,14 @@ TEST_F(RapiDeviceTest,
         std::u16string library;
         std::string said;
     } cases[] = {{u"no-such-library.dll", lead + "\n" + RapiDevice::ConnectionSoftwareMissing},
-                 {u"rapi-without-invoke.dll", lead},
+                 {u"rapi-without-invoke.dll", lead + "\nThe library rapi-without-invoke.dll "
+                                                     "lacks the function CeRapiInvoke, which "
+                                                     "Belltide needs."},
                  {u"rapi.dll", lead}};
     for (const auto& c : cases) {
-        RapiDevice device(c.library);
+        const auto device = RapiDevice::make(c.library);
         try {
-            DeviceLink(device, messages).connect();
+            DeviceLink(*device, messages).connect();
             ADD_FAILURE() << "connected; expected: " << c.said;
         } catch (const MessageError& error) {
             EXPECT_EQ(error.text(), c.said);
@@ -55,16 +58,16 @@ TEST_F(RapiDeviceTest,
 }
 
 TEST_F(RapiDeviceTest, HandsTheRemoteCallsOutputBackToTheLibraryToFree) {
-    RapiDevice device;
-    DeviceLink(device, messages).connect();
+    const auto device = RapiDevice::make();
+    DeviceLink(*device, messages).connect();
     const auto held = reinterpret_cast<DWORD(WINAPI*)()>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleW(L"rapi.dll"), "BelltideRapiOutputsHeld")));
     ASSERT_NE(held, nullptr);
     std::uint32_t size = 0;
     std::uint8_t* output = nullptr;
-    EXPECT_EQ(device.CeRapiInvoke(u"coredll.dll", u"AudioUpdateFromRegistry", &size, &output), 0);
+    EXPECT_EQ(device->CeRapiInvoke(u"coredll.dll", u"AudioUpdateFromRegistry", &size, &output), 0);
     EXPECT_EQ(held(), 1u);
-    device.CeRapiFreeBuffer(output);
+    device->CeRapiFreeBuffer(output);
     EXPECT_EQ(held(), 0u);
-    device.CeRapiUninit();
+    device->CeRapiUninit();
 }

@@ -2,8 +2,10 @@
 // slow enough to follow.
 #include "GuiFixture.h"
 #include "device/VirtualHandheld.h"
+#include "support/ArchiveBytes.h"
 #include "support/FactoryImage.h"
 #include "transfer/CProgressDlg.h"
+#include "ui/wx/AboutDialog.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>
@@ -16,6 +18,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <thread>
 
 namespace {
@@ -178,4 +181,63 @@ TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
     }
     EXPECT_TRUE(prompts->messages.empty() && prompts->questions.empty());
     EXPECT_TRUE(frame->IsEnabled());
+}
+
+// Belltide as a Linux user with SynCE starts it: no BELLTIDE_DEVICE, and the library found (ours
+// here, named as a user would name one that lies elsewhere). The first start backs up the
+// handheld it serves, wave for wave; Download shows its sounds; Upload reaches it with one
+// reload. No call comes from a thread without the session, the window's own included.
+class SynceGui : public MainWindowGui {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(makeFactoryImage(folder.path() / "handheld"), 0);
+        unsetenv("BELLTIDE_DEVICE");
+        setenv("BELLTIDE_RAPI_LIBRARY", BELLTIDE_SYNCE_LIBRARY, 1);
+        setenv("BELLTIDE_RAPI_DEVICE", pcText(folder.path() / "handheld").c_str(), 1);
+        MainWindowGui::SetUp();
+    }
+    void TearDown() override {
+        MainWindowGui::TearDown();
+        unsetenv("BELLTIDE_RAPI_LIBRARY");
+        unsetenv("BELLTIDE_RAPI_DEVICE");
+    }
+    // The calls the library saw made on this, the window's thread.
+    unsigned callsHere() const {
+        return reinterpret_cast<std::uint32_t (*)()>(
+            dlsym(library.get(), "BelltideRapiCallsOnThisThread"))();
+    }
+    const std::shared_ptr<void> library{dlopen(BELLTIDE_SYNCE_LIBRARY, RTLD_NOW | RTLD_LOCAL),
+                                        [](void* handle) { handle&& dlclose(handle); }};
+    const unsigned callsHereBefore = callsHere();
+};
+
+TEST_F(SynceGui, BacksUpDownloadsAndUploadsTheHandheldItServes) {
+    ASSERT_EQ(combo()->GetStringSelection(), "initialBackup.kbt");
+    const std::string backup = readBytes(pcPath(themesDir() + "initialBackup.kbt"));
+    for (const auto& wave : fs::directory_iterator(folder.path() / "handheld" / "Windows")) {
+        const std::string member = memberBytes(pcText(wave.path().filename()), readBytes(wave));
+        EXPECT_NE(backup.find(member), std::string::npos) << wave.path();
+    }
+    send(wxEVT_BUTTON, ControlId::DownloadTheme);
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Sounds imported");
+    EXPECT_EQ(list()->GetItemCount(), 25);
+    send(wxEVT_BUTTON, ControlId::UploadTheme);
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Sounds exported");
+    const std::string reloads = readBytes(folder.path() / "handheld" / "audio-reloads.log");
+    EXPECT_EQ(std::count(reloads.begin(), reloads.end(), '\n'), 1);
+    EXPECT_TRUE(prompts->messages.empty());
+    EXPECT_EQ(callsHere(), callsHereBefore);
+    // The About box says which handheld this is.
+    std::string about;
+    wxTimer reader;
+    reader.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        for (wxWindow* window : wxTopLevelWindows)
+            if (auto* box = dynamic_cast<AboutDialog*>(window); box && box->IsModal()) {
+                about = textOf(*box);
+                box->EndModal(wxID_OK);
+            }
+    });
+    reader.Start(50);
+    send(wxEVT_MENU, CommandId::About);
+    EXPECT_NE(about.find("SynCE connects"), std::string::npos) << about;
 }

@@ -1,5 +1,6 @@
 // Every backend of RemoteDevice this platform has, each serving a virtual handheld folder: the
-// virtual handheld itself, and on Windows rapi.dll loaded at run time (our own).
+// virtual handheld itself, and our own remote-API library loaded at run time, as rapi.dll on
+// Windows and with SynCE's ABI on Linux.
 #pragma once
 
 #include "device/DeviceLink.h"
@@ -9,14 +10,20 @@
 
 #ifdef _WIN32
 #include "device/RapiDevice.h"
+#else
+#include "device/SynceDevice.h"
 #endif
 
 struct DeviceBackend {
     const char* name;
-    // A device object on the folder; with rapi.dll the folder holds for every object made
+    // A device object on the folder; through a library the folder holds for every object made
     // until the next call.
     std::function<std::unique_ptr<RemoteDevice>(const std::filesystem::path& folder)> make;
 };
+
+inline void PrintTo(const DeviceBackend& backend, std::ostream* out) {
+    *out << backend.name;
+}
 
 inline std::vector<DeviceBackend> deviceBackends() {
     std::vector<DeviceBackend> all{{"virtual_handheld", [](const auto& folder) {
@@ -26,7 +33,12 @@ inline std::vector<DeviceBackend> deviceBackends() {
 #ifdef _WIN32
     all.push_back({"rapi_dll", [](const auto& folder) {
                        setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder));
-                       return std::unique_ptr<RemoteDevice>(std::make_unique<RapiDevice>());
+                       return RapiDevice::make();
+                   }});
+#else
+    all.push_back({"synce", [](const auto& folder) {
+                       setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder));
+                       return SynceDevice::make(BELLTIDE_SYNCE_LIBRARY);
                    }});
 #endif
     return all;

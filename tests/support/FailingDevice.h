@@ -5,15 +5,17 @@
 
 #include <algorithm>
 #include <csignal>
+#include <future>
 
 class FailingDevice : public RemoteDevice {
 public:
     // failAt counts the calls that can fail, from 0; -1 fails none. The name of the call made to
     // fail goes to failedCall; with kill, the process is killed at it instead (not on Windows).
-    // openKeys counts the keys opened and not yet closed.
+    // Before call number strayAt, another thread makes a call too. openKeys counts the keys
+    // opened and not yet closed.
     FailingDevice(std::unique_ptr<RemoteDevice> device, int failAt, int& callCount,
-                  std::string& failedCall, int& openKeys, bool kill = false)
-        : m_device(std::move(device)), m_failAt(failAt), m_count(callCount),
+                  std::string& failedCall, int& openKeys, bool kill = false, int strayAt = -1)
+        : m_device(std::move(device)), m_failAt(failAt), m_strayAt(strayAt), m_count(callCount),
           m_failedCall(failedCall), m_openKeys(openKeys), m_kill(kill) {}
 
     // A refused connection, as a handheld that is not there answers.
@@ -85,6 +87,12 @@ private:
     static constexpr long Denied = 5;
 
     bool fails(const char* call) {
+        if (m_count == m_strayAt) {
+            std::async(std::launch::async, [this] {
+                std::uint32_t high = 0;
+                static_cast<void>(m_device->CeGetFileSize(Rapi::InvalidHandle, &high));
+            }).wait();
+        }
         if (m_count++ != m_failAt)
             return false;
 #ifndef _WIN32
@@ -96,7 +104,7 @@ private:
     }
 
     std::unique_ptr<RemoteDevice> m_device;
-    int m_failAt;
+    int m_failAt, m_strayAt;
     int& m_count;
     std::string& m_failedCall;
     int& m_openKeys;

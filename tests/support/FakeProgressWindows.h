@@ -50,7 +50,8 @@ public:
         run.cancelDuring = cancelDuring;
         mostAtOnce = std::max(mostAtOnce, ++atOnce);
         onShown(run);
-        while (!run.ended)
+        // A dialog that goes away under its worker once it has shown the wait for the handheld.
+        while (!run.ended && !(goneWhileWaiting && !run.texts.empty()))
             runNext(true);
         --atOnce;
     }
@@ -68,7 +69,8 @@ public:
     }
 
     std::deque<Run> runs;
-    int cancelDuring = -1;          // given to each new dialog
+    int cancelDuring = -1; // given to each new dialog
+    bool goneWhileWaiting = false;
     int atOnce = 0, mostAtOnce = 0; // dialogs shown at the same time
 
 private:

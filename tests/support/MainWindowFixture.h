@@ -48,7 +48,7 @@ struct MainWindowHarness {
                 .deviceFactory = [this] {
                     return std::make_unique<FailingDevice>(backend.make(deviceFolder), failAt,
                                                            deviceCalls, failedCall, openKeys,
-                                                           killAtFailure);
+                                                           killAtFailure, strayAt);
                 }};
     }
 
@@ -88,10 +88,10 @@ struct MainWindowHarness {
     RecordingSoundPlayer sound;
     FakeProgressWindows progressWindows;
     // Each worker gets a device on this folder that fails call number failAt (-1: none), or
-    // kills the process there.
+    // kills the process there, and before call number strayAt a call from another thread.
     std::filesystem::path deviceFolder = folder.path() / "no-device";
     DeviceBackend backend = deviceBackends().front();
-    int failAt = -1, deviceCalls = 0, openKeys = 0;
+    int failAt = -1, strayAt = -1, deviceCalls = 0, openKeys = 0;
     bool killAtFailure = false;
     std::string failedCall;
     std::unique_ptr<TestableBelltideDlg> dlg;

@@ -1,6 +1,7 @@
 // Download, Upload and the initial backup through the main window, with workers on their own
 // threads, against a factory-fresh virtual handheld.
 #include "audio/WaveFile.h"
+#include "device/DefaultDevice.h"
 #include "device/Utf16.h"
 #include "files/FileNames.h"
 #include "files/ReplacementFile.h"
@@ -14,12 +15,14 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <thread>
 
 #ifndef _WIN32
+#include <dlfcn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -941,3 +944,117 @@ TEST_F(Transfer, AnUnexpectedProblemIsToldOnceAndChangesNothing) {
     EXPECT_EQ(statusBar.text, "Sounds not imported");
     EXPECT_EQ(dlg->theme().size(), 0);
 }
+
+#ifndef _WIN32
+// The handheld through our library with SynCE's ABI, behaving as SynCE or a handheld may: each
+// row's transfer tells its one message (or none) within its time and, unless it was done, leaves
+// the handheld and the editor as they were. The library refuses every call from a thread without
+// the session; no row makes one but the row that does so on purpose. The virtual handheld in
+// the program folder is this very one, which no choice of the library ever falls back to.
+enum class HandheldIs { There, Absent, AbsentAndCancelled, AbsentAndDialogGone };
+struct LibraryBehaviour {
+    const char* name;
+    Operation operation;
+    std::string message; // "" for none
+    bool done = false;
+    std::pair<const char*, const char*> environment = {};
+    HandheldIs handheld = HandheldIs::There;
+    int atLeastMs = 0, atMostMs = 4000;
+    const char* library = BELLTIDE_SYNCE_LIBRARY;
+    int strayAt = -1; // the device call before which another thread makes one
+};
+void PrintTo(const LibraryBehaviour& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class LibraryBehaviours : public ::testing::TestWithParam<LibraryBehaviour>, public Handheld {
+protected:
+    // The calls our library refused so far, held loaded for the test to count them all.
+    unsigned refusedCalls() const {
+        return reinterpret_cast<std::uint32_t (*)()>(
+            dlsym(synce.get(), "BelltideRapiRefusedCalls"))();
+    }
+    const std::shared_ptr<void> synce{dlopen(BELLTIDE_SYNCE_LIBRARY, RTLD_NOW | RTLD_LOCAL),
+                                      [](void* handle) { handle&& dlclose(handle); }};
+};
+
+TEST_P(LibraryBehaviours, EndTheTransferWithTheirMessage) {
+    const LibraryBehaviour& row = GetParam();
+    ASSERT_TRUE(synce) << dlerror();
+    const auto [variable, value] = row.environment;
+    const std::shared_ptr<void> restore(nullptr, [&](void*) {
+        for (const char* name : {variable, "BELLTIDE_DEVICE", "BELLTIDE_RAPI_LIBRARY"})
+            name&& unsetenv(name);
+    });
+    // Chosen as at the program's start; an upload first downloads the theme it sends, through
+    // the library as it usually is.
+    backend.make = [&, armed = row.operation != Operation::Upload](const fs::path& at) mutable {
+        if (variable)
+            setEnvironment(variable, armed ? value : "");
+        const bool absent = armed && row.handheld != HandheldIs::There;
+        setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(absent ? at / "absent" : at));
+        setEnvironment("BELLTIDE_RAPI_LIBRARY",
+                       std::exchange(armed, true) ? row.library : BELLTIDE_SYNCE_LIBRARY);
+        return chooseHandheld(folder.path()).factory();
+    };
+    if (row.operation != Operation::Upload)
+        loadSampleTheme();
+    strayAt = row.strayAt;
+    progressWindows.goneWhileWaiting = row.handheld == HandheldIs::AbsentAndDialogGone;
+    // Its registry and waves, but for what a lost connection kept an upload from removing, which
+    // the next connect removes.
+    const auto handheldNow = [&] {
+        auto files = deviceFiles();
+        std::erase_if(files, [](const auto& file) { return file.first.starts_with("belltide-"); });
+        files["registry"] = readBytes(deviceFolder / "registry.reg");
+        return files;
+    };
+    const auto handheldBefore = handheldNow();
+    const unsigned refusedBefore = refusedCalls();
+    const auto start = std::chrono::steady_clock::now();
+    run(row.operation, -1, row.handheld == HandheldIs::AbsentAndCancelled ? 0 : -1);
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_EQ(lastRun().messages,
+              row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
+    const char* doneText =
+        row.operation == Operation::Upload ? "Sounds exported" : "Sounds imported";
+    EXPECT_EQ(row.operation == Operation::Backup ? fs::exists(backupFile())
+                                                 : statusBar.text == doneText,
+              row.done);
+    if (!row.done) {
+        EXPECT_EQ(handheldNow(), handheldBefore);
+        EXPECT_TRUE(row.operation == Operation::Upload || rows() == SampleRows);
+    }
+    EXPECT_EQ(refusedCalls() > refusedBefore, row.strayAt >= 0);
+    EXPECT_GE(took, std::chrono::milliseconds(row.atLeastMs));
+    EXPECT_LE(took, std::chrono::milliseconds(row.atMostMs));
+}
+
+const std::string NoConnection =
+    "Couldn't establish a connection to the device. Check Activesync connection\n";
+const std::string Lost = Rapi::ConnectionLost::Text,
+                  NoHandheld = NoConnection + SynceDevice::NoHandheldHint,
+                  Locked = "The Pocket PC is locked. Unlock it and try again.",
+                  Missing = NoConnection +
+                            "The library " BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE
+                            " lacks the function CeRapiInvoke, which Belltide needs.";
+const char* const OurSynce = BELLTIDE_SYNCE_LIBRARY;
+const char* const WithoutInvoke = BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE;
+using enum HandheldIs;
+// A connection is awaited by asking CeRapiInit again while the usual time lasts.
+const LibraryBehaviour LibraryBehaviourRows[] = {
+    {"ConnectionWait", Download, "", true, {"BELLTIDE_RAPI_REFUSED_INITS", "3"}, There, 700},
+    {"NamedVirtualHandheldFirst", Download, "", true, {"BELLTIDE_DEVICE", "device"}, Absent},
+    {"ThreadRule", Download, Lost, false, {}, There, 0, 4000, OurSynce, 1},
+    {"NoHandheld", Backup, NoHandheld, false, {}, Absent, 5000, 8000},
+    {"CancelWhileWaiting", Download, "", false, {}, AbsentAndCancelled, 0, 1500},
+    {"DialogGoneWhileWaiting", Download, "", false, {}, AbsentAndDialogGone, 0, 1500},
+    {"Locked", Download, Locked, false, {"BELLTIDE_RAPI_LOCKED", "1"}, There, 0, 1000},
+    {"MissingFunction", Upload, Missing, false, {}, There, 0, 4000, WithoutInvoke},
+    {"LostDuringDownload", Download, Lost, false, {"BELLTIDE_RAPI_LOSE_AT", "CeReadFile:3"}},
+    {"LostDuringUpload", Upload, Lost, false, {"BELLTIDE_RAPI_LOSE_AT", "CeWriteFile:1"}},
+};
+INSTANTIATE_TEST_SUITE_P(Synce, LibraryBehaviours, ::testing::ValuesIn(LibraryBehaviourRows),
+                         [](const auto& param) { return std::string(param.param.name); });
+#endif

@@ -19,7 +19,8 @@ constexpr DialogRect ClientDlu{0, 0, 327, 151};
 constexpr DialogRect PictureRect{7, 9, 168, 137};
 constexpr DialogRect FrameRect{179, 3, 140, 126};
 constexpr DialogRect SmallPictureRect{214, 10, 69, 46};
-constexpr DialogRect TextRect{184, 69, 130, 36};
+// Room below the maker line for the handheld in use, in up to three lines.
+constexpr DialogRect TextRect{184, 58, 130, 54};
 constexpr DialogRect LinkRect{187, 112, 124, 14};
 constexpr DialogRect OkRect{224, 132, 50, 14};
 
@@ -53,7 +54,8 @@ AboutDialog::AboutDialog(wxWindow* parent, CAboutDlg& logic)
     const auto [textPos, textSize] = place(TextRect);
     auto* text =
         new wxStaticText(this, wxID_ANY, wxEmptyString, textPos, textSize, wxST_NO_AUTORESIZE);
-    text->SetLabelText(toWx(CAboutDlg::text()));
+    text->SetLabelText(toWx(logic.text()));
+    text->Wrap(textSize.x);
     const auto [linkPos, linkSize] = place(LinkRect);
     // A link that names no place would be no link: without a web address there is none.
     wxButton* link = nullptr;

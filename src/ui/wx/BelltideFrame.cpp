@@ -78,8 +78,12 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
     const ProgramFolders folders = ProgramFolders::locate(programPath);
     folders.prepare();
     RemoteDeviceFactory deviceFactory = std::move(services.deviceFactory);
-    if (!deviceFactory)
-        deviceFactory = defaultDeviceFactory(folders.dataDir);
+    std::string handheld;
+    if (!deviceFactory) {
+        HandheldChoice choice = chooseHandheld(folders.dataDir);
+        deviceFactory = std::move(choice.factory);
+        handheld = std::move(choice.description);
+    }
     m_progressWindows = std::make_unique<WxProgressWindows>(this, std::move(messageBox));
     createMenuBar();
     createControls();
@@ -112,7 +116,7 @@ BelltideFrame::BelltideFrame(const std::string& programPath, const std::string& 
                                   }});
     m_helpLauncher = std::make_unique<WxHelpLauncher>(this);
     m_help = std::make_unique<HelpCommands>(*m_helpLauncher, HelpCommands::HelpBook,
-                                            HelpCommands::WebAddress);
+                                            HelpCommands::WebAddress, handheld);
     // The logic has made the assets folder current, where the artwork lies.
     loadArtwork();
     bindEvents();
