@@ -84,6 +84,11 @@ std::optional<std::vector<std::string>> noteLines(const std::string& text,
     if (lines.size() < 2 || lines.back() != NotesEnd || lines.front().rfind(header, 0) != 0)
         return std::nullopt;
     const std::string found = lines.front().substr(header.size());
+    // A token builds names on the device: only one an upload could have made is taken.
+    if (found.size() != 16 || !std::all_of(found.begin(), found.end(), [](char c) {
+            return std::isxdigit(static_cast<unsigned char>(c));
+        }))
+        return std::nullopt;
     if (!token.empty() && found != token)
         return std::nullopt;
     token = found;
@@ -337,11 +342,18 @@ bool DeviceUpload::recover(DeviceLink& link) {
         return true;
     std::string token;
     auto names = noteLines(*journal, JournalHeader, token);
-    // Cut short while it was written: nothing it names had been sent.
-    if (!names)
+    if (names) {
+        for (std::string& name : *names)
+            name = unescaped(name);
+    }
+    // Cut short while it was written, nothing it names had been sent; or not written by an
+    // upload, whose names are files of the device folder: nothing is moved for it.
+    const auto fileOfTheFolder = [](const std::string& name) {
+        return !name.empty() && name != "." && name != ".." &&
+               name.find_first_of("\\/") == std::string::npos;
+    };
+    if (!names || !std::all_of(names->begin(), names->end(), fileOfTheFolder))
         return device.CeDeleteFile(deviceName(JournalName));
-    for (std::string& name : *names)
-        name = unescaped(name);
 
     const auto placingText = readNote(device, PlacingName);
     const auto placing = placingText ? noteLines(*placingText, PlacingHeader, token) : std::nullopt;
