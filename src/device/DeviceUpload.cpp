@@ -231,10 +231,15 @@ void DeviceUpload::send(const std::string& pcDir, const std::string& fileName,
 std::set<std::string> DeviceUpload::place(const SoundTheme& settings) {
     std::string note = PlacingHeader + m_token + "\nwaves";
     for (std::size_t i = 0; i < m_waves.size(); ++i) {
-        if (m_waves[i].sent)
-            note += " " + std::to_string(i);
+        if (m_waves[i].sent) {
+            note += ' ';
+            note += std::to_string(i);
+        }
     }
-    note += "\n" + settingsLines(settings) + NotesEnd + "\n";
+    note += '\n';
+    note += settingsLines(settings);
+    note += NotesEnd;
+    note += '\n';
     if (!writeNote(m_device, PlacingName, note)) {
         abandon();
         throw MessageError(writeFailedText(PlacingName) +

@@ -115,8 +115,10 @@ std::string portableFileName(const std::string& fileName, std::size_t maxBytes) 
     auto [title, extension] = titleAndExtension(name);
     while (endsInDotOrBlank(title))
         title.pop_back();
-    if (title.empty() || isDeviceName(title))
-        title.insert(std::min(title.find('.'), title.size()), "_");
+    if (title.empty() || isDeviceName(title)) {
+        const auto dot = std::min(title.find('.'), title.size());
+        title = title.substr(0, dot) + "_" + title.substr(dot);
+    }
     extension = cutUtf8(extension, maxBytes / 2);
     title = cutUtf8(title, maxBytes - extension.size());
     while (endsInDotOrBlank(title))

@@ -29,9 +29,11 @@ constexpr const char* RunPrefix = "run-";
                                "\": " + reason + ".");
 }
 
+#ifndef _WIN32
 std::string reasonOf(int error) {
     return std::generic_category().message(error);
 }
+#endif
 
 std::string randomRunName() {
     static std::mt19937 numbers{std::random_device{}()};

@@ -4,7 +4,8 @@ sources, builds the Debug tests and counts which faults the suite catches. Not r
 
     tools/faults/run-faults.py FAULTS [--build DIR] [--only LABEL...] [--tests REGEX]
 
-FAULTS is a text file; each fault is one line of four fields separated by " ||| ":
+FAULTS is a text file; each fault is one line of four fields separated by " ||| ", "\\n" in a
+field standing for a line break:
     label ||| path/in/the/repository ||| exact text that occurs once ||| the text put in its place
 Lines starting with # and blank lines are skipped. The build folder (default: build-faults) is
 configured like scripts/build.sh's Debug build. The working tree itself is restored after each
@@ -24,7 +25,7 @@ def faults_from(path):
     for number, line in enumerate(pathlib.Path(path).read_text().splitlines(), 1):
         if not line.strip() or line.lstrip().startswith("#"):
             continue
-        fields = line.split(" ||| ")
+        fields = [field.replace("\\n", "\n") for field in line.split(" ||| ")]
         if len(fields) != 4:
             sys.exit(f"{path}:{number}: expected four fields")
         yield fields

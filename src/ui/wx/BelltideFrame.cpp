@@ -214,8 +214,10 @@ void BelltideFrame::createControls() {
     auto* logo = new wxBitmapButton(m_panel, ControlId::Logo, wxNullBitmap, logoPos, logoSize,
                                     wxBORDER_NONE);
     logo->SetCursor(wxCursor(wxCURSOR_HAND));
-    // A picture: the mouse's, not a stop of Tab.
+    // A picture: the mouse's, never a holder of the keyboard's focus, which GTK would otherwise
+    // give it when the window is activated under the pointer.
     logo->DisableFocusFromKeyboard();
+    logo->SetCanFocus(false);
 
     // The status bar first: on Windows it takes its height from the client area.
     // No tips of its own: the line shows a shortened note whole as its tooltip.
