@@ -1,5 +1,6 @@
 // Downloads and uploads the factory theme and a large one (25 waves of 1 MiB) with the transfer
-// workers against a virtual handheld, and times cp on the same files in the same run.
+// workers against a virtual handheld, and times cp on the same files in the same run; the
+// download also against cp followed by sync of the files copied, which puts them on disk too.
 #include "catalog/SoundCatalog.h"
 #include "device/DeviceLink.h"
 #include "device/VirtualHandheld.h"
@@ -39,7 +40,7 @@ struct Handheld {
     fs::path pcFolder;  // the files of the theme on the PC, for uploads
     fs::path soundsDir; // where downloads go
     SoundTheme theme;   // as on the device, pointing at pcFolder
-    std::string cpDownload, cpUpload;
+    std::string cpDownload, cpSyncDownload, cpUpload;
 };
 
 struct Workspace {
@@ -91,6 +92,8 @@ struct Workspace {
             names += " '" + file.name + file.extension + "'";
         handheld.cpDownload = "cd '" + (handheld.device / "Windows").string() + "' && cp" + names +
                               " '" + handheld.soundsDir.string() + "'";
+        handheld.cpSyncDownload =
+            handheld.cpDownload + " && cd '" + handheld.soundsDir.string() + "' && sync" + names;
         handheld.cpUpload = "cd '" + handheld.pcFolder.string() + "' && cp" + names + " '" +
                             (handheld.device / "Windows").string() + "'";
         return handheld;
@@ -145,6 +148,13 @@ void BM_CpDownload(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * themeBytes(handheld));
 }
 
+void BM_CpSyncDownload(benchmark::State& state) {
+    const Handheld& handheld = workspace().handhelds[state.range(0)];
+    for (auto _ : state)
+        run(handheld.cpSyncDownload);
+    state.SetBytesProcessed(state.iterations() * themeBytes(handheld));
+}
+
 void BM_CpUpload(benchmark::State& state) {
     const Handheld& handheld = workspace().handhelds[state.range(0)];
     for (auto _ : state)
@@ -152,19 +162,27 @@ void BM_CpUpload(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * themeBytes(handheld));
 }
 
-// What starting a shell and cp costs without any work.
+// What starting a shell and cp costs without any work; and with sync after it.
 void BM_CpStartOnly(benchmark::State& state) {
     workspace();
     for (auto _ : state)
         run("cd / && cp --version > /dev/null");
 }
 
+void BM_CpSyncStartOnly(benchmark::State& state) {
+    workspace();
+    for (auto _ : state)
+        run("cd / && cp --version > /dev/null && cd / && sync --version > /dev/null");
+}
+
 } // namespace
 
 BENCHMARK(BM_BelltideDownload)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CpDownload)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CpSyncDownload)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BelltideUpload)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CpUpload)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CpStartOnly)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CpSyncStartOnly)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,14 +1,12 @@
 #include "SoundConverter.h"
 
+#include "audio/AudioLibraries.h"
 #include "audio/WaveFile.h"
 #include "catalog/MessageError.h"
 #include "files/LittleEndian.h"
 #include "files/PcPath.h"
 #include "files/ReplacementFile.h"
 #include "files/TemporaryFolder.h"
-
-#include <sndfile.h>
-#include <soxr.h>
 
 #include <algorithm>
 #include <array>
@@ -33,22 +31,30 @@ constexpr double PieceFrames = 65536;
 // What the 32-bit sizes of a RIFF header can hold after its 36 bytes of other header.
 constexpr std::uint64_t MaxDataBytes = 0xFFFFFFFFull - 36;
 
+// The libraries' calls, once openSound has found them.
+const AudioLibraries& calls() {
+    return *audioLibraries();
+}
+
 struct SoundCloser {
-    void operator()(SNDFILE* sound) const { sf_close(sound); }
+    void operator()(SNDFILE* sound) const { calls().close(sound); }
 };
 using SoundFile = std::unique_ptr<SNDFILE, SoundCloser>;
 
 struct ResamplerDeleter {
-    void operator()(soxr* resampler) const { soxr_delete(resampler); }
+    void operator()(soxr* resampler) const { calls().deleteResampler(resampler); }
 };
 using Resampler = std::unique_ptr<soxr, ResamplerDeleter>;
 
 SoundFile openSound(const std::string& path, SF_INFO& info) {
     info = {};
+    const AudioLibraries* libraries = audioLibraries();
+    if (!libraries)
+        return {};
 #ifdef _WIN32
-    SoundFile sound(sf_wchar_open(pcPath(path).c_str(), SFM_READ, &info));
+    SoundFile sound(libraries->wcharOpen(pcPath(path).c_str(), SFM_READ, &info));
 #else
-    SoundFile sound(sf_open(pcPath(path).c_str(), SFM_READ, &info));
+    SoundFile sound(libraries->open(pcPath(path).c_str(), SFM_READ, &info));
 #endif
     // A header that claims no channels or no rate cannot be played or resampled.
     if (sound && (info.channels < 1 || info.samplerate < 1))
@@ -89,7 +95,7 @@ WriteFailed writeFailed(const std::string& path) {
 std::string formatName(int format) {
     SF_FORMAT_INFO info{};
     info.format = format;
-    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) != 0 || !info.name)
+    if (calls().command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) != 0 || !info.name)
         return "unknown";
     return info.name;
 }
@@ -130,13 +136,13 @@ public:
         if (sourceRate == format.sampleRate)
             return;
         soxr_error_t error = nullptr;
-        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        const soxr_io_spec_t io = calls().ioSpec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
         // 16-bit precision is all the target holds; one thread leaves the other core to the UI.
-        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_16_BITQ, 0);
-        const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
-        m_resampler.reset(soxr_create(sourceRate, format.sampleRate,
-                                      static_cast<unsigned>(format.channels), &error, &io, &quality,
-                                      &runtime));
+        const soxr_quality_spec_t quality = calls().qualitySpec(SOXR_16_BITQ, 0);
+        const soxr_runtime_spec_t runtime = calls().runtimeSpec(1);
+        m_resampler.reset(calls().createResampler(sourceRate, format.sampleRate,
+                                                  static_cast<unsigned>(format.channels), &error,
+                                                  &io, &quality, &runtime));
         if (error)
             m_resampler.reset();
         m_ratio = static_cast<double>(format.sampleRate) / sourceRate;
@@ -156,8 +162,8 @@ public:
             const auto room = static_cast<std::size_t>(static_cast<double>(given) * m_ratio) + 4096;
             m_resampled.resize(room * static_cast<std::size_t>(m_channels));
             std::size_t used = 0, made = 0;
-            if (soxr_process(m_resampler.get(), last ? nullptr : frames, given, &used,
-                             m_resampled.data(), room, &made) != nullptr ||
+            if (calls().resample(m_resampler.get(), last ? nullptr : frames, given, &used,
+                                 m_resampled.data(), room, &made) != nullptr ||
                 !put(m_resampled.data(), made))
                 return false;
             frames += used * static_cast<std::size_t>(m_channels);
@@ -246,7 +252,8 @@ bool writeConverted(SNDFILE* sound, const SF_INFO& info, std::ostream& out,
                                            : 0.0))
             throw ConversionCancelled{};
         const sf_count_t wanted = opening ? std::min(blockFrames, limit - done) : blockFrames;
-        const sf_count_t count = wanted > 0 ? sf_readf_float(sound, decoded.data(), wanted) : 0;
+        const sf_count_t count =
+            wanted > 0 ? calls().readFloatFrames(sound, decoded.data(), wanted) : 0;
         if (count <= 0)
             break;
         done += count;
@@ -267,7 +274,7 @@ bool writeConverted(SNDFILE* sound, const SF_INFO& info, std::ostream& out,
         if (!writer.write(frames, static_cast<std::size_t>(count)))
             return false;
     }
-    if (sf_error(sound) != SF_ERR_NO_ERROR)
+    if (calls().error(sound) != SF_ERR_NO_ERROR)
         throw openFailed(reading.source);
     if (!writer.write(nullptr, 0))
         return false;
@@ -295,6 +302,9 @@ void convert(const std::string& source, const std::string& target, const Reading
     SF_INFO info;
     SoundFile sound;
     if (!asItStands) {
+        // A program without its decoder says so rather than blame the sound.
+        if (std::string problem; !audioLibraries(&problem))
+            throw MessageError(problem);
         if (!(sound = openSound(source, info)))
             throw openFailed(source);
         checkBounds(info, reading);

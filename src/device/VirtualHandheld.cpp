@@ -4,6 +4,7 @@
 #include "device/Utf16.h"
 #include "files/FileNames.h"
 #include "files/PcPath.h"
+#include "files/Removals.h"
 #include "files/ReplacementFile.h"
 
 #include <algorithm>
@@ -144,6 +145,7 @@ std::shared_ptr<Rapi::InitAttempt> VirtualHandheld::CeRapiInitEx() {
         return std::make_shared<SilentAttempt>();
     // A registry write killed half-way left its temporary file; the registry itself is whole.
     removeLeftoverReplacements(pcText(m_folder), ".reg");
+    emptyBinLater(bin());
     return std::make_shared<FinishedAttempt>(0);
 }
 
@@ -326,8 +328,10 @@ bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) {
     // Data still buffered is written now, and a full disk shows here.
     open->second.stream.close();
     const bool closed = !open->second.stream.fail();
-    if (open->second.writing)
+    if (open->second.writing) {
+        startWriting(open->second.path);
         m_written.push_back(open->second.path);
+    }
     m_files.erase(open);
     return closed;
 }
@@ -335,8 +339,9 @@ bool VirtualHandheld::CeCloseHandle(Rapi::Handle file) {
 bool VirtualHandheld::CeDeleteFile(const std::u16string& path) {
     const fs::path file = resolve(fromUtf16(path));
     std::error_code error;
+    // The name goes at once; the disk frees the room behind the caller's back.
     if (file.empty() || !fs::is_regular_file(file, error) || isOpen(file) ||
-        !fs::remove(file, error))
+        !removeLater(file, bin()))
         return false;
     std::erase(m_written, file);
     return true;
@@ -369,7 +374,16 @@ bool VirtualHandheld::CeGetDiskFreeSpaceEx(const std::u16string& folder,
     const auto space = fs::space(place.empty() ? m_folder : place, error);
     if (error || !freeToCaller)
         return false;
-    *freeToCaller = space.available;
+    // The room of files deleted counts as free while it is being freed; one freed since the
+    // space was read counts in neither.
+    std::uint64_t freeing = 0;
+    for (auto item = fs::recursive_directory_iterator(bin(), error);
+         !error && item != fs::recursive_directory_iterator(); item.increment(error)) {
+        const auto bytes = item->is_regular_file(error) ? item->file_size(error) : 0;
+        freeing += error ? 0 : bytes;
+        error.clear();
+    }
+    *freeToCaller = space.available + freeing;
     return true;
 }
 

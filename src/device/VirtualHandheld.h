@@ -1,9 +1,9 @@
 // A handheld that lives in a folder: "Windows/" is its \Windows folder and "registry.reg" its
 // registry. A missing folder is a device that is not connected; a file "offline" in it is a
 // device that never answers. Each sound reload it is asked for adds a line to
-// "audio-reloads.log". Values set in a session reach the file together, before the reload
-// call returns or when the session ends. Files written reach the disk together, before the first
-// move after them; the moves reach it before the values do.
+// "audio-reloads.log"; files deleted go through ".removing". Values set in a session reach the
+// file together, before the reload call returns or when the session ends. Files written reach
+// the disk together, before the first move after them; the moves reach it before the values do.
 #pragma once
 
 #include "device/RegistryFile.h"
@@ -56,6 +56,8 @@ public:
     std::string whereToFind() const override;
 
     std::filesystem::path registryPath() const { return m_folder / "registry.reg"; }
+    // Where deleted files wait to be removed.
+    std::filesystem::path bin() const { return m_folder / ".removing"; }
 
 private:
     struct PendingValue {

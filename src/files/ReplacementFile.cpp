@@ -210,6 +210,18 @@ bool flushFiles(const fs::path& folder, const std::vector<fs::path>& files) {
     return true;
 }
 
+void startWriting(const fs::path& file) {
+#ifdef __linux__
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor == -1)
+        return;
+    ::sync_file_range(descriptor, 0, 0, SYNC_FILE_RANGE_WRITE);
+    ::close(descriptor);
+#else
+    static_cast<void>(file);
+#endif
+}
+
 std::error_code lastSystemError() {
 #ifdef _WIN32
     // The C library tells a name too long or of a refused character as a missing file or a bad

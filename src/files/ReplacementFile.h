@@ -59,3 +59,6 @@ ReplacementDiskCalls& replacementDiskCalls();
 // them all, where the platform can; else each file. False when that fails.
 [[nodiscard]] bool flushFiles(const std::filesystem::path& folder,
                               const std::vector<std::filesystem::path>& files);
+// Sets a file just written on its way to the disk without waiting, so that the flush of its set
+// finds it mostly written while the next files are made; nothing where the system cannot.
+void startWriting(const std::filesystem::path& file);

@@ -1,5 +1,6 @@
 #include "StagedFolder.h"
 
+#include "files/Removals.h"
 #include "files/ReplacementFile.h"
 
 #include <cerrno>
@@ -14,6 +15,11 @@ namespace {
 
 fs::path besides(const fs::path& target, const char* suffix) {
     return fs::path(target).concat(suffix);
+}
+
+// Where a set that is no longer wanted waits to be removed.
+fs::path binOf(const fs::path& target) {
+    return besides(target, ".removing");
 }
 
 std::vector<fs::path> filesIn(const fs::path& folder) {
@@ -68,18 +74,22 @@ void recoverStagedFolder(const fs::path& target) {
     if (!fs::exists(target, error) && fs::is_directory(old, error))
         fs::rename(old, target, error);
     fs::remove_all(old, error);
+    emptyBinLater(binOf(target));
 }
 
 StagedFolder::StagedFolder(fs::path target)
     : m_target(std::move(target)), m_staging(besides(m_target, ".new")) {
     recoverStagedFolder(m_target);
+    std::error_code error;
+    if (fs::exists(m_staging, error))
+        removeLater(m_staging, binOf(m_target));
     fs::remove_all(m_staging);
     fs::create_directories(m_staging);
 }
 
 StagedFolder::~StagedFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_staging, ignored);
+    // Freeing the room of a whole set can take the disk longer than writing it did.
+    removeLater(m_staging, binOf(m_target));
 }
 
 bool StagedFolder::flush() {

@@ -9,7 +9,8 @@ public:
     // Makes "<target>.new" afresh, after putting right a swap of target that was stopped.
     // Raises std::filesystem::filesystem_error when it cannot be made.
     explicit StagedFolder(std::filesystem::path target);
-    // Removes what is left of the staging folder: the new content, or after commit the old.
+    // Hands what is left of the staging folder, the new content or after commit the old, to a
+    // removal that the caller does not wait for.
     ~StagedFolder();
     StagedFolder(const StagedFolder&) = delete;
     StagedFolder& operator=(const StagedFolder&) = delete;
@@ -29,5 +30,5 @@ private:
 };
 
 // Puts right what a swap stopped half-way left: the old content back where the new did not
-// arrive, leftovers gone.
+// arrive, leftovers gone or handed to a removal.
 void recoverStagedFolder(const std::filesystem::path& target);

@@ -2,6 +2,7 @@
 
 #include "catalog/MessageError.h"
 #include "files/PcPath.h"
+#include "files/ReplacementFile.h"
 #include "transfer/DeviceSounds.h"
 
 CImportDlg::CImportDlg(std::string soundsDir, TransferServices services)
@@ -32,8 +33,10 @@ SoundTheme CImportDlg::prepare(DeviceLink& device) {
 
 void CImportDlg::copyFile(DeviceLink& device, const SoundEntry& file,
                           const CopyProgress& progress) {
-    device.copyFileFromDevice(DeviceFolder, folderText(m_staged->path()),
-                              file.name + file.extension, progress);
+    const std::string fileName = file.name + file.extension;
+    device.copyFileFromDevice(DeviceFolder, folderText(m_staged->path()), fileName, progress);
+    // The disk takes it while the next one is copied.
+    startWriting(m_staged->path() / pcPath(fileName));
 }
 
 void CImportDlg::completeOnPc(SoundTheme&) {

@@ -60,7 +60,8 @@ void CBelltideDlg::OnInitDialog() {
     m_extendedCheck.setChecked(true);
     fillThemeList();
     loadStartupTheme();
-    m_sound.playFile(WelcomeSound);
+    // Once the window is on screen: the sound output's start is no part of the window's.
+    m_progressWindows.callAfter([this] { m_sound.playFile(WelcomeSound); });
 }
 
 bool CBelltideDlg::OnClose() {

@@ -1,5 +1,6 @@
 #include "files/ReplacementFile.h"
 #include "device/VirtualHandheld.h"
+#include "files/Removals.h"
 #include "files/StagedFolder.h"
 #include "files/TemporaryFolder.h"
 #include "themes/ThemeLibrary.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #ifndef _WIN32
 #include <csignal>
@@ -124,6 +126,14 @@ std::map<std::string, std::string> contentOf(const fs::path& folder) {
     return files;
 }
 
+// The names in a folder, files and folders.
+std::set<std::string> namesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& item : fs::directory_iterator(folder))
+        names.insert(pcText(item.path().filename()));
+    return names;
+}
+
 const std::map<std::string, std::string> OldSet{{"a.wav", "old"}, {"c.wav", "old"}},
     NewSet{{"a.wav", "new"}, {"b.wav", "new"}};
 
@@ -158,9 +168,32 @@ TEST(StagedFolder, AKilledSwapLeavesTheOldSetOrTheNew) {
         EXPECT_EQ(WIFSIGNALED(status), kill != Kill::Never);
         recoverStagedFolder(target);
         EXPECT_EQ(contentOf(target), kill == Kill::AtTheFlush ? OldSet : NewSet);
+        // The next use leaves nothing else, once the removals it started are done.
+        { StagedFolder next(target); }
+        waitForRemovals();
+        EXPECT_EQ(namesIn(folder.path()), std::set<std::string>{"sounds"});
     }
 }
 #endif
+
+// What is handed to a removal frees its name at once and leaves nothing once removed, its bin
+// neither; what an earlier run left in a bin goes too; what cannot go aside is removed at once.
+TEST(Removals, FreeTheNameAtOnceAndLeaveNothingBehind) {
+    TempFolder folder;
+    for (const char* name : {"file.wav", "set/a.wav", "set/b.wav", "bin/killed run/c.wav",
+                             "other bin/d.wav", "held.wav", "blocked"})
+        folder.writeFile(name, 100);
+    for (const char* name : {"file.wav", "set"}) {
+        EXPECT_TRUE(removeLater(folder.path() / name, folder.path() / "bin"));
+        EXPECT_FALSE(fs::exists(folder.path() / name)) << name;
+    }
+    emptyBinLater(folder.path() / "other bin");
+    // A file where the bin would be.
+    EXPECT_TRUE(removeLater(folder.path() / "held.wav", folder.path() / "blocked"));
+    EXPECT_FALSE(fs::exists(folder.path() / "held.wav"));
+    waitForRemovals();
+    EXPECT_EQ(namesIn(folder.path()), std::set<std::string>{"blocked"});
+}
 
 // Where folders cannot trade places in one step, a swap stopped between its two renames leaves
 // the old set aside: it comes back, and the staging folder goes.

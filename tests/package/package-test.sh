@@ -8,7 +8,7 @@ build=$1 version=$2 id=$3
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 missing=()
-for tool in dpkg dpkg-deb dpkg-shlibdeps file readelf; do
+for tool in dpkg dpkg-deb dpkg-shlibdeps file readelf strings; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -45,9 +45,14 @@ done
 zcat "$root/usr/share/doc/belltide/changelog.gz" | head -1 | grep -q "^belltide ($version) " ||
     fail "the changelog's last entry is not $version"
 
-# Every library the program loads comes from a package that it depends on.
+# Every library the program loads comes from a package that it depends on: those it is linked
+# with, and those it names to load itself when first needed, but SynCE's, which is optional.
 depends=" $(dpkg-deb -f "$deb" Depends | sed 's/ *([^)]*)//g; s/,/ /g') "
-for library in $(readelf -d "$root/usr/bin/belltide" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+loaded=$(strings "$root/usr/bin/belltide" | grep -E '^lib[A-Za-z0-9_.+-]+\.so\.[0-9]+$' |
+    grep -v -E '^lib(synce|rapi)\.so' || true)
+[ -n "$loaded" ] || fail "no library the program loads itself found in it"
+for library in $(readelf -d "$root/usr/bin/belltide" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p') \
+    $loaded; do
     owners=$(dpkg -S "*/$library" 2>/dev/null | sed 's/: \/.*//; s/:[a-z0-9]*//g; s/,/ /g')
     found=
     for owner in $owners; do

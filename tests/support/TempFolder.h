@@ -2,6 +2,7 @@
 #pragma once
 
 #include "files/PcPath.h"
+#include "files/Removals.h"
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@ class TempFolder {
 public:
     TempFolder() { std::filesystem::create_directories(m_path); }
     ~TempFolder() {
+        waitForRemovals(); // of what lies in it
         std::error_code ignored;
         std::filesystem::current_path(m_previousCurrent, ignored);
         std::filesystem::remove_all(m_path, ignored);

@@ -4,6 +4,7 @@
 #include "device/DefaultDevice.h"
 #include "device/Utf16.h"
 #include "files/FileNames.h"
+#include "files/Removals.h"
 #include "files/ReplacementFile.h"
 #include "support/Environment.h"
 #include "support/FactoryImage.h"
@@ -358,6 +359,7 @@ TEST(UploadKillSweep, TheNextConnectFindsTheOldSoundsOrTheWholeNewTheme) {
     };
     fs::copy(device, saved, fs::copy_options::recursive);
     const auto restore = [&] {
+        waitForRemovals();
         fs::remove_all(device);
         fs::copy(saved, device, fs::copy_options::recursive);
         flushed.clear();

@@ -21,6 +21,8 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutAThemeAndAsksBeforeClosing) 
     dlg->OnInitDialog();
     EXPECT_TRUE(fs::is_directory(testPath(dlg->folders().soundsDir)));
     EXPECT_EQ(statusBar.text, "Welcome to Belltide");
+    EXPECT_TRUE(sound.played.empty()) << "before the window is on screen";
+    progressWindows.runPending();
     EXPECT_EQ(sound.played, std::vector<std::string>{"Belltide.wav"});
     EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled ||
                  saveThemeButton.enabled || uploadButton.enabled || extendedCheck.enabled);

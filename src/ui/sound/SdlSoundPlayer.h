@@ -1,4 +1,5 @@
-// SoundPlayer on SDL2 audio: one output device, opened on first use (UI thread only).
+// SoundPlayer on SDL2 audio: one output device, opened on first use (UI thread only). SDL itself
+// is loaded then too.
 #pragma once
 
 #include "ui/SoundPlayer.h"
@@ -10,6 +11,9 @@
 
 class SdlSoundPlayer : public SoundPlayer {
 public:
+    // The library as the system loads it.
+    static constexpr const char* Library = "libSDL2-2.0.so.0";
+
     SdlSoundPlayer() = default;
     ~SdlSoundPlayer() override;
     SdlSoundPlayer(const SdlSoundPlayer&) = delete;
