@@ -10,6 +10,7 @@ class SoundCommands : public MainWindowFixture {
 protected:
     void SetUp() override {
         dlg->OnInitDialog();
+        progressWindows.runPending(); // the welcome sound
         loadSampleTheme();
         sound.played.clear();
     }

@@ -428,7 +428,7 @@ TEST_P(ShortcutKey, ReachesItsCommand) {
         {"Ctrl+O", prompts.dialogs.size() == 1 && prompts.dialogs[0].initialFolder == themesDir()},
         {"Ctrl+S", prompts.dialogs.size() == 1 && prompts.dialogs[0].initialFolder == themesDir()},
         {"Ctrl+Q", prompts.dialogs.empty() && prompts.questions.empty()},
-        {"Space", sound.played.back() == dlg->folders().soundsDir + "chime.wav"},
+        {"Space", sound.played == std::vector<std::string>{dlg->folders().soundsDir + "chime.wav"}},
         {"F2", prompts.dialogs.size() == 1 && prompts.dialogs[0].filterPattern != "*.kbt"},
         {"Del", rows()[0][1] == "(none)"},
     };
