@@ -38,10 +38,7 @@ CConversionDlg::CConversionDlg(std::string source, ProgressWindows& windows)
     : m_source(std::move(source)), m_windows(windows) {}
 
 CConversionDlg::~CConversionDlg() {
-    if (m_progress)
-        m_progress->abandon();
-    if (m_worker.joinable())
-        m_worker.join();
+    releaseWorker(m_progress, m_worker);
 }
 
 void CConversionDlg::DoModal() {
@@ -50,10 +47,7 @@ void CConversionDlg::DoModal() {
                         TextAlign::Centre},
                        [this](ProgressWindow& window) { OnInitDialog(window); });
     // The dialog is gone: a worker still waiting on it is released.
-    if (m_progress)
-        m_progress->abandon();
-    if (m_worker.joinable())
-        m_worker.join();
+    releaseWorker(m_progress, m_worker);
 }
 
 std::unique_ptr<PreviewWave> CConversionDlg::takeWave() {

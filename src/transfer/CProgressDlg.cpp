@@ -46,20 +46,14 @@ CopyProgress partOfStep(ProgressSink& progress) {
 } // namespace
 
 CProgressDlg::~CProgressDlg() {
-    if (m_progress)
-        m_progress->abandon();
-    if (m_worker.joinable())
-        m_worker.join();
+    releaseWorker(m_progress, m_worker);
 }
 
 void CProgressDlg::DoModal() {
     m_services.windows.runModal(m_template,
                                 [this](ProgressWindow& window) { OnInitDialog(window); });
     // The dialog is gone: a worker still waiting on it is released.
-    if (m_progress)
-        m_progress->abandon();
-    if (m_worker.joinable())
-        m_worker.join();
+    releaseWorker(m_progress, m_worker);
 }
 
 void CProgressDlg::OnInitDialog(ProgressWindow& window) {

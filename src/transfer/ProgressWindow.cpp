@@ -92,3 +92,10 @@ void ProgressSink::endWaitCursor() {
 void ProgressSink::close() {
     onUiThread([](ProgressWindow& window) { window.endModal(); });
 }
+
+void releaseWorker(std::optional<ProgressSink>& progress, std::thread& worker) {
+    if (progress)
+        progress->abandon();
+    if (worker.joinable())
+        worker.join();
+}

@@ -5,7 +5,9 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 
 enum class TextAlign { Centre, Left };
 
@@ -91,3 +93,6 @@ private:
     ProgressWindow& m_window;
     std::shared_ptr<Handoff> m_handoff = std::make_shared<Handoff>();
 };
+
+// UI thread, once a dialog is gone: its worker, if still waiting on it, is released, and joined.
+void releaseWorker(std::optional<ProgressSink>& progress, std::thread& worker);

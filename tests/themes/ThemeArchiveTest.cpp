@@ -11,9 +11,7 @@
 
 #include <sstream>
 
-#ifdef _WIN32
-#include <io.h>
-#else
+#ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -76,21 +74,17 @@ TEST_F(ThemeArchiveTest, AMemberCutShortByAFullDiskFailsTheExtraction) {
 }
 #endif
 
+#ifdef __linux__ // where members are copied through the descriptors the seam closes
 // Some file systems report a failed write only when the file is closed.
 TEST_F(ThemeArchiveTest, AMemberWhoseCloseFailsFailsTheExtraction) {
     writeBytes(archivePath, memberBytes("a.wav", "ok"));
     const ReplacementDiskCalls real = replacementDiskCalls();
-    replacementDiskCalls().closeFile = [](int descriptor) {
-#ifdef _WIN32
-        return _close(descriptor), false;
-#else
-        return ::close(descriptor), false;
-#endif
-    };
+    replacementDiskCalls().closeFile = [](int descriptor) { return ::close(descriptor), false; };
     const bool whole = archive.extractAll(out());
     replacementDiskCalls() = real;
     EXPECT_FALSE(whole);
 }
+#endif
 
 #ifndef _WIN32
 // The kernel copies a member only within one file system; from a theme on another (a USB stick, a
