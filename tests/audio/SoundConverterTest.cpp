@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <numbers>
 #include <numeric>
 #include <vector>
@@ -263,39 +264,6 @@ void PrintTo(const Bound& bound, std::ostream* out) {
     *out << bound.label;
 }
 
-// The trouble a row makes for the conversion, for as long as this lives.
-class MadeTrouble {
-public:
-    explicit MadeTrouble(Trouble trouble) {
-        if (trouble == Trouble::NoFlush)
-            replacementDiskCalls().flushFile = [](int) { return false; };
-#ifndef _WIN32
-        if (trouble == Trouble::DiskFull) {
-            // The file size limit fails a write as a full disk would, without a disk to fill.
-            const rlimit small{20000, RLIM_INFINITY};
-            std::signal(SIGXFSZ, SIG_IGN);
-            setrlimit(RLIMIT_FSIZE, &small);
-        }
-#endif
-    }
-    ~MadeTrouble() {
-#ifndef _WIN32
-        setrlimit(RLIMIT_FSIZE, &m_limit);
-#endif
-        replacementDiskCalls() = m_calls;
-    }
-
-private:
-    ReplacementDiskCalls m_calls = replacementDiskCalls();
-#ifndef _WIN32
-    rlimit m_limit = [] {
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        return limit;
-    }();
-#endif
-};
-
 class ConversionBounds : public SoundConverterTest, public testing::WithParamInterface<Bound> {};
 
 TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
@@ -330,22 +298,42 @@ TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
     const auto length = [](const std::string& wave) {
         return waveLength(wave).value_or(std::chrono::hours(1));
     };
-    try {
-        const MadeTrouble trouble(bound.trouble);
-        convertToHandheldWave(pcText(source), pcText(m_target));
-        EXPECT_EQ(bound.refusal, nullptr) << "converted";
-        EXPECT_EQ(length(pcText(m_target)), std::chrono::seconds(bound.seconds));
-    } catch (const MessageError& error) {
-        ASSERT_NE(bound.refusal, nullptr) << error.text();
-        std::string expected = bound.refusal;
-        for (const auto& [name, path] : {std::pair{"{source}", source}, {"{target}", m_target}})
-            if (const auto at = expected.find(name); at != std::string::npos)
-                expected.replace(at, std::string(name).size(), pcText(path));
-        EXPECT_EQ(error.text().rfind(expected, 0), 0u) << error.text();
-        EXPECT_EQ(bytesOf(m_target), before);
-        EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.path()), {}),
-                  bound.trouble == Trouble::SourceIsTarget ? 1 : 2)
-            << "written";
+    {
+        // The trouble the row makes, for the conversion only. The file size limit fails a write
+        // as a full disk would, without a disk to fill.
+        const ReplacementDiskCalls calls = replacementDiskCalls();
+        if (bound.trouble == Trouble::NoFlush)
+            replacementDiskCalls().flushFile = [](int) { return false; };
+#ifndef _WIN32
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small{bound.trouble == Trouble::DiskFull ? 20000 : limit.rlim_cur,
+                           limit.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+#endif
+        const std::shared_ptr<void> undo(nullptr, [&](void*) {
+            replacementDiskCalls() = calls;
+#ifndef _WIN32
+            setrlimit(RLIMIT_FSIZE, &limit);
+#endif
+        });
+        try {
+            convertToHandheldWave(pcText(source), pcText(m_target));
+            EXPECT_EQ(bound.refusal, nullptr) << "converted";
+            EXPECT_EQ(length(pcText(m_target)), std::chrono::seconds(bound.seconds));
+        } catch (const MessageError& error) {
+            ASSERT_NE(bound.refusal, nullptr) << error.text();
+            std::string expected = bound.refusal;
+            for (const auto& [name, path] : {std::pair{"{source}", source}, {"{target}", m_target}})
+                if (const auto at = expected.find(name); at != std::string::npos)
+                    expected.replace(at, std::string(name).size(), pcText(path));
+            EXPECT_EQ(error.text().rfind(expected, 0), 0u) << error.text();
+            EXPECT_EQ(bytesOf(m_target), before);
+            EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.path()), {}),
+                      bound.trouble == Trouble::SourceIsTarget ? 1 : 2)
+                << "written";
+        }
     }
     try {
         const PreviewWave preview(pcText(source), PreviewPart::Opening);

@@ -59,7 +59,9 @@ protected:
         fs::create_directory_symlink(fs::path(BELLTIDE_BUILD_DIR) / "artwork",
                                      folder.path() / "artwork");
         start();
-        wxYield();
+        // A window manager places and activates the window only after it is shown.
+        frame->Raise();
+        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
     }
     // The program's start, with the settings an earlier one left.
     void start() {
@@ -97,22 +99,6 @@ protected:
     wxChoice* combo() const { return static_cast<wxChoice*>(control(ControlId::ThemeList)); }
     std::string themesDir() const { return frame->logic().folders().themesDir; }
 
-    TempFolder folder;
-    RemoteDeviceFactory device; // none unless a test gives one before the window is made
-    BelltideFrame* frame = nullptr;
-    ScriptedPrompts* prompts = nullptr;
-    RecordingSoundPlayer* sound = nullptr;
-};
-
-// What a user meets with real mouse and keyboard input, read back from the real widgets.
-class UserInputGui : public MainWindowGui {
-protected:
-    void SetUp() override {
-        MainWindowGui::SetUp();
-        // A window manager places and activates the window only after it is shown.
-        frame->Raise();
-        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
-    }
     bool focusIsIn(int id) const {
         GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
         GtkWidget* widget = control(id)->GetHandle();
@@ -122,4 +108,10 @@ protected:
         wxUIActionSimulator().Char(key, modifiers);
         wxYield();
     }
+
+    TempFolder folder;
+    RemoteDeviceFactory device; // none unless a test gives one before the window is made
+    BelltideFrame* frame = nullptr;
+    ScriptedPrompts* prompts = nullptr;
+    RecordingSoundPlayer* sound = nullptr;
 };

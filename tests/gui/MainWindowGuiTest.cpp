@@ -12,17 +12,6 @@
 
 using namespace ControlId;
 
-namespace {
-
-// The open menu or drop-down, if any.
-bool popupOpen() {
-    return shownWindow([](GtkWidget* window) {
-        return gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP;
-    });
-}
-
-} // namespace
-
 // Every control and menu item has an access key, none used twice on the window. The columns'
 // widths stay as themes of other names come and go.
 TEST_F(MainWindowGui, ShowsItsColumnsControlsAndMenusWithAccessKeys) {
@@ -50,20 +39,29 @@ TEST_F(MainWindowGui, ShowsItsColumnsControlsAndMenusWithAccessKeys) {
         keys += key;
     }
 
+    const auto widths = [&] {
+        std::vector<int> all;
+        for (int column = 0; column < list()->GetColumnCount(); ++column)
+            all.push_back(list()->GetColumnWidth(column));
+        return all;
+    };
     send(wxEVT_MENU, CommandId::NewTheme);
-    std::vector<int> widths;
-    for (int column = 0; column < list()->GetColumnCount(); ++column)
-        widths.push_back(list()->GetColumnWidth(column));
-    EXPECT_GE(widths[1], list()->GetTextExtent("beginsync.wav").x) << "the names' column";
+    const std::vector<int> before = widths();
+    EXPECT_GE(before[1], list()->GetTextExtent("beginsync.wav").x) << "the names' column";
     writeBytes(themesDir() + "t.kbt",
                memberBytes("theme.dsc", "1\r\nAsterisk\r\nhwandsw\r\n.wav\r\n") +
                    memberBytes("hwandsw.wav", waveBytes("w")));
     frame->logic().loadTheme(themesDir() + "t.kbt");
-    for (int column = 0; column < list()->GetColumnCount(); ++column)
-        EXPECT_EQ(list()->GetColumnWidth(column), widths[std::size_t(column)]) << column;
+    EXPECT_EQ(widths(), before);
 }
 
-TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
+TEST_F(MainWindowGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
+    // The open menu or drop-down, if any.
+    const auto popupOpen = [] {
+        return shownWindow([](GtkWidget* window) {
+            return gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP;
+        });
+    };
     prompts->answers = {false};
     EXPECT_EQ(combo()->GetSize().y, control(OpenTheme)->GetSize().y) << "the buttons' height";
     // Themes added since the start, to a library that was empty, are all offered.
@@ -76,7 +74,7 @@ TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesP
         clickAt(at);
         ASSERT_TRUE(waitUntil(popupOpen)) << "the drop-down or the File menu does not open";
         pressKey(WXK_ESCAPE);
-        ASSERT_TRUE(waitUntil([] { return !popupOpen(); }));
+        ASSERT_TRUE(waitUntil([&] { return !popupOpen(); }));
     }
     EXPECT_EQ(combo()->GetCount(), 3u);
     waitUntil([] { return false; }, 300);
@@ -89,7 +87,7 @@ TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesP
 // Tab while the library is empty and passing the logo by, the first Down
 // selects the first row, and the keys of the shortcut table still reach their commands once the
 // help, opened with F1, is closed again.
-TEST_F(UserInputGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
+TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
     send(wxEVT_MENU, CommandId::NewTheme);
     const std::string wave = pcText(folder.writeFile("ding.wav", 0));
     writeBytes(wave, waveBytes("d"));
@@ -158,7 +156,7 @@ TEST_F(UserInputGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
 // Event names and sizes are shown whole and no column is out of sight, however large the user
 // pulls the window: the list takes the room, the buttons keep to the right and the bottom, and the
 // file names give way.
-TEST_F(UserInputGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom) {
+TEST_F(MainWindowGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom) {
     const std::string name = std::string(196, 'n') + ".wav";
     writeBytes(themesDir() + "long.kbt",
                memberBytes("theme.dsc", "2\r\nAsterisk\r\n" + name.substr(0, 196) +
@@ -207,7 +205,7 @@ TEST_F(UserInputGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom)
 
 // Size, position, maximised state and column widths come back at the next start, where the
 // window stands on screen, not only where wxWidgets believes it does.
-TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
+TEST_F(MainWindowGui, TheNextStartHasTheWindowAsItWasLeft) {
     const std::shared_ptr<void> forget(nullptr, [](void*) { wxConfigBase::Get()->DeleteAll(); });
     const auto onScreen = [this] {
         GdkRectangle frameRect;
@@ -249,7 +247,7 @@ TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
 }
 
 // Buttons, menus, the theme list, the check box and a click on a row reach their commands.
-TEST_F(UserInputGui, ButtonsMenusAndTheListReachTheirCommands) {
+TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
     EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
     send(wxEVT_MENU, CommandId::NewTheme);
     // A row selected with a real click enables the sound commands, which act on it.

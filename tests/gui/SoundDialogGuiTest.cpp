@@ -30,7 +30,7 @@ std::string passed(GtkFileFilter* filter, const std::vector<std::string>& names)
 // The title names the event, the dialog opens in the folder it is given, and both filters let
 // sounds through whatever the case of their extension. The dialog selects the first entry by
 // itself; only what the user then selects is played.
-TEST_F(UserInputGui, TheSoundDialogShowsSoundsOfAnyCaseAndPlaysOnlyWhatTheUserSelects) {
+TEST_F(MainWindowGui, TheSoundDialogShowsSoundsOfAnyCaseAndPlaysOnlyWhatTheUserSelects) {
     const std::vector<std::string> names{"LOUD.WAV", "quiet.wav", "song.Mp3", "notes.txt"};
     for (const std::string& name : names)
         folder.writeFile("My Sounds/" + name, 10);
