@@ -86,7 +86,7 @@ TEST_F(MainWindowGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyCloses
 // The keyboard alone: Tab follows the window's reading order, passing the theme list with a single
 // Tab while the library is empty and passing the logo by, the first Down
 // selects the first row, and the keys of the shortcut table still reach their commands once the
-// help, opened with F1, is closed again.
+// help, opened with F1 and carrying the program's icons, is closed again.
 TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
     send(wxEVT_MENU, CommandId::NewTheme);
     const std::string wave = pcText(folder.writeFile("ding.wav", 0));
@@ -128,6 +128,9 @@ TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
                 help = wxDynamicCast(window, wxTopLevelWindow);
         return help != nullptr;
     })) << "F1 opened no help";
+    ASSERT_FALSE(frame->GetIcons().IsEmpty());
+    EXPECT_EQ(help->GetIcons().GetIconCount(), frame->GetIcons().GetIconCount())
+        << "the help has not the program's icons";
     help->Close();
     frame->Raise();
     ASSERT_TRUE(waitUntil([&] { return frame->IsActive() && (!help || !help->IsShown()); }));

@@ -1,12 +1,9 @@
-// The native dialogs: the Open dialog of Change Sound, the help viewer and a question, read from
+// The native dialogs: the Open dialog of Change Sound and a question, read from
 // the toolkit's own widgets.
 #include "GuiFixture.h"
 #include "ui/CSoundFileDialog.h"
 #include "ui/wx/WxControls.h"
-#include "ui/wx/WxHelpLauncher.h"
 
-#include <wx/frame.h>
-#include <wx/icon.h>
 #include <wx/modalhook.h>
 
 namespace {
@@ -77,28 +74,6 @@ TEST_F(MainWindowGui, TheSoundDialogShowsSoundsOfAnyCaseAndPlaysOnlyWhatTheUserS
                        "quiet.wav song.Mp3 |All files: LOUD.WAV quiet.wav song.Mp3 notes.txt |");
     EXPECT_NE(keys, 0) << "played before any key";
     EXPECT_EQ(preview.played.size(), 1u) << "a file the user selects is played";
-}
-
-// The help viewer carries the icon of the window it was opened from.
-TEST(HelpWindowGui, CarriesTheProgramsIcon) {
-    auto* owner = new wxFrame(nullptr, wxID_ANY, "Belltide");
-    wxIcon icon;
-    icon.CopyFromBitmap(wxBitmap(24, 24));
-    owner->SetIcon(icon);
-    {
-        WxHelpLauncher help(owner);
-        ASSERT_TRUE(help.loadHelpBook(BELLTIDE_BUILD_DIR "/Belltide.htb"));
-        help.showHelpPage("");
-        wxTopLevelWindow* viewer = nullptr;
-        for (wxWindow* window : wxTopLevelWindows)
-            if (window != owner && window->IsShown())
-                viewer = wxDynamicCast(window, wxTopLevelWindow);
-        ASSERT_TRUE(viewer);
-        ASSERT_EQ(viewer->GetIcons().GetIconCount(), 1u) << viewer->GetTitle();
-        EXPECT_EQ(viewer->GetIcons().GetIconByIndex(0).GetWidth(), 24);
-    }
-    owner->Destroy();
-    wxTheApp->ProcessIdle();
 }
 
 // A question carries the question icon and its buttons, the one pressed is the answer, and the
