@@ -13,6 +13,7 @@
 #include <wx/choice.h>
 #include <wx/listctrl.h>
 #include <wx/time.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <functional>
@@ -40,12 +41,17 @@ inline GtkWidget* shownWindow(bool (*matches)(GtkWidget*)) {
     return found;
 }
 
-inline ProgressDialog* shownProgressDialog() {
-    for (wxWindow* window : wxTopLevelWindows)
-        if (auto* dialog = dynamic_cast<ProgressDialog*>(window); dialog && dialog->IsShown())
-            return dialog;
-    return nullptr;
-}
+// Acts every few milliseconds while the test waits in a modal dialog's own event loop.
+class Ticking {
+public:
+    explicit Ticking(std::function<void()> act, int milliseconds = 50) {
+        m_timer.Bind(wxEVT_TIMER, [act = std::move(act)](wxTimerEvent&) { act(); });
+        m_timer.Start(milliseconds);
+    }
+
+private:
+    wxTimer m_timer;
+};
 
 class MainWindowGui : public ::testing::Test {
 protected:
@@ -53,7 +59,9 @@ protected:
         fs::create_directory_symlink(fs::path(BELLTIDE_BUILD_DIR) / "artwork",
                                      folder.path() / "artwork");
         start();
-        wxYield();
+        // A window manager places and activates the window only after it is shown.
+        frame->Raise();
+        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
     }
     // The program's start, with the settings an earlier one left.
     void start() {
@@ -90,6 +98,16 @@ protected:
     wxListCtrl* list() const { return static_cast<wxListCtrl*>(control(ControlId::EventList)); }
     wxChoice* combo() const { return static_cast<wxChoice*>(control(ControlId::ThemeList)); }
     std::string themesDir() const { return frame->logic().folders().themesDir; }
+
+    bool focusIsIn(int id) const {
+        GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
+        GtkWidget* widget = control(id)->GetHandle();
+        return focus && (focus == widget || gtk_widget_is_ancestor(focus, widget));
+    }
+    static void pressKey(int key, int modifiers = wxMOD_NONE) {
+        wxUIActionSimulator().Char(key, modifiers);
+        wxYield();
+    }
 
     TempFolder folder;
     RemoteDeviceFactory device; // none unless a test gives one before the window is made

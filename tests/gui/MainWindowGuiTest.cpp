@@ -1,8 +1,6 @@
 // The real main window: its controls, menus and list as wx shows them, and its wiring.
 #include "GuiFixture.h"
 #include "support/ArchiveBytes.h"
-#include "ui/CSoundFileDialog.h"
-#include "ui/wx/WxControls.h"
 
 #include <wx/checkbox.h>
 #include <wx/config.h>
@@ -13,17 +11,6 @@
 #include <gdk/gdkx.h>
 
 using namespace ControlId;
-
-namespace {
-
-// The open menu or drop-down, if any.
-bool popupOpen() {
-    return shownWindow([](GtkWidget* window) {
-        return gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP;
-    });
-}
-
-} // namespace
 
 // Every control and menu item has an access key, none used twice on the window. The columns'
 // widths stay as themes of other names come and go.
@@ -52,49 +39,31 @@ TEST_F(MainWindowGui, ShowsItsColumnsControlsAndMenusWithAccessKeys) {
         keys += key;
     }
 
+    const auto widths = [&] {
+        std::vector<int> all;
+        for (int column = 0; column < list()->GetColumnCount(); ++column)
+            all.push_back(list()->GetColumnWidth(column));
+        return all;
+    };
     send(wxEVT_MENU, CommandId::NewTheme);
-    std::vector<int> widths;
-    for (int column = 0; column < list()->GetColumnCount(); ++column)
-        widths.push_back(list()->GetColumnWidth(column));
-    EXPECT_GE(widths[1], list()->GetTextExtent("beginsync.wav").x) << "the names' column";
+    const std::vector<int> before = widths();
+    EXPECT_GE(before[1], list()->GetTextExtent("beginsync.wav").x) << "the names' column";
     writeBytes(themesDir() + "t.kbt",
                memberBytes("theme.dsc", "1\r\nAsterisk\r\nhwandsw\r\n.wav\r\n") +
                    memberBytes("hwandsw.wav", waveBytes("w")));
     frame->logic().loadTheme(themesDir() + "t.kbt");
-    for (int column = 0; column < list()->GetColumnCount(); ++column)
-        EXPECT_EQ(list()->GetColumnWidth(column), widths[std::size_t(column)]) << column;
+    EXPECT_EQ(widths(), before);
 }
 
-// What a user meets with real mouse and keyboard input, read back from the real widgets.
-class UserInputGui : public MainWindowGui {
-protected:
-    void SetUp() override {
-        MainWindowGui::SetUp();
-        // A window manager places and activates the window only after it is shown.
-        frame->Raise();
-        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
-    }
-    bool focusIsIn(int id) const {
-        GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
-        GtkWidget* widget = control(id)->GetHandle();
-        return focus && (focus == widget || gtk_widget_is_ancestor(focus, widget));
-    }
-    static void pressKey(int key) {
-        wxUIActionSimulator().Char(key);
-        wxYield();
-    }
-};
-
-TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
+TEST_F(MainWindowGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
+    // The open menu or drop-down, if any.
+    const auto popupOpen = [] {
+        return shownWindow([](GtkWidget* window) {
+            return gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP;
+        });
+    };
     prompts->answers = {false};
     EXPECT_EQ(combo()->GetSize().y, control(OpenTheme)->GetSize().y) << "the buttons' height";
-    // One control, passed by a single Tab even while the library is empty.
-    control(Close)->SetFocus();
-    ASSERT_TRUE(waitUntil([&] { return focusIsIn(Close); }));
-    pressKey(WXK_TAB);
-    EXPECT_TRUE(waitUntil([&] { return focusIsIn(ThemeList); }));
-    pressKey(WXK_TAB);
-    EXPECT_TRUE(waitUntil([&] { return focusIsIn(OpenTheme); })) << "Tab stays inside the list";
     // Themes added since the start, to a library that was empty, are all offered.
     for (const char* name : {"a.kbt", "b.kbt", "c.kbt"})
         writeBytes(themesDir() + name, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
@@ -105,7 +74,7 @@ TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesP
         clickAt(at);
         ASSERT_TRUE(waitUntil(popupOpen)) << "the drop-down or the File menu does not open";
         pressKey(WXK_ESCAPE);
-        ASSERT_TRUE(waitUntil([] { return !popupOpen(); }));
+        ASSERT_TRUE(waitUntil([&] { return !popupOpen(); }));
     }
     EXPECT_EQ(combo()->GetCount(), 3u);
     waitUntil([] { return false; }, 300);
@@ -114,10 +83,11 @@ TEST_F(UserInputGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesP
     EXPECT_TRUE(waitUntil([&] { return !prompts->questions.empty(); }));
 }
 
-// The keyboard alone: Tab follows the window's reading order and passes the logo, the first Down
-// selects the first row, and F2, Del and Esc still reach their commands once the help, opened
-// with F1, is closed again.
-TEST_F(UserInputGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
+// The keyboard alone: Tab follows the window's reading order, passing the theme list with a single
+// Tab while the library is empty and passing the logo by, the first Down
+// selects the first row, and the keys of the shortcut table still reach their commands once the
+// help, opened with F1 and carrying the program's icons, is closed again.
+TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
     send(wxEVT_MENU, CommandId::NewTheme);
     const std::string wave = pcText(folder.writeFile("ding.wav", 0));
     writeBytes(wave, waveBytes("d"));
@@ -158,61 +128,38 @@ TEST_F(UserInputGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
                 help = wxDynamicCast(window, wxTopLevelWindow);
         return help != nullptr;
     })) << "F1 opened no help";
+    ASSERT_FALSE(frame->GetIcons().IsEmpty());
+    EXPECT_EQ(help->GetIcons().GetIconCount(), frame->GetIcons().GetIconCount())
+        << "the help has not the program's icons";
     help->Close();
     frame->Raise();
     ASSERT_TRUE(waitUntil([&] { return frame->IsActive() && (!help || !help->IsShown()); }));
     list()->SetFocus();
-    prompts->files = {std::nullopt};
-    pressKey(WXK_F2);
-    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 1; })) << "F2";
-    pressKey(WXK_DELETE);
-    EXPECT_TRUE(waitUntil([&] { return list()->GetItemText(0, 1) == "(none)"; })) << "Del";
+    const std::vector<std::string> copy{frame->logic().folders().soundsDir + "ding.wav"};
+    sound->played.clear(); // the welcome
+    prompts->files = {std::nullopt, std::nullopt};
     prompts->choices = {Answer::No};
     prompts->answers = {false};
-    pressKey(WXK_ESCAPE);
-    EXPECT_TRUE(waitUntil([&] { return prompts->questions.size() == 2; })) << "Esc";
-}
-
-// The dialog selects the first entry of the folder it opens in by itself; only what the user
-// then selects is played.
-TEST_F(UserInputGui, TheSoundDialogPlaysOnlyWhatTheUserSelects) {
-    for (const char* name : {"a.wav", "b.wav", "c.wav"})
-        folder.writeFile(name, 100);
-    RecordingSoundPlayer preview;
-    CSoundFileDialog dialog(preview, CSoundFileDialog::optionsFor("Asterisk", folder.dir()));
-    int tick = 0, selectedAt = 0, keys = 0; // ticks of 50 ms
-    wxTimer driver;
-    driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        auto* shown =
-            shownWindow([](GtkWidget* w) -> bool { return GTK_IS_FILE_CHOOSER_DIALOG(w); });
-        if (!shown)
-            return;
-        gchar* selected = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(shown));
-        g_free(selected);
-        if (++tick && !selectedAt && (selected || tick > 60)) {
-            selectedAt = tick;
-            gtk_window_present(GTK_WINDOW(shown));
-        }
-        if (!selectedAt || tick < selectedAt + 10)
-            return;
-        // The user walks down the list until a wave file plays; folders play nothing.
-        if (preview.played.empty() && tick < selectedAt + 100) {
-            if (tick % 6 == 0 && gtk_window_is_active(GTK_WINDOW(shown)))
-                ++keys, wxUIActionSimulator().Char(WXK_DOWN);
-        } else {
-            gtk_dialog_response(GTK_DIALOG(shown), GTK_RESPONSE_CANCEL);
-        }
-    });
-    driver.Start(50);
-    EXPECT_EQ(WxPrompts(frame).chooseSoundFile(dialog), std::nullopt);
-    EXPECT_NE(keys, 0) << "played before any key";
-    EXPECT_EQ(preview.played.size(), 1u) << "a file the user selects is played";
+    using Key = std::tuple<int, int, std::function<bool()>>;
+    for (const auto& [key, modifiers, reached] :
+         {Key{WXK_SPACE, wxMOD_NONE, [&] { return sound->played == copy; }},
+          Key{WXK_F2, wxMOD_NONE, [&] { return prompts->dialogs.size() == 1; }},
+          Key{'S', wxMOD_CONTROL,
+              [&] {
+                  return prompts->dialogs.size() == 2 &&
+                         prompts->dialogs.back().initialFolder == themesDir();
+              }},
+          Key{WXK_DELETE, wxMOD_NONE, [&] { return list()->GetItemText(0, 1) == "(none)"; }},
+          Key{WXK_ESCAPE, wxMOD_NONE, [&] { return prompts->questions.size() == 2; }}}) {
+        pressKey(key, modifiers);
+        EXPECT_TRUE(waitUntil(reached)) << "key " << key;
+    }
 }
 
 // Event names and sizes are shown whole and no column is out of sight, however large the user
 // pulls the window: the list takes the room, the buttons keep to the right and the bottom, and the
 // file names give way.
-TEST_F(UserInputGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom) {
+TEST_F(MainWindowGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom) {
     const std::string name = std::string(196, 'n') + ".wav";
     writeBytes(themesDir() + "long.kbt",
                memberBytes("theme.dsc", "2\r\nAsterisk\r\n" + name.substr(0, 196) +
@@ -261,7 +208,7 @@ TEST_F(UserInputGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom)
 
 // Size, position, maximised state and column widths come back at the next start, where the
 // window stands on screen, not only where wxWidgets believes it does.
-TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
+TEST_F(MainWindowGui, TheNextStartHasTheWindowAsItWasLeft) {
     const std::shared_ptr<void> forget(nullptr, [](void*) { wxConfigBase::Get()->DeleteAll(); });
     const auto onScreen = [this] {
         GdkRectangle frameRect;
@@ -302,37 +249,10 @@ TEST_F(UserInputGui, TheNextStartHasTheWindowAsItWasLeft) {
     }
 }
 
-// Buttons, menus, the list and the keys of the shortcut table, pressed as a user does where the
-// window has the focus, reach their commands.
-TEST_F(UserInputGui, ButtonsMenusKeysAndTheListReachTheirCommands) {
+// Buttons, menus, the theme list, the check box and a click on a row reach their commands.
+TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
     EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
     send(wxEVT_MENU, CommandId::NewTheme);
-    ASSERT_EQ(list()->GetItemCount(), 25);
-    for (int id : {SaveTheme, UploadTheme, ExtendedCheck, PlaySound, ChangeSound, NoSound})
-        EXPECT_EQ(control(id)->IsEnabled(),
-                  id == SaveTheme || id == UploadTheme || id == ExtendedCheck)
-            << id;
-    // Each command shows its own file dialog or question: saved once, then all cancelled.
-    prompts->files = {themesDir() + "a.kbt", std::nullopt, std::nullopt, std::nullopt};
-    prompts->answers = {false, false};
-    using Command = std::tuple<wxEventType, int, size_t, size_t>; // dialogs, questions after it
-    for (auto [type, id, dialogs, questions] :
-         {Command{wxEVT_BUTTON, SaveTheme, 1, 0}, Command{wxEVT_MENU, CommandId::SaveTheme, 2, 0},
-          Command{wxEVT_BUTTON, OpenTheme, 3, 0}, Command{wxEVT_MENU, CommandId::OpenTheme, 4, 0},
-          Command{wxEVT_BUTTON, Close, 4, 1}, Command{wxEVT_MENU, CommandId::Exit, 4, 2}}) {
-        send(type, id);
-        EXPECT_EQ(prompts->dialogs.size(), dialogs) << id;
-        EXPECT_EQ(prompts->questions.size(), questions) << id;
-    }
-    EXPECT_FALSE(wxTheApp->IsScheduledForDestruction(frame)) << "No keeps the window open";
-    list()->SetItemCount(0); // the pick must fill the list again
-    combo()->SetSelection(0);
-    send(wxEVT_CHOICE, ThemeList);
-    EXPECT_EQ(list()->GetItemCount(), 25);
-    static_cast<wxCheckBox*>(control(ExtendedCheck))->SetValue(false);
-    send(wxEVT_CHECKBOX, ExtendedCheck);
-    EXPECT_EQ(list()->GetItemTextColour(24), wxColour(0x80, 0x80, 0x80)) << "not greyed";
-
     // A row selected with a real click enables the sound commands, which act on it.
     const std::string wave = pcText(folder.writeFile("ding.wav", 0));
     writeBytes(wave, waveBytes(std::string(1500, 'd')));
@@ -341,46 +261,55 @@ TEST_F(UserInputGui, ButtonsMenusKeysAndTheListReachTheirCommands) {
     ASSERT_TRUE(list()->GetItemRect(1, row));
     clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(20, row.height / 2)));
     ASSERT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
-    send(wxEVT_BUTTON, PlaySound);
+    // Each command shows its own file dialog or question: saved once, then all cancelled.
+    prompts->files = {themesDir() + "a.kbt", std::nullopt, std::nullopt, std::nullopt,
+                      std::nullopt};
+    prompts->answers = {false, false};
+    const auto shown = [&](std::size_t dialogs, std::size_t questions) {
+        return [=, this] {
+            return prompts->dialogs.size() == dialogs && prompts->questions.size() == questions;
+        };
+    };
     // The theme's own copy of the pick.
     const std::string copy = frame->logic().folders().soundsDir + "ding.wav";
-    EXPECT_EQ(sound->played.back(), copy);
+    using Command = std::tuple<wxEventType, int, std::function<bool()>>;
+    for (const auto& [type, id, reached] :
+         {Command{wxEVT_BUTTON, SaveTheme, shown(1, 0)},
+          Command{wxEVT_MENU, CommandId::SaveTheme, shown(2, 0)},
+          Command{wxEVT_BUTTON, OpenTheme, shown(3, 0)},
+          Command{wxEVT_MENU, CommandId::OpenTheme, shown(4, 0)},
+          Command{wxEVT_BUTTON, ChangeSound, shown(5, 0)},
+          Command{wxEVT_BUTTON, PlaySound, [&] { return sound->played.back() == copy; }},
+          Command{wxEVT_BUTTON, Close, shown(5, 1)},
+          Command{wxEVT_MENU, CommandId::Exit, shown(5, 2)}}) {
+        send(type, id);
+        EXPECT_TRUE(reached()) << id;
+    }
+    EXPECT_FALSE(wxTheApp->IsScheduledForDestruction(frame)) << "No keeps the window open";
     sound->fails = true; // shown, where the toolkit would end the program
     send(wxEVT_BUTTON, PlaySound);
     EXPECT_EQ(prompts->messages.back().rfind("Belltide could not finish this because of an "
                                              "unexpected problem: ",
                                              0),
               0u);
-    sound->fails = false;
-    sound->played.clear();
-    wxUIActionSimulator keys;
-    keys.Char(WXK_SPACE);
-    EXPECT_TRUE(waitUntil([&] { return sound->played == std::vector<std::string>{copy}; }))
-        << "Space";
-    prompts->files = {std::nullopt, std::nullopt, std::nullopt};
-    keys.Char(WXK_F2);
-    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 5; })) << "F2";
-    keys.Char('S', wxMOD_CONTROL);
-    EXPECT_TRUE(waitUntil([&] { return prompts->dialogs.size() == 6; })) << "Ctrl+S";
-    EXPECT_EQ(prompts->dialogs.back().initialFolder, themesDir());
-    send(wxEVT_BUTTON, ChangeSound);
-    EXPECT_TRUE(prompts->files.empty()) << "the sound dialog was not shown";
     send(wxEVT_MENU, CommandId::PopupNoSound);
     EXPECT_EQ(list()->GetItemText(1, 1), "(none)");
-    frame->logic().OnDropSoundFile(1, wave);
-    keys.Char(WXK_DELETE);
-    EXPECT_TRUE(waitUntil([&] { return list()->GetItemText(1, 1) == "(none)"; })) << "Del";
-    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Belltide \xE2\x80\x94 *a"));
 
-    // A theme loaded anew leaves no row highlighted, so that a click on it selects it again.
+    // A theme picked in the list is loaded anew and leaves no row highlighted, so that a click
+    // on it selects it again.
     prompts->choices = {Answer::No};
+    list()->SetItemCount(0); // the pick must fill the list again
     combo()->SetSelection(0);
     send(wxEVT_CHOICE, ThemeList);
+    EXPECT_EQ(list()->GetItemCount(), 25);
     EXPECT_EQ(list()->GetSelectedItemCount(), 0);
     EXPECT_FALSE(control(PlaySound)->IsEnabled());
-    wxMilliSleep(800); // not a double click
+    // Farther from the first click than a double click may lie.
     clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(60, row.height / 2)));
     EXPECT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
+    static_cast<wxCheckBox*>(control(ExtendedCheck))->SetValue(false);
+    send(wxEVT_CHECKBOX, ExtendedCheck);
+    EXPECT_EQ(list()->GetItemTextColour(24), wxColour(0x80, 0x80, 0x80)) << "not greyed";
 
     // The bar is full at its last step, and starts over past it, as a native one does.
     ProgressDialog dialog(frame, {1, "Progress", "", TextAlign::Centre}, {});

@@ -1,13 +1,10 @@
-// The Open dialog of Change Sound, read from the toolkit's own widget.
+// The native dialogs: the Open dialog of Change Sound and a question, read from
+// the toolkit's own widgets.
 #include "GuiFixture.h"
 #include "ui/CSoundFileDialog.h"
 #include "ui/wx/WxControls.h"
-#include "ui/wx/WxHelpLauncher.h"
 
-#include <wx/frame.h>
-#include <wx/icon.h>
 #include <wx/modalhook.h>
-#include <wx/timer.h>
 
 namespace {
 
@@ -28,64 +25,55 @@ std::string passed(GtkFileFilter* filter, const std::vector<std::string>& names)
 } // namespace
 
 // The title names the event, the dialog opens in the folder it is given, and both filters let
-// sounds through whatever the case of their extension.
-TEST(SoundDialogGui, NamesItsEventOpensInItsFolderAndShowsSoundsOfAnyCase) {
-    TempFolder folder;
+// sounds through whatever the case of their extension. The dialog selects the first entry by
+// itself; only what the user then selects is played.
+TEST_F(MainWindowGui, TheSoundDialogShowsSoundsOfAnyCaseAndPlaysOnlyWhatTheUserSelects) {
     const std::vector<std::string> names{"LOUD.WAV", "quiet.wav", "song.Mp3", "notes.txt"};
     for (const std::string& name : names)
         folder.writeFile("My Sounds/" + name, 10);
     const std::string sounds = pcText(folder.path() / "My Sounds");
     RecordingSoundPlayer preview;
     CSoundFileDialog dialog(preview, CSoundFileDialog::optionsFor("Asterisk", sounds));
-    std::string title, openedIn, filters; // each filter's name and the files it lets through
-    int ticks = 0;
-    wxTimer driver;
-    driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        GtkWidget* shown =
+    std::string title, openedIn, filters;   // each filter's name and the files it lets through
+    int tick = 0, selectedAt = 0, keys = 0; // ticks of 50 ms
+    const Ticking driver([&] {
+        auto* shown =
             shownWindow([](GtkWidget* w) -> bool { return GTK_IS_FILE_CHOOSER_DIALOG(w); });
-        if (!shown || ++ticks < 5)
+        if (!shown)
             return;
         GtkFileChooser* chooser = GTK_FILE_CHOOSER(shown);
-        title = gtk_window_get_title(GTK_WINDOW(shown));
-        gchar* current = gtk_file_chooser_get_current_folder(chooser);
-        openedIn = current ? current : "";
-        g_free(current);
-        GSList* list = gtk_file_chooser_list_filters(chooser);
-        for (GSList* item = list; item; item = item->next)
-            filters += std::string(gtk_file_filter_get_name(GTK_FILE_FILTER(item->data))) + ": " +
-                       passed(GTK_FILE_FILTER(item->data), names) + "|";
-        g_slist_free(list);
-        gtk_dialog_response(GTK_DIALOG(shown), GTK_RESPONSE_CANCEL);
+        gchar* selected = gtk_file_chooser_get_filename(chooser);
+        g_free(selected);
+        if (++tick && !selectedAt && (selected || tick > 60)) {
+            selectedAt = tick;
+            title = gtk_window_get_title(GTK_WINDOW(shown));
+            gchar* current = gtk_file_chooser_get_current_folder(chooser);
+            openedIn = current ? current : "";
+            g_free(current);
+            GSList* list = gtk_file_chooser_list_filters(chooser);
+            for (GSList* item = list; item; item = item->next)
+                filters += std::string(gtk_file_filter_get_name(GTK_FILE_FILTER(item->data))) +
+                           ": " + passed(GTK_FILE_FILTER(item->data), names) + "|";
+            g_slist_free(list);
+            gtk_window_present(GTK_WINDOW(shown));
+        }
+        if (!selectedAt || tick < selectedAt + 10)
+            return;
+        // The user walks down the list until a sound plays.
+        if (preview.played.empty() && tick < selectedAt + 100) {
+            if (tick % 6 == 0 && gtk_window_is_active(GTK_WINDOW(shown)))
+                ++keys, wxUIActionSimulator().Char(WXK_DOWN);
+        } else {
+            gtk_dialog_response(GTK_DIALOG(shown), GTK_RESPONSE_CANCEL);
+        }
     });
-    driver.Start(50);
-    EXPECT_EQ(WxPrompts(nullptr).chooseSoundFile(dialog), std::nullopt);
+    EXPECT_EQ(WxPrompts(frame).chooseSoundFile(dialog), std::nullopt);
     EXPECT_EQ(title, "Choose a sound for Asterisk");
     EXPECT_EQ(openedIn, sounds);
     EXPECT_EQ(filters, "Sound Files (*.wav, *.mp3, *.ogg, *.opus, *.flac, *.aiff): LOUD.WAV "
                        "quiet.wav song.Mp3 |All files: LOUD.WAV quiet.wav song.Mp3 notes.txt |");
-    EXPECT_TRUE(preview.played.empty()) << "nothing is played before the user selects it";
-}
-
-// The help viewer carries the icon of the window it was opened from.
-TEST(HelpWindowGui, CarriesTheProgramsIcon) {
-    auto* owner = new wxFrame(nullptr, wxID_ANY, "Belltide");
-    wxIcon icon;
-    icon.CopyFromBitmap(wxBitmap(24, 24));
-    owner->SetIcon(icon);
-    {
-        WxHelpLauncher help(owner);
-        ASSERT_TRUE(help.loadHelpBook(BELLTIDE_BUILD_DIR "/Belltide.htb"));
-        help.showHelpPage("");
-        wxTopLevelWindow* viewer = nullptr;
-        for (wxWindow* window : wxTopLevelWindows)
-            if (window != owner && window->IsShown())
-                viewer = wxDynamicCast(window, wxTopLevelWindow);
-        ASSERT_TRUE(viewer);
-        ASSERT_EQ(viewer->GetIcons().GetIconCount(), 1u) << viewer->GetTitle();
-        EXPECT_EQ(viewer->GetIcons().GetIconByIndex(0).GetWidth(), 24);
-    }
-    owner->Destroy();
-    wxTheApp->ProcessIdle();
+    EXPECT_NE(keys, 0) << "played before any key";
+    EXPECT_EQ(preview.played.size(), 1u) << "a file the user selects is played";
 }
 
 // A question carries the question icon and its buttons, the one pressed is the answer, and the
@@ -97,10 +85,11 @@ TEST(QuestionGui, ShowsTheQuestionIconAndAnswersWithTheButtonPressed) {
         int entered = 0;
     } watch;
     watch.Register();
-    for (const GtkResponseType press : {GTK_RESPONSE_YES, GTK_RESPONSE_NO, GTK_RESPONSE_CANCEL}) {
+    for (const auto& [press, answer] :
+         {std::pair{GTK_RESPONSE_YES, Answer::Yes}, std::pair{GTK_RESPONSE_NO, Answer::No},
+          std::pair{GTK_RESPONSE_CANCEL, Answer::Cancel}}) {
         std::string icon, buttons;
-        wxTimer driver;
-        driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        const Ticking driver([&, press = press] {
             GtkWidget* box =
                 shownWindow([](GtkWidget* w) -> bool { return GTK_IS_MESSAGE_DIALOG(w); });
             if (!box)
@@ -120,15 +109,9 @@ TEST(QuestionGui, ShowsTheQuestionIconAndAnswersWithTheButtonPressed) {
             gtk_button_clicked(
                 GTK_BUTTON(gtk_dialog_get_widget_for_response(GTK_DIALOG(box), press)));
         });
-        driver.Start(50);
-        WxPrompts prompts(nullptr);
-        const auto answer = prompts.askYesNoCancel("Save the changes?");
-        driver.Stop();
+        EXPECT_EQ(WxPrompts(nullptr).askYesNoCancel("Save the changes?"), answer);
         EXPECT_EQ(icon, "dialog-question");
         EXPECT_EQ(buttons, "_Yes_No_Cancel");
-        EXPECT_EQ(answer, press == GTK_RESPONSE_YES  ? Answer::Yes
-                          : press == GTK_RESPONSE_NO ? Answer::No
-                                                     : Answer::Cancel);
     }
     EXPECT_EQ(watch.entered, 3);
 }

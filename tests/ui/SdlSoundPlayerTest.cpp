@@ -60,8 +60,9 @@ protected:
     fs::path output = folder.path() / "output.raw";
 };
 
-// A new sound cuts off the one playing; the output is given back only once a sound has ended.
-TEST_F(SdlSoundPlayerTest, ANewSoundCutsOffTheOnePlayingAndTheOutputIsKeptWhilePlaying) {
+// A new sound cuts off the one playing, and so does stop; the output is given back only once a
+// sound has ended.
+TEST_F(SdlSoundPlayerTest, ANewSoundOrStopCutsOffTheOnePlayingAndTheOutputIsKeptWhilePlaying) {
     SdlSoundPlayer player;
     player.playFile(flatWave("long.wav", 1000, 3.0));
     waitForFrames(1000, Rate / 5);
@@ -82,9 +83,13 @@ TEST_F(SdlSoundPlayerTest, ANewSoundCutsOffTheOnePlayingAndTheOutputIsKeptWhileP
     const auto size = fs::file_size(output);
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(fs::file_size(output), size) << "no more silence is written";
-    player.playFile(flatWave("flat.wav", 3000, 0.1));
+    // The next sound opens the output again; stopped, it ends at once.
+    player.playFile(flatWave("flat.wav", 3000, 2.0));
     waitForFrames(3000, Rate / 10);
-    EXPECT_EQ(framesOf(3000).frames, std::size_t{Rate / 10}) << "the next sound opens the output";
+    player.stop();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_GE(framesOf(3000).frames, std::size_t{Rate / 10}) << "the next sound opens the output";
+    EXPECT_LT(framesOf(3000).frames, std::size_t{Rate / 4}) << "the sound went on after stop";
 }
 
 // SDL reads a missing file and one that is no wave alike: both fail to load.

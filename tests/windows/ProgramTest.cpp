@@ -122,9 +122,9 @@ protected:
         SetEnvironmentVariableW(L"BELLTIDE_RAPI_DEVICE", device.wstring().c_str());
     }
 
-    // Starts the program with this file on its command line (none when empty); it is ended
-    // when the test ends.
-    HANDLE start(const fs::path& argument = {}) {
+    // Starts the program with this file on its command line (none when empty); the caller ends
+    // the process and closes its handle.
+    HANDLE launch(const fs::path& argument = {}) {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
@@ -135,8 +135,12 @@ protected:
                             program.wstring().c_str(), &startup, &process))
             return nullptr;
         CloseHandle(process.hThread);
-        m_running.reset(process.hProcess);
         return process.hProcess;
+    }
+    // As launch, the process ended when the test ends.
+    HANDLE start(const fs::path& argument = {}) {
+        m_running.reset(launch(argument));
+        return m_running.get();
     }
 
     TempFolder folder;
@@ -152,7 +156,30 @@ private:
                                                       }};
 };
 
-TEST_F(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindow) {
+namespace {
+
+// The help viewer, whose title begins with its format's words.
+HWND helpWindow() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM result) {
+            if (IsWindowVisible(window) && text(window).rfind(L"Belltide Help", 0) == 0)
+                *reinterpret_cast<HWND*>(result) = window;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+} // namespace
+
+// A user's session: the first start backs up the handheld, then shows the theme named on the
+// command line in the template's layout. Once the help has been opened with F1 and closed, a
+// later start still hands its theme to this window, which opens it, and Esc still asks the exit
+// question: an accelerator's menu, opened to Windows and never closed, no longer leaves the
+// window waiting for a menu. Transfers go through rapi.dll, the system menu has the About entry,
+// and logging off is refused while a transfer runs.
+TEST_F(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp) {
     // A theme from elsewhere whose names no single code page holds, named on the command line.
     const std::string glockchen = "Gl\u00F6ckchen", bell = "\u0417\u0432\u043E\u043D\u043E\u043A";
     const fs::path theme =
@@ -181,21 +208,19 @@ TEST_F(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindo
                rowTexts(control(main, ControlId::EventList), process) == themeRows;
     });
     ASSERT_TRUE(main);
-    ASSERT_TRUE(fs::exists(backup));
     ASSERT_EQ(rowTexts(control(main, ControlId::EventList), process), themeRows);
-    EXPECT_TRUE(backupShown);
-    EXPECT_TRUE(fs::exists(program / "themes" / theme.filename()));
+    // The backup holds the handheld's own waves as they were.
     const ThemeArchive backupArchive(pcText(backup));
-    int waves = 0;
     for (const ArchiveMember& member : backupArchive.members()) {
         if (member.name == "theme.dsc")
             continue;
-        ++waves;
         EXPECT_EQ(backupArchive.readMember(member),
                   readBytes(device / "Windows" / pcPath(member.name)))
             << member.name;
     }
-    EXPECT_GE(waves, 10);
+    EXPECT_GE(backupArchive.members().size(), 11u);
+    EXPECT_TRUE(backupShown);
+    EXPECT_TRUE(fs::exists(program / "themes" / theme.filename()));
 
     // The template's layout in dialog units, measured by the list's 266 x 185; a unit is taller
     // than it is wide. A check box keeps the size of its text (width 0).
@@ -224,109 +249,34 @@ TEST_F(Program, BacksUpAtFirstStartTransfersThroughRapiAndShowsTheTemplatesWindo
         }
     }
 
-    PostMessageW(control(main, ControlId::DownloadTheme), BM_CLICK, 0, 0);
-    EXPECT_TRUE(waitFor([&] { return text(statusLine) == L"Sounds imported"; }));
-    PostMessageW(control(main, ControlId::UploadTheme), BM_CLICK, 0, 0);
-    EXPECT_TRUE(waitFor([&] { return text(statusLine) == L"Sounds exported"; }));
-
-    // The system menu ends with the About entry, string 101 of the program's resources.
-    HMODULE resources = LoadLibraryExW((program / "Belltide.exe").wstring().c_str(), nullptr,
-                                       LOAD_LIBRARY_AS_DATAFILE);
-    wchar_t about[64] = {};
-    LoadStringW(resources, ResourceId::AboutString, about, 64);
-    FreeLibrary(resources);
-    EXPECT_EQ(std::wstring(about), L"&About Belltide...");
-    PostMessageW(main, WM_SYSCOMMAND, ResourceId::SystemAbout, 0);
-    EXPECT_TRUE(waitFor([&] { return shown(L"About Belltide") != nullptr; }));
-    PostMessageW(shown(L"About Belltide"), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(waitFor([&] { return shown(L"About Belltide") == nullptr; }));
-
-    // Logging off while a transfer runs (here: waiting for a handheld that does not answer) is
-    // refused until it is over: no exit question over it, and its dialog stays.
-    std::ofstream(device / "offline").put('\n');
-    PostMessageW(control(main, ControlId::DownloadTheme), BM_CLICK, 0, 0);
-    ASSERT_TRUE(waitFor([&] { return shown(L"Importing Sounds") != nullptr; }));
-    DWORD_PTR mayEnd = 1;
-    ASSERT_NE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
-                                  3000, &mayEnd),
-              0);
-    EXPECT_EQ(mayEnd, 0u);
-    EXPECT_NE(shown(L"Importing Sounds"), nullptr);
-    EXPECT_TRUE(IsWindowVisible(main));
-}
-
-namespace {
-
-// The help viewer, whose title begins with its format's words.
-HWND helpWindow() {
-    HWND found = nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM result) {
-            if (IsWindowVisible(window) && text(window).rfind(L"Belltide Help", 0) == 0)
-                *reinterpret_cast<HWND*>(result) = window;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-void pressKey(WORD key) {
-    INPUT input[2] = {};
-    for (INPUT& event : input) {
-        event.type = INPUT_KEYBOARD;
-        event.ki.wVk = key;
-    }
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-}
-
-} // namespace
-
-// Once the help has been opened with F1 and closed, a later start still hands its theme to this
-// window, which opens it, and Esc still asks the exit question: an accelerator's menu, opened to
-// Windows and never closed, no longer leaves the window waiting for a menu.
-TEST_F(Program, KeysAndHandOversOutliveTheHelp) {
-    const HANDLE process = start();
-    ASSERT_TRUE(process);
-    HWND main = nullptr;
-    ASSERT_TRUE(
-        waitFor([&] { return (main = shown(L"Belltide \u2014 initialBackup")) != nullptr; }));
-    HWND list = control(main, ControlId::EventList);
-    PostMessageW(list, WM_KEYDOWN, VK_F1, 0);
+    PostMessageW(control(main, ControlId::EventList), WM_KEYDOWN, VK_F1, 0);
     ASSERT_TRUE(waitFor([] { return helpWindow() != nullptr; })) << "F1 opened no help";
     PostMessageW(helpWindow(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(waitFor([] { return helpWindow() == nullptr; }));
-
-    const fs::path theme = folder.path() / "Second.kbt";
-    writeBytes(theme, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION second{};
-    std::wstring commandLine =
-        L"\"" + (program / "Belltide.exe").wstring() + L"\" \"" + theme.wstring() + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               program.wstring().c_str(), &startup, &second));
-    CloseHandle(second.hThread);
-    const DWORD ended = WaitForSingleObject(second.hProcess, 60000);
+    const fs::path second = folder.path() / "Second.kbt";
+    writeBytes(second, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
+    const HANDLE secondStart = launch(second);
+    ASSERT_TRUE(secondStart);
+    const DWORD ended = WaitForSingleObject(secondStart, 60000);
     if (ended != WAIT_OBJECT_0)
-        TerminateProcess(second.hProcess, 1);
-    CloseHandle(second.hProcess);
+        TerminateProcess(secondStart, 1);
+    CloseHandle(secondStart);
     EXPECT_EQ(ended, WAIT_OBJECT_0) << "the second start did not end";
     EXPECT_TRUE(waitFor([&] { return shown(L"Belltide \u2014 Second") == main; }))
         << "the first window did not open the theme handed over";
     EXPECT_TRUE(waitFor([&] { return fs::exists(program / "themes" / "Second.kbt"); }));
-
     // A click on the status line makes the window the one the keyboard types in.
-    RECT line{};
-    GetWindowRect(FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr), &line);
-    SetCursorPos(line.left + 20, (line.top + line.bottom) / 2);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
+    SetCursorPos(status.left + 20, (status.top + status.bottom) / 2);
+    INPUT input[4] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
     ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == main; }));
-    pressKey(VK_ESCAPE);
+    input[2].type = input[3].type = INPUT_KEYBOARD;
+    input[2].ki.wVk = input[3].ki.wVk = VK_ESCAPE;
+    input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input + 2, sizeof(INPUT));
     // The exit question, once its text is there.
     HWND question = nullptr;
     std::wstring texts;
@@ -344,6 +294,29 @@ TEST_F(Program, KeysAndHandOversOutliveTheHelp) {
     PostMessageW(GetDlgItem(question, IDNO), BM_CLICK, 0, 0);
     EXPECT_TRUE(waitFor([] { return FindWindowW(L"#32770", L"Belltide") == nullptr; }));
     EXPECT_TRUE(IsWindowVisible(main)) << "No keeps the window open";
+
+    PostMessageW(control(main, ControlId::DownloadTheme), BM_CLICK, 0, 0);
+    EXPECT_TRUE(waitFor([&] { return text(statusLine) == L"Sounds imported"; }));
+    PostMessageW(control(main, ControlId::UploadTheme), BM_CLICK, 0, 0);
+    EXPECT_TRUE(waitFor([&] { return text(statusLine) == L"Sounds exported"; }));
+    // The system menu's About entry (its text is the resource test's).
+    PostMessageW(main, WM_SYSCOMMAND, ResourceId::SystemAbout, 0);
+    EXPECT_TRUE(waitFor([&] { return shown(L"About Belltide") != nullptr; }));
+    PostMessageW(shown(L"About Belltide"), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return shown(L"About Belltide") == nullptr; }));
+
+    // Logging off while a transfer runs (here: waiting for a handheld that does not answer) is
+    // refused until it is over: no exit question over it, and its dialog stays.
+    std::ofstream(device / "offline").put('\n');
+    PostMessageW(control(main, ControlId::DownloadTheme), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return shown(L"Importing Sounds") != nullptr; }));
+    DWORD_PTR mayEnd = 1;
+    ASSERT_NE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                  3000, &mayEnd),
+              0);
+    EXPECT_EQ(mayEnd, 0u);
+    EXPECT_NE(shown(L"Importing Sounds"), nullptr);
+    EXPECT_TRUE(IsWindowVisible(main));
 }
 
 // The main window at the common display densities: the list needs no horizontal scroll bar,
@@ -393,4 +366,5 @@ TEST_P(ProgramAtDpi, ShowsEveryHeadingAndSizeWhole) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Densities, ProgramAtDpi, ::testing::Values(96, 120, 144));
+INSTANTIATE_TEST_SUITE_P(Densities, ProgramAtDpi, ::testing::Values(96, 120, 144),
+                         [](const auto& param) { return std::to_string(param.param) + "Dpi"; });

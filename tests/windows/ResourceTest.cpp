@@ -1,5 +1,5 @@
-// What Explorer and the file's properties read from Belltide.exe without starting it: the icon's
-// sizes and the version's texts, from the built program.
+// What Explorer, the file's properties and the system menu read from Belltide.exe's resources,
+// from the built program.
 #include "files/PcPath.h"
 #include "ui/ControlIds.h"
 
@@ -30,7 +30,9 @@ constexpr WORD GroupIcon = 14;
 
 } // namespace
 
-TEST(ProgramResources, TheIconHasEverySizeWindowsShows) {
+// The icon in every size Windows shows, the About entry the system menu gets, and the copyright
+// with its sign and year.
+TEST(ProgramResources, HoldTheIconsTheAboutEntryAndTheCopyright) {
     const HMODULE program =
         LoadLibraryExW(Program.wstring().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(program, nullptr);
@@ -43,13 +45,14 @@ TEST(ProgramResources, TheIconHasEverySizeWindowsShows) {
     std::set<int> sizes;
     for (WORD i = 0; i < group[2]; ++i)
         sizes.insert(entries[i].width == 0 ? 256 : entries[i].width);
+    wchar_t about[64] = {};
+    LoadStringW(program, ResourceId::AboutString, about, 64);
     FreeLibrary(program);
     // 16 and 32 for lists and title bars, 48 for Explorer's icons, 256 for its large views.
     for (int size : {16, 32, 48, 256})
         EXPECT_TRUE(sizes.count(size)) << size << " pixels missing";
-}
+    EXPECT_EQ(std::wstring(about), L"&About Belltide...");
 
-TEST(ProgramResources, TheCopyrightCarriesTheSignAndTheYear) {
     const DWORD bytes = GetFileVersionInfoSizeW(Program.wstring().c_str(), nullptr);
     ASSERT_GT(bytes, 0u);
     std::vector<BYTE> info(bytes);
