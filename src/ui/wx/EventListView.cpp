@@ -133,10 +133,16 @@ void EventListView::fitColumns() {
             need.least = cellWidth(spec.heading);
         needs.push_back(need);
     }
-    // Room is kept for a vertical scroll bar that is not shown yet.
-    const int room =
-        GetClientSize().x -
-        (HasScrollbar(wxVERTICAL) ? 0 : wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
+    // The room is the same with a vertical scroll bar or without, so that widths stay as they
+    // are when rows come and go: room is kept for the wider of the toolkit's stated bar and the
+    // one it has shown.
+    const int frame = GetSize().x - GetClientSize().x;
+    if (HasScrollbar(wxVERTICAL))
+        m_scrollBar = std::max(m_scrollBar, frame - m_frame);
+    else
+        m_frame = frame;
+    const int room = GetSize().x - m_frame -
+                     std::max(m_scrollBar, wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
     const std::vector<int> widths = CEventListCtrl::shareWidths(room, needs);
     for (std::size_t column = 0; column < widths.size(); ++column)
         if (GetColumnWidth(int(column)) != widths[column])

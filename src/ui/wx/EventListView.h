@@ -57,4 +57,6 @@ private:
     mutable wxItemAttr m_dimmed;
     std::vector<ListColumn> m_columns;
     std::vector<int> m_dragged;
+    int m_frame = 0;     // the list's width beyond its rows' without a scroll bar
+    int m_scrollBar = 0; // the widest vertical scroll bar shown
 };
