@@ -39,8 +39,10 @@ struct Removals {
     std::condition_variable changed;
     std::deque<std::pair<fs::path, fs::path>> queue; // what, and the bin it lies in
     std::set<fs::path> binsSeen;                     // their leftovers handed over once
-    std::thread* worker = nullptr;                   // never ended before the process ends
-    bool stopping = false;
+    // Runs only while there is something to remove: a process that forks later has no thread
+    // of ours to lose in its child.
+    std::thread worker;
+    bool running = false;
 
     // Under the lock: what lies in the bin and is not handed over yet.
     void take(const fs::path& bin) {
@@ -55,17 +57,22 @@ struct Removals {
     }
     // Under the lock.
     void start() {
-        if (!queue.empty() && !worker)
-            worker = new std::thread([this] { run(); });
-        changed.notify_all();
+        if (queue.empty() || running)
+            return;
+        if (worker.joinable())
+            worker.join(); // it has let go of the lock for good
+        running = true;
+        worker = std::thread([this] { run(); });
     }
 
     void run() {
         std::unique_lock lock(mutex);
         for (;;) {
-            changed.wait(lock, [this] { return stopping || !queue.empty(); });
-            if (queue.empty())
+            if (queue.empty()) {
+                running = false;
+                changed.notify_all();
                 return;
+            }
             const auto [item, bin] = queue.front();
             lock.unlock();
             std::error_code ignored;
@@ -101,15 +108,7 @@ struct Finish {
         Removals* state = current.load();
         if (!state || state->pid != processId())
             return;
-        std::thread* worker = nullptr;
-        {
-            std::lock_guard lock(state->mutex);
-            state->stopping = true;
-            state->changed.notify_all();
-            worker = state->worker;
-        }
-        if (worker)
-            worker->join();
+        waitForRemovals();
     }
 } finish;
 
@@ -152,6 +151,12 @@ void emptyBinLater(const fs::path& bin) {
 
 void waitForRemovals() {
     Removals& state = removals();
-    std::unique_lock lock(state.mutex);
-    state.changed.wait(lock, [&] { return state.queue.empty(); });
+    std::thread finished;
+    {
+        std::unique_lock lock(state.mutex);
+        state.changed.wait(lock, [&] { return !state.running; });
+        finished = std::move(state.worker);
+    }
+    if (finished.joinable())
+        finished.join();
 }
