@@ -473,11 +473,13 @@ TEST_P(Scenarios, EndAsTheUserIsTold) {
         expectRoundTrip();
 }
 
-// A wave that can neither take the place of the old one nor be written over it.
-struct Stuck : VirtualHandheld {
-    using VirtualHandheld::VirtualHandheld;
-    static bool stuck(const std::u16string& path) {
-        return fromUtf16(path).ends_with("\\menupop.wav");
+// A handheld that tells this much room free, or, told none, whose menupop.wav can neither take
+// the place of the old one nor be written over it.
+struct OddHandheld : VirtualHandheld {
+    OddHandheld(const fs::path& folder, std::uint64_t bytes)
+        : VirtualHandheld(folder), room(bytes) {}
+    bool stuck(const std::u16string& path) const {
+        return room == 0 && fromUtf16(path).ends_with("\\menupop.wav");
     }
     bool CeMoveFile(const std::u16string& from, const std::u16string& to) override {
         return !(stuck(to) && fromUtf16(from).ends_with(".new")) &&
@@ -489,18 +491,15 @@ struct Stuck : VirtualHandheld {
                    ? Rapi::InvalidHandle
                    : VirtualHandheld::CeCreateFile(path, access, share, how, attributes);
     }
-};
-// A handheld that tells this much room free.
-struct Roomy : VirtualHandheld {
-    Roomy(const fs::path& folder, std::uint64_t bytes) : VirtualHandheld(folder), room(bytes) {}
-    bool CeGetDiskFreeSpaceEx(const std::u16string&, std::uint64_t* available) override {
-        return *available = room, true;
+    bool CeGetDiskFreeSpaceEx(const std::u16string& at, std::uint64_t* available) override {
+        return room ? (*available = room, true)
+                    : VirtualHandheld::CeGetDiskFreeSpaceEx(at, available);
     }
     std::uint64_t room;
 };
-template <class Device> void use(Handheld& handheld) {
-    handheld.backend.make = [](const fs::path& at) -> std::unique_ptr<RemoteDevice> {
-        return std::make_unique<Device>(at);
+void useOdd(Handheld& handheld, std::uint64_t room = 0) {
+    handheld.backend.make = [room](const fs::path& at) -> std::unique_ptr<RemoteDevice> {
+        return std::make_unique<OddHandheld>(at, room);
     };
 }
 
@@ -535,9 +534,7 @@ Scenario roomFor(const std::string& label, int clustersBeyond) {
                 for (const auto& file : h.dlg->theme().soundFiles())
                     needed += (fs::file_size(testPath(file.path())) + 4095) / 4096;
                 const std::uint64_t room = (needed + clustersBeyond) * 4096;
-                h.backend.make = [room](const fs::path& at) -> std::unique_ptr<RemoteDevice> {
-                    return std::make_unique<Roomy>(at, room);
-                };
+                useOdd(h, room);
                 if (clustersBeyond < 0)
                     h.told = {"The theme's sounds need " + std::to_string(needed * 4) +
                               " KB on the Pocket PC, but only " + std::to_string(room / 1024) +
@@ -562,11 +559,7 @@ Scenario stoppedConversions(const std::string& how) {
 const Scenario ScenarioRows[] = {
     unfitName("UnfitSubFolder", "Sub\\Beep", Download),
     unfitName("UnfitParent", "..\\x", Download),
-    unfitName("UnfitDrive", "c:x", Download),
     unfitName("UnfitDeviceName", "NUL", Download),
-    unfitName("UnfitComPort", "com1", Download),
-    unfitName("UnfitTrailingDot", "a.wav.", Download),
-    unfitName("UnfitReserved", "what?", Download),
     unfitName("UnfitTooLong", std::string(252, 'l'), Download),
     unfitName("UnfitInABackup", "Sub\\Beep", Backup),
     // The handheld finds one file under a name in any letter case: the PC keeps one file too.
@@ -597,6 +590,15 @@ const Scenario ScenarioRows[] = {
          h.dropWave("_Reminders", "fresh three", "new fresh three");
      },
      "Sounds exported"},
+    // A sound cleared goes as silence and comes back as silence, not as a sound of that name.
+    {"AClearedSoundGoesAsSilence", Upload,
+     [](Handheld& h) {
+         const auto row = std::distance(h.dlg->theme().begin(), h.dlg->theme().find("Asterisk"));
+         h.dlg->eventList().setSelectionMark(static_cast<int>(row));
+         h.dlg->OnListClick();
+         h.dlg->OnNoSound();
+     },
+     "Sounds exported"},
     // A wave the handheld cannot play goes converted, the theme's file as it was; a file that
     // is no sound stays on the PC, and its events keep the handheld's sound.
     {"AnUnplayableWaveGoesConvertedAndANonSoundIsLeftOut",
@@ -610,7 +612,7 @@ const Scenario ScenarioRows[] = {
     // Every wave placed before it goes back.
     {"AWaveThatCannotTakeItsPlace",
      Upload,
-     [](Handheld& h) { use<Stuck>(h), h.changeEveryWave(); },
+     [](Handheld& h) { useOdd(h), h.changeEveryWave(); },
      "Sounds not exported",
      {"Could not write file to PPC \"\\Windows\\menupop.wav\".\nThe Pocket PC keeps the sounds "
       "it had."}},
