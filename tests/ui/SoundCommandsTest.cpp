@@ -62,46 +62,38 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
 
 // The name ends at the last dot, however many the file name has. While browsing, the first
 // selection plays, a folder, a missing file or the first selection in another folder does not.
-// A drop takes the same path, as ChangeSoundPick shows.
-TEST_F(SoundCommands, AChosenWavePointsTheRowAtIt) {
-    const std::string picked = pcText(folder.path() / "picked") + PathSeparator;
-    const std::string wave = picked + "my.alarm.v2.wav", other = folder.dir() + "other.wav";
+// A drop takes the same path, as ChangeSoundPick shows. The dialog opens where the marked row's
+// sound lies, else where a sound was last chosen (kept in the settings for the next start), else
+// in the music folder; a folder that is gone is passed over.
+TEST_F(SoundCommands, AChosenWavePointsTheRowAtItAndTheDialogOpensWhereSoundsAreOrWereChosen) {
+    const std::string picked = folder.dir() + "picked", music = pcText(folder.path() / "Music");
+    const std::string wave = picked + PathSeparator + "my.alarm.v2.wav",
+                      other = folder.dir() + "other.wav";
     writeBytes(folder.writeFile("picked/my.alarm.v2.wav", 0), waveBytes(std::string(3000, 'x')));
     folder.writeFile("other.wav", 10);
-    select(2);
-    prompts.previewSelections = {other, folder.dir() + "picked", folder.dir() + "none.wav", wave};
-    prompts.files = {wave};
-    dlg->OnChangeSound();
-    EXPECT_EQ(sound.played, std::vector<std::string>{other});
-    const SoundEntry& startUp = dlg->theme().find("Start Up")->second;
-    EXPECT_EQ(rows()[2][1] + rows()[2][2] + startUp.folder + "|" + startUp.name + "|" +
-                  startUp.extension,
-              "my.alarm.v2.wav3 KB" + dlg->folders().soundsDir + "|my.alarm.v2|.wav");
-    EXPECT_EQ(readBytes(startUp.path()), readBytes(wave)) << "copied into the sounds folder";
-}
-
-// Change Sound opens where the marked row's sound lies, else where a sound was last chosen
-// (kept in the settings for the next start), else in the music folder; a folder that is gone
-// is passed over.
-TEST_F(SoundCommands, TheSoundDialogOpensWhereTheSoundsAreOrWereLastChosen) {
-    const std::string music = pcText(folder.path() / "Music"), picked = folder.dir() + "picked";
+    fs::create_directories(folder.path() / "Music");
     prompts.music = music;
-    std::filesystem::create_directories(folder.path() / "Music");
-    writeBytes(folder.writeFile("picked/ring.wav", 0), waveBytes("ring"));
     const auto openedIn = [&](int row, std::optional<std::string> choice = std::nullopt) {
         select(row);
         prompts.files = {choice};
         dlg->OnChangeSound();
         return prompts.dialogs.back().initialFolder;
     };
+    prompts.previewSelections = {other, picked, folder.dir() + "none.wav", wave};
+    EXPECT_EQ(openedIn(2, wave), music) << "nothing chosen yet";
+    EXPECT_EQ(sound.played, std::vector<std::string>{other});
+    const SoundEntry& startUp = dlg->theme().find("Start Up")->second;
+    EXPECT_EQ(rows()[2][1] + rows()[2][2] + startUp.folder + "|" + startUp.name + "|" +
+                  startUp.extension,
+              "my.alarm.v2.wav3 KB" + dlg->folders().soundsDir + "|my.alarm.v2|.wav");
+    EXPECT_EQ(readBytes(startUp.path()), readBytes(wave)) << "copied into the sounds folder";
+    prompts.previewSelections.clear();
     EXPECT_EQ(openedIn(1), dlg->folders().soundsDir);
     EXPECT_EQ(prompts.dialogs.back().title, "Choose a sound for Question");
-    dlg->OnNoSound();
-    EXPECT_EQ(openedIn(1), music) << "nothing chosen yet";
-    EXPECT_EQ(openedIn(0, picked + PathSeparator + "ring.wav"), dlg->folders().soundsDir);
     EXPECT_EQ(settings.text(CSoundFileDialog::RememberedFolderKey), picked);
+    dlg->OnNoSound();
     EXPECT_EQ(openedIn(1), picked);
-    std::filesystem::remove_all(pcPath(picked));
+    fs::remove_all(pcPath(picked));
     EXPECT_EQ(openedIn(1), music) << "the remembered folder is gone";
 }
 
