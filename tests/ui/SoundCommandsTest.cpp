@@ -60,8 +60,8 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
     EXPECT_FALSE(anyEnabled());
 }
 
-// The name ends at the last dot, however many the file name has. While browsing, the first
-// selection plays, a folder, a missing file or the first selection in another folder does not.
+// The name ends at the last dot, however many the file name has. While browsing, a wave plays
+// once, except the first one met in another folder; a folder or a missing file does not.
 // A drop takes the same path, as ChangeSoundPick shows. The dialog opens where the marked row's
 // sound lies, else where a sound was last chosen (kept in the settings for the next start), else
 // in the music folder; a folder that is gone is passed over.
@@ -70,7 +70,13 @@ TEST_F(SoundCommands, AChosenWavePointsTheRowAtItAndTheDialogOpensWhereSoundsAre
     const std::string wave = picked + PathSeparator + "my.alarm.v2.wav",
                       other = folder.dir() + "other.wav";
     writeBytes(folder.writeFile("picked/my.alarm.v2.wav", 0), waveBytes(std::string(3000, 'x')));
-    folder.writeFile("other.wav", 10);
+    folder.writeFile("other.wav", 10), folder.writeFile("other2.wav", 10);
+    folder.writeFile("picked/second.wav", 10);
+    // Windows reports one click more than once, and hands over paths with either separator.
+    std::string slashed = folder.dir() + "other2.wav";
+#ifdef _WIN32
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+#endif
     fs::create_directories(folder.path() / "Music");
     prompts.music = music;
     const auto openedIn = [&](int row, std::optional<std::string> choice = std::nullopt) {
@@ -79,9 +85,16 @@ TEST_F(SoundCommands, AChosenWavePointsTheRowAtItAndTheDialogOpensWhereSoundsAre
         dlg->OnChangeSound();
         return prompts.dialogs.back().initialFolder;
     };
-    prompts.previewSelections = {other, picked, folder.dir() + "none.wav", wave};
+    prompts.previewSelections = {other,
+                                 other,
+                                 slashed,
+                                 picked,
+                                 folder.dir() + "none.wav",
+                                 wave,
+                                 picked + PathSeparator + "second.wav"};
     EXPECT_EQ(openedIn(2, wave), music) << "nothing chosen yet";
-    EXPECT_EQ(sound.played, std::vector<std::string>{other});
+    EXPECT_EQ(sound.played, (std::vector<std::string>{other, folder.dir() + "other2.wav",
+                                                      picked + PathSeparator + "second.wav"}));
     const SoundEntry& startUp = dlg->theme().find("Start Up")->second;
     EXPECT_EQ(rows()[2][1] + rows()[2][2] + startUp.folder + "|" + startUp.name + "|" +
                   startUp.extension,
@@ -298,21 +311,6 @@ protected:
     RecordingSoundPlayer preview;
     CSoundFileDialog dialog{preview, {}};
 };
-
-// Browsing in the Open dialog previews a wave once, except the first one met in another folder;
-// Windows hands over paths with either separator, and a folder is the same under both.
-TEST_F(SoundFileDialogTest, PreviewsWithinAFolderUnderEitherSeparator) {
-    const std::string a = written("one/a.wav"), b = written("one/b.wav"), c = written("two/c.wav"),
-                      d = written("two/d.wav");
-    std::string slashed = b;
-#ifdef _WIN32
-    std::replace(slashed.begin(), slashed.end(), '\\', '/');
-#endif
-    // Windows reports one click more than once.
-    for (const std::string& selection : {a, a, slashed, c, c, d, folder.dir() + "one", a})
-        dialog.OnFileNameChange(selection);
-    EXPECT_EQ(preview.played, (std::vector<std::string>{a, b, d}));
-}
 
 // The preview plays what the handheld will: a handheld wave as it is, any other sound as its
 // conversion, kept until the next one plays or whoever takes it lets it go; no sound as it is.
