@@ -38,9 +38,6 @@ class ThemeCommands : public MainWindowFixture {
 public:
     void SetUp() override { dlg->OnInitDialog(); }
     std::string themesDir() const { return dlg->folders().themesDir; }
-    static std::string damaged(const std::string& path) {
-        return "The theme file \"" + path + "\" is damaged.";
-    }
     std::string shownTheme() const {
         return themeCombo.selected < 0 ? "" : themeCombo.itemText(themeCombo.selected);
     }
@@ -52,38 +49,6 @@ public:
         dlg->OnThemeSelChange();
     }
 };
-
-// A theme file may name only its own members, and no theme's descriptor runs to megabytes: such a
-// file is damaged, refused before anything is extracted or copied into the library.
-struct HostileRow {
-    const char* label;
-    std::string wave; // what the descriptor's one row names
-};
-
-class HostileTheme : public ThemeCommands, public ::testing::WithParamInterface<HostileRow> {};
-
-TEST_P(HostileTheme, IsRefusedAsDamagedBeforeAnythingIsWritten) {
-    writeBytes(folder.path() / "secret.txt", "private");
-    const std::string path = pcText(folder.path() / "hostile.kbt");
-    writeBytes(path, memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + GetParam().wave + "\r\n\r\n") +
-                         memberBytes("chime.wav", "c"));
-    prompts.files = {path};
-    dlg->OnOpenTheme();
-    EXPECT_EQ(prompts.messages, std::vector<std::string>{damaged(path)});
-    EXPECT_TRUE(fs::is_empty(testPath(dlg->folders().soundsDir)));
-    EXPECT_FALSE(fs::exists(testPath(themesDir() + "hostile.kbt")));
-    EXPECT_EQ(dlg->theme().size(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, HostileTheme,
-    ::testing::Values(HostileRow{"parent", "../secret.txt"},
-                      HostileRow{"parent_back", "..\\secret.txt"},
-                      HostileRow{"drive", "C:secret.txt"}, HostileRow{"absolute", "/etc/passwd"},
-                      HostileRow{"subfolder", "sounds/chime.wav"}, HostileRow{"dots", ".."},
-                      HostileRow{"control", "chime\x01"},
-                      HostileRow{"huge", "chime\r\n.wav" + std::string(1 << 20, '\n')}),
-    [](const auto& param) { return std::string(param.param.label); });
 
 // A theme made on a Western Windows PC of the handheld's era holds its names in Windows-1252:
 // they are shown and extracted in UTF-8, and a name that is UTF-8 already stays as it is.
@@ -228,6 +193,23 @@ public:
                 text.replace(at, std::string(key).size(), value);
         return text;
     }
+    // Opens a damaged theme file of these bytes: nothing is extracted, nothing written elsewhere
+    // nor copied into the library.
+    void openDamaged(const std::string& bytes) {
+        const auto sounds = [&] {
+            std::map<fs::path, std::string> files;
+            for (const auto& file : fs::directory_iterator(testPath(dlg->folders().soundsDir)))
+                files[file.path()] = readBytes(file.path());
+            return files;
+        };
+        const auto before = sounds();
+        writeBytes(folder.path() / "secret.txt", "private");
+        writeBytes(folder.path() / "damaged.kbt", bytes);
+        open(folder.dir() + "damaged.kbt");
+        EXPECT_EQ(sounds(), before);
+        EXPECT_EQ(readBytes(folder.path() / "secret.txt"), "private");
+        EXPECT_FALSE(fs::exists(testPath(themesDir() + "damaged.kbt")));
+    }
     const std::string away = pcText(folder.path() / pcPath("Mélodie.KBT"));
 };
 
@@ -265,6 +247,15 @@ TEST_P(ThemeCommand, LeavesTheWindowTellingThePresent) {
 }
 
 using T = ThemeCommand&;
+// A theme file may name only its own members, and no theme's descriptor runs to megabytes.
+CommandCase damaged(const char* label, const std::string& bytes) {
+    return {label, [bytes](T t) { t.openDamaged(bytes); }, "sample", "Sounds exported",
+            "The theme file \"{folder}damaged.kbt\" is damaged."};
+}
+std::string rowNaming(const std::string& wave) {
+    return memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + wave + "\r\n\r\n") +
+           memberBytes("chime.wav", "c");
+}
 const CommandCase CommandCases[] = {
     {"NewTheme",
      [](T t) {
@@ -295,13 +286,15 @@ const CommandCase CommandCases[] = {
          EXPECT_EQ(readBytes(t.themesDir() + "Mélodie.KBT"), "library copy");
      },
      "Mélodie", "", "", ""},
-    {"OpenDamagedTheme",
-     [](T t) {
-         writeBytes(t.folder.path() / "broken.kbt", std::string(100, 'x'));
-         t.open(t.folder.dir() + "broken.kbt");
-         EXPECT_FALSE(fs::exists(testPath(t.themesDir() + "broken.kbt")));
-     },
-     "sample", "Sounds exported", "The theme file \"{folder}broken.kbt\" is damaged."},
+    damaged("NotAnArchive", std::string(100, 'x')),
+    damaged("RowNamingParent", rowNaming("../secret.txt")),
+    damaged("RowNamingParentBackslashed", rowNaming("..\\secret.txt")),
+    damaged("RowNamingDrive", rowNaming("C:secret.txt")),
+    damaged("RowNamingAbsolutePath", rowNaming("/etc/passwd")),
+    damaged("RowNamingSubfolder", rowNaming("sounds/chime.wav")),
+    damaged("RowNamingDots", rowNaming("..")),
+    damaged("RowNamingControl", rowNaming("chime\x01")),
+    damaged("HugeDescriptor", rowNaming("chime\r\n.wav" + std::string(1 << 20, '\n'))),
     {"PickTheme",
      [](T t) {
          t.dlg->OnNewTheme(), t.pick("pick.kbt");
