@@ -299,22 +299,17 @@ TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {
     EXPECT_EQ(portableFileName("com1 .wav", 255), "com1_.wav");
 }
 
-// The Open dialog of Change Sound on its own, previewing into a recording player.
-class SoundFileDialogTest : public ::testing::Test {
-protected:
-    std::string written(const char* name, const std::string& bytes = "0123456789") {
-        const fs::path file = folder.writeFile(name, 0);
-        writeBytes(file, bytes);
-        return withPlatformSeparators(pcText(file));
-    }
+// The Open dialog of Change Sound on its own plays what the handheld will: a handheld wave as it
+// is, any other sound as its conversion, kept until the next one plays or whoever takes it lets
+// it go; no sound as it is.
+TEST(SoundFileDialog, PlaysEachPickAsTheHandheldWill) {
     TempFolder folder;
     RecordingSoundPlayer preview;
     CSoundFileDialog dialog{preview, {}};
-};
-
-// The preview plays what the handheld will: a handheld wave as it is, any other sound as its
-// conversion, kept until the next one plays or whoever takes it lets it go; no sound as it is.
-TEST_F(SoundFileDialogTest, PlaysEachPickAsTheHandheldWill) {
+    const auto written = [&](const char* name, const std::string& bytes) {
+        writeBytes(folder.writeFile(name, 0), bytes);
+        return withPlatformSeparators(folder.dir() + name);
+    };
     const std::string wave = written("a.wav", waveBytes("wave")),
                       loud = written("loud.wav", floatWaveBytes(0.1)),
                       text = written("notes.txt", "text");

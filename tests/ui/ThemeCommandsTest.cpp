@@ -252,6 +252,20 @@ CommandCase damaged(const char* label, const std::string& bytes) {
     return {label, [bytes](T t) { t.openDamaged(bytes); }, "sample", "Sounds exported",
             "The theme file \"{folder}damaged.kbt\" is damaged."};
 }
+CommandCase openOverItsCopy(const char* label, bool replace) {
+    return {label,
+            [replace](T t) {
+                writeBytes(t.themesDir() + "Mélodie.KBT", "library copy");
+                t.prompts.answers = {replace}, t.open(t.away);
+                EXPECT_EQ(readBytes(t.themesDir() + "Mélodie.KBT"),
+                          replace ? readBytes(t.away) : "library copy");
+                EXPECT_EQ(t.prompts.questions.size(), 1u);
+            },
+            "Mélodie",
+            "",
+            "",
+            replace ? "Mélodie.KBT" : ""};
+}
 std::string rowNaming(const std::string& wave) {
     return memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + wave + "\r\n\r\n") +
            memberBytes("chime.wav", "c");
@@ -271,21 +285,8 @@ const CommandCase CommandCases[] = {
          EXPECT_TRUE(t.prompts.questions.empty());
      },
      "Mélodie", "", "", "Mélodie.KBT"},
-    {"OpenThemeReplacingItsCopy",
-     [](T t) {
-         writeBytes(t.themesDir() + "Mélodie.KBT", "library copy");
-         t.prompts.answers = {true}, t.open(t.away);
-         EXPECT_EQ(readBytes(t.themesDir() + "Mélodie.KBT"), readBytes(t.away));
-         EXPECT_EQ(t.prompts.questions.size(), 1u);
-     },
-     "Mélodie", "", "", "Mélodie.KBT"},
-    {"OpenThemeKeepingItsCopy",
-     [](T t) {
-         writeBytes(t.themesDir() + "Mélodie.KBT", "library copy");
-         t.prompts.answers = {false}, t.open(t.away);
-         EXPECT_EQ(readBytes(t.themesDir() + "Mélodie.KBT"), "library copy");
-     },
-     "Mélodie", "", "", ""},
+    openOverItsCopy("OpenThemeReplacingItsCopy", true),
+    openOverItsCopy("OpenThemeKeepingItsCopy", false),
     damaged("NotAnArchive", std::string(100, 'x')),
     damaged("RowNamingParent", rowNaming("../secret.txt")),
     damaged("RowNamingParentBackslashed", rowNaming("..\\secret.txt")),
