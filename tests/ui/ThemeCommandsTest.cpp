@@ -470,14 +470,8 @@ TEST_F(ThemeCommands, AThemeFromAnotherStartWaitsForTheTransferAndTheSaveQuestio
 // happened, lets it go on. Cancel, a cancelled Save dialog or a failed save keep the edits, and
 // so does a No followed by an action that does not replace them: a download that fails, or No to
 // the exit question after the save question.
-enum class Action { New, Open, Pick, Download, Close, CloseDeclined };
-enum class Reply { No, Cancel, YesCancelledDialog, YesFailedSave, YesSaved };
-const char* const ActionNames[] = {"New", "Open", "Pick", "Download", "Close", "CloseDeclined"};
-const char* const ReplyNames[] = {"No", "Cancel", "YesCancelledDialog", "YesFailedSave",
-                                  "YesSaved"};
-
 class SaveQuestion : public ThemeCommands,
-                     public ::testing::WithParamInterface<std::tuple<Action, Reply>> {};
+                     public ::testing::WithParamInterface<std::tuple<std::string, std::string>> {};
 
 TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     const auto [action, reply] = GetParam();
@@ -490,58 +484,52 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     ASSERT_TRUE(dlg->isModified());
     const auto edited = rows();
 
-    prompts.choices = {reply == Reply::No       ? Answer::No
-                       : reply == Reply::Cancel ? Answer::Cancel
-                                                : Answer::Yes};
+    prompts.choices = {reply == "No"       ? Answer::No
+                       : reply == "Cancel" ? Answer::Cancel
+                                           : Answer::Yes};
     const std::string saved = themesDir() + "saved.kbt";
-    if (reply == Reply::YesCancelledDialog)
-        prompts.files.push_back(std::nullopt);
-    if (reply == Reply::YesFailedSave)
-        prompts.files.push_back(themesDir() + "missing" + PathSeparator + "saved.kbt");
-    if (reply == Reply::YesSaved)
-        prompts.files.push_back(saved);
-    if (action == Action::Open)
+    const std::map<std::string, std::optional<std::string>> saveDialog{
+        {"YesCancelledDialog", std::nullopt},
+        {"YesFailedSave", themesDir() + "missing" + PathSeparator + "saved.kbt"},
+        {"YesSaved", saved}};
+    if (saveDialog.contains(reply))
+        prompts.files.push_back(saveDialog.at(reply));
+    if (action == "Open")
         prompts.files.push_front(away);
     // The exit question, or replacing the library's copy.
-    prompts.answers = {action != Action::CloseDeclined};
+    prompts.answers = {action != "CloseDeclined"};
 
-    bool closes = false;
-    const std::map<Action, std::function<void()>> act{
-        {Action::New, [&] { dlg->OnNewTheme(); }},
-        {Action::Open, [&] { dlg->OnOpenTheme(); }},
-        {Action::Pick, [&] { pick("pick.kbt"); }},
-        {Action::Download, [&] { dlg->OnDownloadTheme(); }},
-        {Action::Close, [&] { closes = dlg->OnClose(); }},
-        {Action::CloseDeclined, [&] { closes = dlg->OnClose(); }}};
-    act.at(action)();
-    const bool goesOn = reply == Reply::No || reply == Reply::YesSaved;
-    const bool replaced =
-        goesOn && (action == Action::New || action == Action::Open || action == Action::Pick);
+    const bool closing = action.starts_with("Close");
+    const bool closes = closing            ? dlg->OnClose()
+                        : action == "New"  ? (dlg->OnNewTheme(), false)
+                        : action == "Open" ? (dlg->OnOpenTheme(), false)
+                        : action == "Pick" ? (pick("pick.kbt"), false)
+                                           : (dlg->OnDownloadTheme(), false);
+    const bool goesOn = reply == "No" || reply == "YesSaved";
+    const bool replaced = goesOn && !closing && action != "Download";
     EXPECT_EQ(prompts.questions.at(0), "Do you want to save your changes?");
-    EXPECT_EQ(dlg->isModified(), reply != Reply::YesSaved && !replaced);
+    EXPECT_EQ(dlg->isModified(), reply != "YesSaved" && !replaced);
     EXPECT_EQ(title.text.find('*') != std::string::npos, dlg->isModified());
-    EXPECT_EQ(fs::exists(testPath(saved)), reply == Reply::YesSaved);
-    EXPECT_EQ(prompts.messages.size(), reply == Reply::YesFailedSave ? 1u : 0u)
+    EXPECT_EQ(fs::exists(testPath(saved)), reply == "YesSaved");
+    EXPECT_EQ(prompts.messages.size(), reply == "YesFailedSave" ? 1u : 0u)
         << "a failed save is told";
-    if (action == Action::Close || action == Action::CloseDeclined) {
-        EXPECT_EQ(closes, goesOn && action == Action::Close);
-    } else if (action == Action::Download) {
+    if (closing) {
+        EXPECT_EQ(closes, goesOn && action == "Close");
+    } else if (action == "Download") {
         EXPECT_EQ(statusBar.text, goesOn ? "Sounds not imported" : "") << "the edit spoke last";
     } else {
         EXPECT_EQ(rows() == edited, !goesOn) << "the edits are replaced only when it goes on";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Replies, SaveQuestion,
-    ::testing::Combine(::testing::Values(Action::New, Action::Open, Action::Pick, Action::Download,
-                                         Action::Close, Action::CloseDeclined),
-                       ::testing::Values(Reply::No, Reply::Cancel, Reply::YesCancelledDialog,
-                                         Reply::YesFailedSave, Reply::YesSaved)),
-    [](const auto& param) {
-        return std::string(ActionNames[int(std::get<0>(param.param))]) + "_" +
-               ReplyNames[int(std::get<1>(param.param))];
-    });
+INSTANTIATE_TEST_SUITE_P(Replies, SaveQuestion,
+                         ::testing::Combine(::testing::Values("New", "Open", "Pick", "Download",
+                                                              "Close", "CloseDeclined"),
+                                            ::testing::Values("No", "Cancel", "YesCancelledDialog",
+                                                              "YesFailedSave", "YesSaved")),
+                         [](const auto& param) {
+                             return std::get<0>(param.param) + "_" + std::get<1>(param.param);
+                         });
 
 // The Save dialog's answer: ".kbt" only for a name without an extension, and a question only
 // about a name the dialog did not ask about.
