@@ -252,29 +252,6 @@ const Pick Picks[] = {
 INSTANTIATE_TEST_SUITE_P(Picks, ChangeSoundPick, ::testing::ValuesIn(Picks),
                          [](const auto& param) { return std::string(param.param.label); });
 
-// A pick is the theme's own from the moment it is chosen: the file picked may go. A sound that
-// vanishes from the sounds folder fails the save with its name, and the saved theme stays whole.
-TEST_F(SoundCommands, APickIsTheThemesOwnAndAVanishedSoundFailsTheSave) {
-    const fs::path picked = folder.writeFile("away/keep.wav", 0);
-    writeBytes(picked, waveBytes("keep"));
-    dlg->OnDropSoundFile(2, pcText(picked));
-    fs::remove(picked);
-    const std::string saved = dlg->folders().themesDir + "kept.kbt";
-    prompts.files = {saved};
-    dlg->OnSaveTheme();
-    dlg->loadTheme(saved);
-    const std::string kept = dlg->theme().find("Start Up")->second.path();
-    EXPECT_EQ(readBytes(kept), waveBytes("keep"));
-    fs::remove(pcPath(kept));
-    const std::string before = readBytes(saved);
-    prompts.files = {saved};
-    dlg->OnSaveTheme();
-    EXPECT_EQ(prompts.messages, std::vector<std::string>{"Could not save theme \"" + saved +
-                                                         "\": its sound \"keep.wav\" could not "
-                                                         "be read."});
-    EXPECT_EQ(readBytes(saved), before);
-}
-
 // Names as a person counts them, as the list of sounds an upload could not copy shows them.
 TEST(CountedOrder, PutsNumbersByTheirValueAndLettersInAnyCase) {
     std::vector<std::string> names{"w10.wav", "W2.wav", "w1.wav", "w02.wav", "w.wav",

@@ -330,6 +330,16 @@ const CommandCase CommandCases[] = {
              EXPECT_NE(saved.find(row), std::string::npos) << row;
      },
      "x", "", "", "x.kbt"},
+    // A sound that vanished from the sounds folder fails the save, and the saved theme stays whole.
+    {"SaveWithASoundGone",
+     [](T t) {
+         const std::string before = readBytes(t.themesDir() + "sample.kbt");
+         fs::remove(testPath(t.dlg->folders().soundsDir + "alarm1.wav"));
+         t.save(t.themesDir() + "sample.kbt");
+         EXPECT_EQ(readBytes(t.themesDir() + "sample.kbt"), before);
+     },
+     "sample", "Sounds exported",
+     "Could not save theme \"{themes}sample.kbt\": its sound \"alarm1.wav\" could not be read."},
     {"SaveOutside", [](T t) { t.save(t.away); }, "Mélodie",
      "Saved outside the theme library, as \"{folder}Mélodie.KBT\"", "", ""},
     {"NoSound", [](T t) { t.dlg->eventList().setSelectionMark(0), t.dlg->OnNoSound(); }, "*sample",
