@@ -13,10 +13,6 @@ protected:
         loadSampleTheme();
         sound.played.clear();
     }
-    void select(int row) {
-        dlg->eventList().setSelectionMark(row);
-        dlg->OnListClick();
-    }
     bool anyEnabled() const {
         return playButton.enabled || changeButton.enabled || noSoundButton.enabled;
     }
@@ -114,9 +110,7 @@ TEST_F(SoundCommands, AChosenWavePointsTheRowAtItAndTheDialogOpensWhereSoundsAre
 // line tells of it when it is chosen or its row selected, and stops telling on another row.
 TEST_F(SoundCommands, TheLengthColumnShowsHowLongEachSoundPlaysAndMarksLongOnes) {
     const auto dropped = [&](const char* name, double seconds) {
-        const fs::path file = folder.writeFile(name, 0);
-        writeBytes(file, waveBytes(std::string(static_cast<std::size_t>(seconds * 8000), 'x')));
-        dlg->OnDropSoundFile(1, pcText(file));
+        drop(1, name, waveBytes(std::string(static_cast<std::size_t>(seconds * 8000), 'x')));
         return rows()[1][3];
     };
     EXPECT_EQ(dropped("short.wav", 3.25), "0:03.3");
@@ -132,9 +126,7 @@ TEST_F(SoundCommands, TheLengthColumnShowsHowLongEachSoundPlaysAndMarksLongOnes)
     EXPECT_EQ(statusBar.text, note);
     dlg->OnNoSound();
     EXPECT_EQ(rows()[1][3], "");
-    const fs::path speech = folder.writeFile("speech.WAV", 0);
-    writeBytes(speech, waveBytes(std::string(31 * 96000, 0), {1, 1, 48000, 16}));
-    dlg->OnDropSoundFile(1, pcText(speech));
+    drop(1, "speech.WAV", waveBytes(std::string(31 * 96000, 0), {1, 1, 48000, 16}));
     EXPECT_EQ(statusBar.text, "\"speech.WAV\" is converted into \"speech.wav\", which is long "
                               "(0:31.0): the handheld plays it whole on every event.");
 }

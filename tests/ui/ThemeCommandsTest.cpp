@@ -37,17 +37,6 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutAThemeAndAsksBeforeClosing) 
 class ThemeCommands : public MainWindowFixture {
 public:
     void SetUp() override { dlg->OnInitDialog(); }
-    std::string themesDir() const { return dlg->folders().themesDir; }
-    std::string shownTheme() const {
-        return themeCombo.selected < 0 ? "" : themeCombo.itemText(themeCombo.selected);
-    }
-    // As the user does: the list drops down, the user picks.
-    void pick(const std::string& name) {
-        dlg->OnThemeDropDown();
-        const auto at = std::find(themeCombo.items.begin(), themeCombo.items.end(), name);
-        themeCombo.selected = static_cast<int>(at - themeCombo.items.begin());
-        dlg->OnThemeSelChange();
-    }
 };
 
 // A theme made on a Western Windows PC of the handheld's era holds its names in Windows-1252:
@@ -175,14 +164,6 @@ struct CommandCase;
 
 class ThemeCommand : public ThemeCommands, public ::testing::WithParamInterface<CommandCase> {
 public:
-    void drop(const char* name, double seconds, const WaveLayout& layout = {}) {
-        const fs::path file = folder.writeFile(name, 0);
-        const auto bytes =
-            static_cast<std::size_t>(seconds * layout.sampleRate * layout.bitsPerSample / 8);
-        writeBytes(file, waveBytes(std::string(bytes, 0), layout));
-        dlg->OnDropSoundFile(1, pcText(file));
-    }
-    void select(int row) { dlg->eventList().setSelectionMark(row), dlg->OnListClick(); }
     void save(const std::string& path) { prompts.files = {path}, dlg->OnSaveTheme(); }
     void open(const std::string& path) { prompts.files = {path}, dlg->OnOpenTheme(); }
     // Replaces {folder} and {themes} by the test's folder and its theme library.
@@ -346,7 +327,8 @@ const CommandCase CommandCases[] = {
      "", "", "sample.kbt", '-'},
     {"PlainPickAfterAConversion",
      [](T t) {
-         t.drop("t48.wav", 0.1, {1, 1, 48000, 16}), t.drop("t8k.wav", 1.75);
+         t.drop(1, "t48.wav", waveBytes(std::string(9600, 0), {1, 1, 48000, 16}));
+         t.drop(1, "t8k.wav", waveBytes(std::string(14000, 0)));
      },
      "*sample", "", "", "sample.kbt", '-'},
     {"SelectingARowKeepsTheTransfersWord", [](T t) { t.select(1); }, "sample", "Sounds exported"},
@@ -488,9 +470,7 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     writeSampleTheme(themesDir() + "pick.kbt");
     const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
     loadSampleTheme();
-    const fs::path wave = folder.writeFile("edited.wav", 0);
-    writeBytes(wave, waveBytes("edited"));
-    dlg->OnDropSoundFile(0, pcText(wave));
+    drop(0, "edited.wav", waveBytes("edited"));
     ASSERT_TRUE(dlg->isModified());
     const auto edited = rows();
 
