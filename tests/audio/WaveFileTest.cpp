@@ -22,6 +22,10 @@ struct Header {
     char byteRateError = 0;
 };
 
+void PrintTo(const Header& header, std::ostream* out) {
+    *out << header.name;
+}
+
 std::string waveBytes(const Header& header, std::uint32_t frames) {
     const auto word = [](std::uint32_t value) {
         return std::string(reinterpret_cast<char*>(&value), 4);

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -76,6 +77,26 @@ struct MainWindowHarness {
 
     // The rows the window's list shows.
     const std::vector<CEventListCtrl::Row>& rows() const { return dlg->eventList().rows(); }
+    std::string themesDir() const { return dlg->folders().themesDir; }
+    // The theme the list names.
+    std::string shownTheme() const {
+        return themeCombo.selected < 0 ? "" : themeCombo.itemText(themeCombo.selected);
+    }
+    // As the user does: a row clicked, a file of these bytes dropped on a row, a theme picked from
+    // the dropped-down list.
+    void select(int row) { dlg->eventList().setSelectionMark(row), dlg->OnListClick(); }
+    std::string drop(int row, const std::string& name, const std::string& bytes) {
+        const std::string path = pcText(folder.writeFile(name, 0));
+        writeBytes(path, bytes);
+        dlg->OnDropSoundFile(row, path);
+        return path;
+    }
+    void pick(const std::string& name) {
+        dlg->OnThemeDropDown();
+        const auto at = std::find(themeCombo.items.begin(), themeCombo.items.end(), name);
+        themeCombo.selected = static_cast<int>(at - themeCombo.items.begin());
+        dlg->OnThemeSelChange();
+    }
 
     FakeListView listView;
     FakeComboBox themeCombo;

@@ -4,8 +4,10 @@
 #include "files/PcPath.h"
 #include "files/Removals.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -30,6 +32,19 @@ public:
         std::ofstream(file, std::ios::binary) << std::string(bytes, fill);
         return file;
     }
+#ifndef _WIN32
+    // A tmpfs with these options on the subfolder name until the handle goes; null where none
+    // can be mounted (it needs root).
+    std::shared_ptr<const void> mountTmpfs(const std::string& name,
+                                           const std::string& options) const {
+        std::filesystem::create_directories(m_path / name);
+        const std::string at = "'" + pcText(m_path / name) + "'";
+        if (std::system(("mount -t tmpfs -o " + options + " tmpfs " + at + " 2>/dev/null").c_str()))
+            return nullptr;
+        return {this,
+                [at](const void*) { static_cast<void>(std::system(("umount " + at).c_str())); }};
+    }
+#endif
 
 private:
     std::filesystem::path m_previousCurrent = std::filesystem::current_path();

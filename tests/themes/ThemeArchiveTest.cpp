@@ -91,12 +91,9 @@ TEST_F(ThemeArchiveTest, AMemberWhoseCloseFailsFailsTheExtraction) {
 // tmpfs) each member is copied through a buffer, whole.
 TEST_F(ThemeArchiveTest, ExtractsFromAnotherFileSystem) {
     const fs::path volume = folder.path() / "volume";
-    fs::create_directories(volume);
-    if (::system(("mount -t tmpfs -o size=4m tmpfs '" + pcText(volume) + "' 2>/dev/null").c_str()))
+    const auto mounted = folder.mountTmpfs("volume", "size=4m");
+    if (!mounted)
         GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
-    const std::shared_ptr<void> unmount(nullptr, [&](void*) {
-        static_cast<void>(::system(("umount '" + pcText(volume) + "'").c_str()));
-    });
     const std::string members =
         memberBytes("a.wav", std::string(3 << 20, 'a')) + memberBytes("b.wav", "bb");
     writeBytes(volume / "theme.kbt", members);

@@ -14,10 +14,6 @@ protected:
         loadSampleTheme();
         sound.played.clear();
     }
-    void select(int row) {
-        dlg->eventList().setSelectionMark(row);
-        dlg->OnListClick();
-    }
     bool anyEnabled() const {
         return playButton.enabled || changeButton.enabled || noSoundButton.enabled;
     }
@@ -61,48 +57,53 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
     EXPECT_FALSE(anyEnabled());
 }
 
-// The name ends at the last dot, however many the file name has. While browsing, the first
-// selection plays, a folder, a missing file or the first selection in another folder does not.
-// A drop takes the same path, as ChangeSoundPick shows.
-TEST_F(SoundCommands, AChosenWavePointsTheRowAtIt) {
-    const std::string picked = pcText(folder.path() / "picked") + PathSeparator;
-    const std::string wave = picked + "my.alarm.v2.wav", other = folder.dir() + "other.wav";
+// The name ends at the last dot, however many the file name has. While browsing, a wave plays
+// once, except the first one met in another folder; a folder or a missing file does not.
+// A drop takes the same path, as ChangeSoundPick shows. The dialog opens where the marked row's
+// sound lies, else where a sound was last chosen (kept in the settings for the next start), else
+// in the music folder; a folder that is gone is passed over.
+TEST_F(SoundCommands, AChosenWavePointsTheRowAtItAndTheDialogOpensWhereSoundsAreOrWereChosen) {
+    const std::string picked = folder.dir() + "picked", music = pcText(folder.path() / "Music");
+    const std::string wave = picked + PathSeparator + "my.alarm.v2.wav",
+                      other = folder.dir() + "other.wav";
     writeBytes(folder.writeFile("picked/my.alarm.v2.wav", 0), waveBytes(std::string(3000, 'x')));
-    folder.writeFile("other.wav", 10);
-    select(2);
-    prompts.previewSelections = {other, folder.dir() + "picked", folder.dir() + "none.wav", wave};
-    prompts.files = {wave};
-    dlg->OnChangeSound();
-    EXPECT_EQ(sound.played, std::vector<std::string>{other});
-    const SoundEntry& startUp = dlg->theme().find("Start Up")->second;
-    EXPECT_EQ(rows()[2][1] + rows()[2][2] + startUp.folder + "|" + startUp.name + "|" +
-                  startUp.extension,
-              "my.alarm.v2.wav3 KB" + dlg->folders().soundsDir + "|my.alarm.v2|.wav");
-    EXPECT_EQ(readBytes(startUp.path()), readBytes(wave)) << "copied into the sounds folder";
-}
-
-// Change Sound opens where the marked row's sound lies, else where a sound was last chosen
-// (kept in the settings for the next start), else in the music folder; a folder that is gone
-// is passed over.
-TEST_F(SoundCommands, TheSoundDialogOpensWhereTheSoundsAreOrWereLastChosen) {
-    const std::string music = pcText(folder.path() / "Music"), picked = folder.dir() + "picked";
+    folder.writeFile("other.wav", 10), folder.writeFile("other2.wav", 10);
+    folder.writeFile("picked/second.wav", 10);
+    // Windows reports one click more than once, and hands over paths with either separator.
+    std::string slashed = folder.dir() + "other2.wav";
+#ifdef _WIN32
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+#endif
+    fs::create_directories(folder.path() / "Music");
     prompts.music = music;
-    std::filesystem::create_directories(folder.path() / "Music");
-    writeBytes(folder.writeFile("picked/ring.wav", 0), waveBytes("ring"));
     const auto openedIn = [&](int row, std::optional<std::string> choice = std::nullopt) {
         select(row);
         prompts.files = {choice};
         dlg->OnChangeSound();
         return prompts.dialogs.back().initialFolder;
     };
+    prompts.previewSelections = {other,
+                                 other,
+                                 slashed,
+                                 picked,
+                                 folder.dir() + "none.wav",
+                                 wave,
+                                 picked + PathSeparator + "second.wav"};
+    EXPECT_EQ(openedIn(2, wave), music) << "nothing chosen yet";
+    EXPECT_EQ(sound.played, (std::vector<std::string>{other, folder.dir() + "other2.wav",
+                                                      picked + PathSeparator + "second.wav"}));
+    const SoundEntry& startUp = dlg->theme().find("Start Up")->second;
+    EXPECT_EQ(rows()[2][1] + rows()[2][2] + startUp.folder + "|" + startUp.name + "|" +
+                  startUp.extension,
+              "my.alarm.v2.wav3 KB" + dlg->folders().soundsDir + "|my.alarm.v2|.wav");
+    EXPECT_EQ(readBytes(startUp.path()), readBytes(wave)) << "copied into the sounds folder";
+    prompts.previewSelections.clear();
     EXPECT_EQ(openedIn(1), dlg->folders().soundsDir);
     EXPECT_EQ(prompts.dialogs.back().title, "Choose a sound for Question");
-    dlg->OnNoSound();
-    EXPECT_EQ(openedIn(1), music) << "nothing chosen yet";
-    EXPECT_EQ(openedIn(0, picked + PathSeparator + "ring.wav"), dlg->folders().soundsDir);
     EXPECT_EQ(settings.text(CSoundFileDialog::RememberedFolderKey), picked);
+    dlg->OnNoSound();
     EXPECT_EQ(openedIn(1), picked);
-    std::filesystem::remove_all(pcPath(picked));
+    fs::remove_all(pcPath(picked));
     EXPECT_EQ(openedIn(1), music) << "the remembered folder is gone";
 }
 
@@ -110,9 +111,7 @@ TEST_F(SoundCommands, TheSoundDialogOpensWhereTheSoundsAreOrWereLastChosen) {
 // line tells of it when it is chosen or its row selected, and stops telling on another row.
 TEST_F(SoundCommands, TheLengthColumnShowsHowLongEachSoundPlaysAndMarksLongOnes) {
     const auto dropped = [&](const char* name, double seconds) {
-        const fs::path file = folder.writeFile(name, 0);
-        writeBytes(file, waveBytes(std::string(static_cast<std::size_t>(seconds * 8000), 'x')));
-        dlg->OnDropSoundFile(1, pcText(file));
+        drop(1, name, waveBytes(std::string(static_cast<std::size_t>(seconds * 8000), 'x')));
         return rows()[1][3];
     };
     EXPECT_EQ(dropped("short.wav", 3.25), "0:03.3");
@@ -128,9 +127,7 @@ TEST_F(SoundCommands, TheLengthColumnShowsHowLongEachSoundPlaysAndMarksLongOnes)
     EXPECT_EQ(statusBar.text, note);
     dlg->OnNoSound();
     EXPECT_EQ(rows()[1][3], "");
-    const fs::path speech = folder.writeFile("speech.WAV", 0);
-    writeBytes(speech, waveBytes(std::string(31 * 96000, 0), {1, 1, 48000, 16}));
-    dlg->OnDropSoundFile(1, pcText(speech));
+    drop(1, "speech.WAV", waveBytes(std::string(31 * 96000, 0), {1, 1, 48000, 16}));
     EXPECT_EQ(statusBar.text, "\"speech.WAV\" is converted into \"speech.wav\", which is long "
                               "(0:31.0): the handheld plays it whole on every event.");
 }
@@ -248,29 +245,6 @@ const Pick Picks[] = {
 INSTANTIATE_TEST_SUITE_P(Picks, ChangeSoundPick, ::testing::ValuesIn(Picks),
                          [](const auto& param) { return std::string(param.param.label); });
 
-// A pick is the theme's own from the moment it is chosen: the file picked may go. A sound that
-// vanishes from the sounds folder fails the save with its name, and the saved theme stays whole.
-TEST_F(SoundCommands, APickIsTheThemesOwnAndAVanishedSoundFailsTheSave) {
-    const fs::path picked = folder.writeFile("away/keep.wav", 0);
-    writeBytes(picked, waveBytes("keep"));
-    dlg->OnDropSoundFile(2, pcText(picked));
-    fs::remove(picked);
-    const std::string saved = dlg->folders().themesDir + "kept.kbt";
-    prompts.files = {saved};
-    dlg->OnSaveTheme();
-    dlg->loadTheme(saved);
-    const std::string kept = dlg->theme().find("Start Up")->second.path();
-    EXPECT_EQ(readBytes(kept), waveBytes("keep"));
-    fs::remove(pcPath(kept));
-    const std::string before = readBytes(saved);
-    prompts.files = {saved};
-    dlg->OnSaveTheme();
-    EXPECT_EQ(prompts.messages, std::vector<std::string>{"Could not save theme \"" + saved +
-                                                         "\": its sound \"keep.wav\" could not "
-                                                         "be read."});
-    EXPECT_EQ(readBytes(saved), before);
-}
-
 // Names as a person counts them, as the list of sounds an upload could not copy shows them.
 TEST(CountedOrder, PutsNumbersByTheirValueAndLettersInAnyCase) {
     std::vector<std::string> names{"w10.wav", "W2.wav", "w1.wav", "w02.wav", "w.wav",
@@ -295,37 +269,17 @@ TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {
     EXPECT_EQ(portableFileName("com1 .wav", 255), "com1_.wav");
 }
 
-// The Open dialog of Change Sound on its own, previewing into a recording player.
-class SoundFileDialogTest : public ::testing::Test {
-protected:
-    std::string written(const char* name, const std::string& bytes = "0123456789") {
-        const fs::path file = folder.writeFile(name, 0);
-        writeBytes(file, bytes);
-        return withPlatformSeparators(pcText(file));
-    }
+// The Open dialog of Change Sound on its own plays what the handheld will: a handheld wave as it
+// is, any other sound as its conversion, kept until the next one plays or whoever takes it lets
+// it go; no sound as it is.
+TEST(SoundFileDialog, PlaysEachPickAsTheHandheldWill) {
     TempFolder folder;
     RecordingSoundPlayer preview;
     CSoundFileDialog dialog{preview, {}};
-};
-
-// Browsing in the Open dialog previews a wave once, except the first one met in another folder;
-// Windows hands over paths with either separator, and a folder is the same under both.
-TEST_F(SoundFileDialogTest, PreviewsWithinAFolderUnderEitherSeparator) {
-    const std::string a = written("one/a.wav"), b = written("one/b.wav"), c = written("two/c.wav"),
-                      d = written("two/d.wav");
-    std::string slashed = b;
-#ifdef _WIN32
-    std::replace(slashed.begin(), slashed.end(), '\\', '/');
-#endif
-    // Windows reports one click more than once.
-    for (const std::string& selection : {a, a, slashed, c, c, d, folder.dir() + "one", a})
-        dialog.OnFileNameChange(selection);
-    EXPECT_EQ(preview.played, (std::vector<std::string>{a, b, d}));
-}
-
-// The preview plays what the handheld will: a handheld wave as it is, any other sound as its
-// conversion, kept until the next one plays or whoever takes it lets it go; no sound as it is.
-TEST_F(SoundFileDialogTest, PlaysEachPickAsTheHandheldWill) {
+    const auto written = [&](const char* name, const std::string& bytes) {
+        writeBytes(folder.writeFile(name, 0), bytes);
+        return withPlatformSeparators(folder.dir() + name);
+    };
     const std::string wave = written("a.wav", waveBytes("wave")),
                       loud = written("loud.wav", floatWaveBytes(0.1)),
                       text = written("notes.txt", "text");

@@ -21,6 +21,7 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutAThemeAndAsksBeforeClosing) 
     dlg->OnInitDialog();
     EXPECT_TRUE(fs::is_directory(testPath(dlg->folders().soundsDir)));
     EXPECT_EQ(statusBar.text, "Welcome to Belltide");
+    EXPECT_EQ(title.text, "Belltide");
     EXPECT_TRUE(sound.played.empty()) << "before the window is on screen";
     progressWindows.runPending();
     EXPECT_EQ(sound.played, std::vector<std::string>{"Belltide.wav"});
@@ -38,102 +39,7 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutAThemeAndAsksBeforeClosing) 
 class ThemeCommands : public MainWindowFixture {
 public:
     void SetUp() override { dlg->OnInitDialog(); }
-    std::string themesDir() const { return dlg->folders().themesDir; }
-    static std::string damaged(const std::string& path) {
-        return "The theme file \"" + path + "\" is damaged.";
-    }
-    std::string shownTheme() const {
-        return themeCombo.selected < 0 ? "" : themeCombo.itemText(themeCombo.selected);
-    }
-    // As the user does: the list drops down, the user picks.
-    void pick(const std::string& name) {
-        dlg->OnThemeDropDown();
-        const auto at = std::find(themeCombo.items.begin(), themeCombo.items.end(), name);
-        themeCombo.selected = static_cast<int>(at - themeCombo.items.begin());
-        dlg->OnThemeSelChange();
-    }
 };
-
-TEST_F(ThemeCommands, NewThemeShowsTwentyFiveSilentRows) {
-    loadSampleTheme();
-    dlg->OnNewTheme();
-    ASSERT_EQ(dlg->eventList().rowCount(), 25);
-    for (const auto& row : rows())
-        EXPECT_EQ(row[1] + row[2], "(none)") << row[0];
-    EXPECT_EQ(themeCombo.selected, -1);
-    EXPECT_TRUE(saveThemeButton.enabled && uploadButton.enabled && !playButton.enabled);
-}
-
-TEST_F(ThemeCommands, SavingKeepsEveryRowNamesTheThemeAndClearsTheMark) {
-    loadSampleTheme();
-    dlg->m_modified = true;
-    extendedCheck.checked = false;
-    prompts.files = {themesDir() + "x.kbt"};
-    dlg->OnSaveTheme();
-    const FileDialogOptions& dialog = prompts.dialogs.at(0);
-    EXPECT_EQ(dialog.title + dialog.filterDescription + dialog.filterPattern +
-                  dialog.defaultExtension + dialog.initialFolder,
-              "Save Theme AsTheme Files (*.kbt)*.kbtkbt" + themesDir());
-    EXPECT_FALSE(dlg->isModified() || extendedCheck.checked);
-    EXPECT_EQ(shownTheme(), "x.kbt");
-    // Notifications are saved too, whatever the check box says.
-    const std::string saved = readBytes(themesDir() + "x.kbt");
-    for (const char* row :
-         {"\r\nAsterisk\r\nchime\r\n.wav\r\n", "\r\n_Notify\r\nchime\r\n.wav\r\n"})
-        EXPECT_NE(saved.find(row), std::string::npos) << row;
-}
-
-TEST_F(ThemeCommands, OpeningCopiesALoadableThemeIntoTheLibraryAskingBeforeReplacingOne) {
-    const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
-    for (const bool overwrite : {true, false, true}) {
-        prompts.files = {away};
-        prompts.answers = {overwrite};
-        dlg->OnOpenTheme();
-        EXPECT_EQ(readBytes(themesDir() + "away.kbt"),
-                  overwrite ? readBytes(away) : "library copy");
-        writeBytes(themesDir() + "away.kbt", "library copy");
-    }
-    EXPECT_EQ(rows(), SampleRows);
-    EXPECT_EQ(prompts.questions.size(), 2u) << "a new copy is made without asking";
-    const std::string broken = pcText(folder.path() / "broken.kbt");
-    writeBytes(broken, std::string(100, 'x'));
-    prompts.files = {broken};
-    dlg->OnOpenTheme();
-    EXPECT_EQ(prompts.messages, std::vector<std::string>{damaged(broken)});
-    EXPECT_FALSE(fs::exists(testPath(themesDir() + "broken.kbt")));
-}
-
-// A theme file may name only its own members, and no theme's descriptor runs to megabytes: such a
-// file is damaged, refused before anything is extracted or copied into the library.
-struct HostileRow {
-    const char* label;
-    std::string wave; // what the descriptor's one row names
-};
-
-class HostileTheme : public ThemeCommands, public ::testing::WithParamInterface<HostileRow> {};
-
-TEST_P(HostileTheme, IsRefusedAsDamagedBeforeAnythingIsWritten) {
-    writeBytes(folder.path() / "secret.txt", "private");
-    const std::string path = pcText(folder.path() / "hostile.kbt");
-    writeBytes(path, memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + GetParam().wave + "\r\n\r\n") +
-                         memberBytes("chime.wav", "c"));
-    prompts.files = {path};
-    dlg->OnOpenTheme();
-    EXPECT_EQ(prompts.messages, std::vector<std::string>{damaged(path)});
-    EXPECT_TRUE(fs::is_empty(testPath(dlg->folders().soundsDir)));
-    EXPECT_FALSE(fs::exists(testPath(themesDir() + "hostile.kbt")));
-    EXPECT_EQ(dlg->theme().size(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, HostileTheme,
-    ::testing::Values(HostileRow{"parent", "../secret.txt"},
-                      HostileRow{"parent_back", "..\\secret.txt"},
-                      HostileRow{"drive", "C:secret.txt"}, HostileRow{"absolute", "/etc/passwd"},
-                      HostileRow{"subfolder", "sounds/chime.wav"}, HostileRow{"dots", ".."},
-                      HostileRow{"control", "chime\x01"},
-                      HostileRow{"huge", "chime\r\n.wav" + std::string(1 << 20, '\n')}),
-    [](const auto& param) { return std::string(param.param.label); });
 
 // A theme made on a Western Windows PC of the handheld's era holds its names in Windows-1252:
 // they are shown and extracted in UTF-8, and a name that is UTF-8 already stays as it is.
@@ -158,14 +64,9 @@ TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
     const auto before = rows();
     const fs::path sounds = pcPath(dlg->folders().soundsDir).parent_path();
     const fs::path volume = folder.path() / "volume";
-    fs::create_directories(volume);
-    if (::system(
-            ("mount -t tmpfs -o size=256k tmpfs '" + pcText(volume) + "' 2>/dev/null").c_str()) !=
-        0)
+    const auto mounted = folder.mountTmpfs("volume", "size=256k");
+    if (!mounted)
         GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
-    const std::shared_ptr<void> unmount(nullptr, [&](void*) {
-        static_cast<void>(::system(("umount '" + pcText(volume) + "'").c_str()));
-    });
     // The theme library on the small disk, with the sample's sounds in it.
     fs::copy(pcPath(themesDir()), volume / "themes", fs::copy_options::recursive);
     TestableBelltideDlg small(ProgramFolders{folder.path(), volume}, controls());
@@ -191,19 +92,11 @@ TEST_F(ThemeCommands, AFailedSaveSaysWhy) {
 #ifndef _WIN32
     cases.emplace_back(themesDir() + std::string(300, 'L') + ".kbt",
                        ": the name is too long for the file system.");
-    std::vector<std::shared_ptr<void>> mounted;
+    std::vector<std::shared_ptr<const void>> mounted;
     for (const auto& [options, reason] : {std::pair{"size=4k", ": the disk is full."},
-                                          std::pair{"ro", ": Belltide may not write there."}}) {
-        const fs::path volume = folder.path() / options;
-        fs::create_directories(volume);
-        const std::string at = "'" + pcText(volume) + "'";
-        if (::system(("mount -t tmpfs -o " + std::string(options) + " tmpfs " + at + " 2>/dev/null")
-                         .c_str()) != 0)
-            continue; // needs root
-        mounted.emplace_back(
-            nullptr, [at](void*) { static_cast<void>(::system(("umount " + at).c_str())); });
-        cases.emplace_back(pcText(volume / "x.kbt"), reason);
-    }
+                                          std::pair{"ro", ": Belltide may not write there."}})
+        if (mounted.push_back(folder.mountTmpfs(options, options)), mounted.back())
+            cases.emplace_back(pcText(folder.path() / options / "x.kbt"), reason);
 #endif
     for (const auto& [path, reason] : cases) {
         prompts.messages.clear();
@@ -216,26 +109,6 @@ TEST_F(ThemeCommands, AFailedSaveSaysWhy) {
         std::error_code unreadable;
         EXPECT_EQ(fs::exists(testPath(path), unreadable), reason.empty()) << path;
     }
-}
-
-// Waves are measured in the sounds folder; one the archive lacks is shown as no sound. A file
-// without descriptor is refused before anything changes. A pick after the save question is
-// among the SaveQuestion cases.
-TEST_F(ThemeCommands, APickedThemeIsLoadedOrTheLastStaysNamed) {
-    writeSampleTheme(themesDir() + "pick.kbt");
-    writeBytes(themesDir() + "bad.kbt", memberBytes("new.wav", "n"));
-    dlg->OnNewTheme();
-    pick("pick.kbt");
-    EXPECT_EQ(rows(), SampleRows);
-    EXPECT_EQ(dlg->theme().find("Question")->second.path(),
-              dlg->folders().soundsDir + "alarm1.wav");
-    pick("bad.kbt");
-    EXPECT_EQ(prompts.messages, std::vector<std::string>{"The file \"" + themesDir() +
-                                                         "bad.kbt\" is not a Belltide theme."});
-    EXPECT_EQ(rows(), SampleRows);
-    EXPECT_FALSE(fs::exists(testPath(dlg->folders().soundsDir + "new.wav")));
-    EXPECT_EQ(prompts.waitDepth, 0);
-    EXPECT_EQ(shownTheme(), "pick.kbt") << "the list names the theme the editor holds";
 }
 
 // A theme from elsewhere may name sounds of any extension and names that differ only in case:
@@ -263,14 +136,12 @@ TEST_F(ThemeCommands, EverySoundOfAThemeOpenedIsAWaveOfItsOwn) {
     const std::string upper = "Ring (2).wav", upperBytes = waveBytes("R"),
                       lowerBytes = waveBytes("r");
 #endif
-    std::map<std::string, std::string> shown;
+    std::string shown;
     for (const auto& row : rows())
-        shown[row[0]] = row[1];
-    EXPECT_EQ(shown, (std::map<std::string, std::string>{{"Asterisk", "tone.wav"},
-                                                         {"Exclamation", "ring.wav"},
-                                                         {"Infrared Begin", "(none)"},
-                                                         {"Question", "beep.wav"},
-                                                         {"Start Up", upper}}));
+        shown += row[0] + "=" + row[1] + ";";
+    EXPECT_EQ(shown, "Asterisk=tone.wav;Exclamation=ring.wav;Infrared Begin=(none);"
+                     "Question=beep.wav;Start Up=" +
+                         upper + ";");
     const auto bytesOf = [&](const char* eventName) {
         return readBytes(dlg->theme().find(eventName)->second.path());
     };
@@ -288,86 +159,181 @@ TEST_F(ThemeCommands, EverySoundOfAThemeOpenedIsAWaveOfItsOwn) {
     EXPECT_EQ(rows(), before);
 }
 
-// The title names the theme the editor holds and marks unsaved changes.
-TEST_F(ThemeCommands, TheTitleNamesWhatIsOpenAndMarksUnsavedChanges) {
-    const std::string away = writeSampleTheme(pcText(folder.path() / pcPath("Mélodie.KBT")));
-    const std::string dash = " \xE2\x80\x94 ";
-    const std::vector<std::pair<std::function<void()>, std::string>> steps{
-        {[] {}, "Belltide"},
-        {[&] { loadSampleTheme(); }, "Belltide" + dash + "sample"},
-        {[&] { dlg->eventList().setSelectionMark(0), dlg->OnNoSound(); },
-         "Belltide" + dash + "*sample"},
-        {[&] { prompts.files = {themesDir() + "saved.kbt"}, dlg->OnSaveTheme(); },
-         "Belltide" + dash + "saved"},
-        {[&] { dlg->OnNewTheme(); }, "Belltide" + dash + "Untitled"},
-        {[&] { prompts.files = {away}, dlg->OnOpenTheme(); }, "Belltide" + dash + "Mélodie"},
-    };
-    for (const auto& [step, expectedTitle] : steps) {
-        step();
-        EXPECT_EQ(title.text, expectedTitle);
-    }
-    EXPECT_EQ(shownTheme(), "Mélodie.KBT") << "the list names the library's copy";
-}
+// Each command leaves the window telling the present: the title names the theme the editor holds
+// and marks unsaved changes, the list names the library's copy, the status line has a note of its
+// own or nothing where an earlier one ("Sounds exported" here) is past, and a refusal is told.
+struct CommandCase;
 
-// Each command that changes what the editor shows leaves the status line telling the present:
-// a note of its own, or nothing where an earlier one ("Sounds exported" here) is past.
-struct StatusCase;
-
-class StatusLineAfter : public ThemeCommands, public ::testing::WithParamInterface<StatusCase> {
+class ThemeCommand : public ThemeCommands, public ::testing::WithParamInterface<CommandCase> {
 public:
-    void drop(const char* name, double seconds, const WaveLayout& layout = {}) {
-        const fs::path file = folder.writeFile(name, 0);
-        const auto bytes =
-            static_cast<std::size_t>(seconds * layout.sampleRate * layout.bitsPerSample / 8);
-        writeBytes(file, waveBytes(std::string(bytes, 0), layout));
-        dlg->OnDropSoundFile(1, pcText(file));
-    }
-    void select(int row) { dlg->eventList().setSelectionMark(row), dlg->OnListClick(); }
     void save(const std::string& path) { prompts.files = {path}, dlg->OnSaveTheme(); }
-    const std::string away = pcText(folder.path() / "away.kbt");
+    void open(const std::string& path) { prompts.files = {path}, dlg->OnOpenTheme(); }
+    // Replaces {folder} and {themes} by the test's folder and its theme library.
+    std::string filled(std::string text) const {
+        for (const auto& [key, value] :
+             {std::pair{"{folder}", folder.dir()}, {"{themes}", themesDir()}})
+            if (const auto at = text.find(key); at != std::string::npos)
+                text.replace(at, std::string(key).size(), value);
+        return text;
+    }
+    // Opens a damaged theme file of these bytes: nothing is extracted, nothing written elsewhere
+    // nor copied into the library.
+    void openDamaged(const std::string& bytes) {
+        const auto sounds = [&] {
+            std::map<fs::path, std::string> files;
+            for (const auto& file : fs::directory_iterator(testPath(dlg->folders().soundsDir)))
+                files[file.path()] = readBytes(file.path());
+            return files;
+        };
+        const auto before = sounds();
+        writeBytes(folder.path() / "secret.txt", "private");
+        writeBytes(folder.path() / "damaged.kbt", bytes);
+        open(folder.dir() + "damaged.kbt");
+        EXPECT_EQ(sounds(), before);
+        EXPECT_EQ(readBytes(folder.path() / "secret.txt"), "private");
+        EXPECT_FALSE(fs::exists(testPath(themesDir() + "damaged.kbt")));
+    }
+    const std::string away = pcText(folder.path() / pcPath("Mélodie.KBT"));
 };
 
-struct StatusCase {
+struct CommandCase {
     const char* label;
-    std::function<void(StatusLineAfter&)> act;
-    std::string expected; // "{away}" stands for the path of a theme saved outside the library
+    std::function<void(ThemeCommand&)> act;
+    std::string title, status, message = {}; // message: empty for none
+    std::string shown = "sample.kbt";        // the theme the list names
+    char rows = 'S'; // S: the sample's, N: 25 without sound, -: the case checks them
 };
 
-void PrintTo(const StatusCase& c, std::ostream* out) {
+void PrintTo(const CommandCase& c, std::ostream* out) {
     *out << c.label;
 }
 
-TEST_P(StatusLineAfter, TellsThePresent) {
+TEST_P(ThemeCommand, LeavesTheWindowTellingThePresent) {
+    const CommandCase& c = GetParam();
     writeSampleTheme(away);
     writeSampleTheme(themesDir() + "pick.kbt");
     loadSampleTheme();
     statusBar.setText("Sounds exported");
-    GetParam().act(*this);
-    std::string expected = GetParam().expected;
-    if (const auto at = expected.find("{away}"); at != std::string::npos)
-        expected.replace(at, 6, away);
-    EXPECT_EQ(statusBar.text, expected);
+    c.act(*this);
+    EXPECT_EQ(title.text, "Belltide \xE2\x80\x94 " + c.title);
+    EXPECT_EQ(statusBar.text, filled(c.status));
+    EXPECT_EQ(prompts.messages,
+              c.message.empty() ? std::vector<std::string>{} : std::vector{filled(c.message)});
+    EXPECT_EQ(shownTheme(), c.shown);
+    if (c.rows == 'S') {
+        EXPECT_EQ(rows(), SampleRows);
+    } else if (c.rows == 'N') {
+        ASSERT_EQ(dlg->eventList().rowCount(), 25);
+        for (const auto& row : rows())
+            EXPECT_EQ(row[1] + row[2], "(none)") << row[0];
+    }
 }
 
-using T = StatusLineAfter&;
-const StatusCase StatusCases[] = {
-    {"NewTheme", [](T t) { t.dlg->OnNewTheme(); }, ""},
-    {"OpenTheme", [](T t) { t.prompts.files = {t.away}, t.dlg->OnOpenTheme(); }, ""},
-    {"PickTheme", [](T t) { t.pick("pick.kbt"); }, ""},
-    {"HandedOver", [](T t) { t.dlg->OnOpenFromAnotherStart(t.away); }, ""},
-    {"SaveInLibrary", [](T t) { t.save(t.themesDir() + "x.kbt"); }, ""},
-    {"SaveOutside", [](T t) { t.save(t.away); }, "Saved outside the theme library, as \"{away}\""},
-    {"NoSound", [](T t) { t.dlg->eventList().setSelectionMark(0), t.dlg->OnNoSound(); }, ""},
+using T = ThemeCommand&;
+// A theme file may name only its own members, and no theme's descriptor runs to megabytes.
+CommandCase damaged(const char* label, const std::string& bytes) {
+    return {label, [bytes](T t) { t.openDamaged(bytes); }, "sample", "Sounds exported",
+            "The theme file \"{folder}damaged.kbt\" is damaged."};
+}
+CommandCase openOverItsCopy(const char* label, bool replace) {
+    return {label,
+            [replace](T t) {
+                writeBytes(t.themesDir() + "Mélodie.KBT", "library copy");
+                t.prompts.answers = {replace}, t.open(t.away);
+                EXPECT_EQ(readBytes(t.themesDir() + "Mélodie.KBT"),
+                          replace ? readBytes(t.away) : "library copy");
+                EXPECT_EQ(t.prompts.questions.size(), 1u);
+            },
+            "Mélodie",
+            "",
+            "",
+            replace ? "Mélodie.KBT" : ""};
+}
+std::string rowNaming(const std::string& wave) {
+    return memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + wave + "\r\n\r\n") +
+           memberBytes("chime.wav", "c");
+}
+const CommandCase CommandCases[] = {
+    {"NewTheme",
+     [](T t) {
+         t.dlg->OnNewTheme();
+         EXPECT_TRUE(t.saveThemeButton.enabled && t.uploadButton.enabled && !t.playButton.enabled);
+     },
+     "Untitled", "", "", "", 'N'},
+    // A theme opened from elsewhere is copied into the library, asking before replacing a copy.
+    {"OpenTheme",
+     [](T t) {
+         t.open(t.away);
+         EXPECT_EQ(readBytes(t.themesDir() + "Mélodie.KBT"), readBytes(t.away));
+         EXPECT_TRUE(t.prompts.questions.empty());
+     },
+     "Mélodie", "", "", "Mélodie.KBT"},
+    openOverItsCopy("OpenThemeReplacingItsCopy", true),
+    openOverItsCopy("OpenThemeKeepingItsCopy", false),
+    damaged("NotAnArchive", std::string(100, 'x')),
+    damaged("RowNamingParent", rowNaming("../secret.txt")),
+    damaged("RowNamingParentBackslashed", rowNaming("..\\secret.txt")),
+    damaged("RowNamingDrive", rowNaming("C:secret.txt")),
+    damaged("RowNamingAbsolutePath", rowNaming("/etc/passwd")),
+    damaged("RowNamingSubfolder", rowNaming("sounds/chime.wav")),
+    damaged("RowNamingDots", rowNaming("..")),
+    damaged("RowNamingControl", rowNaming("chime\x01")),
+    damaged("HugeDescriptor", rowNaming("chime\r\n.wav" + std::string(1 << 20, '\n'))),
+    {"PickTheme",
+     [](T t) {
+         t.dlg->OnNewTheme(), t.pick("pick.kbt");
+         EXPECT_EQ(t.dlg->theme().find("Question")->second.path(),
+                   t.dlg->folders().soundsDir + "alarm1.wav");
+     },
+     "pick", "", "", "pick.kbt"},
+    // A file without descriptor is refused before anything changes.
+    {"PickNoTheme",
+     [](T t) {
+         writeBytes(t.themesDir() + "bad.kbt", memberBytes("new.wav", "n"));
+         t.pick("bad.kbt");
+         EXPECT_FALSE(fs::exists(testPath(t.dlg->folders().soundsDir + "new.wav")));
+         EXPECT_EQ(t.prompts.waitDepth, 0);
+     },
+     "sample", "Sounds exported", "The file \"{themes}bad.kbt\" is not a Belltide theme."},
+    {"HandedOver", [](T t) { t.dlg->OnOpenFromAnotherStart(t.away); }, "Mélodie", "", "",
+     "Mélodie.KBT"},
+    // Notifications are saved too, whatever the check box says.
+    {"SaveInLibrary",
+     [](T t) {
+         t.dlg->m_modified = true, t.extendedCheck.checked = false;
+         t.save(t.themesDir() + "x.kbt");
+         const FileDialogOptions& dialog = t.prompts.dialogs.at(0);
+         EXPECT_EQ(dialog.title + dialog.filterDescription + dialog.filterPattern +
+                       dialog.defaultExtension + dialog.initialFolder,
+                   "Save Theme AsTheme Files (*.kbt)*.kbtkbt" + t.themesDir());
+         EXPECT_FALSE(t.dlg->isModified() || t.extendedCheck.checked);
+         const std::string saved = readBytes(t.themesDir() + "x.kbt");
+         for (const char* row :
+              {"\r\nAsterisk\r\nchime\r\n.wav\r\n", "\r\n_Notify\r\nchime\r\n.wav\r\n"})
+             EXPECT_NE(saved.find(row), std::string::npos) << row;
+     },
+     "x", "", "", "x.kbt"},
+    // A sound that vanished from the sounds folder fails the save, and the saved theme stays whole.
+    {"SaveWithASoundGone",
+     [](T t) {
+         const std::string before = readBytes(t.themesDir() + "sample.kbt");
+         fs::remove(testPath(t.dlg->folders().soundsDir + "alarm1.wav"));
+         t.save(t.themesDir() + "sample.kbt");
+         EXPECT_EQ(readBytes(t.themesDir() + "sample.kbt"), before);
+     },
+     "sample", "Sounds exported",
+     "Could not save theme \"{themes}sample.kbt\": its sound \"alarm1.wav\" could not be read."},
+    {"SaveOutside", [](T t) { t.save(t.away); }, "Mélodie",
+     "Saved outside the theme library, as \"{folder}Mélodie.KBT\"", "", ""},
+    {"NoSound", [](T t) { t.dlg->eventList().setSelectionMark(0), t.dlg->OnNoSound(); }, "*sample",
+     "", "", "sample.kbt", '-'},
     {"PlainPickAfterAConversion",
      [](T t) {
-         t.drop("t48.wav", 0.1, {1, 1, 48000, 16}), t.drop("t8k.wav", 1.75);
+         t.drop(1, "t48.wav", waveBytes(std::string(9600, 0), {1, 1, 48000, 16}));
+         t.drop(1, "t8k.wav", waveBytes(std::string(14000, 0)));
      },
-     ""},
-    {"LongPick", [](T t) { t.drop("speech.wav", 31); },
-     "\"speech.wav\" is long (0:31.0): the handheld plays it whole on every event."},
-    {"SelectingARowKeepsTheTransfersWord", [](T t) { t.select(1); }, "Sounds exported"},
-    {"SelectingAnotherRowTakesBackItsLongNote",
-     [](T t) { t.drop("speech.wav", 31), t.select(1), t.select(0); }, ""},
+     "*sample", "", "", "sample.kbt", '-'},
+    {"SelectingARowKeepsTheTransfersWord", [](T t) { t.select(1); }, "sample", "Sounds exported"},
     // A theme without a sound would silence the handheld: asked first; No changes nothing.
     {"SilentThemeUploadDeclined",
      [](T t) {
@@ -378,14 +344,14 @@ const StatusCase StatusCases[] = {
          EXPECT_EQ(t.prompts.questions.at(0),
                    "This theme has no sounds: the Pocket PC will play none. Upload it?");
      },
-     "Sounds exported"},
+     "Untitled", "Sounds exported", "", "", 'N'},
     {"SilentThemeUploaded",
      [](T t) { t.dlg->OnNewTheme(), t.prompts.answers = {true}, t.dlg->OnUploadTheme(); },
-     "Sounds not exported"},
-    {"NoHandheldAtTheFirstStart", [](T t) { t.dlg->InitialBackupCheck(); },
+     "Untitled", "Sounds not exported", "", "", 'N'},
+    {"NoHandheldAtTheFirstStart", [](T t) { t.dlg->InitialBackupCheck(); }, "sample",
      "Sounds not backed up; Belltide tries again at its next start"},
 };
-INSTANTIATE_TEST_SUITE_P(Commands, StatusLineAfter, ::testing::ValuesIn(StatusCases),
+INSTANTIATE_TEST_SUITE_P(Commands, ThemeCommand, ::testing::ValuesIn(CommandCases),
                          [](const auto& param) { return std::string(param.param.label); });
 
 // A note too wide for the line gives up the middles of its names, never its words; a measure
@@ -498,78 +464,64 @@ TEST_F(ThemeCommands, AThemeFromAnotherStartWaitsForTheTransferAndTheSaveQuestio
 // happened, lets it go on. Cancel, a cancelled Save dialog or a failed save keep the edits, and
 // so does a No followed by an action that does not replace them: a download that fails, or No to
 // the exit question after the save question.
-enum class Action { New, Open, Pick, Download, Close, CloseDeclined };
-enum class Reply { No, Cancel, YesCancelledDialog, YesFailedSave, YesSaved };
-const char* const ActionNames[] = {"New", "Open", "Pick", "Download", "Close", "CloseDeclined"};
-const char* const ReplyNames[] = {"No", "Cancel", "YesCancelledDialog", "YesFailedSave",
-                                  "YesSaved"};
-
 class SaveQuestion : public ThemeCommands,
-                     public ::testing::WithParamInterface<std::tuple<Action, Reply>> {};
+                     public ::testing::WithParamInterface<std::tuple<std::string, std::string>> {};
 
 TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     const auto [action, reply] = GetParam();
     writeSampleTheme(themesDir() + "pick.kbt");
     const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
     loadSampleTheme();
-    const fs::path wave = folder.writeFile("edited.wav", 0);
-    writeBytes(wave, waveBytes("edited"));
-    dlg->OnDropSoundFile(0, pcText(wave));
+    drop(0, "edited.wav", waveBytes("edited"));
     ASSERT_TRUE(dlg->isModified());
     const auto edited = rows();
 
-    prompts.choices = {reply == Reply::No       ? Answer::No
-                       : reply == Reply::Cancel ? Answer::Cancel
-                                                : Answer::Yes};
+    prompts.choices = {reply == "No"       ? Answer::No
+                       : reply == "Cancel" ? Answer::Cancel
+                                           : Answer::Yes};
     const std::string saved = themesDir() + "saved.kbt";
-    if (reply == Reply::YesCancelledDialog)
-        prompts.files.push_back(std::nullopt);
-    if (reply == Reply::YesFailedSave)
-        prompts.files.push_back(themesDir() + "missing" + PathSeparator + "saved.kbt");
-    if (reply == Reply::YesSaved)
-        prompts.files.push_back(saved);
-    if (action == Action::Open)
+    const std::map<std::string, std::optional<std::string>> saveDialog{
+        {"YesCancelledDialog", std::nullopt},
+        {"YesFailedSave", themesDir() + "missing" + PathSeparator + "saved.kbt"},
+        {"YesSaved", saved}};
+    if (saveDialog.contains(reply))
+        prompts.files.push_back(saveDialog.at(reply));
+    if (action == "Open")
         prompts.files.push_front(away);
     // The exit question, or replacing the library's copy.
-    prompts.answers = {action != Action::CloseDeclined};
+    prompts.answers = {action != "CloseDeclined"};
 
-    bool closes = false;
-    const std::map<Action, std::function<void()>> act{
-        {Action::New, [&] { dlg->OnNewTheme(); }},
-        {Action::Open, [&] { dlg->OnOpenTheme(); }},
-        {Action::Pick, [&] { pick("pick.kbt"); }},
-        {Action::Download, [&] { dlg->OnDownloadTheme(); }},
-        {Action::Close, [&] { closes = dlg->OnClose(); }},
-        {Action::CloseDeclined, [&] { closes = dlg->OnClose(); }}};
-    act.at(action)();
-    const bool goesOn = reply == Reply::No || reply == Reply::YesSaved;
-    const bool replaced =
-        goesOn && (action == Action::New || action == Action::Open || action == Action::Pick);
+    const bool closing = action.starts_with("Close");
+    const bool closes = closing            ? dlg->OnClose()
+                        : action == "New"  ? (dlg->OnNewTheme(), false)
+                        : action == "Open" ? (dlg->OnOpenTheme(), false)
+                        : action == "Pick" ? (pick("pick.kbt"), false)
+                                           : (dlg->OnDownloadTheme(), false);
+    const bool goesOn = reply == "No" || reply == "YesSaved";
+    const bool replaced = goesOn && !closing && action != "Download";
     EXPECT_EQ(prompts.questions.at(0), "Do you want to save your changes?");
-    EXPECT_EQ(dlg->isModified(), reply != Reply::YesSaved && !replaced);
+    EXPECT_EQ(dlg->isModified(), reply != "YesSaved" && !replaced);
     EXPECT_EQ(title.text.find('*') != std::string::npos, dlg->isModified());
-    EXPECT_EQ(fs::exists(testPath(saved)), reply == Reply::YesSaved);
-    EXPECT_EQ(prompts.messages.size(), reply == Reply::YesFailedSave ? 1u : 0u)
+    EXPECT_EQ(fs::exists(testPath(saved)), reply == "YesSaved");
+    EXPECT_EQ(prompts.messages.size(), reply == "YesFailedSave" ? 1u : 0u)
         << "a failed save is told";
-    if (action == Action::Close || action == Action::CloseDeclined) {
-        EXPECT_EQ(closes, goesOn && action == Action::Close);
-    } else if (action == Action::Download) {
+    if (closing) {
+        EXPECT_EQ(closes, goesOn && action == "Close");
+    } else if (action == "Download") {
         EXPECT_EQ(statusBar.text, goesOn ? "Sounds not imported" : "") << "the edit spoke last";
     } else {
         EXPECT_EQ(rows() == edited, !goesOn) << "the edits are replaced only when it goes on";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Replies, SaveQuestion,
-    ::testing::Combine(::testing::Values(Action::New, Action::Open, Action::Pick, Action::Download,
-                                         Action::Close, Action::CloseDeclined),
-                       ::testing::Values(Reply::No, Reply::Cancel, Reply::YesCancelledDialog,
-                                         Reply::YesFailedSave, Reply::YesSaved)),
-    [](const auto& param) {
-        return std::string(ActionNames[int(std::get<0>(param.param))]) + "_" +
-               ReplyNames[int(std::get<1>(param.param))];
-    });
+INSTANTIATE_TEST_SUITE_P(Replies, SaveQuestion,
+                         ::testing::Combine(::testing::Values("New", "Open", "Pick", "Download",
+                                                              "Close", "CloseDeclined"),
+                                            ::testing::Values("No", "Cancel", "YesCancelledDialog",
+                                                              "YesFailedSave", "YesSaved")),
+                         [](const auto& param) {
+                             return std::get<0>(param.param) + "_" + std::get<1>(param.param);
+                         });
 
 // The Save dialog's answer: ".kbt" only for a name without an extension, and a question only
 // about a name the dialog did not ask about.

@@ -11,6 +11,10 @@ struct PlacementCase {
     std::optional<ScreenRect> expected;
 };
 
+void PrintTo(const PlacementCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
 class SavedPlacement : public ::testing::TestWithParam<PlacementCase> {};
 
 TEST_P(SavedPlacement, ComesBackOnAScreenThatStillExists) {
