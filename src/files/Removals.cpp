@@ -73,7 +73,7 @@ struct Removals {
                 changed.notify_all();
                 return;
             }
-            const auto [item, bin] = queue.front();
+            const fs::path item = queue.front().first, bin = queue.front().second;
             lock.unlock();
             std::error_code ignored;
             fs::remove_all(item, ignored);
