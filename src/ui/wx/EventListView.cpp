@@ -105,6 +105,7 @@ namespace {
 // Room for the cell's margins on both sides of the text.
 constexpr int CellMargins = 16;
 constexpr int SoundsColumn = 1;
+constexpr int ClassicScrollBar = 16;
 
 } // namespace
 
@@ -134,15 +135,16 @@ void EventListView::fitColumns() {
         needs.push_back(need);
     }
     // The room is the same with a vertical scroll bar or without, so that widths stay as they
-    // are when rows come and go: room is kept for the wider of the toolkit's stated bar and the
-    // one it has shown.
+    // are when rows come and go: what the list takes beyond its rows is least without a bar, and
+    // room is kept for the widest of the bar it has shown, the one the toolkit states and a
+    // classic bar (GTK states its overlay indicator's narrower width).
     const int frame = GetSize().x - GetClientSize().x;
-    if (HasScrollbar(wxVERTICAL))
-        m_scrollBar = std::max(m_scrollBar, frame - m_frame);
-    else
-        m_frame = frame;
-    const int room = GetSize().x - m_frame -
-                     std::max(m_scrollBar, wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
+    m_leastFrame = std::min(m_leastFrame, frame);
+    m_mostFrame = std::max(m_mostFrame, frame);
+    const int bar =
+        std::max({m_mostFrame - m_leastFrame, wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this),
+                  FromDIP(ClassicScrollBar)});
+    const int room = GetSize().x - m_leastFrame - bar;
     const std::vector<int> widths = CEventListCtrl::shareWidths(room, needs);
     for (std::size_t column = 0; column < widths.size(); ++column)
         if (GetColumnWidth(int(column)) != widths[column])

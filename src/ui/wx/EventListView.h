@@ -6,6 +6,7 @@
 #include <wx/listctrl.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,7 @@ private:
     mutable wxItemAttr m_dimmed;
     std::vector<ListColumn> m_columns;
     std::vector<int> m_dragged;
-    int m_frame = 0;     // the list's width beyond its rows' without a scroll bar
-    int m_scrollBar = 0; // the widest vertical scroll bar shown
+    // The least and the most the list has taken beyond its rows' width: without and with a
+    // vertical scroll bar.
+    int m_leastFrame = std::numeric_limits<int>::max(), m_mostFrame = 0;
 };
