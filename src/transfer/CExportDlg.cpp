@@ -160,8 +160,10 @@ void CExportDlg::onSessionEndFailed() {
 }
 
 void CExportDlg::onCancelled() {
-    // Nothing has taken its place yet: every event keeps the sound it had.
-    m_deviceUpload->abandon();
+    // Nothing has taken its place yet: every event keeps the sound it had. A Cancel while
+    // connecting or converting comes before the upload was begun.
+    if (m_deviceUpload)
+        m_deviceUpload->abandon();
     m_deviceUpload.reset();
     m_succeeded = false;
     m_notExported.clear();
