@@ -43,6 +43,10 @@ TEST_F(ThemeArchiveTest, CreateEmptiesTheFileAndAddFileAppendsMembersInCallOrder
     EXPECT_EQ(readBytes(archivePath), memberBytes("a.wav", "") +
                                           memberBytes("theme.dsc", "ddddddd") +
                                           memberBytes("b.wav", std::string(3000, 'b')));
+#ifdef __linux__
+    // The kernel's own files state a page's length and read shorter: a source read short fails.
+    EXPECT_FALSE(archive.addFile("/sys/kernel/", "uevent_seqnum"));
+#endif
 }
 
 TEST_F(ThemeArchiveTest, ExtractsTheLastOfANameAndFailsOnAMemberItCannotCreate) {
