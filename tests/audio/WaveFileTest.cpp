@@ -12,7 +12,7 @@ using namespace std::string_literals;
 
 namespace {
 
-// A 16-bit stereo 44.1 kHz wave, the header made canonical or not by the parts given.
+// A 16-bit stereo wave, 44.1 kHz unless told, the header made canonical or not by the parts given.
 struct Header {
     const char* name;
     bool handheld;
@@ -20,6 +20,7 @@ struct Header {
     std::string before = {}; // chunks between "fmt " and "data"
     std::string after = {};  // bytes after the data
     char byteRateError = 0;
+    std::uint32_t rate = 44100;
 };
 
 void PrintTo(const Header& header, std::ostream* out) {
@@ -31,8 +32,8 @@ std::string waveBytes(const Header& header, std::uint32_t frames) {
         return std::string(reinterpret_cast<char*>(&value), 4);
     };
     const std::string fmt = "fmt " + word(16 + header.fmtPadding.size()) + "\1\0\2\0"s +
-                            word(44100) + word(44100 * 4 + header.byteRateError) + "\4\0\20\0"s +
-                            header.fmtPadding;
+                            word(header.rate) + word(header.rate * 4 + header.byteRateError) +
+                            "\4\0\20\0"s + header.fmtPadding;
     const std::string body = "WAVE" + fmt + header.before + "data" + word(frames * 4) +
                              std::string(frames * 4, '\x11') + header.after;
     return "RIFF" + word(static_cast<std::uint32_t>(body.size())) + body;
@@ -63,6 +64,10 @@ const Header Headers[] = {
     {"OddChunkBeforeData", false, "", "odd \3\0\0\0abc\0"s},
     {"BytesAfterData", false, "", "", "junk"},
     {"WrongByteRate", false, "", "", "", 4},
+    // The handheld plays 8 kHz to 44.1 kHz.
+    {"At8000Hz", true, "", "", "", 0, 8000},
+    {"Below8000Hz", false, "", "", "", 0, 7999},
+    {"Above44100Hz", false, "", "", "", 0, 48000},
 };
 INSTANTIATE_TEST_SUITE_P(Headers, WaveHeader, testing::ValuesIn(Headers),
                          [](const auto& test) { return std::string(test.param.name); });
