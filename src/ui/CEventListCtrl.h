@@ -18,7 +18,7 @@ public:
 
     explicit CEventListCtrl(ListView& view) : m_view(view) {}
 
-    void insertColumn(int column, const ListColumn& spec) { m_view.insertColumn(column, spec); }
+    void insertColumn(int column, const ListColumn& layout) { m_view.insertColumn(column, layout); }
     // Shares the list's width among the columns again, after their texts changed.
     void fitColumns() { m_view.fitColumns(); }
 

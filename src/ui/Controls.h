@@ -75,7 +75,7 @@ struct ListColumn {
 class ListView {
 public:
     virtual ~ListView() = default;
-    virtual void insertColumn(int column, const ListColumn& spec) = 0;
+    virtual void insertColumn(int column, const ListColumn& layout) = 0;
     // The number of rows changed; no row is shown selected afterwards.
     virtual void setRowCount(int count) = 0;
     virtual void refreshRows(int first, int last) = 0;

@@ -73,10 +73,10 @@ EventListView::EventListView(wxWindow* parent, wxWindowID id, const wxPoint& pos
     });
 }
 
-void EventListView::insertColumn(int column, const ListColumn& spec) {
-    InsertColumn(column, toWx(spec.heading),
-                 spec.align == ColumnAlign::Right ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT);
-    m_columns.insert(m_columns.begin() + std::min(std::size_t(column), m_columns.size()), spec);
+void EventListView::insertColumn(int column, const ListColumn& layout) {
+    InsertColumn(column, toWx(layout.heading),
+                 layout.align == ColumnAlign::Right ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT);
+    m_columns.insert(m_columns.begin() + std::min(std::size_t(column), m_columns.size()), layout);
     fitColumns();
 }
 
@@ -116,22 +116,22 @@ int EventListView::cellWidth(const std::string& text) const {
 void EventListView::fitColumns() {
     std::vector<CEventListCtrl::ColumnNeed> needs;
     for (std::size_t column = 0; column < m_columns.size(); ++column) {
-        const ListColumn& spec = m_columns[column];
+        const ListColumn& layout = m_columns[column];
         CEventListCtrl::ColumnNeed need;
-        need.takesRest = spec.takesRest;
+        need.takesRest = layout.takesRest;
         need.dragged = column < m_dragged.size() ? m_dragged[column] : 0;
-        for (const std::string& sample : spec.samples)
+        for (const std::string& sample : layout.samples)
             need.least = std::max(need.least, cellWidth(sample));
-        need.least = std::max(need.least, cellWidth(spec.heading));
+        need.least = std::max(need.least, cellWidth(layout.heading));
         need.wanted = need.least;
         // The rest column's names are shortened in the middle instead; any other text is whole.
-        for (int row = 0; !spec.takesRest && m_model && row < m_model->rowCount(); ++row)
+        for (int row = 0; !layout.takesRest && m_model && row < m_model->rowCount(); ++row)
             need.wanted = std::max(need.wanted, cellWidth(m_model->cellText(row, int(column))));
         // Only a name column gives way: sizes and lengths are always read whole.
-        if (spec.align == ColumnAlign::Right)
+        if (layout.align == ColumnAlign::Right)
             need.least = need.wanted;
-        else if (!spec.takesRest)
-            need.least = cellWidth(spec.heading);
+        else if (!layout.takesRest)
+            need.least = cellWidth(layout.heading);
         needs.push_back(need);
     }
     // The room is the same with a vertical scroll bar or without, so that widths stay as they

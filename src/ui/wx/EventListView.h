@@ -26,7 +26,7 @@ public:
     void setModel(CEventListCtrl* model) { m_model = model; }
     void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }
 
-    void insertColumn(int column, const ListColumn& spec) override;
+    void insertColumn(int column, const ListColumn& layout) override;
     void setRowCount(int count) override;
     void refreshRows(int first, int last) override;
     void fitColumns() override;
