@@ -10,9 +10,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <optional>
 #include <thread>
 #include <utility>
+
+#ifndef _WIN32
+#include <dirent.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -44,6 +50,32 @@ const char* rootName(Rapi::Key root) {
     if (root == Rapi::HkeyCurrentUser)
         return "HKEY_CURRENT_USER";
     return nullptr;
+}
+
+// The name a folder holds for `name` in another letter case, if any.
+std::optional<fs::path> storedSpelling(const fs::path& folder, const std::string& name) {
+#ifdef _WIN32
+    std::error_code error;
+    for (const auto& item : fs::directory_iterator(folder, error))
+        if (equalIgnoringCase(pcText(item.path().filename()), name))
+            return item.path().filename();
+    return std::nullopt;
+#else
+    // Read raw: a transfer resolves a new name per file, and paths per entry cost more than
+    // the reading.
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing)
+        return std::nullopt;
+    std::optional<fs::path> found;
+    while (const dirent* entry = ::readdir(listing)) {
+        if (std::strlen(entry->d_name) == name.size() && equalIgnoringCase(entry->d_name, name)) {
+            found = fs::path(entry->d_name);
+            break;
+        }
+    }
+    ::closedir(listing);
+    return found;
+#endif
 }
 
 } // namespace
@@ -228,14 +260,9 @@ fs::path VirtualHandheld::resolve(const std::string& devicePath) const try {
         fs::path next = current / pcPath(part);
         std::error_code error;
         // Names mostly come as they are stored; only other spellings need the folder read.
-        const bool exact = fs::exists(next, error);
-        for (const auto& item :
-             exact ? fs::directory_iterator() : fs::directory_iterator(current, error)) {
-            if (equalIgnoringCase(pcText(item.path().filename()), part)) {
-                next = item.path();
-                break;
-            }
-        }
+        if (!fs::exists(next, error))
+            if (auto spelled = storedSpelling(current, part))
+                next = current / std::move(*spelled);
         const bool last = end == devicePath.size();
         if (!last && !fs::is_directory(next, error))
             return {};
