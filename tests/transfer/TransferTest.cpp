@@ -350,9 +350,43 @@ struct Handheld : MainWindowHarness {
 // copied or while connecting: the operation ends by the rules above. A failure is told at most
 // once and the bar is full unless the connection was refused; a Cancel finishes the file being
 // copied, starts no other and tells nothing, and nothing is done, so the next start takes the
-// backup.
-enum class Stop { FailingEachCall, CancelDuringEachFile };
+// backup. An upload whose process is killed at any one device call leaves the handheld, once the
+// next connect has put right what it left, with the old sounds and registry, byte for byte, or
+// with the whole new theme; killed in its second phase, the upload is finished.
+enum class Stop { FailingEachCall, CancelDuringEachFile, KilledAtEachCall };
+const char* const StopNames[] = {"FailingEachCall", "CancelDuringEachFile", "KilledAtEachCall"};
 class Sweep : public ::testing::TestWithParam<std::tuple<Operation, Stop>> {};
+
+// A killed process loses nothing the kernel holds, so the disk is not flushed here; what would be
+// is noted. A clean upload flushes as often for any number of waves: the new ones while they all
+// still wait under their temporary names, the moves before the registry.
+std::vector<std::string> flushesOfAnUpload(Handheld& handheld) {
+    static std::vector<std::string> flushed;
+    static fs::path windows;
+    windows = handheld.deviceFolder / "Windows";
+    flushed.clear();
+    const ReplacementDiskCalls real = replacementDiskCalls();
+    replacementDiskCalls().flushFile = [](int) { return flushed.push_back("registry"), true; };
+    replacementDiskCalls().flushFolder = [](const fs::path& at) {
+        flushed.push_back(pcText(at.filename()));
+    };
+    replacementDiskCalls().flushFileSystem = [](const fs::path&) {
+        int waiting = 0;
+        for (const auto& entry : fs::directory_iterator(windows))
+            waiting += entry.path().extension() == ".new";
+        return flushed.push_back(waiting ? "waves" : "waves moved"), true;
+    };
+    handheld.run(Upload);
+    replacementDiskCalls() = real;
+    return flushed;
+}
+
+// The handheld's waves and registry, without the count of reloads.
+std::map<std::string, std::string> wavesAndRegistry(const Handheld& handheld) {
+    auto device = handheld.held().device;
+    device.erase("reloads");
+    return device;
+}
 
 TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
     const auto [operation, stop] = GetParam();
@@ -361,20 +395,47 @@ TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
     if (operation == Upload)
         clean.prepareUpload();
     const Holdings cleanBefore = clean.held();
-    clean.run(operation);
+    if (operation == Upload)
+        EXPECT_EQ(flushesOfAnUpload(clean),
+                  (std::vector<std::string>{"waves", "Windows", "registry", "device"}));
+    else
+        clean.run(operation);
     clean.expectOutcome(operation, cleanBefore);
     ASSERT_TRUE(clean.done(operation) && clean.lastRun().messages.empty());
     ASSERT_EQ(clean.lastRun().position, clean.lastRun().upper);
     const int files = clean.lastRun().upper - 1;
     ASSERT_GE(files, FactoryFiles);
     ASSERT_GT(clean.deviceCalls, 60);
+    const auto whole = wavesAndRegistry(clean);
+    int undone = 0, finished = 0;
     for (int at = 0; at < (cancel ? files + 1 : clean.deviceCalls); ++at) {
-        SCOPED_TRACE((cancel ? "Cancel during file " : "failing call ") + std::to_string(at));
+        SCOPED_TRACE(StopNames[int(stop)] + (" at " + std::to_string(at)));
         Handheld handheld;
         handheld.loadSampleTheme();
         if (operation == Upload)
             handheld.prepareUpload();
         (cancel ? handheld.progressWindows.cancelDuring : handheld.failAt) = at;
+#ifndef _WIN32
+        if (stop == Stop::KilledAtEachCall) {
+            const auto old = wavesAndRegistry(handheld);
+            if (::fork() == 0) {
+                handheld.killAtFailure = true;
+                handheld.run(operation);
+                ::_exit(0);
+            }
+            int status = 0;
+            ::wait(&status);
+            ASSERT_TRUE(WIFSIGNALED(status));
+            const bool left = handheld.leftovers() > 0;
+            handheld.reconnect();
+            EXPECT_EQ(handheld.leftovers(), 0);
+            const auto now = wavesAndRegistry(handheld);
+            EXPECT_TRUE(now == old || now == whole);
+            undone += left && now == old;
+            finished += left && now == whole;
+            continue;
+        }
+#endif
         const Holdings before = handheld.held();
         handheld.run(operation);
         SCOPED_TRACE(handheld.failedCall);
@@ -409,18 +470,22 @@ TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
         EXPECT_EQ(run.position, started ? run.upper : 0);
         EXPECT_TRUE(operation == Upload || handheld.done(operation) == !refused);
     }
+    EXPECT_TRUE(stop != Stop::KilledAtEachCall || (undone > 0 && finished > 0));
 }
 
 std::string sweepName(const ::testing::TestParamInfo<std::tuple<Operation, Stop>>& info) {
     return OperationNames[int(std::get<0>(info.param))] +
-           std::string(std::get<1>(info.param) == Stop::FailingEachCall ? "FailingEachCall"
-                                                                        : "CancelDuringEachFile");
+           std::string(StopNames[int(std::get<1>(info.param))]);
 }
 INSTANTIATE_TEST_SUITE_P(Stops, Sweep,
                          ::testing::Combine(::testing::Values(Download, Upload, Backup),
                                             ::testing::Values(Stop::FailingEachCall,
                                                               Stop::CancelDuringEachFile)),
                          sweepName);
+#ifndef _WIN32
+INSTANTIATE_TEST_SUITE_P(Kills, Sweep,
+                         ::testing::Values(std::tuple(Upload, Stop::KilledAtEachCall)), sweepName);
+#endif
 
 // A handheld and a theme made ready, one operation, and what the user is told, judged by the
 // rules above; an upload done whole comes back by a download and a backup. Downloads start from
@@ -636,83 +701,6 @@ const Scenario ScenarioRows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Transfer, Scenarios, ::testing::ValuesIn(ScenarioRows),
                          [](const auto& param) { return param.param.name; });
-
-#ifndef _WIN32
-// An upload killed at any one device call, in a child process: the next connect finds the
-// handheld with the old sounds and registry, byte for byte, or with the whole new theme, and
-// nothing of the upload left. Killed in its second phase, the upload is finished. A killed process
-// loses nothing the kernel holds, so the disk is not flushed here; what would be is noted: a clean
-// upload flushes as often for any number of waves, the new ones while they all still wait under
-// their temporary names, the moves before the registry.
-TEST(UploadKillSweep, TheNextConnectFindsTheOldSoundsOrTheWholeNewTheme) {
-    static std::vector<std::string> flushed;
-    static fs::path windows;
-    const ReplacementDiskCalls real = replacementDiskCalls();
-    const std::shared_ptr<void> restoreFlushes(nullptr,
-                                               [&](void*) { replacementDiskCalls() = real; });
-    Handheld handheld;
-    const fs::path device = handheld.deviceFolder, saved = handheld.folder.path() / "saved";
-    windows = device / "Windows";
-    replacementDiskCalls().flushFile = [](int) { return flushed.push_back("registry"), true; };
-    replacementDiskCalls().flushFolder = [](const fs::path& at) {
-        flushed.push_back(pcText(at.filename()));
-    };
-    replacementDiskCalls().flushFileSystem = [](const fs::path&) {
-        int waiting = 0;
-        for (const auto& entry : fs::directory_iterator(windows))
-            waiting += entry.path().extension() == ".new";
-        return flushed.push_back(waiting ? "waves" : "waves moved"), true;
-    };
-    handheld.downloadWhole();
-    handheld.changeEveryWave();
-    fs::copy(device, saved, fs::copy_options::recursive);
-    const auto restore = [&] {
-        waitForRemovals();
-        fs::remove_all(device);
-        fs::copy(saved, device, fs::copy_options::recursive);
-        flushed.clear();
-    };
-    const auto state = [&] {
-        return std::pair(handheld.deviceFiles(), readBytes(device / "registry.reg"));
-    };
-    const auto before = state();
-    for (const bool notifications : {true, false}) { // the events' waves alone go quicker
-        restore();
-        handheld.extendedCheck.checked = notifications;
-        handheld.deviceCalls = 0;
-        handheld.dlg->OnUploadTheme();
-        ASSERT_EQ(handheld.statusBar.text, "Sounds exported");
-        EXPECT_EQ(flushed, (std::vector<std::string>{"waves", "Windows", "registry", "device"}));
-    }
-    const auto after = state();
-    const int calls = handheld.deviceCalls;
-    int undone = 0, finished = 0;
-    for (int killAt = 0; killAt < calls; ++killAt) {
-        SCOPED_TRACE("killed at call " + std::to_string(killAt));
-        restore();
-        const pid_t child = ::fork();
-        if (child == 0) {
-            handheld.failAt = killAt;
-            handheld.killAtFailure = true;
-            handheld.deviceCalls = 0;
-            handheld.dlg->OnUploadTheme();
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status));
-        const bool left = handheld.leftovers() > 0;
-        handheld.reconnect();
-        EXPECT_EQ(handheld.leftovers(), 0);
-        const auto now = state();
-        EXPECT_TRUE(now == before || now == after);
-        undone += left && now == before;
-        finished += left && now == after;
-    }
-    EXPECT_GT(undone, 0);
-    EXPECT_GT(finished, 0);
-}
-#endif
 
 #ifndef _WIN32
 // The handheld through our library with SynCE's ABI, behaving as SynCE or a handheld may: each
