@@ -717,8 +717,8 @@ struct LibraryBehaviour {
     std::pair<const char*, const char*> environment = {};
     HandheldIs handheld = HandheldIs::There;
     int atLeastMs = 0, atMostMs = 4000;
-    const char* library = BELLTIDE_SYNCE_LIBRARY;
     int strayAt = -1; // the device call before which another thread makes one
+    const char* library = BELLTIDE_SYNCE_LIBRARY;
 };
 void PrintTo(const LibraryBehaviour& row, std::ostream* out) {
     *out << row.name;
@@ -779,22 +779,21 @@ const std::string Lost = Rapi::ConnectionLost::Text,
                   Missing = NoConnection +
                             "The library " BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE
                             " lacks the function CeRapiInvoke, which Belltide needs.";
-const char* const OurSynce = BELLTIDE_SYNCE_LIBRARY;
 const char* const WithoutInvoke = BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE;
 using enum HandheldIs;
 // A connection is awaited by asking CeRapiInit again while the usual time lasts.
 const LibraryBehaviour LibraryBehaviourRows[] = {
     {"ConnectionWait", Download, "", true, {"BELLTIDE_RAPI_REFUSED_INITS", "3"}, There, 700},
     {"NamedVirtualHandheldFirst", Download, "", true, {"BELLTIDE_DEVICE", "device"}, Absent},
-    {"ThreadRule", Download, Lost, false, {}, There, 0, 4000, OurSynce, 1},
+    {"ThreadRule", Download, Lost, false, {}, There, 0, 4000, 1},
     {"NoHandheld", Backup, NoHandheld, false, {}, Absent, 5000, 8000},
     {"CancelWhileWaiting", Download, "", false, {}, AbsentAndCancelled, 0, 1500},
     {"DialogGoneWhileWaiting", Download, "", false, {}, AbsentAndDialogGone, 0, 1500},
     {"Locked", Download, Locked, false, {"BELLTIDE_RAPI_LOCKED", "1"}, There, 0, 1000},
-    {"MissingFunction", Upload, Missing, false, {}, There, 0, 4000, WithoutInvoke},
+    {"MissingFunction", Upload, Missing, false, {}, There, 0, 4000, -1, WithoutInvoke},
     {"LostDuringDownload", Download, Lost, false, {"BELLTIDE_RAPI_LOSE_AT", "CeReadFile:3"}},
     {"LostDuringUpload", Upload, Lost, false, {"BELLTIDE_RAPI_LOSE_AT", "CeWriteFile:1"}},
-    {"Upload", Upload, "", true},
+    {"UploadsTheThemeWhole", Upload, "", true},
 };
 INSTANTIATE_TEST_SUITE_P(Synce, LibraryBehaviours, ::testing::ValuesIn(LibraryBehaviourRows),
                          [](const auto& param) { return std::string(param.param.name); });
