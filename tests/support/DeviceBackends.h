@@ -1,6 +1,4 @@
-// Every backend of RemoteDevice this platform has, each serving a virtual handheld folder: the
-// virtual handheld itself, and our own remote-API library loaded at run time, as rapi.dll on
-// Windows and with SynCE's ABI on Linux.
+// The device a test's transfers reach, and the messages a device link shows in place.
 #pragma once
 
 #include "device/DeviceLink.h"
@@ -14,34 +12,14 @@
 #include "device/SynceDevice.h"
 #endif
 
+// How each worker's device is made: the virtual handheld on the folder, unless a test says
+// otherwise.
 struct DeviceBackend {
-    const char* name;
-    // A device object on the folder; through a library the folder holds for every object made
-    // until the next call.
     std::function<std::unique_ptr<RemoteDevice>(const std::filesystem::path& folder)> make;
 };
 
-inline void PrintTo(const DeviceBackend& backend, std::ostream* out) {
-    *out << backend.name;
-}
-
 inline std::vector<DeviceBackend> deviceBackends() {
-    std::vector<DeviceBackend> all{{"virtual_handheld", [](const auto& folder) {
-                                        return std::unique_ptr<RemoteDevice>(
-                                            std::make_unique<VirtualHandheld>(folder));
-                                    }}};
-#ifdef _WIN32
-    all.push_back({"rapi_dll", [](const auto& folder) {
-                       setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder));
-                       return RapiDevice::make();
-                   }});
-#else
-    all.push_back({"synce", [](const auto& folder) {
-                       setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(folder));
-                       return SynceDevice::make(BELLTIDE_SYNCE_LIBRARY);
-                   }});
-#endif
-    return all;
+    return {{[](const auto& folder) { return std::make_unique<VirtualHandheld>(folder); }}};
 }
 
 // The messages a device link shows in place.

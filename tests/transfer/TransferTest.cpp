@@ -12,15 +12,11 @@
 #include "support/FactoryImage.h"
 #include "support/MainWindowFixture.h"
 #include "transfer/CBackupDlg.h"
-#include "transfer/CImportDlg.h"
 #include "ui/CSoundFileDialog.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <future>
-#include <set>
 
 #ifndef _WIN32
 #include <dlfcn.h>
@@ -354,17 +350,43 @@ struct Handheld : MainWindowHarness {
 // copied or while connecting: the operation ends by the rules above. A failure is told at most
 // once and the bar is full unless the connection was refused; a Cancel finishes the file being
 // copied, starts no other and tells nothing, and nothing is done, so the next start takes the
-// backup.
-enum class Stop { FailingEachCall, CancelDuringEachFile };
-struct SweepCase {
-    Operation operation;
-    Stop stop;
-};
-void PrintTo(const SweepCase& sweep, std::ostream* out) {
-    *out << OperationNames[int(sweep.operation)]
-         << (sweep.stop == Stop::FailingEachCall ? "FailingEachCall" : "CancelDuringEachFile");
+// backup. An upload whose process is killed at any one device call leaves the handheld, once the
+// next connect has put right what it left, with the old sounds and registry, byte for byte, or
+// with the whole new theme; killed in its second phase, the upload is finished.
+enum class Stop { FailingEachCall, CancelDuringEachFile, KilledAtEachCall };
+const char* const StopNames[] = {"FailingEachCall", "CancelDuringEachFile", "KilledAtEachCall"};
+class Sweep : public ::testing::TestWithParam<std::tuple<Operation, Stop>> {};
+
+// A killed process loses nothing the kernel holds, so the disk is not flushed here; what would be
+// is noted. A clean upload flushes as often for any number of waves: the new ones while they all
+// still wait under their temporary names, the moves before the registry.
+std::vector<std::string> flushesOfAnUpload(Handheld& handheld) {
+    static std::vector<std::string> flushed;
+    static fs::path windows;
+    windows = handheld.deviceFolder / "Windows";
+    flushed.clear();
+    const ReplacementDiskCalls real = replacementDiskCalls();
+    replacementDiskCalls().flushFile = [](int) { return flushed.push_back("registry"), true; };
+    replacementDiskCalls().flushFolder = [](const fs::path& at) {
+        flushed.push_back(pcText(at.filename()));
+    };
+    replacementDiskCalls().flushFileSystem = [](const fs::path&) {
+        int waiting = 0;
+        for (const auto& entry : fs::directory_iterator(windows))
+            waiting += entry.path().extension() == ".new";
+        return flushed.push_back(waiting ? "waves" : "waves moved"), true;
+    };
+    handheld.run(Upload);
+    replacementDiskCalls() = real;
+    return flushed;
 }
-class Sweep : public ::testing::TestWithParam<SweepCase> {};
+
+// The handheld's waves and registry, without the count of reloads.
+std::map<std::string, std::string> wavesAndRegistry(const Handheld& handheld) {
+    auto device = handheld.held().device;
+    device.erase("reloads");
+    return device;
+}
 
 TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
     const auto [operation, stop] = GetParam();
@@ -373,20 +395,47 @@ TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
     if (operation == Upload)
         clean.prepareUpload();
     const Holdings cleanBefore = clean.held();
-    clean.run(operation);
+    if (operation == Upload)
+        EXPECT_EQ(flushesOfAnUpload(clean),
+                  (std::vector<std::string>{"waves", "Windows", "registry", "device"}));
+    else
+        clean.run(operation);
     clean.expectOutcome(operation, cleanBefore);
     ASSERT_TRUE(clean.done(operation) && clean.lastRun().messages.empty());
     ASSERT_EQ(clean.lastRun().position, clean.lastRun().upper);
     const int files = clean.lastRun().upper - 1;
     ASSERT_GE(files, FactoryFiles);
     ASSERT_GT(clean.deviceCalls, 60);
+    const auto whole = wavesAndRegistry(clean);
+    int undone = 0, finished = 0;
     for (int at = 0; at < (cancel ? files + 1 : clean.deviceCalls); ++at) {
-        SCOPED_TRACE((cancel ? "Cancel during file " : "failing call ") + std::to_string(at));
+        SCOPED_TRACE(StopNames[int(stop)] + (" at " + std::to_string(at)));
         Handheld handheld;
         handheld.loadSampleTheme();
         if (operation == Upload)
             handheld.prepareUpload();
         (cancel ? handheld.progressWindows.cancelDuring : handheld.failAt) = at;
+#ifndef _WIN32
+        if (stop == Stop::KilledAtEachCall) {
+            const auto old = wavesAndRegistry(handheld);
+            if (::fork() == 0) {
+                handheld.killAtFailure = true;
+                handheld.run(operation);
+                ::_exit(0);
+            }
+            int status = 0;
+            ::wait(&status);
+            ASSERT_TRUE(WIFSIGNALED(status));
+            const bool left = handheld.leftovers() > 0;
+            handheld.reconnect();
+            EXPECT_EQ(handheld.leftovers(), 0);
+            const auto now = wavesAndRegistry(handheld);
+            EXPECT_TRUE(now == old || now == whole);
+            undone += left && now == old;
+            finished += left && now == whole;
+            continue;
+        }
+#endif
         const Holdings before = handheld.held();
         handheld.run(operation);
         SCOPED_TRACE(handheld.failedCall);
@@ -421,16 +470,22 @@ TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
         EXPECT_EQ(run.position, started ? run.upper : 0);
         EXPECT_TRUE(operation == Upload || handheld.done(operation) == !refused);
     }
+    EXPECT_TRUE(stop != Stop::KilledAtEachCall || (undone > 0 && finished > 0));
 }
 
+std::string sweepName(const ::testing::TestParamInfo<std::tuple<Operation, Stop>>& info) {
+    return OperationNames[int(std::get<0>(info.param))] +
+           std::string(StopNames[int(std::get<1>(info.param))]);
+}
 INSTANTIATE_TEST_SUITE_P(Stops, Sweep,
-                         ::testing::Values(SweepCase{Download, Stop::FailingEachCall},
-                                           SweepCase{Upload, Stop::FailingEachCall},
-                                           SweepCase{Backup, Stop::FailingEachCall},
-                                           SweepCase{Download, Stop::CancelDuringEachFile},
-                                           SweepCase{Upload, Stop::CancelDuringEachFile},
-                                           SweepCase{Backup, Stop::CancelDuringEachFile}),
-                         [](const auto& param) { return ::testing::PrintToString(param.param); });
+                         ::testing::Combine(::testing::Values(Download, Upload, Backup),
+                                            ::testing::Values(Stop::FailingEachCall,
+                                                              Stop::CancelDuringEachFile)),
+                         sweepName);
+#ifndef _WIN32
+INSTANTIATE_TEST_SUITE_P(Kills, Sweep,
+                         ::testing::Values(std::tuple(Upload, Stop::KilledAtEachCall)), sweepName);
+#endif
 
 // A handheld and a theme made ready, one operation, and what the user is told, judged by the
 // rules above; an upload done whole comes back by a download and a backup. Downloads start from
@@ -450,7 +505,8 @@ class Scenarios : public ::testing::TestWithParam<Scenario>, public Handheld {};
 
 TEST_P(Scenarios, EndAsTheUserIsTold) {
     const Scenario& row = GetParam();
-    dlg->OnInitDialog(); // the first start's backup waits for every dialog to end
+    dlg->OnInitDialog(); // the first start's backup waits for the window and every dialog
+    EXPECT_TRUE(progressWindows.runs.empty());
     row.operation == Upload ? downloadWhole() : loadSampleTheme();
     told = row.told;
     row.setUp(*this);
@@ -470,6 +526,9 @@ TEST_P(Scenarios, EndAsTheUserIsTold) {
     EXPECT_EQ(progressWindows.mostAtOnce, 1);
     if (row.after)
         row.after(*this);
+    const auto runs = progressWindows.runs.size() + !fs::exists(backupFile());
+    dlg->InitialBackupCheck(); // taken once
+    EXPECT_EQ(progressWindows.runs.size(), runs);
     if (row.status == "Sounds exported")
         expectRoundTrip();
 }
@@ -643,200 +702,6 @@ const Scenario ScenarioRows[] = {
 INSTANTIATE_TEST_SUITE_P(Transfer, Scenarios, ::testing::ValuesIn(ScenarioRows),
                          [](const auto& param) { return param.param.name; });
 
-// Every backend carries the handheld's own theme there and back unchanged, with one reload after
-// the last wave, and answers what an upload asks besides the copies.
-class Backends : public ::testing::TestWithParam<DeviceBackend>, public Handheld {};
-
-TEST_P(Backends, SendTheHandheldsOwnThemeBackUnchanged) {
-    backend = GetParam();
-    downloadWhole();
-    Holdings before = held();
-    run(Upload);
-    EXPECT_EQ(std::vector(statusBar.history.end() - 2, statusBar.history.end()),
-              (std::vector<std::string>{"Exporting sounds to PocketPC...", "Sounds exported"}));
-    expectOutcome(Upload, before);
-    Holdings after = held();
-    EXPECT_EQ(std::stoi(after.device["reloads"]), std::stoi(before.device["reloads"]) + 1);
-    after.device["reloads"] = before.device["reloads"];
-    EXPECT_TRUE(after.device == before.device) << "the registry and every wave as they were";
-
-    const auto device = GetParam().make(deviceFolder);
-    const auto attempt = device->CeRapiInitEx();
-    ASSERT_TRUE(attempt && attempt->wait(std::chrono::seconds(5)) && attempt->result() >= 0);
-    std::uint64_t available = 0;
-    EXPECT_TRUE(device->CeGetDiskFreeSpaceEx(u"\\Windows", &available));
-    EXPECT_GT(available, 0u);
-    EXPECT_FALSE(device->CeMoveFile(u"\\Windows\\alarm1.wav", u"\\Windows\\ALARM2.wav"));
-    EXPECT_TRUE(deviceFiles() == Handheld().deviceFiles());
-    device->CeRapiUninit();
-}
-
-INSTANTIATE_TEST_SUITE_P(Every, Backends, ::testing::ValuesIn(deviceBackends()),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-// The first start backs up the handheld once the window is shown, never beside another transfer:
-// a Download clicked before the check has run makes it wait. Then the editor shows the theme
-// named at start, opened from where it was, also when the library's namesake was kept.
-TEST(FirstStart, BacksUpOnceAndAloneThenShowsTheThemeNamedAtStart) {
-    for (const bool namesake : {false, true}) {
-        SCOPED_TRACE(namesake ? "the library's namesake kept" : "no namesake");
-        Handheld h;
-        const auto files = h.deviceFiles();
-        if (namesake) {
-            writeBytes(h.dlg->folders().themesDir + "sample.kbt",
-                       memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
-            h.prompts.answers = {false};
-        }
-        h.dlg->setStartupTheme(h.writeSampleTheme(pcText(h.folder.path() / "sample.kbt")));
-        h.dlg->OnInitDialog();
-        EXPECT_TRUE(h.progressWindows.runs.empty()) << "the backup waits for the window";
-        h.dlg->OnDownloadTheme();
-        EXPECT_FALSE(fs::exists(h.backupFile()));
-        h.progressWindows.runPending();
-        EXPECT_EQ(h.progressWindows.mostAtOnce, 1);
-        EXPECT_EQ(h.lastRun().dialog.title, "Current Sounds Backup");
-        const std::string archive = readBytes(h.backupFile());
-        for (const auto& [name, bytes] : files)
-            EXPECT_NE(archive.find(memberBytes(name, bytes)), std::string::npos) << name;
-        EXPECT_EQ(h.rows(), Handheld::SampleRows);
-        std::set<std::string> sounds;
-        for (const auto& file : fs::directory_iterator(testPath(h.dlg->folders().soundsDir)))
-            sounds.insert(pcText(file.path().filename()));
-        EXPECT_EQ(sounds, (std::set<std::string>{"chime.wav", "alarm1.wav", "theme.dsc"}));
-        EXPECT_TRUE(namesake || h.themeCombo.itemText(h.themeCombo.selected) == "sample.kbt");
-        h.dlg->InitialBackupCheck();
-        EXPECT_EQ(h.progressWindows.runs.size(), 2u);
-    }
-}
-
-#ifndef _WIN32
-// An upload killed at any one device call, in a child process: the next connect finds the
-// handheld with the old sounds and registry, byte for byte, or with the whole new theme, and
-// nothing of the upload left. Killed in its second phase, the upload is finished. A killed process
-// loses nothing the kernel holds, so the disk is not flushed here; what would be is noted: a set
-// of waves downloaded or opened with one flush of the file system and one of the folder that takes
-// their place; for the clean uploads as much for any number of waves, the new ones while they all
-// still wait under their temporary names, the moves before the registry.
-TEST(UploadKillSweep, TheNextConnectFindsTheOldSoundsOrTheWholeNewTheme) {
-    static std::vector<std::string> flushed;
-    static fs::path windows;
-    const ReplacementDiskCalls real = replacementDiskCalls();
-    const std::shared_ptr<void> restoreFlushes(nullptr,
-                                               [&](void*) { replacementDiskCalls() = real; });
-    Handheld handheld;
-    const fs::path device = handheld.deviceFolder, saved = handheld.folder.path() / "saved";
-    windows = device / "Windows";
-    replacementDiskCalls().flushFile = [](int) { return flushed.push_back("registry"), true; };
-    replacementDiskCalls().flushFolder = [](const fs::path& at) {
-        flushed.push_back(pcText(at.filename()));
-    };
-    replacementDiskCalls().flushFileSystem = [](const fs::path&) {
-        int waiting = 0;
-        for (const auto& entry : fs::directory_iterator(windows))
-            waiting += entry.path().extension() == ".new";
-        return flushed.push_back(waiting ? "waves" : "waves moved"), true;
-    };
-    for (const auto& load : std::vector<std::function<void()>>{[&] { handheld.loadSampleTheme(); },
-                                                               [&] { handheld.downloadWhole(); }}) {
-        flushed.clear();
-        load();
-        EXPECT_EQ(flushed.size(), 2u) << ::testing::PrintToString(flushed);
-    }
-    handheld.changeEveryWave();
-    fs::copy(device, saved, fs::copy_options::recursive);
-    const auto restore = [&] {
-        waitForRemovals();
-        fs::remove_all(device);
-        fs::copy(saved, device, fs::copy_options::recursive);
-        flushed.clear();
-    };
-    const auto state = [&] {
-        return std::pair(handheld.deviceFiles(), readBytes(device / "registry.reg"));
-    };
-    const auto before = state();
-    for (const bool notifications : {true, false}) { // the events' waves alone go quicker
-        restore();
-        handheld.extendedCheck.checked = notifications;
-        handheld.deviceCalls = 0;
-        handheld.dlg->OnUploadTheme();
-        ASSERT_EQ(handheld.statusBar.text, "Sounds exported");
-        EXPECT_EQ(flushed, (std::vector<std::string>{"waves", "Windows", "registry", "device"}));
-    }
-    const auto after = state();
-    const int calls = handheld.deviceCalls;
-    int undone = 0, finished = 0;
-    for (int killAt = 0; killAt < calls; ++killAt) {
-        SCOPED_TRACE("killed at call " + std::to_string(killAt));
-        restore();
-        const pid_t child = ::fork();
-        if (child == 0) {
-            handheld.failAt = killAt;
-            handheld.killAtFailure = true;
-            handheld.deviceCalls = 0;
-            handheld.dlg->OnUploadTheme();
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status));
-        const bool left = handheld.leftovers() > 0;
-        handheld.reconnect();
-        EXPECT_EQ(handheld.leftovers(), 0);
-        const auto now = state();
-        EXPECT_TRUE(now == before || now == after);
-        undone += left && now == before;
-        finished += left && now == after;
-    }
-    EXPECT_GT(undone, 0);
-    EXPECT_GT(finished, 0);
-}
-#endif
-
-// A dialog that goes away under its worker, or a toolkit that throws out of the modal loop: the
-// worker is released and ends, and the editor keeps its theme.
-class LostDialog : public ::testing::TestWithParam<bool>, public Handheld {};
-
-TEST_P(LostDialog, ReleasesTheWorker) {
-    const bool throwsOutOfTheLoop = GetParam();
-    struct Windows : ProgressWindows {
-        bool throws = false;
-        FakeProgressWindows::Run run;
-        std::vector<std::function<void()>> kept; // never run; destroyed with the test
-        void runModal(const ProgressDialogTemplate&,
-                      const std::function<void(ProgressWindow&)>& onShown) override {
-            onShown(run);
-            if (throws)
-                throw std::runtime_error("the toolkit gave up");
-        }
-        void callAfter(std::function<void()> call) override {
-            if (throws)
-                kept.push_back(std::move(call)); // queued on a window that is gone
-        }
-    } windows;
-    windows.throws = throwsOutOfTheLoop;
-    auto modal = std::async(std::launch::async, [&] {
-        CImportDlg import(dlg->folders().soundsDir,
-                          TransferServices{windows, [this] { return backend.make(deviceFolder); }});
-        if (throwsOutOfTheLoop) {
-            EXPECT_THROW(import.DoModal(), std::runtime_error);
-        } else {
-            import.DoModal();
-            EXPECT_EQ(import.m_result.size(), 0);
-        }
-    });
-    // A hang here is the fault itself: fail loudly rather than wait for the test's time-out.
-    if (modal.wait_for(std::chrono::seconds(30)) == std::future_status::timeout) {
-        std::fputs("the worker was never released\n", stderr);
-        std::abort();
-    }
-    EXPECT_FALSE(windows.run.ended);
-}
-
-INSTANTIATE_TEST_SUITE_P(Handoff, LostDialog, ::testing::Values(false, true),
-                         [](const auto& param) {
-                             return std::string(param.param ? "ToolkitThrows" : "CallDropped");
-                         });
-
 #ifndef _WIN32
 // The handheld through our library with SynCE's ABI, behaving as SynCE or a handheld may: each
 // row's transfer tells its one message (or none) within its time and ends by the rules above.
@@ -852,8 +717,8 @@ struct LibraryBehaviour {
     std::pair<const char*, const char*> environment = {};
     HandheldIs handheld = HandheldIs::There;
     int atLeastMs = 0, atMostMs = 4000;
-    const char* library = BELLTIDE_SYNCE_LIBRARY;
     int strayAt = -1; // the device call before which another thread makes one
+    const char* library = BELLTIDE_SYNCE_LIBRARY;
 };
 void PrintTo(const LibraryBehaviour& row, std::ostream* out) {
     *out << row.name;
@@ -914,21 +779,21 @@ const std::string Lost = Rapi::ConnectionLost::Text,
                   Missing = NoConnection +
                             "The library " BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE
                             " lacks the function CeRapiInvoke, which Belltide needs.";
-const char* const OurSynce = BELLTIDE_SYNCE_LIBRARY;
 const char* const WithoutInvoke = BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE;
 using enum HandheldIs;
 // A connection is awaited by asking CeRapiInit again while the usual time lasts.
 const LibraryBehaviour LibraryBehaviourRows[] = {
     {"ConnectionWait", Download, "", true, {"BELLTIDE_RAPI_REFUSED_INITS", "3"}, There, 700},
     {"NamedVirtualHandheldFirst", Download, "", true, {"BELLTIDE_DEVICE", "device"}, Absent},
-    {"ThreadRule", Download, Lost, false, {}, There, 0, 4000, OurSynce, 1},
+    {"ThreadRule", Download, Lost, false, {}, There, 0, 4000, 1},
     {"NoHandheld", Backup, NoHandheld, false, {}, Absent, 5000, 8000},
     {"CancelWhileWaiting", Download, "", false, {}, AbsentAndCancelled, 0, 1500},
     {"DialogGoneWhileWaiting", Download, "", false, {}, AbsentAndDialogGone, 0, 1500},
     {"Locked", Download, Locked, false, {"BELLTIDE_RAPI_LOCKED", "1"}, There, 0, 1000},
-    {"MissingFunction", Upload, Missing, false, {}, There, 0, 4000, WithoutInvoke},
+    {"MissingFunction", Upload, Missing, false, {}, There, 0, 4000, -1, WithoutInvoke},
     {"LostDuringDownload", Download, Lost, false, {"BELLTIDE_RAPI_LOSE_AT", "CeReadFile:3"}},
     {"LostDuringUpload", Upload, Lost, false, {"BELLTIDE_RAPI_LOSE_AT", "CeWriteFile:1"}},
+    {"UploadsTheThemeWhole", Upload, "", true},
 };
 INSTANTIATE_TEST_SUITE_P(Synce, LibraryBehaviours, ::testing::ValuesIn(LibraryBehaviourRows),
                          [](const auto& param) { return std::string(param.param.name); });
