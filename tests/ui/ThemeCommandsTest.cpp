@@ -45,7 +45,6 @@ public:
 TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
     loadSampleTheme();
     const auto before = rows();
-    const fs::path sounds = pcPath(dlg->folders().soundsDir).parent_path();
     const fs::path volume = folder.path() / "volume";
     const auto mounted = folder.mountTmpfs("volume", "size=256k");
     if (!mounted)
@@ -374,25 +373,18 @@ TEST(StatusNoteFit, ShortensTheNamesInTheirMiddles) {
 }
 
 // A theme handed over by a later start is opened as one named at start, never in a running
-// transfer's modal loop, and only once the save question lets it.
+// transfer's modal loop; the save question is asked as for the other actions.
 TEST_F(ThemeCommands, AThemeFromAnotherStartWaitsForTheTransferAndTheSaveQuestion) {
     const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
-    const std::string other = writeSampleTheme(pcText(folder.path() / "other.kbt"));
     progressWindows.callAfter([&] { dlg->OnOpenFromAnotherStart(away); });
     dlg->OnDownloadTheme(); // the call comes while its dialog is shown
     EXPECT_TRUE(rows().empty());
     progressWindows.runPending();
     EXPECT_EQ(rows(), SampleRows);
     EXPECT_EQ(shownTheme(), "away.kbt") << "copied into the library";
-
     dlg->m_modified = true;
     dlg->OnOpenFromAnotherStart(""); // only raises the window
-    prompts.choices = {Answer::Cancel, Answer::No};
-    dlg->OnOpenFromAnotherStart(other);
-    EXPECT_EQ(shownTheme(), "away.kbt");
-    dlg->OnOpenFromAnotherStart(other);
-    EXPECT_EQ(shownTheme(), "other.kbt");
-    EXPECT_EQ(prompts.questions, std::vector<std::string>(2, "Do you want to save your changes?"));
+    EXPECT_TRUE(prompts.questions.empty());
 }
 
 // Each action that would replace unsaved edits asks first; only No, or Yes with a save that
@@ -427,11 +419,12 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     prompts.answers = {action != "CloseDeclined"};
 
     const bool closing = action.starts_with("Close");
-    const bool closes = closing            ? dlg->OnClose()
-                        : action == "New"  ? (dlg->OnNewTheme(), false)
-                        : action == "Open" ? (dlg->OnOpenTheme(), false)
-                        : action == "Pick" ? (pick("pick.kbt"), false)
-                                           : (dlg->OnDownloadTheme(), false);
+    const bool closes = closing                  ? dlg->OnClose()
+                        : action == "New"        ? (dlg->OnNewTheme(), false)
+                        : action == "Open"       ? (dlg->OnOpenTheme(), false)
+                        : action == "Pick"       ? (pick("pick.kbt"), false)
+                        : action == "HandedOver" ? (dlg->OnOpenFromAnotherStart(away), false)
+                                                 : (dlg->OnDownloadTheme(), false);
     const bool goesOn = reply == "No" || reply == "YesSaved";
     const bool replaced = goesOn && !closing && action != "Download";
     EXPECT_EQ(prompts.questions.at(0), "Do you want to save your changes?");
@@ -450,8 +443,8 @@ TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, SaveQuestion,
-                         ::testing::Combine(::testing::Values("New", "Open", "Pick", "Download",
-                                                              "Close", "CloseDeclined"),
+                         ::testing::Combine(::testing::Values("New", "Open", "Pick", "HandedOver",
+                                                              "Download", "Close", "CloseDeclined"),
                                             ::testing::Values("No", "Cancel", "YesCancelledDialog",
                                                               "YesFailedSave", "YesSaved")),
                          [](const auto& param) {
