@@ -27,30 +27,20 @@ TEST_F(ProgramFoldersTest, WhereTheAssetsAndTheDataAreFollowsHowTheProgramWasPut
     const fs::path bin = folder.path() / "prefix/bin";
     const fs::path installedAssets =
         (bin / ProgramFolders::InstalledAssetsFromProgram).lexically_normal();
-    const auto inFolder = [&](const fs::path& path) { return fs::relative(path, folder.path()); };
+    const fs::path wave = bin / "Belltide.wav", installedWave = installedAssets / "Belltide.wav",
+                   marker = bin / ProgramFolders::InstalledMarker;
     const struct {
         const char* how;
         std::vector<fs::path> files;
         fs::path assets, data;
-    } cases[] = {
-        {"build folder", {inFolder(bin / "Belltide.wav")}, bin, bin},
-        {"build folder in a prefix",
-         {inFolder(bin / "Belltide.wav"), inFolder(installedAssets / "Belltide.wav")},
-         bin,
-         bin},
-        {"installed under a prefix",
-         {inFolder(installedAssets / "Belltide.wav")},
-         installedAssets,
-         userData()},
-        {"installed on Windows",
-         {inFolder(bin / "Belltide.wav"), inFolder(bin / ProgramFolders::InstalledMarker)},
-         bin,
-         userData()},
-    };
+    } cases[] = {{"build folder", {wave}, bin, bin},
+                 {"build folder in a prefix", {wave, installedWave}, bin, bin},
+                 {"installed under a prefix", {installedWave}, installedAssets, userData()},
+                 {"installed on Windows", {wave, marker}, bin, userData()}};
     for (const auto& c : cases) {
         fs::remove_all(folder.path() / "prefix");
         for (const fs::path& file : c.files)
-            folder.writeFile(pcText(file), 10);
+            folder.writeFile(pcText(fs::relative(file, folder.path())), 10);
         const ProgramFolders folders = locate();
         EXPECT_EQ(folders.assetsDir, c.assets) << c.how;
         EXPECT_EQ(folders.dataDir, c.data) << c.how;

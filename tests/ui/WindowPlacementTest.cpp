@@ -1,6 +1,5 @@
 #include "ui/WindowPlacement.h"
 #include "support/FakeControls.h"
-#include "ui/CEventListCtrl.h"
 
 #include <gtest/gtest.h>
 
@@ -38,31 +37,9 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"Absurd", "10,10,99999999999,100", std::nullopt}),
     [](const auto& param) { return std::string(param.param.label); });
 
-TEST(SavedPlacement, ColumnWidthsAndStateComeBackAsWritten) {
+// The round trip is the real window's to show; here, what settings edited elsewhere may hold.
+TEST(SavedPlacement, ColumnWidthsOutOfReasonAreDropped) {
     MemorySettings settings;
-    WindowPlacement placement{ScreenRect{-5, 7, 900, 650}, true, {150, 0, 80}};
-    placement.write(settings);
-    const WindowPlacement read = WindowPlacement::read(settings);
-    EXPECT_EQ(read.normal, placement.normal);
-    EXPECT_TRUE(read.maximized);
-    EXPECT_EQ(read.columnWidths, placement.columnWidths);
     settings.setText("Window/ColumnWidths", "150,-3,80");
-    EXPECT_TRUE(WindowPlacement::read(settings).columnWidths.empty()) << "a width out of reason";
-}
-
-// How the list's width is shared: by what each column needs, the names' column taking the rest;
-// a width the user dragged stays; short of room, names give way from the left down to their least.
-TEST(ColumnWidths, AreSharedByNeedAndKeepWhatTheUserDragged) {
-    using Need = CEventListCtrl::ColumnNeed;
-    const auto share = [](int room, int eventsDragged, int soundsDragged) {
-        return CEventListCtrl::shareWidths(room, {Need{100, 50, eventsDragged, false},
-                                                  Need{80, 60, soundsDragged, true},
-                                                  Need{40, 40, 0, false}, Need{45, 45, 0, false}});
-    };
-    EXPECT_EQ(share(300, 0, 0), (std::vector<int>{100, 115, 40, 45})) << "the rest to the names";
-    EXPECT_EQ(share(225, 0, 0), (std::vector<int>{80, 60, 40, 45})) << "events give way";
-    EXPECT_EQ(share(100, 0, 0), (std::vector<int>{50, 60, 40, 45})) << "none below its least";
-    EXPECT_EQ(share(300, 150, 0), (std::vector<int>{150, 65, 40, 45})) << "events dragged";
-    EXPECT_EQ(share(300, 0, 90), (std::vector<int>{100, 90, 40, 45})) << "sounds dragged";
-    EXPECT_EQ(share(200, 150, 0), (std::vector<int>{150, 60, 40, 45})) << "a dragged width stays";
+    EXPECT_TRUE(WindowPlacement::read(settings).columnWidths.empty());
 }
