@@ -89,34 +89,6 @@ TEST(ReplacementFile, AFailedRenameIsAFailure) {
     EXPECT_FALSE(fs::exists(temporary));
 }
 
-// The new data is on disk before it takes the target's name, and the name is on disk after.
-TEST(ReplacementFile, FlushesTheFileBeforeTheRenameAndTheFolderAfter) {
-    static TempFolder folder;
-    static const std::string target = pcText(folder.path() / "theme.kbt");
-    static std::vector<std::string> seen; // the target's content at each call
-    writeBytes(target, "old");
-    const ReplacementDiskCalls real = replacementDiskCalls();
-    static ReplacementDiskCalls passOn;
-    passOn = real;
-    ReplacementDiskCalls recording = real;
-    recording.flushFile = [](int descriptor) {
-        seen.push_back("file:" + readBytes(target));
-        return passOn.flushFile(descriptor);
-    };
-    recording.flushFolder = [](const std::filesystem::path& at) {
-        seen.push_back("folder:" + readBytes(target));
-        passOn.flushFolder(at);
-    };
-    replacementDiskCalls() = recording;
-    {
-        ReplacementFile replacement(target);
-        writeBytes(replacement.path(), "new");
-        EXPECT_TRUE(replacement.commit());
-    }
-    replacementDiskCalls() = real;
-    EXPECT_EQ(seen, (std::vector<std::string>{"file:old", "folder:new"}));
-}
-
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> contentOf(const fs::path& folder) {
     std::map<std::string, std::string> files;
