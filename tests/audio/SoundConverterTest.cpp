@@ -3,6 +3,7 @@
 #include "audio/WaveFile.h"
 #include "catalog/MessageError.h"
 #include "files/ReplacementFile.h"
+#include "support/ArchiveBytes.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,18 +13,13 @@
 #include <array>
 #include <cctype>
 #include <cmath>
-#include <csignal>
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <numbers>
 #include <numeric>
+#include <optional>
 #include <vector>
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -56,11 +52,6 @@ std::vector<double> expectedLevels(int sourceChannels) {
         return {ChannelLevels[0], ChannelLevels[1]};
     return {std::accumulate(ChannelLevels.begin(), ChannelLevels.begin() + sourceChannels, 0.0) /
             sourceChannels};
-}
-
-std::string bytesOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void writeTone(const fs::path& path, int format, int channels, int rate) {
@@ -187,7 +178,7 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
     ASSERT_EQ(decoded.rate, param.rate);
     const double codecError =
         strayFromTone(decoded, {ChannelLevels.begin(), ChannelLevels.begin() + decoded.channels});
-    const std::string sourceBytes = bytesOf(source);
+    const std::string sourceBytes = readBytes(source);
     const bool asItStands =
         param.encoding->handheldPcm && param.channels <= 2 && param.rate <= 44100;
 
@@ -195,12 +186,12 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
               asItStands ? SoundKind::HandheldWave : SoundKind::Convertible);
     convertToHandheldWave(pcText(source), pcText(m_target));
 
-    EXPECT_EQ(bytesOf(source), sourceBytes);
+    EXPECT_EQ(readBytes(source), sourceBytes);
     std::string previewPath;
     {
         const PreviewWave preview(pcText(source));
         previewPath = preview.path();
-        EXPECT_EQ(bytesOf(pcPath(previewPath)), bytesOf(m_target));
+        EXPECT_EQ(readBytes(pcPath(previewPath)), readBytes(m_target));
     }
     EXPECT_EQ(fs::exists(pcPath(previewPath)), asItStands);
     const auto format = readWaveFormat(pcText(m_target));
@@ -218,7 +209,7 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
                 static_cast<double>(decoded.values.size()) / decoded.channels / param.rate,
                 1.0 / rate);
     if (asItStands) {
-        EXPECT_EQ(bytesOf(m_target), sourceBytes);
+        EXPECT_EQ(readBytes(m_target), sourceBytes);
         return;
     }
 
@@ -285,7 +276,7 @@ TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
     }
     if (bound.trouble == Trouble::LengthUntold) {
         // The stream info's 36-bit sample count, 0 for "not known".
-        std::string bytes = bytesOf(source);
+        std::string bytes = readBytes(source);
         bytes[21] = static_cast<char>(bytes[21] & 0xF0);
         bytes.replace(22, 4, 4, '\0');
         std::ofstream(source, std::ios::binary) << bytes;
@@ -294,7 +285,7 @@ TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
         m_target = source;
     else
         std::ofstream(m_target, std::ios::binary) << "old";
-    const std::string before = bytesOf(m_target);
+    const std::string before = readBytes(m_target);
     const auto length = [](const std::string& wave) {
         return waveLength(wave).value_or(std::chrono::hours(1));
     };
@@ -302,22 +293,14 @@ TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
         // The trouble the row makes, for the conversion only. The file size limit fails a write
         // as a full disk would, without a disk to fill.
         const ReplacementDiskCalls calls = replacementDiskCalls();
+        const std::shared_ptr<void> undo(nullptr, [&](void*) { replacementDiskCalls() = calls; });
         if (bound.trouble == Trouble::NoFlush)
             replacementDiskCalls().flushFile = [](int) { return false; };
 #ifndef _WIN32
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        const rlimit small{bound.trouble == Trouble::DiskFull ? 20000 : limit.rlim_cur,
-                           limit.rlim_max};
-        std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &small);
+        std::optional<FileSizeLimit> full;
+        if (bound.trouble == Trouble::DiskFull)
+            full.emplace(20000);
 #endif
-        const std::shared_ptr<void> undo(nullptr, [&](void*) {
-            replacementDiskCalls() = calls;
-#ifndef _WIN32
-            setrlimit(RLIMIT_FSIZE, &limit);
-#endif
-        });
         try {
             convertToHandheldWave(pcText(source), pcText(m_target));
             EXPECT_EQ(bound.refusal, nullptr) << "converted";
@@ -329,7 +312,7 @@ TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
                 if (const auto at = expected.find(name); at != std::string::npos)
                     expected.replace(at, std::string(name).size(), pcText(path));
             EXPECT_EQ(error.text().rfind(expected, 0), 0u) << error.text();
-            EXPECT_EQ(bytesOf(m_target), before);
+            EXPECT_EQ(readBytes(m_target), before);
             EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.path()), {}),
                       bound.trouble == Trouble::SourceIsTarget ? 1 : 2)
                 << "written";

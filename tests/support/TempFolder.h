@@ -11,6 +11,11 @@
 #include <random>
 #include <string>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 class TempFolder {
 public:
     TempFolder() { std::filesystem::create_directories(m_path); }
@@ -55,3 +60,23 @@ private:
         pcPath("belltide-test-J\u00F6s\u00E9-" + std::to_string(std::random_device{}()) +
                std::to_string(std::random_device{}()));
 };
+
+#ifndef _WIN32
+// Writes past this many bytes fail, as on a full disk, until the limit goes.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        const rlimit lower{bytes, m_old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+};
+#endif
