@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <set>
 
 #ifndef _WIN32
@@ -175,20 +176,27 @@ TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndLeavesNoBrokenFile) {
 }
 
 #ifndef _WIN32
-// An upload's settings in a child that is killed at a point of the registry's one write, or meets
-// a full disk: the file is whole, and old or new, whenever the child dies.
+// Values set in a session, as the virtual handheld keeps them, in a child that may be killed at a
+// point of the registry's one write or meet a full disk: read back in the session over what
+// another writer put in the file meanwhile, written once by the reload or else when the session
+// ends, a write that fails told by whichever of the two was to make it. The file is whole, and
+// old or new, whenever the child dies; a damaged one is never written over.
 enum class End { NotKilled, BeforeTheWrite, FileFlushed, Renamed, DiskFull };
-struct RegistryWriteEnd {
+struct SessionCase {
     const char* name;
     End end;
+    bool otherWriter, damaged; // another program sets a value, or damages the file, meanwhile
+    bool reload;               // written by the reload, else at the session's end
     bool newValues;
-    int exitCode; // when not killed: the file's writes, +8 when a setting is said unwritten
-    friend void PrintTo(const RegistryWriteEnd& row, std::ostream* out) { *out << row.name; }
+    // When not killed: the file's writes, +8 when a setting is said unwritten, +16 when the write
+    // is said failed, +32 when the handheld's refusal is told, +64 when the session reads the new
+    // value back, +128 when anything else is told (a full disk: that the key was not found).
+    int exitCode;
+    friend void PrintTo(const SessionCase& row, std::ostream* out) { *out << row.name; }
 };
-class RegistryWrite : public DeviceLinkTest,
-                      public ::testing::WithParamInterface<RegistryWriteEnd> {};
+class SessionValues : public DeviceLinkTest, public ::testing::WithParamInterface<SessionCase> {};
 
-TEST_P(RegistryWrite, LeavesTheFileWholeAndOldOrNew) {
+TEST_P(SessionValues, ReachTheFileWholeAndTogetherOrAreToldLost) {
     static End end;
     static int writes = 0;
     static ReplacementDiskCalls real;
@@ -196,9 +204,11 @@ TEST_P(RegistryWrite, LeavesTheFileWholeAndOldOrNew) {
         if (end == point)
             ::raise(SIGKILL);
     };
-    end = GetParam().end;
+    const SessionCase& row = GetParam();
+    end = row.end;
     real = replacementDiskCalls();
     set(EventKey, "Curr0", {Rapi::RegMultiSz, list("old", 21)});
+    const std::string damaged = std::string(RegistryFile::Header) + "\r\n[X]\r\n\"X\"=dword:\r\n";
     const pid_t child = ::fork();
     if (child == 0) {
         replacementDiskCalls().flushFile = [](int descriptor) {
@@ -207,91 +217,64 @@ TEST_P(RegistryWrite, LeavesTheFileWholeAndOldOrNew) {
         replacementDiskCalls().flushFolder = [](const fs::path& at) {
             ++writes, killAt(End::Renamed), real.flushFolder(at);
         };
-        const rlimit full{fs::file_size(registry) / 2, RLIM_INFINITY};
-        if (end == End::DiskFull && std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR)
-            setrlimit(RLIMIT_FSIZE, &full);
+        std::optional<FileSizeLimit> full;
+        if (end == End::DiskFull)
+            full.emplace(fs::file_size(registry) / 2);
         VirtualHandheld handheld(folder.path());
         DeviceLink session(handheld, messages);
         session.connect();
         SoundTheme theme = session.makeBlankTheme();
         theme.find("_Reminders")->second.name = "new";
-        const bool unwritten = session.writeSoundTheme(theme).count("_Reminders") != 0;
+        // Only the reminders have a key here.
+        const bool unwritten = session.writeSoundTheme(theme).size() != 10;
+        if (row.otherWriter)
+            set(RemindersKey, "Other", {Rapi::RegSz, utf16Bytes("theirs")});
+        if (row.damaged)
+            writeBytes(registry, damaged);
+        const bool readBack =
+            !row.damaged && session.readCurrentSounds().find("_Reminders")->second.name == "new";
         killAt(End::BeforeTheWrite);
-        static_cast<void>(session.refreshDeviceAudio());
-        ::_exit((unwritten ? 8 : 0) + writes); // before the session's end
+        const bool failed = !(row.reload ? session.refreshDeviceAudio() : session.disconnect());
+        const bool told = messages.shown ==
+                          std::vector<std::string>{
+                              "The Pocket PC could not take up its new sound settings (error 5)."};
+        ::_exit(writes + 8 * unwritten + 16 * failed + 32 * told + 64 * readBack +
+                128 * !(told || messages.shown.empty()));
     }
     int status = 0;
     ::waitpid(child, &status, 0);
-    if (GetParam().exitCode < 0)
+    if (row.exitCode < 0)
         EXPECT_TRUE(WIFSIGNALED(status)) << "the child reached its kill point";
     else
-        EXPECT_EQ(WEXITSTATUS(status), GetParam().exitCode);
-    const auto file = RegistryFile::fromBytes(readFileBytes(registry));
-    const bool isNew = file.find(RemindersKey, "Wave")->data == utf16Bytes("new");
-    EXPECT_EQ(isNew, GetParam().newValues);
-    EXPECT_EQ(file.find(EventKey, "Curr0")->data, isNew ? list(" ", 21) : list("old", 21));
-}
-
-using Row = RegistryWriteEnd;
-INSTANTIATE_TEST_SUITE_P(KilledOrFull, RegistryWrite,
-                         ::testing::Values(Row{"WrittenOnce", End::NotKilled, true, 1},
-                                           Row{"Before", End::BeforeTheWrite, false, -1},
-                                           Row{"During", End::FileFlushed, false, -1},
-                                           Row{"After", End::Renamed, true, -1},
-                                           Row{"DiskFull", End::DiskFull, false, 8}),
-                         [](const auto& row) { return std::string(row.param.name); });
-#endif
-
-// Values set in a session, as the virtual handheld keeps them: read back in the session over
-// what another writer put in the file meanwhile, written by the reload or else when the session
-// ends, and a write that fails told by whichever of the two was to make it.
-struct SessionCase {
-    const char* name;
-    bool otherWriter, damaged; // another program sets a value, or damages the file, meanwhile
-    bool reload;               // written by the reload, else at the session's end
-    friend void PrintTo(const SessionCase& row, std::ostream* out) { *out << row.name; }
-};
-class SessionValues : public DeviceLinkTest, public ::testing::WithParamInterface<SessionCase> {};
-
-TEST_P(SessionValues, ReachTheFileTogetherOrAreToldLost) {
-    const SessionCase& row = GetParam();
-    set(EventKey, "Curr0", {Rapi::RegMultiSz, list("old", 21)});
-    VirtualHandheld handheld(folder.path());
-    DeviceLink session(handheld, messages);
-    session.connect();
-    SoundTheme theme = session.makeBlankTheme();
-    theme.find("_Reminders")->second.name = "mine";
-    ASSERT_EQ(session.writeSoundTheme(theme).size(), 10u); // only the reminders have a key
-    if (row.otherWriter)
-        set(RemindersKey, "Other", {Rapi::RegSz, utf16Bytes("theirs")});
-    if (row.damaged)
-        writeBytes(registry, std::string(RegistryFile::Header) + "\r\n[X]\r\n\"X\"=dword:\r\n");
-    const std::string before = readFileBytes(registry);
-    if (!row.damaged) {
-        EXPECT_EQ(session.readCurrentSounds().find("_Reminders")->second.name, "mine");
-    }
-    EXPECT_EQ(row.reload ? session.refreshDeviceAudio() : session.disconnect(), !row.damaged);
-    const std::vector<std::string> told{
-        "The Pocket PC could not take up its new sound settings (error 5)."};
-    EXPECT_EQ(messages.shown, row.damaged && row.reload ? told : std::vector<std::string>{});
+        EXPECT_EQ(WEXITSTATUS(status), row.exitCode);
     if (row.damaged) {
-        EXPECT_EQ(readFileBytes(registry), before) << "never written over";
+        EXPECT_EQ(readFileBytes(registry), damaged) << "never written over";
         return;
     }
-    EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes("mine"));
+    const auto file = RegistryFile::fromBytes(readFileBytes(registry));
+    const bool isNew = file.find(RemindersKey, "Wave")->data == utf16Bytes("new");
+    EXPECT_EQ(isNew, row.newValues);
+    EXPECT_EQ(file.find(EventKey, "Curr0")->data, isNew ? list(" ", 21) : list("old", 21));
     if (row.otherWriter) {
         EXPECT_EQ(value(RemindersKey, "Other"), utf16Bytes("theirs"));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    VirtualHandheld, SessionValues,
-    ::testing::Values(SessionCase{"WrittenByTheReload", false, false, true},
-                      SessionCase{"WrittenWhenTheSessionEnds", false, false, false},
-                      SessionCase{"KeptOverAnotherWritersValue", true, false, false},
-                      SessionCase{"AReloadThatCannotWriteFails", false, true, true},
-                      SessionCase{"ASessionEndThatCannotWriteFails", false, true, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+using enum End;
+const SessionCase SessionCases[] = {
+    {"WrittenByTheReload", NotKilled, false, false, true, true, 65},
+    {"WrittenWhenTheSessionEnds", NotKilled, false, false, false, true, 65},
+    {"KeptOverAnotherWritersValue", NotKilled, true, false, false, true, 66},
+    {"AReloadThatCannotWriteFails", NotKilled, false, true, true, false, 48},
+    {"ASessionEndThatCannotWriteFails", NotKilled, false, true, false, false, 16},
+    {"KilledBeforeTheWrite", BeforeTheWrite, false, false, true, false, -1},
+    {"KilledDuringTheWrite", FileFlushed, false, false, true, false, -1},
+    {"KilledAfterTheWrite", Renamed, false, false, true, true, -1},
+    {"DiskFull", DiskFull, false, false, true, false, 136},
+};
+INSTANTIATE_TEST_SUITE_P(VirtualHandheld, SessionValues, ::testing::ValuesIn(SessionCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+#endif
 
 TEST_F(DeviceLinkTest, AHandheldThatNeverAnswersIsGivenUpAfterTheTimeOut) {
     folder.writeFile("offline", 0);
