@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 #ifndef _WIN32
 #include <csignal>
@@ -98,14 +97,6 @@ std::map<std::string, std::string> contentOf(const fs::path& folder) {
     return files;
 }
 
-// The names in a folder, files and folders.
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& item : fs::directory_iterator(folder))
-        names.insert(pcText(item.path().filename()));
-    return names;
-}
-
 const std::map<std::string, std::string> OldSet{{"a.wav", "old"}, {"c.wav", "old"}},
     NewSet{{"a.wav", "new"}, {"b.wav", "new"}};
 
@@ -143,7 +134,7 @@ TEST(StagedFolder, AKilledSwapLeavesTheOldSetOrTheNew) {
         // The next use leaves nothing else, once the removals it started are done.
         { StagedFolder next(target); }
         waitForRemovals();
-        EXPECT_EQ(namesIn(folder.path()), std::set<std::string>{"sounds"});
+        EXPECT_EQ(folder.names(), std::set<std::string>{"sounds"});
     }
 }
 #endif
@@ -164,7 +155,7 @@ TEST(Removals, FreeTheNameAtOnceAndLeaveNothingBehind) {
     EXPECT_TRUE(removeLater(folder.path() / "held.wav", folder.path() / "blocked"));
     EXPECT_FALSE(fs::exists(folder.path() / "held.wav"));
     waitForRemovals();
-    EXPECT_EQ(namesIn(folder.path()), std::set<std::string>{"blocked"});
+    EXPECT_EQ(folder.names(), std::set<std::string>{"blocked"});
 }
 
 // Where folders cannot trade places in one step, a swap stopped between its two renames leaves

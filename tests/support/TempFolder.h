@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 
 #ifndef _WIN32
@@ -30,6 +31,13 @@ public:
     // The folder as text with a trailing separator, as the program's folder values are.
     std::string dir() const { return pcText(m_path / ""); }
 
+    // The names of the files and folders in it, or in a subfolder of it.
+    std::set<std::string> names(const std::string& subfolder = "") const {
+        std::set<std::string> names;
+        for (const auto& item : std::filesystem::directory_iterator(m_path / pcPath(subfolder)))
+            names.insert(pcText(item.path().filename()));
+        return names;
+    }
     std::filesystem::path writeFile(const std::string& name, std::size_t bytes,
                                     char fill = 'x') const {
         const auto file = m_path / name;
