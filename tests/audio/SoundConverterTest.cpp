@@ -3,6 +3,7 @@
 #include "audio/WaveFile.h"
 #include "catalog/MessageError.h"
 #include "files/ReplacementFile.h"
+#include "support/ArchiveBytes.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,18 +13,13 @@
 #include <array>
 #include <cctype>
 #include <cmath>
-#include <csignal>
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <numbers>
 #include <numeric>
+#include <optional>
 #include <vector>
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -56,11 +52,6 @@ std::vector<double> expectedLevels(int sourceChannels) {
         return {ChannelLevels[0], ChannelLevels[1]};
     return {std::accumulate(ChannelLevels.begin(), ChannelLevels.begin() + sourceChannels, 0.0) /
             sourceChannels};
-}
-
-std::string bytesOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void writeTone(const fs::path& path, int format, int channels, int rate) {
@@ -106,37 +97,36 @@ double strayFromTone(const Samples& samples, const std::vector<double>& levels) 
 struct Encoding {
     const char* name;
     int format; // 0: the checked-in file named name
-    int maxChannels = 6;
-    std::vector<int> rates = {8000, 11025, 32000, 44100, 48000};
     // A canonical wave the handheld plays when it has at most two channels and 44.1 kHz.
     bool handheldPcm = false;
+    int maxChannels = 6;
+    std::vector<int> rates = {8000, 11025, 32000, 44100, 48000};
 };
 
 const std::vector<Encoding> Encodings = {
-    {"WavPcmU8", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 6, {8000, 11025, 32000, 44100, 48000}, true},
-    {"WavPcm16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 6, {8000, 11025, 32000, 44100, 48000}, true},
+    {"WavPcmU8", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, true},
+    {"WavPcm16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, true},
     {"WavPcm24", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
     {"WavPcm32", SF_FORMAT_WAV | SF_FORMAT_PCM_32},
     {"WavFloat", SF_FORMAT_WAV | SF_FORMAT_FLOAT},
     {"WavDouble", SF_FORMAT_WAV | SF_FORMAT_DOUBLE},
-    {"WavImaAdpcm", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 2},
-    {"WavMsAdpcm", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 2},
+    {"WavImaAdpcm", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, false, 2},
+    {"WavMsAdpcm", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, false, 2},
     {"WavUlaw", SF_FORMAT_WAV | SF_FORMAT_ULAW},
     {"WavAlaw", SF_FORMAT_WAV | SF_FORMAT_ALAW},
     {"WavExtensible", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
     {"Aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
     {"Flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
     {"OggVorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
-    {"OggOpus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 2, {8000, 48000}},
-    {"Mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 2},
-    {"tone-44100-stereo.mp3", 0, 2, {44100}},
-    {"tone-48000-stereo.opus", 0, 2, {48000}},
+    {"OggOpus", SF_FORMAT_OGG | SF_FORMAT_OPUS, false, 2, {8000, 48000}},
+    {"Mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, false, 2},
+    {"tone-44100-stereo.mp3", 0, false, 2, {44100}},
+    {"tone-48000-stereo.opus", 0, false, 2, {48000}},
 };
 
 struct Case {
     const Encoding* encoding;
-    int channels;
-    int rate;
+    int channels, rate;
 };
 
 std::vector<Case> allCases() {
@@ -149,16 +139,14 @@ std::vector<Case> allCases() {
     return cases;
 }
 
-void PrintTo(const Case& param, std::ostream* out) {
-    *out << param.encoding->name << ", " << param.channels << " channels, " << param.rate << " Hz";
-}
-
-std::string caseName(const testing::TestParamInfo<Case>& info) {
-    std::string name = info.param.encoding->name;
+std::string caseName(const Case& param) {
+    std::string name = param.encoding->name;
     std::replace_if(
         name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
-    return name + "_" + std::to_string(info.param.channels) + "ch_" +
-           std::to_string(info.param.rate);
+    return name + "_" + std::to_string(param.channels) + "ch_" + std::to_string(param.rate);
+}
+void PrintTo(const Case& param, std::ostream* out) {
+    *out << caseName(param);
 }
 
 class SoundConverterTest : public testing::Test {
@@ -187,7 +175,7 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
     ASSERT_EQ(decoded.rate, param.rate);
     const double codecError =
         strayFromTone(decoded, {ChannelLevels.begin(), ChannelLevels.begin() + decoded.channels});
-    const std::string sourceBytes = bytesOf(source);
+    const std::string sourceBytes = readBytes(source);
     const bool asItStands =
         param.encoding->handheldPcm && param.channels <= 2 && param.rate <= 44100;
 
@@ -195,12 +183,12 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
               asItStands ? SoundKind::HandheldWave : SoundKind::Convertible);
     convertToHandheldWave(pcText(source), pcText(m_target));
 
-    EXPECT_EQ(bytesOf(source), sourceBytes);
+    EXPECT_EQ(readBytes(source), sourceBytes);
     std::string previewPath;
     {
         const PreviewWave preview(pcText(source));
         previewPath = preview.path();
-        EXPECT_EQ(bytesOf(pcPath(previewPath)), bytesOf(m_target));
+        EXPECT_EQ(readBytes(pcPath(previewPath)), readBytes(m_target));
     }
     EXPECT_EQ(fs::exists(pcPath(previewPath)), asItStands);
     const auto format = readWaveFormat(pcText(m_target));
@@ -218,7 +206,7 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
                 static_cast<double>(decoded.values.size()) / decoded.channels / param.rate,
                 1.0 / rate);
     if (asItStands) {
-        EXPECT_EQ(bytesOf(m_target), sourceBytes);
+        EXPECT_EQ(readBytes(m_target), sourceBytes);
         return;
     }
 
@@ -229,7 +217,8 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
         << "the source strays " << codecError;
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, SoundConversion, testing::ValuesIn(allCases()), caseName);
+INSTANTIATE_TEST_SUITE_P(Formats, SoundConversion, testing::ValuesIn(allCases()),
+                         [](const auto& row) { return caseName(row.param); });
 
 TEST_F(SoundConverterTest, ClipsSamplesBeyondFullScale) {
     const fs::path source = m_folder.path() / "loud.wav";
@@ -285,7 +274,7 @@ TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
     }
     if (bound.trouble == Trouble::LengthUntold) {
         // The stream info's 36-bit sample count, 0 for "not known".
-        std::string bytes = bytesOf(source);
+        std::string bytes = readBytes(source);
         bytes[21] = static_cast<char>(bytes[21] & 0xF0);
         bytes.replace(22, 4, 4, '\0');
         std::ofstream(source, std::ios::binary) << bytes;
@@ -294,7 +283,7 @@ TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
         m_target = source;
     else
         std::ofstream(m_target, std::ios::binary) << "old";
-    const std::string before = bytesOf(m_target);
+    const std::string before = readBytes(m_target);
     const auto length = [](const std::string& wave) {
         return waveLength(wave).value_or(std::chrono::hours(1));
     };
@@ -302,22 +291,14 @@ TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
         // The trouble the row makes, for the conversion only. The file size limit fails a write
         // as a full disk would, without a disk to fill.
         const ReplacementDiskCalls calls = replacementDiskCalls();
+        const std::shared_ptr<void> undo(nullptr, [&](void*) { replacementDiskCalls() = calls; });
         if (bound.trouble == Trouble::NoFlush)
             replacementDiskCalls().flushFile = [](int) { return false; };
 #ifndef _WIN32
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        const rlimit small{bound.trouble == Trouble::DiskFull ? 20000 : limit.rlim_cur,
-                           limit.rlim_max};
-        std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &small);
+        std::optional<FileSizeLimit> full;
+        if (bound.trouble == Trouble::DiskFull)
+            full.emplace(20000);
 #endif
-        const std::shared_ptr<void> undo(nullptr, [&](void*) {
-            replacementDiskCalls() = calls;
-#ifndef _WIN32
-            setrlimit(RLIMIT_FSIZE, &limit);
-#endif
-        });
         try {
             convertToHandheldWave(pcText(source), pcText(m_target));
             EXPECT_EQ(bound.refusal, nullptr) << "converted";
@@ -329,7 +310,7 @@ TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
                 if (const auto at = expected.find(name); at != std::string::npos)
                     expected.replace(at, std::string(name).size(), pcText(path));
             EXPECT_EQ(error.text().rfind(expected, 0), 0u) << error.text();
-            EXPECT_EQ(bytesOf(m_target), before);
+            EXPECT_EQ(readBytes(m_target), before);
             EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.path()), {}),
                       bound.trouble == Trouble::SourceIsTarget ? 1 : 2)
                 << "written";

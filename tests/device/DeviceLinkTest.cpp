@@ -11,13 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <set>
+#include <optional>
 
 #ifndef _WIN32
 #include "files/ReplacementFile.h"
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -110,22 +108,6 @@ TEST_F(DeviceLinkTest, ReadsTheSchemeWholeOrFallsBackToTheDefaults) {
          {"Could not find register key"});
 }
 
-// Names of any length and beyond ASCII are read back whole by the RoundTrip tests.
-TEST_F(DeviceLinkTest, WritesSilenceAsSpacesAndNotificationsOnlyWhenExtended) {
-    set(EventKey, "Curr0", {Rapi::RegMultiSz, {0, 0}});
-    SoundTheme theme = link.makeBlankTheme();
-    theme.setUploadExtended(false);
-    EXPECT_TRUE(link.writeSoundTheme(theme).empty());
-    EXPECT_TRUE(link.refreshDeviceAudio());
-    EXPECT_EQ(value(EventKey, "Curr0"), list(" ", 21));
-    EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes("note"));
-    theme.setUploadExtended(true);
-    // Only the reminders have a key on this handheld: every other notification is not written.
-    EXPECT_EQ(link.writeSoundTheme(theme).size(), 10u);
-    EXPECT_TRUE(link.refreshDeviceAudio());
-    EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes(""));
-}
-
 TEST_F(DeviceLinkTest, ADamagedRegistryIsNeitherReadAsDefaultsNorWrittenOver) {
     // A type number beyond 64 bits, as another program might leave it.
     writeBytes(registry, std::string(RegistryFile::Header) + "\r\n\r\n[" + RemindersKey +
@@ -140,7 +122,7 @@ TEST_F(DeviceLinkTest, ADamagedRegistryIsNeitherReadAsDefaultsNorWrittenOver) {
 }
 
 // A download's copy leaves nothing of a file it could not finish; an upload's keeps the
-// device's earlier file.
+// device's earlier file; both also when the failure shows only at the close.
 TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndLeavesNoBrokenFile) {
     folder.writeFile("Windows/Ding.wav", 4);
     folder.writeFile("Windows/empty.wav", 0);
@@ -172,53 +154,46 @@ TEST_F(DeviceLinkTest, AFailedCopyRaisesItsMessageAndLeavesNoBrokenFile) {
     static_cast<void>(upload.place(link.makeBlankTheme()));
     upload.finish();
     EXPECT_EQ(readFileBytes(pc + "Windows/Ding.wav"), std::string(9, 'n'));
-    std::set<std::string> left;
-    for (const auto& file : fs::directory_iterator(folder.path() / "Windows"))
-        left.insert(pcText(file.path().filename()));
-    EXPECT_EQ(left, (std::set<std::string>{"Ding.wav", "empty.wav"})) << "no temporary file";
-}
-
+    EXPECT_EQ(folder.names("Windows"), (std::set<std::string>{"Ding.wav", "empty.wav"}))
+        << "no temporary file";
 #ifndef _WIN32
-// A full disk may show only when the PC file is closed: these bytes fit the stream's buffer.
-// Both ways: no broken file on the PC, the device's earlier file as it was.
-TEST_F(DeviceLinkTest, ACopyWhoseWriteFailsOnCloseRaisesAndLeavesNoBrokenFile) {
-    folder.writeFile("Windows/ding.wav", 600);
-    folder.writeFile("ding.wav", 600, 'n');
+    // A full disk may show only when the file is closed: these bytes fit the stream's buffer.
+    folder.writeFile("Windows/big.wav", 600);
+    folder.writeFile("big.wav", 600, 'n');
     folder.writeFile("Windows/dong.wav", 3, 'o');
     folder.writeFile("dong.wav", 600, 'n');
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const rlimit lower{100, old.rlim_max};
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    const std::shared_ptr<void> restore(nullptr, [&](void*) {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, handler);
-    });
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lower), 0);
-    EXPECT_EQ(raised([&] { link.copyFileFromDevice("Windows\\", pc, "ding.wav"); }),
-              "Could not write file to PC \"" + pc + "ding.wav\".");
-    EXPECT_FALSE(fs::exists(testPath(pc + "ding.wav")));
+    const FileSizeLimit full(100);
+    EXPECT_EQ(raised([&] { link.copyFileFromDevice("Windows\\", pc, "big.wav"); }),
+              "Could not write file to PC \"" + pc + "big.wav\".");
+    EXPECT_FALSE(fs::exists(testPath(pc + "big.wav")));
     EXPECT_EQ(raised([&] { DeviceUpload(link, {"dong.wav"}).send(pc, "dong.wav", {}); }),
               "Could not write file to PPC \"\\Windows\\dong.wav\".");
     EXPECT_EQ(readFileBytes(pc + "Windows/dong.wav"), "ooo");
-}
 #endif
+}
 
 #ifndef _WIN32
-// An upload's settings in a child that is killed at a point of the registry's one write, or meets
-// a full disk: the file is whole, and old or new, whenever the child dies.
+// Values set in a session, as the virtual handheld keeps them, in a child that may be killed at a
+// point of the registry's one write or meet a full disk: read back in the session over what
+// another writer put in the file meanwhile, written once by the reload or else when the session
+// ends, a write that fails told by whichever of the two was to make it. The file is whole, and
+// old or new, whenever the child dies; a damaged one is never written over.
 enum class End { NotKilled, BeforeTheWrite, FileFlushed, Renamed, DiskFull };
-struct RegistryWriteEnd {
+struct SessionCase {
     const char* name;
     End end;
+    bool otherWriter, damaged; // another program sets a value, or damages the file, meanwhile
+    bool reload;               // written by the reload, else at the session's end
     bool newValues;
-    int exitCode; // when not killed: the file's writes, +8 when a setting is said unwritten
-    friend void PrintTo(const RegistryWriteEnd& row, std::ostream* out) { *out << row.name; }
+    // When not killed: the file's writes, +8 when a setting is said unwritten, +16 when the write
+    // is said failed, +32 when the handheld's refusal is told, +64 when the session reads the new
+    // value back, +128 when anything else is told (a full disk: that the key was not found).
+    int exitCode;
+    friend void PrintTo(const SessionCase& row, std::ostream* out) { *out << row.name; }
 };
-class RegistryWrite : public DeviceLinkTest,
-                      public ::testing::WithParamInterface<RegistryWriteEnd> {};
+class SessionValues : public DeviceLinkTest, public ::testing::WithParamInterface<SessionCase> {};
 
-TEST_P(RegistryWrite, LeavesTheFileWholeAndOldOrNew) {
+TEST_P(SessionValues, ReachTheFileWholeAndTogetherOrAreToldLost) {
     static End end;
     static int writes = 0;
     static ReplacementDiskCalls real;
@@ -226,9 +201,11 @@ TEST_P(RegistryWrite, LeavesTheFileWholeAndOldOrNew) {
         if (end == point)
             ::raise(SIGKILL);
     };
-    end = GetParam().end;
+    const SessionCase& row = GetParam();
+    end = row.end;
     real = replacementDiskCalls();
     set(EventKey, "Curr0", {Rapi::RegMultiSz, list("old", 21)});
+    const std::string damaged = std::string(RegistryFile::Header) + "\r\n[X]\r\n\"X\"=dword:\r\n";
     const pid_t child = ::fork();
     if (child == 0) {
         replacementDiskCalls().flushFile = [](int descriptor) {
@@ -237,91 +214,64 @@ TEST_P(RegistryWrite, LeavesTheFileWholeAndOldOrNew) {
         replacementDiskCalls().flushFolder = [](const fs::path& at) {
             ++writes, killAt(End::Renamed), real.flushFolder(at);
         };
-        const rlimit full{fs::file_size(registry) / 2, RLIM_INFINITY};
-        if (end == End::DiskFull && std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR)
-            setrlimit(RLIMIT_FSIZE, &full);
+        std::optional<FileSizeLimit> full;
+        if (end == End::DiskFull)
+            full.emplace(fs::file_size(registry) / 2);
         VirtualHandheld handheld(folder.path());
         DeviceLink session(handheld, messages);
         session.connect();
         SoundTheme theme = session.makeBlankTheme();
         theme.find("_Reminders")->second.name = "new";
-        const bool unwritten = session.writeSoundTheme(theme).count("_Reminders") != 0;
+        // Only the reminders have a key here.
+        const bool unwritten = session.writeSoundTheme(theme).size() != 10;
+        if (row.otherWriter)
+            set(RemindersKey, "Other", {Rapi::RegSz, utf16Bytes("theirs")});
+        if (row.damaged)
+            writeBytes(registry, damaged);
+        const bool readBack =
+            !row.damaged && session.readCurrentSounds().find("_Reminders")->second.name == "new";
         killAt(End::BeforeTheWrite);
-        static_cast<void>(session.refreshDeviceAudio());
-        ::_exit((unwritten ? 8 : 0) + writes); // before the session's end
+        const bool failed = !(row.reload ? session.refreshDeviceAudio() : session.disconnect());
+        const bool told = messages.shown ==
+                          std::vector<std::string>{
+                              "The Pocket PC could not take up its new sound settings (error 5)."};
+        ::_exit(writes + 8 * unwritten + 16 * failed + 32 * told + 64 * readBack +
+                128 * !(told || messages.shown.empty()));
     }
     int status = 0;
     ::waitpid(child, &status, 0);
-    if (GetParam().exitCode < 0)
+    if (row.exitCode < 0)
         EXPECT_TRUE(WIFSIGNALED(status)) << "the child reached its kill point";
     else
-        EXPECT_EQ(WEXITSTATUS(status), GetParam().exitCode);
-    const auto file = RegistryFile::fromBytes(readFileBytes(registry));
-    const bool isNew = file.find(RemindersKey, "Wave")->data == utf16Bytes("new");
-    EXPECT_EQ(isNew, GetParam().newValues);
-    EXPECT_EQ(file.find(EventKey, "Curr0")->data, isNew ? list(" ", 21) : list("old", 21));
-}
-
-using Row = RegistryWriteEnd;
-INSTANTIATE_TEST_SUITE_P(KilledOrFull, RegistryWrite,
-                         ::testing::Values(Row{"WrittenOnce", End::NotKilled, true, 1},
-                                           Row{"Before", End::BeforeTheWrite, false, -1},
-                                           Row{"During", End::FileFlushed, false, -1},
-                                           Row{"After", End::Renamed, true, -1},
-                                           Row{"DiskFull", End::DiskFull, false, 8}),
-                         [](const auto& row) { return std::string(row.param.name); });
-#endif
-
-// Values set in a session, as the virtual handheld keeps them: read back in the session over
-// what another writer put in the file meanwhile, written by the reload or else when the session
-// ends, and a write that fails told by whichever of the two was to make it.
-struct SessionCase {
-    const char* name;
-    bool otherWriter, damaged; // another program sets a value, or damages the file, meanwhile
-    bool reload;               // written by the reload, else at the session's end
-    friend void PrintTo(const SessionCase& row, std::ostream* out) { *out << row.name; }
-};
-class SessionValues : public DeviceLinkTest, public ::testing::WithParamInterface<SessionCase> {};
-
-TEST_P(SessionValues, ReachTheFileTogetherOrAreToldLost) {
-    const SessionCase& row = GetParam();
-    set(EventKey, "Curr0", {Rapi::RegMultiSz, list("old", 21)});
-    VirtualHandheld handheld(folder.path());
-    DeviceLink session(handheld, messages);
-    session.connect();
-    SoundTheme theme = session.makeBlankTheme();
-    theme.find("_Reminders")->second.name = "mine";
-    ASSERT_EQ(session.writeSoundTheme(theme).size(), 10u); // only the reminders have a key
-    if (row.otherWriter)
-        set(RemindersKey, "Other", {Rapi::RegSz, utf16Bytes("theirs")});
-    if (row.damaged)
-        writeBytes(registry, std::string(RegistryFile::Header) + "\r\n[X]\r\n\"X\"=dword:\r\n");
-    const std::string before = readFileBytes(registry);
-    if (!row.damaged) {
-        EXPECT_EQ(session.readCurrentSounds().find("_Reminders")->second.name, "mine");
-    }
-    EXPECT_EQ(row.reload ? session.refreshDeviceAudio() : session.disconnect(), !row.damaged);
-    const std::vector<std::string> told{
-        "The Pocket PC could not take up its new sound settings (error 5)."};
-    EXPECT_EQ(messages.shown, row.damaged && row.reload ? told : std::vector<std::string>{});
+        EXPECT_EQ(WEXITSTATUS(status), row.exitCode);
     if (row.damaged) {
-        EXPECT_EQ(readFileBytes(registry), before) << "never written over";
+        EXPECT_EQ(readFileBytes(registry), damaged) << "never written over";
         return;
     }
-    EXPECT_EQ(value(RemindersKey, "Wave"), utf16Bytes("mine"));
+    const auto file = RegistryFile::fromBytes(readFileBytes(registry));
+    const bool isNew = file.find(RemindersKey, "Wave")->data == utf16Bytes("new");
+    EXPECT_EQ(isNew, row.newValues);
+    EXPECT_EQ(file.find(EventKey, "Curr0")->data, isNew ? list(" ", 21) : list("old", 21));
     if (row.otherWriter) {
         EXPECT_EQ(value(RemindersKey, "Other"), utf16Bytes("theirs"));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    VirtualHandheld, SessionValues,
-    ::testing::Values(SessionCase{"WrittenByTheReload", false, false, true},
-                      SessionCase{"WrittenWhenTheSessionEnds", false, false, false},
-                      SessionCase{"KeptOverAnotherWritersValue", true, false, false},
-                      SessionCase{"AReloadThatCannotWriteFails", false, true, true},
-                      SessionCase{"ASessionEndThatCannotWriteFails", false, true, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+using enum End;
+const SessionCase SessionCases[] = {
+    {"WrittenByTheReload", NotKilled, false, false, true, true, 65},
+    {"WrittenWhenTheSessionEnds", NotKilled, false, false, false, true, 65},
+    {"KeptOverAnotherWritersValue", NotKilled, true, false, false, true, 66},
+    {"AReloadThatCannotWriteFails", NotKilled, false, true, true, false, 48},
+    {"ASessionEndThatCannotWriteFails", NotKilled, false, true, false, false, 16},
+    {"KilledBeforeTheWrite", BeforeTheWrite, false, false, true, false, -1},
+    {"KilledDuringTheWrite", FileFlushed, false, false, true, false, -1},
+    {"KilledAfterTheWrite", Renamed, false, false, true, true, -1},
+    {"DiskFull", DiskFull, false, false, true, false, 136},
+};
+INSTANTIATE_TEST_SUITE_P(VirtualHandheld, SessionValues, ::testing::ValuesIn(SessionCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+#endif
 
 TEST_F(DeviceLinkTest, AHandheldThatNeverAnswersIsGivenUpAfterTheTimeOut) {
     folder.writeFile("offline", 0);

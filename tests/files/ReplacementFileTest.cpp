@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 #ifndef _WIN32
 #include <csignal>
@@ -89,34 +88,6 @@ TEST(ReplacementFile, AFailedRenameIsAFailure) {
     EXPECT_FALSE(fs::exists(temporary));
 }
 
-// The new data is on disk before it takes the target's name, and the name is on disk after.
-TEST(ReplacementFile, FlushesTheFileBeforeTheRenameAndTheFolderAfter) {
-    static TempFolder folder;
-    static const std::string target = pcText(folder.path() / "theme.kbt");
-    static std::vector<std::string> seen; // the target's content at each call
-    writeBytes(target, "old");
-    const ReplacementDiskCalls real = replacementDiskCalls();
-    static ReplacementDiskCalls passOn;
-    passOn = real;
-    ReplacementDiskCalls recording = real;
-    recording.flushFile = [](int descriptor) {
-        seen.push_back("file:" + readBytes(target));
-        return passOn.flushFile(descriptor);
-    };
-    recording.flushFolder = [](const std::filesystem::path& at) {
-        seen.push_back("folder:" + readBytes(target));
-        passOn.flushFolder(at);
-    };
-    replacementDiskCalls() = recording;
-    {
-        ReplacementFile replacement(target);
-        writeBytes(replacement.path(), "new");
-        EXPECT_TRUE(replacement.commit());
-    }
-    replacementDiskCalls() = real;
-    EXPECT_EQ(seen, (std::vector<std::string>{"file:old", "folder:new"}));
-}
-
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> contentOf(const fs::path& folder) {
     std::map<std::string, std::string> files;
@@ -124,14 +95,6 @@ std::map<std::string, std::string> contentOf(const fs::path& folder) {
     for (const auto& item : fs::directory_iterator(folder, error))
         files[pcText(item.path().filename())] = readBytes(item.path());
     return files;
-}
-
-// The names in a folder, files and folders.
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& item : fs::directory_iterator(folder))
-        names.insert(pcText(item.path().filename()));
-    return names;
 }
 
 const std::map<std::string, std::string> OldSet{{"a.wav", "old"}, {"c.wav", "old"}},
@@ -171,7 +134,7 @@ TEST(StagedFolder, AKilledSwapLeavesTheOldSetOrTheNew) {
         // The next use leaves nothing else, once the removals it started are done.
         { StagedFolder next(target); }
         waitForRemovals();
-        EXPECT_EQ(namesIn(folder.path()), std::set<std::string>{"sounds"});
+        EXPECT_EQ(folder.names(), std::set<std::string>{"sounds"});
     }
 }
 #endif
@@ -192,7 +155,7 @@ TEST(Removals, FreeTheNameAtOnceAndLeaveNothingBehind) {
     EXPECT_TRUE(removeLater(folder.path() / "held.wav", folder.path() / "blocked"));
     EXPECT_FALSE(fs::exists(folder.path() / "held.wav"));
     waitForRemovals();
-    EXPECT_EQ(namesIn(folder.path()), std::set<std::string>{"blocked"});
+    EXPECT_EQ(folder.names(), std::set<std::string>{"blocked"});
 }
 
 // Where folders cannot trade places in one step, a swap stopped between its two renames leaves

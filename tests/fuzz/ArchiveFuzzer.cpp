@@ -1,27 +1,16 @@
 // Feeds arbitrary bytes to the archive checker and extractor: nothing may be written outside the
 // target folder, and every extracted member must have the length its header gives.
+#include "FuzzInput.h"
 #include "catalog/MessageError.h"
 #include "themes/ThemeArchive.h"
 
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // A memory file system where there is one: every input is written and extracted.
-    static const fs::path root =
-        (fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
-        ("belltide-archive-fuzz-" + std::to_string(::getpid()));
-    static const fs::path archivePath = root / "archive.kbt", out = root / "out";
+    static const fs::path archivePath = fuzzFolder() / "archive.kbt", out = fuzzFolder() / "out";
     fs::remove_all(out);
     fs::create_directories(out);
-    std::ofstream(archivePath, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    writeFuzzFile(archivePath, fuzzBytes(data, size));
 
     const ThemeArchive archive(archivePath.string());
     std::map<std::string, std::uint32_t> lengths;
@@ -34,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!fs::is_empty(out))
             std::abort(); // a refused archive wrote something
     }
-    if (std::distance(fs::directory_iterator(root), {}) != 2)
+    if (std::distance(fs::directory_iterator(fuzzFolder()), {}) != 2)
         std::abort(); // written beside the target folder
     for (const auto& item : fs::directory_iterator(out)) {
         // An unknown name throws from at(), which ends the run as a failure too.

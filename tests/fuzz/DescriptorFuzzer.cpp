@@ -1,15 +1,13 @@
 // Feeds arbitrary text to the descriptor reader; what it reads must survive writing and reading
 // again unchanged.
+#include "FuzzInput.h"
 #include "catalog/SoundTheme.h"
 #include "themes/ThemeDescriptor.h"
 
-#include <cstdint>
-#include <cstdlib>
 #include <sstream>
-#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    std::istringstream in{std::string(fuzzBytes(data, size))};
     SoundTheme theme;
     readDescriptor(in, theme);
     // The writer puts every field on a line of its own, so equal texts mean equal rows.

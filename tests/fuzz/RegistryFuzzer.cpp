@@ -1,16 +1,14 @@
 // Feeds arbitrary bytes to the registry file reader: it reads them or calls them damaged; what it
 // writes must read back to the same text, and a value set must be found again with the same bytes.
+#include "FuzzInput.h"
 #include "device/RegistryFile.h"
 
-#include <cstdint>
-#include <cstdlib>
 #include <optional>
-#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::optional<RegistryFile> read;
     try {
-        read = RegistryFile::fromBytes(std::string(reinterpret_cast<const char*>(data), size));
+        read = RegistryFile::fromBytes(std::string(fuzzBytes(data, size)));
     } catch (const RegistryDamaged&) {
         return 0;
     }

@@ -1,17 +1,11 @@
 // Feeds arbitrary bytes, as a sound the user picked, to the probe, the preview and the
 // conversion: a wave made is one the handheld plays, within the bounds; a sound refused is told
 // in a message and leaves nothing written; a handheld wave goes byte for byte.
+#include "FuzzInput.h"
 #include "audio/SoundConverter.h"
 #include "audio/WaveFile.h"
-#include "files/TemporaryFolder.h"
 
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
-
-namespace fs = std::filesystem;
 
 // libsndfile 1.2 leaves libvorbis's setup of a damaged Ogg Vorbis header unfreed when it refuses
 // the file: a few kilobytes each time, none of ours.
@@ -20,15 +14,14 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const fs::path root = [] {
-        // Previews and conversions in a memory file system where there is one.
-        if (fs::is_directory("/dev/shm"))
-            setenv("TMPDIR", "/dev/shm", 1);
-        return temporaryFolder();
-    }();
-    const std::string pick = (root / "pick.snd").string(), wave = (root / "wave.wav").string();
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
-    std::ofstream(pick, std::ios::binary | std::ios::trunc) << bytes;
+    // The previews in memory too, where there is a memory file system.
+    static const bool previewsInMemory =
+        fs::is_directory("/dev/shm") && setenv("TMPDIR", "/dev/shm", 1) == 0;
+    static_cast<void>(previewsInMemory);
+    const std::string pick = (fuzzFolder() / "pick.snd").string(),
+                      wave = (fuzzFolder() / "wave.wav").string();
+    const std::string_view bytes = fuzzBytes(data, size);
+    writeFuzzFile(pick, bytes);
     fs::remove(wave);
     const auto handheldWave = [](const std::string& path, std::chrono::seconds longest) {
         return playsAsItStands(path) && waveLength(path) <= longest;

@@ -1,19 +1,10 @@
 // Feeds arbitrary bytes to the wave header reader as a file; what it reports must fit the file.
+#include "FuzzInput.h"
 #include "audio/WaveFile.h"
 
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <unistd.h>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("belltide-fuzz-" + std::to_string(getpid())))
-            .string();
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    static const std::string path = (fuzzFolder() / "sound.wav").string();
+    writeFuzzFile(path, fuzzBytes(data, size));
     const auto format = readWaveFormat(path);
     if (format && format->dataBytes > size)
         std::abort();

@@ -9,7 +9,13 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 class TempFolder {
 public:
@@ -25,6 +31,13 @@ public:
     // The folder as text with a trailing separator, as the program's folder values are.
     std::string dir() const { return pcText(m_path / ""); }
 
+    // The names of the files and folders in it, or in a subfolder of it.
+    std::set<std::string> names(const std::string& subfolder = "") const {
+        std::set<std::string> names;
+        for (const auto& item : std::filesystem::directory_iterator(m_path / pcPath(subfolder)))
+            names.insert(pcText(item.path().filename()));
+        return names;
+    }
     std::filesystem::path writeFile(const std::string& name, std::size_t bytes,
                                     char fill = 'x') const {
         const auto file = m_path / name;
@@ -55,3 +68,23 @@ private:
         pcPath("belltide-test-J\u00F6s\u00E9-" + std::to_string(std::random_device{}()) +
                std::to_string(std::random_device{}()));
 };
+
+#ifndef _WIN32
+// Writes past this many bytes fail, as on a full disk, until the limit goes.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        const rlimit lower{bytes, m_old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+};
+#endif

@@ -12,8 +12,6 @@
 #include <sstream>
 
 #ifndef _WIN32
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -61,27 +59,17 @@ TEST_F(ThemeArchiveTest, ExtractsTheLastOfANameAndFailsOnAMemberItCannotCreate) 
     EXPECT_FALSE(archive.extractAll(out())) << "a sound the theme would silently lose";
 }
 
-#ifndef _WIN32
-TEST_F(ThemeArchiveTest, AMemberCutShortByAFullDiskFailsTheExtraction) {
+#ifdef __linux__ // where members are copied through the descriptors the seam closes
+// A member cut short by a full disk fails the extraction, and so does one whose close fails, as
+// some file systems report a failed write only then.
+TEST_F(ThemeArchiveTest, AMemberNotWrittenWholeFailsTheExtraction) {
     writeBytes(archivePath,
                memberBytes("fits.wav", "ok") + memberBytes("big.wav", std::string(9000, 'b')));
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const rlimit full{4096, old.rlim_max};
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
-    const bool whole = archive.extractAll(out());
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, handler);
-    EXPECT_FALSE(whole);
+    {
+        const FileSizeLimit full(4096);
+        EXPECT_FALSE(archive.extractAll(out()));
+    }
     EXPECT_EQ(readBytes(out("fits.wav")), "ok");
-}
-#endif
-
-#ifdef __linux__ // where members are copied through the descriptors the seam closes
-// Some file systems report a failed write only when the file is closed.
-TEST_F(ThemeArchiveTest, AMemberWhoseCloseFailsFailsTheExtraction) {
-    writeBytes(archivePath, memberBytes("a.wav", "ok"));
     const ReplacementDiskCalls real = replacementDiskCalls();
     replacementDiskCalls().closeFile = [](int descriptor) { return ::close(descriptor), false; };
     const bool whole = archive.extractAll(out());

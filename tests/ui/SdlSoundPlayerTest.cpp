@@ -1,7 +1,5 @@
 #include "ui/sound/SdlSoundPlayer.h"
 
-#include "ui/CSoundFileDialog.h"
-
 #include "WaveWriter.h"
 #include "support/TempFolder.h"
 
@@ -102,21 +100,4 @@ TEST_F(SdlSoundPlayerTest, AFileThatIsNoWaveGivesTheDefaultSound) {
     const auto all = samples();
     EXPECT_GT(std::count_if(all.begin(), all.end(), [](auto s) { return std::abs(s) > 1000; }),
               Rate / 20);
-}
-
-// An MP3 picked in the sound dialog is heard as a WAV is: its tone, for as long as it lasts.
-TEST_F(SdlSoundPlayerTest, AnMp3PickedInTheSoundDialogIsHeard) {
-    const std::string mp3 = std::string(BELLTIDE_TEST_DATA) + "/audio/tone-44100-stereo.mp3";
-    {
-        SdlSoundPlayer player;
-        CSoundFileDialog dialog(player, {});
-        dialog.OnFileNameChange(mp3);
-        std::this_thread::sleep_for(800ms);
-    }
-    const auto all = samples();
-    const auto loud =
-        std::count_if(all.begin(), all.end(), [](auto s) { return std::abs(s) > 4000; });
-    // The tone lasts 0.34 s; the default sound is far shorter.
-    EXPECT_GT(loud, 2 * Rate / 5);
-    EXPECT_LT(loud, 2 * Rate * 2 / 5);
 }
