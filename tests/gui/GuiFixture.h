@@ -14,6 +14,7 @@
 #include <wx/listctrl.h>
 #include <wx/time.h>
 #include <wx/timer.h>
+#include <wx/toplevel.h>
 #include <wx/uiaction.h>
 
 #include <functional>
@@ -39,6 +40,15 @@ inline GtkWidget* shownWindow(bool (*matches)(GtkWidget*)) {
             found = GTK_WIDGET(item->data);
     g_list_free(windows);
     return found;
+}
+
+// A shown top-level window of wx of this type, other than the one given, if any.
+template <class Window = wxTopLevelWindow> Window* shownTopLevel(const wxWindow* other = nullptr) {
+    for (wxWindow* window : wxTopLevelWindows)
+        if (auto* found = dynamic_cast<Window*>(window);
+            found && found != other && found->IsShown())
+            return found;
+    return nullptr;
 }
 
 // Acts every few milliseconds while the test waits in a modal dialog's own event loop.
