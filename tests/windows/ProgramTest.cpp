@@ -22,6 +22,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -284,7 +285,7 @@ TEST_F(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
     EXPECT_TRUE(waitFor([&] { return text(statusLine) == L"Sounds imported"; }));
     PostMessageW(control(main, ControlId::UploadTheme), BM_CLICK, 0, 0);
     EXPECT_TRUE(waitFor([&] { return text(statusLine) == L"Sounds exported"; }));
-    // The system menu's About entry (its text is the resource test's).
+    // The system menu's About entry (its text is checked with the resources).
     PostMessageW(main, WM_SYSCOMMAND, ResourceId::SystemAbout, 0);
     EXPECT_TRUE(waitFor([] { return shown(L"About Belltide"); }));
     PostMessageW(shown(L"About Belltide"), WM_CLOSE, 0, 0);
@@ -341,3 +342,56 @@ TEST_P(ProgramAtDpi, ShowsEveryHeadingAndSizeWhole) {
 
 INSTANTIATE_TEST_SUITE_P(Densities, ProgramAtDpi, ::testing::Values(96, 120, 144),
                          [](const auto& param) { return std::to_string(param.param) + "Dpi"; });
+
+namespace {
+
+// An icon group's entries as the resource compiler stores them (GRPICONDIRENTRY, packed).
+#pragma pack(push, 2)
+struct IconGroupEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+#pragma pack(pop)
+
+// RT_GROUP_ICON, which the headers give only as a narrow name in this build.
+constexpr WORD GroupIcon = 14;
+
+} // namespace
+
+// What Explorer, the file's properties and the system menu read from the built program: the icon
+// in every size Windows shows, the About entry the system menu gets, and the copyright.
+TEST(ProgramResources, HoldTheIconsTheAboutEntryAndTheCopyright) {
+    const fs::path exe = pcPath(BELLTIDE_BUILD_DIR) / "Belltide.exe";
+    const HMODULE program =
+        LoadLibraryExW(exe.wstring().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    const HRSRC found =
+        FindResourceW(program, MAKEINTRESOURCEW(ResourceId::MainIcon), MAKEINTRESOURCEW(GroupIcon));
+    ASSERT_NE(found, nullptr);
+    const auto* group = static_cast<const WORD*>(LockResource(LoadResource(program, found)));
+    ASSERT_NE(group, nullptr);
+    const auto* entries = reinterpret_cast<const IconGroupEntry*>(group + 3);
+    std::set<int> sizes;
+    for (WORD i = 0; i < group[2]; ++i)
+        sizes.insert(entries[i].width == 0 ? 256 : entries[i].width);
+    wchar_t about[64] = {};
+    LoadStringW(program, ResourceId::AboutString, about, 64);
+    FreeLibrary(program);
+    // 16 and 32 for lists and title bars, 48 for Explorer's icons, 256 for its large views.
+    for (int size : {16, 32, 48, 256})
+        EXPECT_TRUE(sizes.count(size)) << size << " pixels missing";
+    EXPECT_EQ(std::wstring(about), L"&About Belltide...");
+
+    const DWORD bytes = GetFileVersionInfoSizeW(exe.wstring().c_str(), nullptr);
+    ASSERT_GT(bytes, 0u);
+    std::vector<BYTE> info(bytes);
+    ASSERT_TRUE(GetFileVersionInfoW(exe.wstring().c_str(), 0, bytes, info.data()));
+    void* text = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(
+        VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\LegalCopyright", &text, &length));
+    EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(text)),
+              L"\u00A9 2026 The Belltide developers");
+}
