@@ -1,6 +1,7 @@
 // The real main window made for a test, and waits on the toolkit's event loop.
 #pragma once
 
+#include "support/ArchiveBytes.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
 #include "ui/ControlIds.h"
@@ -108,6 +109,19 @@ protected:
     wxListCtrl* list() const { return static_cast<wxListCtrl*>(control(ControlId::EventList)); }
     wxChoice* combo() const { return static_cast<wxChoice*>(control(ControlId::ThemeList)); }
     std::string themesDir() const { return frame->logic().folders().themesDir; }
+    std::vector<int> columnWidths() const {
+        std::vector<int> widths;
+        for (int column = 0; column < list()->GetColumnCount(); ++column)
+            widths.push_back(list()->GetColumnWidth(column));
+        return widths;
+    }
+    // A wave of this many bytes dropped on the row; its path in the theme's sounds folder.
+    std::string dropWave(int row, std::size_t bytes) {
+        const std::string wave = pcText(folder.writeFile("ding.wav", 0));
+        writeBytes(wave, waveBytes(std::string(bytes, 'd')));
+        frame->logic().OnDropSoundFile(row, wave);
+        return frame->logic().folders().soundsDir + "ding.wav";
+    }
 
     bool focusIsIn(int id) const {
         GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));

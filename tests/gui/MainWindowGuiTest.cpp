@@ -1,6 +1,5 @@
 // The real main window: its controls, menus and list as wx shows them, and its wiring.
 #include "GuiFixture.h"
-#include "support/ArchiveBytes.h"
 
 #include <wx/checkbox.h>
 #include <wx/config.h>
@@ -40,16 +39,12 @@ TEST_F(MainWindowGui, ShowsItsColumnsControlsAndMenusWithAccessKeys) {
 
     // The columns' widths stay as themes of other names come and go.
     send(wxEVT_MENU, CommandId::NewTheme);
-    std::vector<int> before, after;
-    for (int column = 0; column < list()->GetColumnCount(); ++column)
-        before.push_back(list()->GetColumnWidth(column));
+    const std::vector<int> before = columnWidths();
     writeBytes(themesDir() + "t.kbt",
                memberBytes("theme.dsc", "1\r\nAsterisk\r\nhwandsw\r\n.wav\r\n") +
                    memberBytes("hwandsw.wav", waveBytes("w")));
     frame->logic().loadTheme(themesDir() + "t.kbt");
-    for (int column = 0; column < list()->GetColumnCount(); ++column)
-        after.push_back(list()->GetColumnWidth(column));
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(columnWidths(), before);
 }
 
 TEST_F(MainWindowGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
@@ -85,9 +80,7 @@ TEST_F(MainWindowGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyCloses
 // still reach their commands once the help, opened with F1 with the program's icons, is closed.
 TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
     send(wxEVT_MENU, CommandId::NewTheme);
-    const std::string wave = pcText(folder.writeFile("ding.wav", 0));
-    writeBytes(wave, waveBytes("d"));
-    frame->logic().OnDropSoundFile(0, wave);
+    const std::vector<std::string> copy{dropWave(0, 1)};
     // Into the list by Tab, as the window may start with the focus elsewhere.
     control(SaveTheme)->SetFocus();
     ASSERT_TRUE(waitUntil([&] { return focusIsIn(SaveTheme); }));
@@ -123,7 +116,6 @@ TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
     frame->Raise();
     ASSERT_TRUE(waitUntil([&] { return frame->IsActive() && (!help || !help->IsShown()); }));
     list()->SetFocus();
-    const std::vector<std::string> copy{frame->logic().folders().soundsDir + "ding.wav"};
     sound->played.clear(); // the welcome
     prompts->files = {std::nullopt, std::nullopt};
     prompts->choices = {Answer::No};
@@ -236,9 +228,7 @@ TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
     EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
     send(wxEVT_MENU, CommandId::NewTheme);
     // A row selected with a real click enables the sound commands, which act on it.
-    const std::string wave = pcText(folder.writeFile("ding.wav", 0));
-    writeBytes(wave, waveBytes(std::string(1500, 'd')));
-    frame->logic().OnDropSoundFile(1, wave);
+    const std::string copy = dropWave(1, 1500);
     wxRect row;
     ASSERT_TRUE(list()->GetItemRect(1, row));
     clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(20, row.height / 2)));
@@ -252,8 +242,6 @@ TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
             return prompts->dialogs.size() == dialogs && prompts->questions.size() == questions;
         };
     };
-    // The theme's own copy of the pick.
-    const std::string copy = frame->logic().folders().soundsDir + "ding.wav";
     using Command = std::tuple<wxEventType, int, std::function<bool()>>;
     for (const auto& [type, id, reached] :
          {Command{wxEVT_BUTTON, SaveTheme, shown(1, 0)},

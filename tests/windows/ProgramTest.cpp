@@ -116,10 +116,14 @@ HWND control(HWND window, int id) {
 } // namespace
 
 // Belltide.exe and our rapi.dll copied into an accented user's program folder, with a factory
-// handheld in a folder of such a name; started as on Windows 7.
-class Program : public ::testing::Test {
+// handheld in a folder of such a name; started as on Windows 7, at the display density given.
+class Program : public ::testing::TestWithParam<DWORD> {
 protected:
     void SetUp() override {
+        const DWORD dpi = GetParam();
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
+                                  REG_DWORD, &dpi, sizeof dpi),
+                  ERROR_SUCCESS);
         ASSERT_EQ(GetACP(), 1251u) << "not in the locale whose code page lacks the names used";
         // Nothing newer than Windows 7 may be needed: Wine answers as that version.
         ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", REG_SZ, L"win7",
@@ -132,6 +136,10 @@ protected:
         ASSERT_EQ(makeFactoryImage(device), 0);
         SetEnvironmentVariableW(L"BELLTIDE_DEVICE", nullptr);
         SetEnvironmentVariableW(L"BELLTIDE_RAPI_DEVICE", device.wstring().c_str());
+    }
+    // Later runs in this Wine prefix start at the usual density again.
+    void TearDown() override {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
     }
 
     // Starts the program with this file on its command line (none when empty); the caller ends
@@ -173,8 +181,9 @@ private:
 // later start still hands its theme to this window, which opens it, and Esc still asks the exit
 // question: an accelerator's menu, opened to Windows and never closed, no longer leaves the
 // window waiting for a menu. Transfers go through rapi.dll, the system menu has the About entry,
-// and logging off is refused while a transfer runs.
-TEST_F(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp) {
+// and logging off is refused while a transfer runs. At every density the list needs no horizontal
+// scroll bar, and every heading and size is whole in its column.
+TEST_P(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp) {
     // A theme from elsewhere whose names no single code page holds, named on the command line.
     const std::string glockchen = "Gl\u00F6ckchen", bell = "\u0417\u0432\u043E\u043D\u043E\u043A";
     const fs::path theme =
@@ -184,7 +193,7 @@ TEST_F(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
                memberBytes("theme.dsc", "2\r\nAsterisk\r\n" + glockchen +
                                             "\r\n.wav\r\nQuestion\r\n" + bell + "\r\n.wav\r\n") +
                    memberBytes(glockchen + ".wav", waveBytes(std::string(3000, '\x40'))) +
-                   memberBytes(bell + ".wav", waveBytes(std::string(5000, '\x60'))));
+                   memberBytes(bell + ".wav", waveBytes(std::string(150000, '\x60'))));
     const HANDLE process = start(theme);
     ASSERT_TRUE(process);
 
@@ -192,9 +201,9 @@ TEST_F(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
     bool backupShown = false;
     HWND main = nullptr;
     const fs::path backup = program / "themes" / "initialBackup.kbt";
-    const std::vector<std::wstring> themeRows{L"Asterisk|" + pcPath(glockchen).wstring() +
-                                                  L".wav|3 KB",
-                                              L"Question|" + pcPath(bell).wstring() + L".wav|5 KB"};
+    const std::vector<std::wstring> themeRows{
+        L"Asterisk|" + pcPath(glockchen).wstring() + L".wav|3 KB",
+        L"Question|" + pcPath(bell).wstring() + L".wav|147 KB"};
     ASSERT_TRUE(waitFor([&] {
         backupShown |= shown(L"Current Sounds Backup") != nullptr;
         // The title names the theme opened last: the one from the command line.
@@ -215,8 +224,19 @@ TEST_F(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
 
     // The template's layout in dialog units, measured by the list's 266 x 185; a unit is taller
     // than it is wide. A check box keeps the size of its text (width 0).
+    HWND listControl = control(main, ControlId::EventList);
+    EXPECT_FALSE(GetWindowLongW(listControl, GWL_STYLE) & WS_HSCROLL) << "a horizontal scroll bar";
+    const auto columnWidth = [&](int column) {
+        return static_cast<int>(SendMessageW(listControl, LVM_GETCOLUMNWIDTH, column, 0));
+    };
+    int column = 0;
+    for (const wchar_t* heading : {L"Events", L"Sounds", L"Size"})
+        EXPECT_GT(columnWidth(column++), stringWidth(listControl, process, heading)) << heading;
+    for (int row = 0; row < 2; ++row)
+        EXPECT_GT(columnWidth(2),
+                  stringWidth(listControl, process, cellText(listControl, process, row, 2)));
     RECT list{}, status{};
-    GetWindowRect(control(main, ControlId::EventList), &list);
+    GetWindowRect(listControl, &list);
     HWND statusLine = FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr);
     GetWindowRect(statusLine, &status);
     const double unitX = (list.right - list.left) / 266.0, unitY = (list.bottom - list.top) / 185.0;
@@ -305,42 +325,7 @@ TEST_F(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
     EXPECT_TRUE(IsWindowVisible(main));
 }
 
-// The main window at the common display densities: the list needs no horizontal scroll bar,
-// and every heading and size is whole in its column.
-class ProgramAtDpi : public Program, public ::testing::WithParamInterface<DWORD> {
-protected:
-    // Later runs in this Wine prefix start at the usual density again.
-    void TearDown() override {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
-    }
-};
-
-TEST_P(ProgramAtDpi, ShowsEveryHeadingAndSizeWhole) {
-    const DWORD dpi = GetParam();
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD,
-                              &dpi, sizeof dpi),
-              ERROR_SUCCESS);
-    const HANDLE process = start();
-    HWND list = nullptr;
-    ASSERT_TRUE(waitFor([&] {
-        HWND main = shown(L"Belltide \u2014 initialBackup");
-        list = main ? control(main, ControlId::EventList) : nullptr;
-        return list && fs::exists(program / "themes" / "initialBackup.kbt") &&
-               SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 25 &&
-               !cellText(list, process, 0, 2).empty();
-    }));
-    EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) << "a horizontal scroll bar";
-    const auto columnWidth = [&](int column) {
-        return static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
-    };
-    int column = 0;
-    for (const wchar_t* heading : {L"Events", L"Sounds", L"Size"})
-        EXPECT_GT(columnWidth(column++), stringWidth(list, process, heading)) << heading;
-    for (int row = 0; row < 25; ++row)
-        EXPECT_GT(columnWidth(2), stringWidth(list, process, cellText(list, process, row, 2)));
-}
-
-INSTANTIATE_TEST_SUITE_P(Densities, ProgramAtDpi, ::testing::Values(96, 120, 144),
+INSTANTIATE_TEST_SUITE_P(Densities, Program, ::testing::Values(96, 120, 144),
                          [](const auto& param) { return std::to_string(param.param) + "Dpi"; });
 
 namespace {
