@@ -2,12 +2,9 @@
 #include "GuiFixture.h"
 
 #include <wx/checkbox.h>
-#include <wx/config.h>
 #include <wx/gauge.h>
 #include <wx/menu.h>
 #include <wx/weakref.h>
-
-#include <gdk/gdkx.h>
 
 using namespace ControlId;
 
@@ -180,47 +177,6 @@ TEST_F(MainWindowGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom
     wxUIActionSimulator().MouseMove(list()->ClientToScreen(cell.GetPosition() + wxPoint(30, 5)));
     wxWindow* rows = list()->GetChildren().front();
     EXPECT_TRUE(waitUntil([&] { return rows->GetToolTipText() == name; }));
-}
-
-// Size, position, maximised state and column widths come back at the next start, where the
-// window stands on screen, not only where wxWidgets believes it does.
-TEST_F(MainWindowGui, TheNextStartHasTheWindowAsItWasLeft) {
-    const std::shared_ptr<void> forget(nullptr, [](void*) { wxConfigBase::Get()->DeleteAll(); });
-    const auto onScreen = [this] {
-        GdkRectangle frameRect;
-        gdk_window_get_frame_extents(gtk_widget_get_window(frame->GetHandle()), &frameRect);
-        return wxPoint(frameRect.x, frameRect.y);
-    };
-    const wxSize larger = frame->GetSize() + wxSize(120, 80);
-    const wxPoint moved = onScreen() + wxPoint(37, 23);
-    frame->SetSize(wxRect(moved, larger));
-    ASSERT_TRUE(waitUntil([&] { return frame->GetSize() == larger && onScreen() == moved; }));
-    // As the user drags it, once the window's new size has shared the list's width out.
-    list()->SetColumnWidth(0, 150);
-    wxListEvent dragged(wxEVT_LIST_COL_END_DRAG, list()->GetId());
-    dragged.m_col = 0;
-    list()->ProcessWindowEvent(dragged);
-    wxYield();
-    // Only a window manager maximises.
-    const bool managed = gdk_x11_screen_supports_net_wm_hint(
-        gdk_screen_get_default(), gdk_atom_intern_static_string("_NET_WM_STATE_MAXIMIZED_VERT"));
-    for (const bool maximized : {false, managed}) {
-        SCOPED_TRACE(maximized ? "maximised" : "normal");
-        frame->Maximize(maximized);
-        waitUntil([&] { return frame->IsMaximized() == maximized; });
-        prompts->answers = {true};
-        frame->Close();
-        ASSERT_TRUE(wxTheApp->IsScheduledForDestruction(frame));
-        wxTheApp->ProcessIdle();
-        start();
-        EXPECT_TRUE(waitUntil([&] { return frame->IsMaximized() == maximized; }));
-        if (!maximized) {
-            EXPECT_TRUE(waitUntil([&] { return frame->GetSize() == larger; }));
-            EXPECT_TRUE(waitUntil([&] { return onScreen() == moved; }))
-                << onScreen().x << "," << onScreen().y;
-        }
-        EXPECT_EQ(list()->GetColumnWidth(0), 150);
-    }
 }
 
 // Buttons, menus, the theme list, the check box and a click on a row reach their commands.
