@@ -69,13 +69,6 @@ protected:
     void SetUp() override {
         fs::create_directory_symlink(fs::path(BELLTIDE_BUILD_DIR) / "artwork",
                                      folder.path() / "artwork");
-        start();
-        // A window manager places and activates the window only after it is shown.
-        frame->Raise();
-        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
-    }
-    // The program's start, with the settings an earlier one left.
-    void start() {
         auto scripted = std::make_unique<ScriptedPrompts>();
         auto recorder = std::make_unique<RecordingSoundPlayer>();
         prompts = scripted.get();
@@ -83,6 +76,9 @@ protected:
         frame = new BelltideFrame(pcText(folder.path() / "belltide"), "",
                                   FrameServices{std::move(recorder), std::move(scripted), device});
         frame->Show();
+        // A window manager places and activates the window only after it is shown.
+        frame->Raise();
+        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
     }
     void TearDown() override {
         if (!wxTheApp->IsScheduledForDestruction(frame))

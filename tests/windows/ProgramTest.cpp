@@ -18,7 +18,6 @@
 // A macro of the system's that would rename a control id.
 #undef PlaySound
 
-#include <chrono>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -31,9 +30,8 @@ namespace fs = std::filesystem;
 namespace {
 
 bool waitFor(const std::function<bool()>& condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (; !condition(); Sleep(20))
-        if (std::chrono::steady_clock::now() >= end)
+    for (const ULONGLONG end = GetTickCount64() + 60000; !condition(); Sleep(20))
+        if (GetTickCount64() >= end)
             return false;
     return true;
 }
@@ -142,38 +140,29 @@ protected:
         RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
     }
 
-    // Starts the program with this file on its command line (none when empty); the caller ends
-    // the process and closes its handle.
-    HANDLE launch(const fs::path& argument = {}) {
+    // The program started with this file on its command line, ended when the handle goes.
+    using Process = std::unique_ptr<void, void (*)(HANDLE)>;
+    Process launch(const fs::path& argument) {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        std::wstring commandLine = L"\"" + (program / "Belltide.exe").wstring() + L"\"";
-        if (!argument.empty())
-            commandLine += L" \"" + argument.wstring() + L"\"";
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            program.wstring().c_str(), &startup, &process))
-            return nullptr;
-        CloseHandle(process.hThread);
-        return process.hProcess;
-    }
-    // As launch, the process ended when the test ends.
-    HANDLE start(const fs::path& argument = {}) {
-        m_running.reset(launch(argument));
-        return m_running.get();
+        std::wstring commandLine =
+            L"\"" + (program / "Belltide.exe").wstring() + L"\" \"" + argument.wstring() + L"\"";
+        const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                            nullptr, program.wstring().c_str(), &startup, &process);
+        if (started)
+            CloseHandle(process.hThread);
+        return Process(started ? process.hProcess : nullptr, [](HANDLE handle) {
+            TerminateProcess(handle, 0);
+            WaitForSingleObject(handle, 10000);
+            CloseHandle(handle);
+        });
     }
 
     TempFolder folder;
     const fs::path user = folder.path() / pcPath("Users/J\u00F6s\u00E9 M\u00FCller");
     const fs::path program = user / "AppData/Local/Programs/Belltide";
     const fs::path device = user / pcPath("Ger\u00E4t");
-
-private:
-    std::unique_ptr<void, void (*)(HANDLE)> m_running{nullptr, [](HANDLE handle) {
-                                                          TerminateProcess(handle, 0);
-                                                          WaitForSingleObject(handle, 10000);
-                                                          CloseHandle(handle);
-                                                      }};
 };
 
 // A user's session: the first start backs up the handheld, then shows the theme named on the
@@ -194,7 +183,8 @@ TEST_P(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
                                             "\r\n.wav\r\nQuestion\r\n" + bell + "\r\n.wav\r\n") +
                    memberBytes(glockchen + ".wav", waveBytes(std::string(3000, '\x40'))) +
                    memberBytes(bell + ".wav", waveBytes(std::string(150000, '\x60'))));
-    const HANDLE process = start(theme);
+    const Process running = launch(theme);
+    const HANDLE process = running.get();
     ASSERT_TRUE(process);
 
     // The backup first, then the theme, copied into the library and shown.
@@ -266,13 +256,10 @@ TEST_P(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
     ASSERT_TRUE(waitFor([] { return !shown(L"Belltide Help"); }));
     const fs::path second = folder.path() / "Second.kbt";
     writeBytes(second, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
-    const HANDLE secondStart = launch(second);
+    const Process secondStart = launch(second);
     ASSERT_TRUE(secondStart);
-    const DWORD ended = WaitForSingleObject(secondStart, 60000);
-    if (ended != WAIT_OBJECT_0)
-        TerminateProcess(secondStart, 1);
-    CloseHandle(secondStart);
-    EXPECT_EQ(ended, WAIT_OBJECT_0) << "the second start did not end";
+    EXPECT_EQ(WaitForSingleObject(secondStart.get(), 60000), WAIT_OBJECT_0)
+        << "the second start did not end";
     EXPECT_TRUE(waitFor([&] { return shown(L"Belltide \u2014 Second") == main; }))
         << "the first window did not open the theme handed over";
     EXPECT_TRUE(waitFor([&] { return fs::exists(program / "themes" / "Second.kbt"); }));
