@@ -32,22 +32,21 @@ std::string textOf(const wxWindow& dialog) {
 // start's backup runs at full speed.
 class ProgressDialogGui : public MainWindowGui {
 protected:
+    static inline std::atomic<int> delayMs{0};
     struct SlowHandheld : VirtualHandheld {
-        SlowHandheld(fs::path folder, ProgressDialogGui& owner)
-            : VirtualHandheld(std::move(folder)), test(owner) {}
+        using VirtualHandheld::VirtualHandheld;
         bool CeReadFile(Rapi::Handle file, void* to, std::uint32_t size,
                         std::uint32_t* read) override {
-            std::this_thread::sleep_for(std::chrono::milliseconds(test.delayMs.load()));
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs.load()));
             return VirtualHandheld::CeReadFile(file, to, size, read);
         }
-        ProgressDialogGui& test;
     };
     void SetUp() override {
+        delayMs = 0;
         ASSERT_EQ(makeFactoryImage(folder.path() / "device"), 0);
-        device = [this] { return std::make_unique<SlowHandheld>(folder.path() / "device", *this); };
+        device = [this] { return std::make_unique<SlowHandheld>(folder.path() / "device"); };
         MainWindowGui::SetUp();
     }
-    std::atomic<int> delayMs{0};
 };
 
 // Cancel pressed with Esc while the second file is copied: the button says it was heard, the
