@@ -315,23 +315,6 @@ TEST_P(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
 INSTANTIATE_TEST_SUITE_P(Densities, Program, ::testing::Values(96, 120, 144),
                          [](const auto& param) { return std::to_string(param.param) + "Dpi"; });
 
-namespace {
-
-// An icon group's entries as the resource compiler stores them (GRPICONDIRENTRY, packed).
-#pragma pack(push, 2)
-struct IconGroupEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-#pragma pack(pop)
-
-// RT_GROUP_ICON, which the headers give only as a narrow name in this build.
-constexpr WORD GroupIcon = 14;
-
-} // namespace
-
 // What Explorer, the file's properties and the system menu read from the built program: the icon
 // in every size Windows shows, the About entry the system menu gets, and the copyright.
 TEST(ProgramResources, HoldTheIconsTheAboutEntryAndTheCopyright) {
@@ -339,15 +322,16 @@ TEST(ProgramResources, HoldTheIconsTheAboutEntryAndTheCopyright) {
     const HMODULE program =
         LoadLibraryExW(exe.wstring().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(program, nullptr);
+    // RT_GROUP_ICON, which the headers give only as a narrow name in this build.
     const HRSRC found =
-        FindResourceW(program, MAKEINTRESOURCEW(ResourceId::MainIcon), MAKEINTRESOURCEW(GroupIcon));
+        FindResourceW(program, MAKEINTRESOURCEW(ResourceId::MainIcon), MAKEINTRESOURCEW(14));
     ASSERT_NE(found, nullptr);
-    const auto* group = static_cast<const WORD*>(LockResource(LoadResource(program, found)));
+    const auto* group = static_cast<const BYTE*>(LockResource(LoadResource(program, found)));
     ASSERT_NE(group, nullptr);
-    const auto* entries = reinterpret_cast<const IconGroupEntry*>(group + 3);
+    // The group's count, then its 14-byte entries (GRPICONDIRENTRY), each opening with the width.
     std::set<int> sizes;
-    for (WORD i = 0; i < group[2]; ++i)
-        sizes.insert(entries[i].width == 0 ? 256 : entries[i].width);
+    for (int i = 0; i < group[4] + 256 * group[5]; ++i)
+        sizes.insert(group[6 + 14 * i] == 0 ? 256 : group[6 + 14 * i]);
     wchar_t about[64] = {};
     LoadStringW(program, ResourceId::AboutString, about, 64);
     FreeLibrary(program);
