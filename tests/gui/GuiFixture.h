@@ -1,6 +1,7 @@
 // The real main window made for a test, and waits on the toolkit's event loop.
 #pragma once
 
+#include "support/ArchiveBytes.h"
 #include "support/FakeControls.h"
 #include "support/TempFolder.h"
 #include "ui/ControlIds.h"
@@ -14,6 +15,7 @@
 #include <wx/listctrl.h>
 #include <wx/time.h>
 #include <wx/timer.h>
+#include <wx/toplevel.h>
 #include <wx/uiaction.h>
 
 #include <functional>
@@ -41,6 +43,15 @@ inline GtkWidget* shownWindow(bool (*matches)(GtkWidget*)) {
     return found;
 }
 
+// A shown top-level window of wx of this type, other than the one given, if any.
+template <class Window = wxTopLevelWindow> Window* shownTopLevel(const wxWindow* other = nullptr) {
+    for (wxWindow* window : wxTopLevelWindows)
+        if (auto* found = dynamic_cast<Window*>(window);
+            found && found != other && found->IsShown())
+            return found;
+    return nullptr;
+}
+
 // Acts every few milliseconds while the test waits in a modal dialog's own event loop.
 class Ticking {
 public:
@@ -58,13 +69,6 @@ protected:
     void SetUp() override {
         fs::create_directory_symlink(fs::path(BELLTIDE_BUILD_DIR) / "artwork",
                                      folder.path() / "artwork");
-        start();
-        // A window manager places and activates the window only after it is shown.
-        frame->Raise();
-        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
-    }
-    // The program's start, with the settings an earlier one left.
-    void start() {
         auto scripted = std::make_unique<ScriptedPrompts>();
         auto recorder = std::make_unique<RecordingSoundPlayer>();
         prompts = scripted.get();
@@ -72,6 +76,9 @@ protected:
         frame = new BelltideFrame(pcText(folder.path() / "belltide"), "",
                                   FrameServices{std::move(recorder), std::move(scripted), device});
         frame->Show();
+        // A window manager places and activates the window only after it is shown.
+        frame->Raise();
+        ASSERT_TRUE(waitUntil([&] { return frame->IsActive(); }));
     }
     void TearDown() override {
         if (!wxTheApp->IsScheduledForDestruction(frame))
@@ -98,6 +105,19 @@ protected:
     wxListCtrl* list() const { return static_cast<wxListCtrl*>(control(ControlId::EventList)); }
     wxChoice* combo() const { return static_cast<wxChoice*>(control(ControlId::ThemeList)); }
     std::string themesDir() const { return frame->logic().folders().themesDir; }
+    std::vector<int> columnWidths() const {
+        std::vector<int> widths;
+        for (int column = 0; column < list()->GetColumnCount(); ++column)
+            widths.push_back(list()->GetColumnWidth(column));
+        return widths;
+    }
+    // A wave of this many bytes dropped on the row; its path in the theme's sounds folder.
+    std::string dropWave(int row, std::size_t bytes) {
+        const std::string wave = pcText(folder.writeFile("ding.wav", 0));
+        writeBytes(wave, waveBytes(std::string(bytes, 'd')));
+        frame->logic().OnDropSoundFile(row, wave);
+        return frame->logic().folders().soundsDir + "ding.wav";
+    }
 
     bool focusIsIn(int id) const {
         GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
