@@ -33,6 +33,9 @@ constexpr int FactoryEntries = 25, FactoryFiles = 19;
 enum class Operation { Download, Upload, Backup };
 using enum Operation;
 const char* const OperationNames[] = {"Download", "Upload", "Backup"};
+void PrintTo(Operation operation, std::ostream* out) {
+    *out << OperationNames[static_cast<int>(operation)];
+}
 
 // "Sounds exported", or how many sounds did not get there, as the status line says it.
 std::string outcome(int missing, const std::string& done) {
@@ -355,6 +358,9 @@ struct Handheld : MainWindowHarness {
 // with the whole new theme; killed in its second phase, the upload is finished.
 enum class Stop { FailingEachCall, CancelDuringEachFile, KilledAtEachCall };
 const char* const StopNames[] = {"FailingEachCall", "CancelDuringEachFile", "KilledAtEachCall"};
+void PrintTo(Stop stop, std::ostream* out) {
+    *out << StopNames[static_cast<int>(stop)];
+}
 class Sweep : public ::testing::TestWithParam<std::tuple<Operation, Stop>> {};
 
 // A killed process loses nothing the kernel holds, so the disk is not flushed here; what would be
