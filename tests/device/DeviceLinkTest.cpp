@@ -1,5 +1,6 @@
 // The device link on a virtual handheld in a fresh folder, and the handheld's registry file. The
-// link through every backend is exercised by TransferTest.
+// link through SynCE's library is exercised by TransferTest, through rapi.dll by the Windows
+// program's test.
 #include "catalog/MessageError.h"
 #include "device/DeviceUpload.h"
 #include "device/RegistryFile.h"

@@ -1,5 +1,5 @@
 // The loading backend's own duties, against our rapi.dll and its variant without CeRapiInvoke.
-// What it shares with every backend is in TransferTest.
+// Transfers through it are in the Windows program's test.
 #include "catalog/MessageError.h"
 #include "support/DeviceBackends.h"
 #include "support/TempFolder.h"

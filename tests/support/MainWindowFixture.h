@@ -47,7 +47,7 @@ struct MainWindowHarness {
                 .sound = sound,
                 .progressWindows = progressWindows,
                 .deviceFactory = [this] {
-                    return std::make_unique<FailingDevice>(backend.make(deviceFolder), failAt,
+                    return std::make_unique<FailingDevice>(makeDevice(deviceFolder), failAt,
                                                            deviceCalls, failedCall, openKeys,
                                                            killAtFailure, strayAt);
                 }};
@@ -111,7 +111,10 @@ struct MainWindowHarness {
     // Each worker gets a device on this folder that fails call number failAt (-1: none), or
     // kills the process there, and before call number strayAt a call from another thread.
     std::filesystem::path deviceFolder = folder.path() / "no-device";
-    DeviceBackend backend = deviceBackends().front();
+    // How each worker's device is made: the virtual handheld on the folder, unless a test says
+    // otherwise.
+    std::function<std::unique_ptr<RemoteDevice>(const std::filesystem::path& folder)> makeDevice =
+        [](const auto& at) { return std::make_unique<VirtualHandheld>(at); };
     int failAt = -1, strayAt = -1, deviceCalls = 0, openKeys = 0;
     bool killAtFailure = false;
     std::string failedCall;

@@ -564,7 +564,7 @@ struct OddHandheld : VirtualHandheld {
     std::uint64_t room;
 };
 void useOdd(Handheld& handheld, std::uint64_t room = 0) {
-    handheld.backend.make = [room](const fs::path& at) -> std::unique_ptr<RemoteDevice> {
+    handheld.makeDevice = [room](const fs::path& at) -> std::unique_ptr<RemoteDevice> {
         return std::make_unique<OddHandheld>(at, room);
     };
 }
@@ -637,7 +637,7 @@ const Scenario ScenarioRows[] = {
     {"AnUnexpectedProblem",
      Download,
      [](Handheld& h) {
-         h.backend.make = [](const fs::path&) -> std::unique_ptr<RemoteDevice> {
+         h.makeDevice = [](const fs::path&) -> std::unique_ptr<RemoteDevice> {
              throw fs::filesystem_error("cannot list", std::make_error_code(std::errc::io_error));
          };
      },
@@ -751,7 +751,7 @@ TEST_P(LibraryBehaviours, EndTheTransferWithTheirMessage) {
     });
     row.operation == Upload ? prepareUpload() : loadSampleTheme();
     // Chosen as at the program's start.
-    backend.make = [&](const fs::path& at) {
+    makeDevice = [&](const fs::path& at) {
         if (variable)
             setEnvironment(variable, value);
         const bool absent = row.handheld != HandheldIs::There;
