@@ -45,7 +45,7 @@ def main():
     parser.add_argument("--build", default="build-faults")
     parser.add_argument("--only", nargs="*", default=[])
     parser.add_argument("--tests", default="", help="ctest -R regex (default: every test)")
-    parser.add_argument("--exclude", default="install|package|placement",
+    parser.add_argument("--exclude", default="^(install|package|placement)$",
                         help="ctest -E regex")
     args = parser.parse_args()
     build = str(ROOT / args.build)
