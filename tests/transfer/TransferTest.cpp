@@ -44,6 +44,14 @@ std::string outcome(int missing, const std::string& done) {
                               " could not be " + done;
 }
 
+std::string notDone(Operation operation) {
+    return operation == Backup   ? "Sounds not backed up; Belltide tries again at its next start"
+           : operation == Upload ? "Sounds not exported"
+                                 : "Sounds not imported";
+}
+const std::string NoConnection =
+    "Couldn't establish a connection to the device. Check Activesync connection";
+
 bool takesPart(const SoundTheme& theme, const std::string& eventName) {
     return theme.uploadExtended() || !isExtendedEventName(eventName);
 }
@@ -158,10 +166,8 @@ struct Handheld : MainWindowHarness {
                 deviceSounds()};
     }
     bool done(Operation operation) const {
-        return operation == Backup
-                   ? fs::exists(backupFile())
-                   : statusBar.text !=
-                         (operation == Upload ? "Sounds not exported" : "Sounds not imported");
+        return operation == Backup ? fs::exists(backupFile())
+                                   : statusBar.text != notDone(operation);
     }
 
     // The rules every operation keeps: its dialog ends, the wait cursor with it, and every key
@@ -467,8 +473,7 @@ TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
         EXPECT_LE(run.messages.size(), 1u);
         const bool refused = at == 0;
         if (refused) {
-            EXPECT_EQ(run.messages.at(0).substr(0, 74),
-                      "Couldn't establish a connection to the device. Check Activesync connection");
+            EXPECT_EQ(run.messages.at(0).substr(0, NoConnection.size()), NoConnection);
         }
         // An upload whose journal cannot be written ends before its first file.
         const bool started = run.upper >= 0;
@@ -622,6 +627,68 @@ Scenario stoppedConversions(const std::string& how) {
             }};
 }
 
+#ifndef _WIN32
+// The handheld through our library with SynCE's ABI, behaving as SynCE or a handheld may: each
+// row's transfer tells its one message (or none) within its time and ends by the rules above.
+// The library refuses every call from a thread without the session; no row makes one but the row
+// that does so on purpose. The virtual handheld in the program folder is this very one, which no
+// choice of the library ever falls back to.
+enum class HandheldIs { There, Absent, AbsentAndCancelled, AbsentAndDialogGone };
+using enum HandheldIs;
+struct Library {
+    std::pair<const char*, const char*> environment = {};
+    HandheldIs handheld = There;
+    int atLeastMs = 0, atMostMs = 4000;
+    int strayAt = -1; // the device call before which another thread makes one
+    const char* library = BELLTIDE_SYNCE_LIBRARY;
+};
+// The calls our library refused so far, held loaded to count them all.
+unsigned refusedCalls() {
+    static void* const synce = dlopen(BELLTIDE_SYNCE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    return reinterpret_cast<unsigned (*)()>(dlsym(synce, "BelltideRapiRefusedCalls"))();
+}
+Scenario throughSynce(const std::string& label, Operation operation, const std::string& message,
+                      bool done, Library how = {}) {
+    using Clock = std::chrono::steady_clock;
+    const auto since = std::make_shared<std::pair<unsigned, Clock::time_point>>();
+    return {label,
+            operation,
+            [=](Handheld& h) {
+                if (operation == Upload)
+                    h.changeEveryWave();
+                h.cleanUps.push_back([variable = how.environment.first] {
+                    for (const char* name : {variable, "BELLTIDE_DEVICE", "BELLTIDE_RAPI_LIBRARY"})
+                        name&& unsetenv(name);
+                });
+                // Chosen as at the program's start.
+                h.makeDevice = [&h, how](const fs::path& at) {
+                    if (how.environment.first)
+                        setEnvironment(how.environment.first, how.environment.second);
+                    setEnvironment("BELLTIDE_RAPI_DEVICE",
+                                   pcText(how.handheld == There ? at : at / "absent"));
+                    setEnvironment("BELLTIDE_RAPI_LIBRARY", how.library);
+                    return chooseHandheld(h.folder.path()).factory();
+                };
+                h.strayAt = how.strayAt;
+                h.progressWindows.goneWhileWaiting = how.handheld == AbsentAndDialogGone;
+                h.progressWindows.cancelDuring = how.handheld == AbsentAndCancelled ? 0 : -1;
+                *since = {refusedCalls(), Clock::now()};
+            },
+            !done                 ? notDone(operation)
+            : operation == Backup ? "Welcome to Belltide"
+                                  : outcome(0, operation == Upload ? "exported" : "imported"),
+            message.empty() ? std::vector<std::string>{} : std::vector{message},
+            [=](Handheld& h) {
+                const auto took = Clock::now() - since->second;
+                EXPECT_EQ(h.done(operation), done);
+                EXPECT_EQ(refusedCalls() > since->first, how.strayAt >= 0);
+                EXPECT_GE(took, std::chrono::milliseconds(how.atLeastMs));
+                EXPECT_LE(took, std::chrono::milliseconds(how.atMostMs));
+            }};
+}
+const std::string Lost = Rapi::ConnectionLost::Text;
+#endif
+
 const Scenario ScenarioRows[] = {
     unfitName("UnfitSubFolder", "Sub\\Beep", Download),
     unfitName("UnfitParent", "..\\x", Download),
@@ -703,104 +770,29 @@ const Scenario ScenarioRows[] = {
 #ifndef _WIN32
     stoppedConversions("AnotherUsersFolder"),
     stoppedConversions("ALinkInItsPlace"),
+    // A connection is awaited by asking CeRapiInit again while the usual time lasts.
+    throughSynce("SynceConnectionWait", Download, "", true,
+                 {{"BELLTIDE_RAPI_REFUSED_INITS", "3"}, There, 700}),
+    throughSynce("SynceNamedVirtualHandheldFirst", Download, "", true,
+                 {{"BELLTIDE_DEVICE", "device"}, Absent}),
+    throughSynce("SynceThreadRule", Download, Lost, false, {{}, There, 0, 4000, 1}),
+    throughSynce("SynceNoHandheld", Backup, NoConnection + "\n" + SynceDevice::NoHandheldHint,
+                 false, {{}, Absent, 5000, 8000}),
+    throughSynce("SynceCancelWhileWaiting", Download, "", false, {{}, AbsentAndCancelled, 0, 1500}),
+    throughSynce("SynceDialogGoneWhileWaiting", Download, "", false,
+                 {{}, AbsentAndDialogGone, 0, 1500}),
+    throughSynce("SynceLocked", Download, "The Pocket PC is locked. Unlock it and try again.",
+                 false, {{"BELLTIDE_RAPI_LOCKED", "1"}, There, 0, 1000}),
+    throughSynce("SynceMissingFunction", Upload,
+                 NoConnection + "\nThe library " BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE
+                                " lacks the function CeRapiInvoke, which Belltide needs.",
+                 false, {{}, There, 0, 4000, -1, BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE}),
+    throughSynce("SynceLostDuringDownload", Download, Lost, false,
+                 {{"BELLTIDE_RAPI_LOSE_AT", "CeReadFile:3"}}),
+    throughSynce("SynceLostDuringUpload", Upload, Lost, false,
+                 {{"BELLTIDE_RAPI_LOSE_AT", "CeWriteFile:1"}}),
+    throughSynce("SynceUploadsTheThemeWhole", Upload, "", true),
 #endif
 };
 INSTANTIATE_TEST_SUITE_P(Transfer, Scenarios, ::testing::ValuesIn(ScenarioRows),
                          [](const auto& param) { return param.param.name; });
-
-#ifndef _WIN32
-// The handheld through our library with SynCE's ABI, behaving as SynCE or a handheld may: each
-// row's transfer tells its one message (or none) within its time and ends by the rules above.
-// The library refuses every call from a thread without the session; no row makes one but the row
-// that does so on purpose. The virtual handheld in the program folder is this very one, which no
-// choice of the library ever falls back to.
-enum class HandheldIs { There, Absent, AbsentAndCancelled, AbsentAndDialogGone };
-struct LibraryBehaviour {
-    const char* name;
-    Operation operation;
-    std::string message; // "" for none
-    bool done = false;
-    std::pair<const char*, const char*> environment = {};
-    HandheldIs handheld = HandheldIs::There;
-    int atLeastMs = 0, atMostMs = 4000;
-    int strayAt = -1; // the device call before which another thread makes one
-    const char* library = BELLTIDE_SYNCE_LIBRARY;
-};
-void PrintTo(const LibraryBehaviour& row, std::ostream* out) {
-    *out << row.name;
-}
-
-class LibraryBehaviours : public ::testing::TestWithParam<LibraryBehaviour>, public Handheld {
-protected:
-    // The calls our library refused so far, held loaded for the test to count them all.
-    unsigned refusedCalls() const {
-        return reinterpret_cast<std::uint32_t (*)()>(
-            dlsym(synce.get(), "BelltideRapiRefusedCalls"))();
-    }
-    const std::shared_ptr<void> synce{dlopen(BELLTIDE_SYNCE_LIBRARY, RTLD_NOW | RTLD_LOCAL),
-                                      [](void* handle) { handle&& dlclose(handle); }};
-};
-
-TEST_P(LibraryBehaviours, EndTheTransferWithTheirMessage) {
-    const LibraryBehaviour& row = GetParam();
-    ASSERT_TRUE(synce) << dlerror();
-    const auto [variable, value] = row.environment;
-    const std::shared_ptr<void> restore(nullptr, [&](void*) {
-        for (const char* name : {variable, "BELLTIDE_DEVICE", "BELLTIDE_RAPI_LIBRARY"})
-            name&& unsetenv(name);
-    });
-    row.operation == Upload ? prepareUpload() : loadSampleTheme();
-    // Chosen as at the program's start.
-    makeDevice = [&](const fs::path& at) {
-        if (variable)
-            setEnvironment(variable, value);
-        const bool absent = row.handheld != HandheldIs::There;
-        setEnvironment("BELLTIDE_RAPI_DEVICE", pcText(absent ? at / "absent" : at));
-        setEnvironment("BELLTIDE_RAPI_LIBRARY", row.library);
-        return chooseHandheld(folder.path()).factory();
-    };
-    strayAt = row.strayAt;
-    progressWindows.goneWhileWaiting = row.handheld == HandheldIs::AbsentAndDialogGone;
-    progressWindows.cancelDuring = row.handheld == HandheldIs::AbsentAndCancelled ? 0 : -1;
-    const Holdings before = held();
-    const unsigned refusedBefore = refusedCalls();
-    const auto start = std::chrono::steady_clock::now();
-    run(row.operation);
-    const auto took = std::chrono::steady_clock::now() - start;
-
-    EXPECT_EQ(lastRun().messages,
-              row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
-    EXPECT_EQ(done(row.operation), row.done);
-    expectOutcome(row.operation, before);
-    EXPECT_EQ(refusedCalls() > refusedBefore, row.strayAt >= 0);
-    EXPECT_GE(took, std::chrono::milliseconds(row.atLeastMs));
-    EXPECT_LE(took, std::chrono::milliseconds(row.atMostMs));
-}
-
-const std::string NoConnection =
-    "Couldn't establish a connection to the device. Check Activesync connection\n";
-const std::string Lost = Rapi::ConnectionLost::Text,
-                  NoHandheld = NoConnection + SynceDevice::NoHandheldHint,
-                  Locked = "The Pocket PC is locked. Unlock it and try again.",
-                  Missing = NoConnection +
-                            "The library " BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE
-                            " lacks the function CeRapiInvoke, which Belltide needs.";
-const char* const WithoutInvoke = BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE;
-using enum HandheldIs;
-// A connection is awaited by asking CeRapiInit again while the usual time lasts.
-const LibraryBehaviour LibraryBehaviourRows[] = {
-    {"ConnectionWait", Download, "", true, {"BELLTIDE_RAPI_REFUSED_INITS", "3"}, There, 700},
-    {"NamedVirtualHandheldFirst", Download, "", true, {"BELLTIDE_DEVICE", "device"}, Absent},
-    {"ThreadRule", Download, Lost, false, {}, There, 0, 4000, 1},
-    {"NoHandheld", Backup, NoHandheld, false, {}, Absent, 5000, 8000},
-    {"CancelWhileWaiting", Download, "", false, {}, AbsentAndCancelled, 0, 1500},
-    {"DialogGoneWhileWaiting", Download, "", false, {}, AbsentAndDialogGone, 0, 1500},
-    {"Locked", Download, Locked, false, {"BELLTIDE_RAPI_LOCKED", "1"}, There, 0, 1000},
-    {"MissingFunction", Upload, Missing, false, {}, There, 0, 4000, -1, WithoutInvoke},
-    {"LostDuringDownload", Download, Lost, false, {"BELLTIDE_RAPI_LOSE_AT", "CeReadFile:3"}},
-    {"LostDuringUpload", Upload, Lost, false, {"BELLTIDE_RAPI_LOSE_AT", "CeWriteFile:1"}},
-    {"UploadsTheThemeWhole", Upload, "", true},
-};
-INSTANTIATE_TEST_SUITE_P(Synce, LibraryBehaviours, ::testing::ValuesIn(LibraryBehaviourRows),
-                         [](const auto& param) { return std::string(param.param.name); });
-#endif
