@@ -109,14 +109,19 @@ struct Handheld : MainWindowHarness {
         dropWave("_Reminders", "fresh two", "new fresh two");
         deviceCalls = 0;
     }
-    void prepareUpload() { downloadWhole(), changeEveryWave(); }
+    // An upload's theme as prepareUpload makes it, else the sample theme.
+    void prepare(Operation operation) {
+        operation == Upload ? (downloadWhole(), changeEveryWave()) : loadSampleTheme();
+    }
     // Gives the event a wave of that name and those bytes, as a drop on its row does.
     void dropWave(const std::string& eventName, const std::string& name, const std::string& bytes) {
         const fs::path wave = folder.path() / "picked" / pcPath(name + ".wav");
         fs::create_directories(wave.parent_path());
         writeBytes(wave, waveBytes(bytes));
-        const auto row = std::distance(dlg->theme().begin(), dlg->theme().find(eventName));
-        dlg->OnDropSoundFile(static_cast<int>(row), pcText(wave));
+        dlg->OnDropSoundFile(rowOf(eventName), pcText(wave));
+    }
+    int rowOf(const std::string& eventName) const {
+        return static_cast<int>(std::distance(dlg->theme().begin(), dlg->theme().find(eventName)));
     }
 
     const FakeProgressWindows::Run& lastRun() const { return progressWindows.runs.back(); }
@@ -152,9 +157,7 @@ struct Handheld : MainWindowHarness {
         }));
     }
     SoundTheme deviceSounds() const {
-        VirtualHandheld device(deviceFolder);
-        RecordingMessages messages;
-        return DeviceLink(device, messages).readCurrentSounds();
+        return session([](DeviceLink& link) { return link.readCurrentSounds(); });
     }
 
     Holdings held() const {
@@ -186,18 +189,16 @@ struct Handheld : MainWindowHarness {
             EXPECT_EQ(leftovers(), 0);
         }
         const Holdings now = held();
-        if (operation == Upload || !done(operation)) {
-            EXPECT_TRUE(now.sounds == before.sounds) << "the sounds folder as it was";
-            EXPECT_EQ(now.rows, before.rows);
-        }
-        if (!done(operation)) {
-            EXPECT_TRUE(now.device == before.device) << "the handheld's registry, waves, reloads";
-            EXPECT_EQ(now.backup, before.backup);
-        } else if (operation == Upload) {
+        EXPECT_TRUE((operation != Upload && done(operation)) ||
+                    (now.sounds == before.sounds && now.rows == before.rows))
+            << "the sounds folder and the list as they were";
+        if (!done(operation))
+            EXPECT_TRUE(now.device == before.device && now.backup == before.backup)
+                << "the handheld's registry, waves, reloads, and the backup";
+        else if (operation == Upload)
             expectUploaded(before, now);
-        } else {
+        else
             expectHandheldsSounds(operation);
-        }
     }
 
     // A download or backup done: every sound the editor shows is the handheld's wave of that
@@ -205,9 +206,9 @@ struct Handheld : MainWindowHarness {
     // for a backup, in the archive. Unless a registry call failed, each event shows the sound the
     // registry names, and the status line counts the sounds named that did not arrive.
     void expectHandheldsSounds(Operation operation) const {
-        std::map<std::string, std::string, IgnoringCase> files, shown;
-        for (const auto& file : deviceFiles())
-            files.insert(file);
+        const auto onDevice = deviceFiles();
+        std::map<std::string, std::string, IgnoringCase> files(onDevice.begin(), onDevice.end()),
+            shown;
         const SoundTheme named = deviceSounds();
         const bool registryRead = !failedCall.starts_with("CeReg");
         const std::string archive = readBytes(backupFile());
@@ -404,8 +405,7 @@ TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
     const auto [operation, stop] = GetParam();
     const bool cancel = stop == Stop::CancelDuringEachFile;
     Handheld clean;
-    if (operation == Upload)
-        clean.prepareUpload();
+    clean.prepare(operation);
     const Holdings cleanBefore = clean.held();
     if (operation == Upload)
         EXPECT_EQ(flushesOfAnUpload(clean),
@@ -416,16 +416,13 @@ TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
     ASSERT_TRUE(clean.done(operation) && clean.lastRun().messages.empty());
     ASSERT_EQ(clean.lastRun().position, clean.lastRun().upper);
     const int files = clean.lastRun().upper - 1;
-    ASSERT_GE(files, FactoryFiles);
-    ASSERT_GT(clean.deviceCalls, 60);
+    ASSERT_TRUE(files >= FactoryFiles && clean.deviceCalls > 60);
     const auto whole = wavesAndRegistry(clean);
     int undone = 0, finished = 0;
     for (int at = 0; at < (cancel ? files + 1 : clean.deviceCalls); ++at) {
         SCOPED_TRACE(StopNames[int(stop)] + (" at " + std::to_string(at)));
         Handheld handheld;
-        handheld.loadSampleTheme();
-        if (operation == Upload)
-            handheld.prepareUpload();
+        handheld.prepare(operation);
         (cancel ? handheld.progressWindows.cancelDuring : handheld.failAt) = at;
 #ifndef _WIN32
         if (stop == Stop::KilledAtEachCall) {
@@ -454,15 +451,12 @@ TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
         handheld.expectOutcome(operation, before);
         const auto& run = handheld.lastRun();
         if (cancel) {
-            EXPECT_FALSE(handheld.done(operation));
-            EXPECT_TRUE(run.messages.empty());
-            EXPECT_EQ(run.texts.front(), WaitingText);
-            EXPECT_EQ(run.copying, at);
-            const std::string last = run.texts.back();
-            EXPECT_TRUE(at == 0 || last.ends_with(" (" + std::to_string(at) + " of " +
-                                                  std::to_string(files) + ")"))
-                << last;
-            EXPECT_EQ(run.position, at + 1);
+            EXPECT_TRUE(!handheld.done(operation) && run.messages.empty());
+            EXPECT_TRUE(run.texts.front() == WaitingText && run.copying == at &&
+                        run.position == at + 1);
+            EXPECT_TRUE(at == 0 || run.texts.back().ends_with(" (" + std::to_string(at) + " of " +
+                                                              std::to_string(files) + ")"))
+                << run.texts.back();
             if (operation == Backup) {
                 handheld.progressWindows.cancelDuring = -1;
                 handheld.run(Backup);
@@ -472,9 +466,7 @@ TEST_P(Sweep, EndsWithTheOldSetOrTheWholeNewOne) {
         }
         EXPECT_LE(run.messages.size(), 1u);
         const bool refused = at == 0;
-        if (refused) {
-            EXPECT_EQ(run.messages.at(0).substr(0, NoConnection.size()), NoConnection);
-        }
+        EXPECT_TRUE(!refused || run.messages.at(0).starts_with(NoConnection));
         // An upload whose journal cannot be written ends before its first file.
         const bool started = run.upper >= 0;
         EXPECT_TRUE(started || refused || (operation == Upload && !handheld.done(Upload)));
@@ -532,8 +524,7 @@ TEST_P(Scenarios, EndAsTheUserIsTold) {
     for (const std::string& part : told)
         EXPECT_TRUE(messages[0].find(part) != messages[0].npos &&
                     messages[0].find(part) == messages[0].rfind(part))
-            << part << "\nonce in\n"
-            << messages[0];
+            << part << " once in " << messages[0];
     EXPECT_EQ(progressWindows.mostAtOnce, 1);
     if (row.after)
         row.after(*this);
@@ -651,7 +642,7 @@ Scenario throughSynce(const std::string& label, Operation operation, const std::
                       bool done, Library how = {}) {
     using Clock = std::chrono::steady_clock;
     const auto since = std::make_shared<std::pair<unsigned, Clock::time_point>>();
-    return {label,
+    return {"Synce" + label,
             operation,
             [=](Handheld& h) {
                 if (operation == Upload)
@@ -725,13 +716,7 @@ const Scenario ScenarioRows[] = {
      "Sounds exported"},
     // A sound cleared goes as silence and comes back as silence, not as a sound of that name.
     {"AClearedSoundGoesAsSilence", Upload,
-     [](Handheld& h) {
-         const auto row = std::distance(h.dlg->theme().begin(), h.dlg->theme().find("Asterisk"));
-         h.dlg->eventList().setSelectionMark(static_cast<int>(row));
-         h.dlg->OnListClick();
-         h.dlg->OnNoSound();
-     },
-     "Sounds exported"},
+     [](Handheld& h) { h.select(h.rowOf("Asterisk")), h.dlg->OnNoSound(); }, "Sounds exported"},
     // A wave the handheld cannot play goes converted, the theme's file as it was; a file that
     // is no sound stays on the PC, and its events keep the handheld's sound.
     {"AnUnplayableWaveGoesConvertedAndANonSoundIsLeftOut",
@@ -771,27 +756,26 @@ const Scenario ScenarioRows[] = {
     stoppedConversions("AnotherUsersFolder"),
     stoppedConversions("ALinkInItsPlace"),
     // A connection is awaited by asking CeRapiInit again while the usual time lasts.
-    throughSynce("SynceConnectionWait", Download, "", true,
+    throughSynce("ConnectionWait", Download, "", true,
                  {{"BELLTIDE_RAPI_REFUSED_INITS", "3"}, There, 700}),
-    throughSynce("SynceNamedVirtualHandheldFirst", Download, "", true,
+    throughSynce("NamedVirtualHandheldFirst", Download, "", true,
                  {{"BELLTIDE_DEVICE", "device"}, Absent}),
-    throughSynce("SynceThreadRule", Download, Lost, false, {{}, There, 0, 4000, 1}),
-    throughSynce("SynceNoHandheld", Backup, NoConnection + "\n" + SynceDevice::NoHandheldHint,
-                 false, {{}, Absent, 5000, 8000}),
-    throughSynce("SynceCancelWhileWaiting", Download, "", false, {{}, AbsentAndCancelled, 0, 1500}),
-    throughSynce("SynceDialogGoneWhileWaiting", Download, "", false,
-                 {{}, AbsentAndDialogGone, 0, 1500}),
-    throughSynce("SynceLocked", Download, "The Pocket PC is locked. Unlock it and try again.",
-                 false, {{"BELLTIDE_RAPI_LOCKED", "1"}, There, 0, 1000}),
-    throughSynce("SynceMissingFunction", Upload,
+    throughSynce("ThreadRule", Download, Lost, false, {{}, There, 0, 4000, 1}),
+    throughSynce("NoHandheld", Backup, NoConnection + "\n" + SynceDevice::NoHandheldHint, false,
+                 {{}, Absent, 5000, 8000}),
+    throughSynce("CancelWhileWaiting", Download, "", false, {{}, AbsentAndCancelled, 0, 1500}),
+    throughSynce("DialogGoneWhileWaiting", Download, "", false, {{}, AbsentAndDialogGone, 0, 1500}),
+    throughSynce("Locked", Download, "The Pocket PC is locked. Unlock it and try again.", false,
+                 {{"BELLTIDE_RAPI_LOCKED", "1"}, There, 0, 1000}),
+    throughSynce("MissingFunction", Upload,
                  NoConnection + "\nThe library " BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE
                                 " lacks the function CeRapiInvoke, which Belltide needs.",
                  false, {{}, There, 0, 4000, -1, BELLTIDE_SYNCE_LIBRARY_WITHOUT_INVOKE}),
-    throughSynce("SynceLostDuringDownload", Download, Lost, false,
+    throughSynce("LostDuringDownload", Download, Lost, false,
                  {{"BELLTIDE_RAPI_LOSE_AT", "CeReadFile:3"}}),
-    throughSynce("SynceLostDuringUpload", Upload, Lost, false,
+    throughSynce("LostDuringUpload", Upload, Lost, false,
                  {{"BELLTIDE_RAPI_LOSE_AT", "CeWriteFile:1"}}),
-    throughSynce("SynceUploadsTheThemeWhole", Upload, "", true),
+    throughSynce("UploadsTheThemeWhole", Upload, "", true),
 #endif
 };
 INSTANTIATE_TEST_SUITE_P(Transfer, Scenarios, ::testing::ValuesIn(ScenarioRows),
