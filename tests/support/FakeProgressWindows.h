@@ -33,7 +33,6 @@ public:
         void endWaitCursor() override { --waitDepth; }
         void endModal() override { ended = true; }
 
-        ProgressDialogTemplate dialog;
         int upper = -1, position = 0; // upper -1: no range set
         std::vector<std::string> messages;
         std::vector<double> parts;
@@ -43,10 +42,9 @@ public:
         bool ended = false;
     };
 
-    void runModal(const ProgressDialogTemplate& dialog,
+    void runModal(const ProgressDialogTemplate&,
                   const std::function<void(ProgressWindow&)>& onShown) override {
         Run& run = runs.emplace_back();
-        run.dialog = dialog;
         run.cancelDuring = cancelDuring;
         mostAtOnce = std::max(mostAtOnce, ++atOnce);
         onShown(run);
