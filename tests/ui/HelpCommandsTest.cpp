@@ -9,8 +9,7 @@
 // Records what is opened; while the About box is "shown" its link is clicked.
 struct FakeHelpLauncher : HelpLauncher {
     bool openWebAddress(const std::string& address) override {
-        opened.push_back(address);
-        return false;
+        return opened.push_back(address), false;
     }
     bool loadHelpBook(const std::string&) override { return ++loads, bookLoads; }
     void showHelpPage(const std::string& page) override { opened.push_back("help:" + page); }

@@ -80,33 +80,27 @@ TEST(ProgramFolders, TheUserDataFolderIsBelltideInTheRoamingApplicationData) {
     EXPECT_EQ(ProgramFolders::userDataDir(), fs::path(appData) / "Belltide");
 }
 #else
-// The desktop's rules: XDG_DATA_HOME when it is absolute, else ~/.local/share.
-TEST(ProgramFolders, TheUserDataFolderFollowsXdgDataHomeWhenItIsAbsolute) {
-    const char* env = std::getenv("XDG_DATA_HOME");
-    const std::string saved = env ? env : "";
+// The desktop's rules: XDG_DATA_HOME when it is absolute, else ~/.local/share; the settings get a
+// folder of their own in XDG_CONFIG_HOME, where an earlier version's loose file is moved once,
+// never over settings already there.
+TEST(ProgramFolders, TheUserFoldersFollowTheXdgVariables) {
+    const char *data = std::getenv("XDG_DATA_HOME"), *config = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedData = data ? data : "", savedConfig = config ? config : "";
     const char* home = std::getenv("HOME");
     setEnvironment("XDG_DATA_HOME", "/xdg/data");
     EXPECT_EQ(ProgramFolders::userDataDir(), fs::path("/xdg/data/belltide"));
     setEnvironment("XDG_DATA_HOME", "relative/data");
     EXPECT_EQ(ProgramFolders::userDataDir(),
               fs::path(home ? home : "") / ".local" / "share" / "belltide");
-    setEnvironment("XDG_DATA_HOME", saved);
-}
-
-// The settings get a folder of their own in XDG_CONFIG_HOME; an earlier version's loose file is
-// moved there once, never over settings already there.
-TEST(ProgramFolders, TheSettingsLiveInTheirOwnXdgConfigFolder) {
-    TempFolder config;
-    const char* env = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = env ? env : "";
-    setEnvironment("XDG_CONFIG_HOME", pcText(config.path()));
-    writeBytes(config.path() / "Belltide.conf", "[Window]\nMaximized=1\n");
-    const fs::path file = config.path() / "belltide" / "belltide.conf";
-    EXPECT_EQ(ProgramFolders::settingsFile(), file);
-    EXPECT_EQ(readBytes(file), "[Window]\nMaximized=1\n");
-    writeBytes(config.path() / "Belltide.conf", "older");
-    EXPECT_EQ(ProgramFolders::settingsFile(), file);
-    EXPECT_EQ(readBytes(file), "[Window]\nMaximized=1\n");
-    setEnvironment("XDG_CONFIG_HOME", saved);
+    TempFolder folder;
+    setEnvironment("XDG_CONFIG_HOME", pcText(folder.path()));
+    const fs::path file = folder.path() / "belltide" / "belltide.conf";
+    for (const char* loose : {"[Window]\nMaximized=1\n", "older"}) {
+        writeBytes(folder.path() / "Belltide.conf", loose);
+        EXPECT_EQ(ProgramFolders::settingsFile(), file);
+        EXPECT_EQ(readBytes(file), "[Window]\nMaximized=1\n");
+    }
+    setEnvironment("XDG_DATA_HOME", savedData);
+    setEnvironment("XDG_CONFIG_HOME", savedConfig);
 }
 #endif

@@ -161,11 +161,8 @@ struct Pick {
     std::string folder, name, bytes;
     std::string shown; // the row's sound afterwards; empty when the pick is refused
     const char* convertedLength = nullptr; // the Length column of a sound converted
+    friend void PrintTo(const Pick& pick, std::ostream* out) { *out << pick.label; }
 };
-
-void PrintTo(const Pick& pick, std::ostream* out) {
-    *out << pick.label;
-}
 
 class ChangeSoundPick : public SoundCommands, public ::testing::WithParamInterface<Pick> {};
 
@@ -239,15 +236,15 @@ TEST(CountedOrder, PutsNumbersByTheirValueAndLettersInAnyCase) {
 }
 
 TEST(PortableFileName, KeepsTheExtensionAndFitsTheArchivesHeader) {
-    EXPECT_EQ(portableFileName(std::string(300, 'x') + ".wav", 255),
-              std::string(251, 'x') + ".wav");
-    EXPECT_EQ(portableFileName("\xC3\xA9" + std::string(300, 'x') + ".wav", 10),
-              "\xC3\xA9xxxx.wav");
-    EXPECT_EQ(portableFileName("\xC3\xA9\xC3\xA9\xC3\xA9.wav", 9), "\xC3\xA9\xC3\xA9.wav")
-        << "no character cut in two";
-    EXPECT_EQ(portableFileName("dots....wav", 255), "dots.wav");
-    // What Windows would take for another name, or for a device whatever its extension (the
-    // plainer device names are among the picks).
-    EXPECT_EQ(portableFileName("a.wav.", 255), "a.wav");
-    EXPECT_EQ(portableFileName("NUL.tar.wav", 255), "NUL_.tar.wav");
+    const std::string x = std::string(300, 'x');
+    using Row = std::tuple<std::string, std::size_t, std::string>;
+    // No character is cut in two. "a.wav." would be another name on Windows, and NUL a device
+    // whatever its extension (the plainer device names are among the picks).
+    for (const auto& [name, limit, portable] :
+         {Row{x + ".wav", 255, std::string(251, 'x') + ".wav"},
+          Row{"\xC3\xA9" + x + ".wav", 10, "\xC3\xA9xxxx.wav"},
+          Row{"\xC3\xA9\xC3\xA9\xC3\xA9.wav", 9, "\xC3\xA9\xC3\xA9.wav"},
+          Row{"dots....wav", 255, "dots.wav"}, Row{"a.wav.", 255, "a.wav"},
+          Row{"NUL.tar.wav", 255, "NUL_.tar.wav"}})
+        EXPECT_EQ(portableFileName(name, limit), portable) << name;
 }

@@ -220,15 +220,29 @@ CommandCase damaged(const char* label, const std::string& bytes) {
     return {label, [bytes](T t) { t.openDamaged(bytes); }, "sample", "Sounds exported",
             "The theme file \"{folder}damaged.kbt\" is damaged."};
 }
-CommandCase openOverItsCopy(const char* label, bool replace) {
+// A theme opened from elsewhere is copied into the library, asking before replacing a copy.
+CommandCase openOver(const char* label, std::optional<bool> replace) {
     const auto act = [replace](T t) {
-        writeBytes(t.themesDir() + "Mélodie.KBT", "library copy");
-        t.prompts.answers = {replace}, t.open(t.away);
+        if (replace)
+            writeBytes(t.themesDir() + "Mélodie.KBT", "library copy"),
+                t.prompts.answers = {*replace};
+        t.open(t.away);
         EXPECT_EQ(readBytes(t.themesDir() + "Mélodie.KBT"),
-                  replace ? readBytes(t.away) : "library copy");
-        EXPECT_EQ(t.prompts.questions.size(), 1u);
+                  replace.value_or(true) ? readBytes(t.away) : "library copy");
+        EXPECT_EQ(t.prompts.questions.size(), replace ? 1u : 0u);
     };
-    return {label, act, "Mélodie", "", "", replace ? "Mélodie.KBT" : ""};
+    return {label, act, "Mélodie", "", "", replace.value_or(true) ? "Mélodie.KBT" : ""};
+}
+// A theme without a sound would silence the handheld: asked first; No changes nothing.
+CommandCase silentUpload(const char* label, bool upload) {
+    const auto act = [upload](T t) {
+        t.dlg->OnNewTheme(), t.statusBar.setText("Sounds exported");
+        t.prompts.answers = {upload}, t.dlg->OnUploadTheme();
+        EXPECT_EQ(t.prompts.questions.at(0),
+                  "This theme has no sounds: the Pocket PC will play none. Upload it?");
+    };
+    return {label, act, "Untitled", upload ? "Sounds not exported" : "Sounds exported",
+            "",    "",  'N'};
 }
 std::string rowNaming(const std::string& wave) {
     return memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + wave + "\r\n\r\n") +
@@ -241,16 +255,9 @@ const CommandCase CommandCases[] = {
          EXPECT_TRUE(t.saveThemeButton.enabled && t.uploadButton.enabled && !t.playButton.enabled);
      },
      "Untitled", "", "", "", 'N'},
-    // A theme opened from elsewhere is copied into the library, asking before replacing a copy.
-    {"OpenTheme",
-     [](T t) {
-         t.open(t.away);
-         EXPECT_EQ(readBytes(t.themesDir() + "Mélodie.KBT"), readBytes(t.away));
-         EXPECT_TRUE(t.prompts.questions.empty());
-     },
-     "Mélodie", "", "", "Mélodie.KBT"},
-    openOverItsCopy("OpenThemeReplacingItsCopy", true),
-    openOverItsCopy("OpenThemeKeepingItsCopy", false),
+    openOver("OpenTheme", std::nullopt),
+    openOver("OpenThemeReplacingItsCopy", true),
+    openOver("OpenThemeKeepingItsCopy", false),
     damaged("NotAnArchive", std::string(100, 'x')),
     damaged("RowNamingParent", rowNaming("../secret.txt")),
     damaged("HugeDescriptor", rowNaming("chime\r\n.wav" + std::string(1 << 20, '\n'))),
@@ -314,20 +321,8 @@ const CommandCase CommandCases[] = {
      },
      "*sample", "", "", "sample.kbt", '-'},
     {"SelectingARowKeepsTheTransfersWord", [](T t) { t.select(1); }, "sample", "Sounds exported"},
-    // A theme without a sound would silence the handheld: asked first; No changes nothing.
-    {"SilentThemeUploadDeclined",
-     [](T t) {
-         t.dlg->OnNewTheme();
-         t.statusBar.setText("Sounds exported");
-         t.prompts.answers = {false};
-         t.dlg->OnUploadTheme();
-         EXPECT_EQ(t.prompts.questions.at(0),
-                   "This theme has no sounds: the Pocket PC will play none. Upload it?");
-     },
-     "Untitled", "Sounds exported", "", "", 'N'},
-    {"SilentThemeUploaded",
-     [](T t) { t.dlg->OnNewTheme(), t.prompts.answers = {true}, t.dlg->OnUploadTheme(); },
-     "Untitled", "Sounds not exported", "", "", 'N'},
+    silentUpload("SilentThemeUploadDeclined", false),
+    silentUpload("SilentThemeUploaded", true),
     {"NoHandheldAtTheFirstStart", [](T t) { t.dlg->InitialBackupCheck(); }, "sample",
      "Sounds not backed up; Belltide tries again at its next start"},
 };
