@@ -15,7 +15,7 @@ protected:
     }
 };
 
-// Every command wants a marked row; a non-wave, a vanished file or a cancel changes nothing.
+// Every command wants a marked row; a non-wave or a cancel changes nothing.
 TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
     for (auto command : {&CBelltideDlg::OnPlaySound, &CBelltideDlg::OnChangeSound,
                          &CBelltideDlg::OnNoSound, &CBelltideDlg::OnListDoubleClick,
@@ -24,13 +24,10 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
     EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled ||
                  listView.menusShown);
     const std::string text = pcText(folder.writeFile("notes.txt", 10));
-    const std::string gone = folder.dir() + "gone.wav";
     dlg->OnDropSoundFile(2, text);
-    dlg->OnDropSoundFile(2, gone);
     auto messages = std::vector<std::string>(4, "No sound selected");
     messages.push_back("Belltide cannot read \"" + text +
                        "\" as a sound; the sound is not changed.");
-    messages.push_back("Could not open file \"" + gone + "\".");
     EXPECT_EQ(prompts.messages, messages);
 
     select(1);
@@ -58,14 +55,13 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
 // in the music folder; a folder that is gone is passed over.
 TEST_F(SoundCommands, AChosenWavePointsTheRowAtItAndTheDialogOpensWhereSoundsAreOrWereChosen) {
     const std::string picked = folder.dir() + "picked", music = pcText(folder.path() / "Music");
-    const std::string wave = picked + PathSeparator + "my.alarm.v2.wav",
-                      other = folder.dir() + "other.wav";
+    const auto in = [&](const char* name) { return picked + PathSeparator + name; };
+    const std::string wave = in("my.alarm.v2.wav"), other = folder.dir() + "other.wav";
     writeBytes(folder.writeFile("picked/my.alarm.v2.wav", 0), waveBytes(std::string(3000, 'x')));
-    folder.writeFile("other.wav", 10), folder.writeFile("other2.wav", 10);
     writeBytes(folder.writeFile("picked/second.wav", 0), waveBytes("second"));
     writeBytes(folder.writeFile("picked/loud.wav", 0), floatWaveBytes(0.1));
-    folder.writeFile("picked/notes.txt", 10);
-    const std::string notes = picked + PathSeparator + "notes.txt";
+    for (const char* file : {"other.wav", "other2.wav", "picked/notes.txt"})
+        folder.writeFile(file, 10);
     // Windows reports one click more than once, and hands over paths with either separator.
     std::string slashed = folder.dir() + "other2.wav";
 #ifdef _WIN32
@@ -74,26 +70,17 @@ TEST_F(SoundCommands, AChosenWavePointsTheRowAtItAndTheDialogOpensWhereSoundsAre
     fs::create_directories(folder.path() / "Music");
     prompts.music = music;
     const auto openedIn = [&](int row, std::optional<std::string> choice = std::nullopt) {
-        select(row);
-        prompts.files = {choice};
-        dlg->OnChangeSound();
+        select(row), prompts.files = {choice}, dlg->OnChangeSound();
         return prompts.dialogs.back().initialFolder;
     };
-    prompts.previewSelections = {other,
-                                 other,
-                                 slashed,
-                                 picked,
-                                 folder.dir() + "none.wav",
-                                 wave,
-                                 picked + PathSeparator + "second.wav",
-                                 picked + PathSeparator + "loud.wav",
-                                 notes};
+    const std::string none = folder.dir() + "none.wav", second = in("second.wav");
+    prompts.previewSelections = {other, other,  slashed,        picked,         none,
+                                 wave,  second, in("loud.wav"), in("notes.txt")};
     EXPECT_EQ(openedIn(2, wave), music) << "nothing chosen yet";
     ASSERT_EQ(sound.played.size(), 5u);
     const std::string converted = sound.played[3];
-    EXPECT_EQ(sound.played,
-              (std::vector<std::string>{other, folder.dir() + "other2.wav",
-                                        picked + PathSeparator + "second.wav", converted, notes}));
+    EXPECT_EQ(sound.played, (std::vector{other, folder.dir() + "other2.wav", second, converted,
+                                         in("notes.txt")}));
     const auto format = readWaveFormat(converted);
     EXPECT_TRUE(format && isHandheldWave(*format) && format->sampleRate == 44100);
     const SoundEntry& startUp = dlg->theme().find("Start Up")->second;
@@ -104,7 +91,6 @@ TEST_F(SoundCommands, AChosenWavePointsTheRowAtItAndTheDialogOpensWhereSoundsAre
     prompts.previewSelections.clear();
     EXPECT_EQ(openedIn(1), dlg->folders().soundsDir);
     EXPECT_FALSE(fs::exists(pcPath(converted))) << "the preview outlived the next dialog";
-    EXPECT_EQ(prompts.dialogs.back().title, "Choose a sound for Question");
     EXPECT_EQ(settings.text(CSoundFileDialog::RememberedFolderKey), picked);
     dlg->OnNoSound();
     EXPECT_EQ(openedIn(1), picked);

@@ -29,15 +29,21 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutATheme) {
     EXPECT_TRUE(extendedCheck.checked);
 }
 
+// The sample theme opened from the library, which holds it as pick.kbt too; a copy lies outside.
 class ThemeCommands : public MainWindowFixture {
 public:
-    void SetUp() override { dlg->OnInitDialog(); }
+    void SetUp() override {
+        dlg->OnInitDialog();
+        writeSampleTheme(away);
+        writeSampleTheme(themesDir() + "pick.kbt");
+        loadSampleTheme();
+    }
+    const std::string away = pcText(folder.path() / pcPath("Mélodie.KBT"));
 };
 
 #ifndef _WIN32
 // A disk that fills up while a theme is opened leaves the editor and its sounds as they were.
 TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
-    loadSampleTheme();
     const auto before = rows();
     const fs::path volume = folder.path() / "volume";
     const auto mounted = folder.mountTmpfs("volume", "size=256k");
@@ -61,7 +67,6 @@ TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
 // A save that fails says why, from the call that failed; a long name that the file system takes
 // is saved, its temporary name shortened to fit.
 TEST_F(ThemeCommands, AFailedSaveSaysWhy) {
-    loadSampleTheme();
     std::vector<std::pair<std::string, std::string>> cases{
         {themesDir() + "missing" + PathSeparator + "x.kbt", ": the folder does not exist."},
         {themesDir() + std::string(245, 'L') + ".kbt", ""}};
@@ -181,7 +186,6 @@ public:
 #endif
         return folder;
     }
-    const std::string away = pcText(folder.path() / pcPath("Mélodie.KBT"));
 };
 
 struct CommandCase {
@@ -195,9 +199,6 @@ struct CommandCase {
 
 TEST_P(ThemeCommand, LeavesTheWindowTellingThePresent) {
     const CommandCase& c = GetParam();
-    writeSampleTheme(away);
-    writeSampleTheme(themesDir() + "pick.kbt");
-    loadSampleTheme();
     statusBar.setText("Sounds exported");
     c.act(*this);
     EXPECT_EQ(title.text, "Belltide \xE2\x80\x94 " + c.title);
@@ -352,13 +353,12 @@ TEST(StatusNoteFit, ShortensTheNamesInTheirMiddles) {
 // A theme handed over by a later start is opened as one named at start, never in a running
 // transfer's modal loop; the save question is asked as for the other actions.
 TEST_F(ThemeCommands, AThemeFromAnotherStartWaitsForTheTransferAndTheSaveQuestion) {
-    const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
     progressWindows.callAfter([&] { dlg->OnOpenFromAnotherStart(away); });
     dlg->OnDownloadTheme(); // the call comes while its dialog is shown
-    EXPECT_TRUE(rows().empty());
+    EXPECT_EQ(shownTheme(), "sample.kbt");
     progressWindows.runPending();
-    EXPECT_EQ(rows(), SampleRows);
-    EXPECT_EQ(shownTheme(), "away.kbt") << "copied into the library";
+    EXPECT_EQ(title.text, "Belltide \xE2\x80\x94 Mélodie");
+    EXPECT_EQ(shownTheme(), "Mélodie.KBT") << "copied into the library";
     dlg->m_modified = true;
     dlg->OnOpenFromAnotherStart(""); // only raises the window
     EXPECT_TRUE(prompts.questions.empty());
@@ -373,9 +373,6 @@ class SaveQuestion : public ThemeCommands,
 
 TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     const auto [action, reply] = GetParam();
-    writeSampleTheme(themesDir() + "pick.kbt");
-    const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
-    loadSampleTheme();
     drop(0, "edited.wav", waveBytes("edited"));
     const auto edited = rows();
     prompts.choices = {reply == "No"       ? Answer::No
