@@ -122,3 +122,18 @@ struct MainWindowHarness {
 };
 
 class MainWindowFixture : public ::testing::Test, public MainWindowHarness {};
+
+// The window started, its welcome played, and the sample theme opened from the library, which holds
+// it as pick.kbt too; a copy of it lies outside the library.
+class SampleThemeFixture : public MainWindowFixture {
+public:
+    void SetUp() override {
+        dlg->OnInitDialog();
+        progressWindows.runPending(); // the welcome sound
+        writeSampleTheme(away);
+        writeSampleTheme(themesDir() + "pick.kbt");
+        loadSampleTheme();
+        sound.played.clear();
+    }
+    const std::string away = pcText(folder.path() / pcPath("Mélodie.KBT"));
+};

@@ -29,17 +29,7 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutATheme) {
     EXPECT_TRUE(extendedCheck.checked);
 }
 
-// The sample theme opened from the library, which holds it as pick.kbt too; a copy lies outside.
-class ThemeCommands : public MainWindowFixture {
-public:
-    void SetUp() override {
-        dlg->OnInitDialog();
-        writeSampleTheme(away);
-        writeSampleTheme(themesDir() + "pick.kbt");
-        loadSampleTheme();
-    }
-    const std::string away = pcText(folder.path() / pcPath("Mélodie.KBT"));
-};
+using ThemeCommands = SampleThemeFixture;
 
 #ifndef _WIN32
 // A disk that fills up while a theme is opened leaves the editor and its sounds as they were.
