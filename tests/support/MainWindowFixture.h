@@ -78,6 +78,7 @@ struct MainWindowHarness {
     // The rows the window's list shows.
     const std::vector<CEventListCtrl::Row>& rows() const { return dlg->eventList().rows(); }
     std::string themesDir() const { return dlg->folders().themesDir; }
+    std::string soundsDir() const { return dlg->folders().soundsDir; }
     // The theme the list names.
     std::string shownTheme() const {
         return themeCombo.selected < 0 ? "" : themeCombo.itemText(themeCombo.selected);

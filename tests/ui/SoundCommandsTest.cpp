@@ -34,7 +34,7 @@ TEST_F(SoundCommands, ActOnTheMarkedRowOnlyAndOnAWaveOnly) {
     select(0);
     dlg->OnNoSound();
     dlg->OnPlaySound();
-    EXPECT_EQ(sound.played, std::vector<std::string>{dlg->folders().soundsDir + "alarm1.wav"});
+    EXPECT_EQ(sound.played, std::vector<std::string>{soundsDir() + "alarm1.wav"});
     EXPECT_EQ(rows()[0][1] + rows()[0][2] + rows()[3][1], "(none)chime.wav");
     EXPECT_TRUE(dlg->isModified());
 }
@@ -78,10 +78,10 @@ TEST_F(SoundCommands, AChosenWavePointsTheRowAtItAndTheDialogOpensWhereSoundsAre
     const SoundEntry& startUp = dlg->theme().find("Start Up")->second;
     EXPECT_EQ(rows()[2][1] + rows()[2][2] + startUp.folder + "|" + startUp.name + "|" +
                   startUp.extension,
-              "my.alarm.v2.wav3 KB" + dlg->folders().soundsDir + "|my.alarm.v2|.wav");
+              "my.alarm.v2.wav3 KB" + soundsDir() + "|my.alarm.v2|.wav");
     EXPECT_EQ(readBytes(startUp.path()), readBytes(wave)) << "copied into the sounds folder";
     prompts.previewSelections.clear();
-    EXPECT_EQ(openedIn(1), dlg->folders().soundsDir);
+    EXPECT_EQ(openedIn(1), soundsDir());
     EXPECT_FALSE(fs::exists(pcPath(converted))) << "the preview outlived the next dialog";
     EXPECT_EQ(settings.text(CSoundFileDialog::RememberedFolderKey), picked);
     dlg->OnNoSound();
@@ -149,7 +149,7 @@ TEST_P(ChangeSoundPick, TakesAPlayableWaveUnderANameThatStaysItsOwn) {
     drop(0, "a/ring.wav", waveBytes("ring a"));
     // "sounds": Belltide's own sounds folder.
     const fs::path file = pick.folder == "sounds"
-                              ? pcPath(dlg->folders().soundsDir + pick.name)
+                              ? pcPath(soundsDir() + pick.name)
                               : folder.writeFile(pick.folder + "/" + pick.name, 0);
     writeBytes(file, pick.bytes);
     statusBar.text.clear();
@@ -169,7 +169,7 @@ TEST_P(ChangeSoundPick, TakesAPlayableWaveUnderANameThatStaysItsOwn) {
     const SoundEntry& taken = dlg->theme().find("Start Up")->second;
     const auto wave = readWaveFormat(taken.path());
     EXPECT_TRUE(converted ? wave && isHandheldWave(*wave) : readBytes(taken.path()) == pick.bytes);
-    EXPECT_EQ(taken.folder, dlg->folders().soundsDir);
+    EXPECT_EQ(taken.folder, soundsDir());
     if (converted) {
         EXPECT_EQ(rows()[2][3], pick.convertedLength) << "the conversion keeps the length";
     }

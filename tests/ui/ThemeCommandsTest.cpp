@@ -16,9 +16,9 @@ TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutATheme) {
     EXPECT_TRUE(fs::equivalent(fs::current_path(), folder.path()));
     const std::string themes = folder.dir() + "themes" + PathSeparator;
     EXPECT_EQ(dlg->folders().themesDir, themes);
-    EXPECT_EQ(dlg->folders().soundsDir, themes + "sounds" + PathSeparator);
+    EXPECT_EQ(soundsDir(), themes + "sounds" + PathSeparator);
     dlg->OnInitDialog();
-    EXPECT_TRUE(fs::is_directory(testPath(dlg->folders().soundsDir)));
+    EXPECT_TRUE(fs::is_directory(testPath(soundsDir())));
     EXPECT_EQ(statusBar.text, "Welcome to Belltide");
     EXPECT_EQ(title.text, "Belltide");
     EXPECT_TRUE(sound.played.empty()) << "before the window is on screen";
@@ -89,19 +89,21 @@ TEST_F(ThemeCommands, AFailedSaveSaysWhy) {
 TEST_F(ThemeCommands, EverySoundOfAThemeOpenedIsAWaveOfItsOwn) {
     const std::string mp3 = readBytes(BELLTIDE_TEST_DATA "/audio/tone-44100-stereo.mp3");
     const std::string path = pcText(folder.path() / "foreign.kbt");
-    writeBytes(path, memberBytes("theme.dsc", "7\r\nAsterisk\r\ntone\r\n.mp3\r\n"
-                                              "Exclamation\r\nring\r\n.wav\r\n"
-                                              "Infrared Begin\r\njunk\r\n.txt\r\n"
-                                              "Infrared End\r\nR\xEAve \x80\r\n.wav\r\n"
-                                              "Menu Pop\r\nMöwe\r\n.wav\r\n"
-                                              "Question\r\nbeep\r\n.WAV\r\n"
-                                              "Start Up\r\nRing\r\n.wav\r\n") +
-                         memberBytes("tone.mp3", mp3) + memberBytes("ring.wav", waveBytes("r")) +
-                         memberBytes("junk.txt", "no sound") +
-                         memberBytes("R\xEAve \x80.wav", waveBytes("1252")) +
-                         memberBytes("Möwe.wav", waveBytes("utf-8")) +
-                         memberBytes("beep.WAV", waveBytes("beep")) +
-                         memberBytes("Ring.wav", waveBytes("R")));
+    std::string descriptor = "7\r\n", members;
+    for (const auto& [event, file, bytes] :
+         {std::tuple{"Asterisk", "tone.mp3", mp3},
+          {"Exclamation", "ring.wav", waveBytes("r")},
+          {"Infrared Begin", "junk.txt", std::string("no sound")},
+          {"Infrared End", "R\xEAve \x80.wav", waveBytes("1252")},
+          {"Menu Pop", "Möwe.wav", waveBytes("utf-8")},
+          {"Question", "beep.WAV", waveBytes("beep")},
+          {"Start Up", "Ring.wav", waveBytes("R")}}) {
+        const std::string name = file;
+        descriptor += std::string(event) + "\r\n" + name.substr(0, name.rfind('.')) + "\r\n" +
+                      name.substr(name.rfind('.')) + "\r\n";
+        members += memberBytes(name, bytes);
+    }
+    writeBytes(path, memberBytes("theme.dsc", descriptor) + members);
     dlg->loadTheme(path);
     EXPECT_EQ(prompts.messages, std::vector<std::string>{"The theme's sound \"junk.txt\" is no "
                                                          "sound Belltide can read; its events have "
@@ -122,10 +124,10 @@ TEST_F(ThemeCommands, EverySoundOfAThemeOpenedIsAWaveOfItsOwn) {
                                       {"Möwe.wav", waveBytes("utf-8")},
                                       {upper, waveBytes("R")},
                                       {"ring.wav", lowerBytes}})
-        EXPECT_EQ(readBytes(dlg->folders().soundsDir + file), bytes) << file;
+        EXPECT_EQ(readBytes(soundsDir() + file), bytes) << file;
     const auto tone = readWaveFormat(dlg->theme().find("Asterisk")->second.path());
     EXPECT_TRUE(tone && isHandheldWave(*tone));
-    EXPECT_FALSE(fs::exists(testPath(dlg->folders().soundsDir + "tone.mp3")));
+    EXPECT_FALSE(fs::exists(testPath(soundsDir() + "tone.mp3")));
     EXPECT_FALSE(extendedCheck.enabled) << "a theme without notifications";
 
     const auto before = rows();
@@ -157,7 +159,7 @@ public:
     void openDamaged(const std::string& bytes) {
         const auto sounds = [&] {
             std::map<fs::path, std::string> files;
-            for (const auto& file : fs::directory_iterator(testPath(dlg->folders().soundsDir)))
+            for (const auto& file : fs::directory_iterator(testPath(soundsDir())))
                 files[file.path()] = readBytes(file.path());
             return files;
         };
@@ -255,8 +257,7 @@ const CommandCase CommandCases[] = {
     {"PickTheme",
      [](T t) {
          t.dlg->OnNewTheme(), t.pick("pick.kbt");
-         EXPECT_EQ(t.dlg->theme().find("Question")->second.path(),
-                   t.dlg->folders().soundsDir + "alarm1.wav");
+         EXPECT_EQ(t.dlg->theme().find("Question")->second.path(), t.soundsDir() + "alarm1.wav");
      },
      "pick", "", "", "pick.kbt"},
     // A file without descriptor is refused before anything changes.
@@ -264,7 +265,7 @@ const CommandCase CommandCases[] = {
      [](T t) {
          writeBytes(t.themesDir() + "bad.kbt", memberBytes("new.wav", "n"));
          t.pick("bad.kbt");
-         EXPECT_FALSE(fs::exists(testPath(t.dlg->folders().soundsDir + "new.wav")));
+         EXPECT_FALSE(fs::exists(testPath(t.soundsDir() + "new.wav")));
          EXPECT_EQ(t.prompts.waitDepth, 0);
      },
      "sample", "Sounds exported", "The file \"{themes}bad.kbt\" is not a Belltide theme."},
@@ -295,7 +296,7 @@ const CommandCase CommandCases[] = {
     {"SaveWithASoundGone",
      [](T t) {
          const std::string before = readBytes(t.themesDir() + "sample.kbt");
-         fs::remove(testPath(t.dlg->folders().soundsDir + "alarm1.wav"));
+         fs::remove(testPath(t.soundsDir() + "alarm1.wav"));
          t.save(t.themesDir() + "sample.kbt");
          EXPECT_EQ(readBytes(t.themesDir() + "sample.kbt"), before);
      },
