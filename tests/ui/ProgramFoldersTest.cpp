@@ -12,9 +12,6 @@ namespace fs = std::filesystem;
 class ProgramFoldersTest : public ::testing::Test {
 protected:
     fs::path userData() const { return folder.path() / "user" / "belltide"; }
-    ProgramFolders locate() const {
-        return ProgramFolders::locate(pcText(folder.path() / "prefix/bin/belltide"), userData());
-    }
 
     TempFolder folder;
 };
@@ -41,7 +38,7 @@ TEST_F(ProgramFoldersTest, WhereTheAssetsAndTheDataAreFollowsHowTheProgramWasPut
         fs::remove_all(folder.path() / "prefix");
         for (const fs::path& file : c.files)
             folder.writeFile(pcText(fs::relative(file, folder.path())), 10);
-        const ProgramFolders folders = locate();
+        const auto folders = ProgramFolders::locate(pcText(bin / "belltide"), userData());
         EXPECT_EQ(folders.assetsDir, c.assets) << c.how;
         EXPECT_EQ(folders.dataDir, c.data) << c.how;
         // Whether the program's folder can be written is tried, and the try leaves nothing.
