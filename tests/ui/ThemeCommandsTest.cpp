@@ -10,25 +10,6 @@
 
 namespace fs = std::filesystem;
 
-class MainWindowStart : public MainWindowFixture {};
-
-TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutATheme) {
-    EXPECT_TRUE(fs::equivalent(fs::current_path(), folder.path()));
-    const std::string themes = folder.dir() + "themes" + PathSeparator;
-    EXPECT_EQ(dlg->folders().themesDir, themes);
-    EXPECT_EQ(soundsDir(), themes + "sounds" + PathSeparator);
-    dlg->OnInitDialog();
-    EXPECT_TRUE(fs::is_directory(testPath(soundsDir())));
-    EXPECT_EQ(statusBar.text, "Welcome to Belltide");
-    EXPECT_EQ(title.text, "Belltide");
-    EXPECT_TRUE(sound.played.empty()) << "before the window is on screen";
-    progressWindows.runPending();
-    EXPECT_EQ(sound.played, std::vector<std::string>{"Belltide.wav"});
-    EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled ||
-                 saveThemeButton.enabled || uploadButton.enabled || extendedCheck.enabled);
-    EXPECT_TRUE(extendedCheck.checked);
-}
-
 using ThemeCommands = SampleThemeFixture;
 
 #ifndef _WIN32
