@@ -220,7 +220,6 @@ const CommandCase CommandCases[] = {
     openOver("OpenTheme", std::nullopt),
     openOver("OpenThemeReplacingItsCopy", true),
     openOver("OpenThemeKeepingItsCopy", false),
-    damaged("NotAnArchive", std::string(100, 'x')),
     damaged("RowNamingParent", rowNaming("../secret.txt")),
     damaged("HugeDescriptor", rowNaming("chime\r\n.wav" + std::string(1 << 20, '\n'))),
     {"PickTheme",
@@ -295,26 +294,6 @@ const CommandCase CommandCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Commands, ThemeCommand, ::testing::ValuesIn(CommandCases),
                          [](const auto& param) { return std::string(param.param.label); });
-
-// A note too wide for the line gives up the middles of its names, never its words; a measure
-// that counts characters stands for the toolkit's.
-TEST(StatusNoteFit, ShortensTheNamesInTheirMiddles) {
-    const auto characters = [](const std::string& text) {
-        return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) {
-            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        }));
-    };
-    const StatusNote note = StatusNote()
-                                .name("beginsync-long-recording.wav")
-                                .text(" is converted into ")
-                                .name("b\xC3\xA9gin.wav");
-    const std::string second = "\" is converted into \"b\xC3\xA9gin.wav\"";
-    // Names are never cut below a dozen characters, even when the note still does not fit.
-    for (const auto& [width, first] : {std::pair{60, "beginsync-long-recording.wav"},
-                                       {50, "beginsyn\xE2\x80\xA6rding.wav"},
-                                       {10, "begin\xE2\x80\xA6ng.wav"}})
-        EXPECT_EQ(note.fitted(width, characters), "\"" + std::string(first) + second) << width;
-}
 
 // A theme handed over by a later start is opened as one named at start, never in a running
 // transfer's modal loop; the save question is asked as for the other actions.
