@@ -133,8 +133,8 @@ public:
         EXPECT_EQ(themesDir(), folder.dir() + "themes" + PathSeparator);
         EXPECT_EQ(soundsDir(), themesDir() + "sounds" + PathSeparator);
         dlg->OnInitDialog();
-        EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), folder.path()));
-        EXPECT_TRUE(std::filesystem::is_directory(testPath(soundsDir())));
+        EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), folder.path()) &&
+                    std::filesystem::is_directory(testPath(soundsDir())));
         EXPECT_EQ(statusBar.text + "|" + title.text, "Welcome to Belltide|Belltide");
         EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled ||
                      saveThemeButton.enabled || uploadButton.enabled || extendedCheck.enabled);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -26,26 +27,23 @@ TEST_F(ProgramFoldersTest, WhereTheAssetsAndTheDataAreFollowsHowTheProgramWasPut
         (bin / ProgramFolders::InstalledAssetsFromProgram).lexically_normal();
     const fs::path wave = bin / "Belltide.wav", installedWave = installedAssets / "Belltide.wav",
                    marker = bin / ProgramFolders::InstalledMarker;
-    const struct {
-        const char* how;
-        std::vector<fs::path> files;
-        fs::path assets, data;
-    } cases[] = {{"build folder", {wave}, bin, bin},
-                 {"build folder in a prefix", {wave, installedWave}, bin, bin},
-                 {"installed under a prefix", {installedWave}, installedAssets, userData()},
-                 {"installed on Windows", {wave, marker}, bin, userData()}};
-    for (const auto& c : cases) {
+    const std::tuple<const char*, std::vector<fs::path>, fs::path, fs::path> cases[] = {
+        {"build folder", {wave}, bin, bin},
+        {"build folder in a prefix", {wave, installedWave}, bin, bin},
+        {"installed under a prefix", {installedWave}, installedAssets, userData()},
+        {"installed on Windows", {wave, marker}, bin, userData()}};
+    for (const auto& [how, files, assets, data] : cases) {
         fs::remove_all(folder.path() / "prefix");
-        for (const fs::path& file : c.files)
+        for (const fs::path& file : files)
             folder.writeFile(pcText(fs::relative(file, folder.path())), 10);
         const auto folders = ProgramFolders::locate(pcText(bin / "belltide"), userData());
-        EXPECT_EQ(folders.assetsDir, c.assets) << c.how;
-        EXPECT_EQ(folders.dataDir, c.data) << c.how;
+        EXPECT_EQ(folders.assetsDir, assets) << how;
+        EXPECT_EQ(folders.dataDir, data) << how;
         // Whether the program's folder can be written is tried, and the try leaves nothing.
         EXPECT_EQ(std::count_if(fs::recursive_directory_iterator(folder.path() / "prefix"), {},
                                 [](const auto& file) { return file.is_regular_file(); }),
-                  std::ssize(c.files))
-            << c.how;
+                  std::ssize(files))
+            << how;
     }
 }
 

@@ -15,9 +15,8 @@ class SavedPlacement : public ::testing::TestWithParam<PlacementCase> {};
 
 TEST_P(SavedPlacement, ComesBackOnAScreenThatStillExists) {
     MemorySettings settings;
-    settings.setText("Window/Rect", GetParam().savedRect);
     // The round trip is the real window's to show; here, what settings edited elsewhere may hold.
-    settings.setText("Window/ColumnWidths", "150,-3,80");
+    settings.values = {{"Window/Rect", GetParam().savedRect}, {"Window/ColumnWidths", "150,-3,80"}};
     const std::vector<ScreenRect> workAreas{{0, 0, 1280, 1000}, {1280, 0, 1024, 740}};
     const WindowPlacement placement = WindowPlacement::read(settings);
     EXPECT_EQ(placement.placeOn(workAreas, 700, 500), GetParam().expected);
