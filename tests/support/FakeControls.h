@@ -22,10 +22,9 @@ struct FakeCheckBox : CheckBox {
 using FakeButton = FakeCheckBox;
 
 struct FakeStatusLine : StatusLine {
-    void setText(const StatusNote& note) override { history.push_back(text = note.whole()); }
+    void setText(const StatusNote& note) override { text = note.whole(); }
     std::string shownText() const override { return text; }
     std::string text;
-    std::vector<std::string> history;
 };
 
 struct FakeWindowTitle : WindowTitle {
@@ -35,8 +34,7 @@ struct FakeWindowTitle : WindowTitle {
 
 struct MemorySettings : Settings {
     std::string text(const std::string& key) const override {
-        const auto found = values.find(key);
-        return found == values.end() ? std::string() : found->second;
+        return values.contains(key) ? values.at(key) : std::string();
     }
     void setText(const std::string& key, const std::string& value) override { values[key] = value; }
     std::map<std::string, std::string> values;

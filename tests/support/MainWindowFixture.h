@@ -78,6 +78,7 @@ struct MainWindowHarness {
     // The rows the window's list shows.
     const std::vector<CEventListCtrl::Row>& rows() const { return dlg->eventList().rows(); }
     std::string themesDir() const { return dlg->folders().themesDir; }
+    std::string soundsDir() const { return dlg->folders().soundsDir; }
     // The theme the list names.
     std::string shownTheme() const {
         return themeCombo.selected < 0 ? "" : themeCombo.itemText(themeCombo.selected);
@@ -122,3 +123,28 @@ struct MainWindowHarness {
 };
 
 class MainWindowFixture : public ::testing::Test, public MainWindowHarness {};
+
+// The window started as it welcomes the user, with only what works without a theme enabled and
+// the welcome played once the window is on screen; then the sample theme opened from the library,
+// which holds it as pick.kbt too, while a copy of it lies outside the library.
+class SampleThemeFixture : public MainWindowFixture {
+public:
+    void SetUp() override {
+        EXPECT_EQ(themesDir(), folder.dir() + "themes" + PathSeparator);
+        EXPECT_EQ(soundsDir(), themesDir() + "sounds" + PathSeparator);
+        dlg->OnInitDialog();
+        EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), folder.path()) &&
+                    std::filesystem::is_directory(testPath(soundsDir())));
+        EXPECT_EQ(statusBar.text + "|" + title.text, "Welcome to Belltide|Belltide");
+        EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled ||
+                     saveThemeButton.enabled || uploadButton.enabled || extendedCheck.enabled);
+        EXPECT_TRUE(extendedCheck.checked && sound.played.empty());
+        progressWindows.runPending();
+        EXPECT_EQ(sound.played, std::vector<std::string>{"Belltide.wav"});
+        writeSampleTheme(away);
+        writeSampleTheme(themesDir() + "pick.kbt");
+        loadSampleTheme();
+        sound.played.clear();
+    }
+    const std::string away = pcText(folder.path() / pcPath("Mélodie.KBT"));
+};

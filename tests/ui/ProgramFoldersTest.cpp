@@ -6,15 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
 class ProgramFoldersTest : public ::testing::Test {
 protected:
     fs::path userData() const { return folder.path() / "user" / "belltide"; }
-    ProgramFolders locate() const {
-        return ProgramFolders::locate(pcText(folder.path() / "prefix/bin/belltide"), userData());
-    }
 
     TempFolder folder;
 };
@@ -29,26 +27,23 @@ TEST_F(ProgramFoldersTest, WhereTheAssetsAndTheDataAreFollowsHowTheProgramWasPut
         (bin / ProgramFolders::InstalledAssetsFromProgram).lexically_normal();
     const fs::path wave = bin / "Belltide.wav", installedWave = installedAssets / "Belltide.wav",
                    marker = bin / ProgramFolders::InstalledMarker;
-    const struct {
-        const char* how;
-        std::vector<fs::path> files;
-        fs::path assets, data;
-    } cases[] = {{"build folder", {wave}, bin, bin},
-                 {"build folder in a prefix", {wave, installedWave}, bin, bin},
-                 {"installed under a prefix", {installedWave}, installedAssets, userData()},
-                 {"installed on Windows", {wave, marker}, bin, userData()}};
-    for (const auto& c : cases) {
+    const std::tuple<const char*, std::vector<fs::path>, fs::path, fs::path> cases[] = {
+        {"build folder", {wave}, bin, bin},
+        {"build folder in a prefix", {wave, installedWave}, bin, bin},
+        {"installed under a prefix", {installedWave}, installedAssets, userData()},
+        {"installed on Windows", {wave, marker}, bin, userData()}};
+    for (const auto& [how, files, assets, data] : cases) {
         fs::remove_all(folder.path() / "prefix");
-        for (const fs::path& file : c.files)
+        for (const fs::path& file : files)
             folder.writeFile(pcText(fs::relative(file, folder.path())), 10);
-        const ProgramFolders folders = locate();
-        EXPECT_EQ(folders.assetsDir, c.assets) << c.how;
-        EXPECT_EQ(folders.dataDir, c.data) << c.how;
+        const auto folders = ProgramFolders::locate(pcText(bin / "belltide"), userData());
+        EXPECT_EQ(folders.assetsDir, assets) << how;
+        EXPECT_EQ(folders.dataDir, data) << how;
         // Whether the program's folder can be written is tried, and the try leaves nothing.
         EXPECT_EQ(std::count_if(fs::recursive_directory_iterator(folder.path() / "prefix"), {},
                                 [](const auto& file) { return file.is_regular_file(); }),
-                  std::ssize(c.files))
-            << c.how;
+                  std::ssize(files))
+            << how;
     }
 }
 
@@ -80,33 +75,27 @@ TEST(ProgramFolders, TheUserDataFolderIsBelltideInTheRoamingApplicationData) {
     EXPECT_EQ(ProgramFolders::userDataDir(), fs::path(appData) / "Belltide");
 }
 #else
-// The desktop's rules: XDG_DATA_HOME when it is absolute, else ~/.local/share.
-TEST(ProgramFolders, TheUserDataFolderFollowsXdgDataHomeWhenItIsAbsolute) {
-    const char* env = std::getenv("XDG_DATA_HOME");
-    const std::string saved = env ? env : "";
+// The desktop's rules: XDG_DATA_HOME when it is absolute, else ~/.local/share; the settings get a
+// folder of their own in XDG_CONFIG_HOME, where an earlier version's loose file is moved once,
+// never over settings already there.
+TEST(ProgramFolders, TheUserFoldersFollowTheXdgVariables) {
+    const char *data = std::getenv("XDG_DATA_HOME"), *config = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedData = data ? data : "", savedConfig = config ? config : "";
     const char* home = std::getenv("HOME");
     setEnvironment("XDG_DATA_HOME", "/xdg/data");
     EXPECT_EQ(ProgramFolders::userDataDir(), fs::path("/xdg/data/belltide"));
     setEnvironment("XDG_DATA_HOME", "relative/data");
     EXPECT_EQ(ProgramFolders::userDataDir(),
               fs::path(home ? home : "") / ".local" / "share" / "belltide");
-    setEnvironment("XDG_DATA_HOME", saved);
-}
-
-// The settings get a folder of their own in XDG_CONFIG_HOME; an earlier version's loose file is
-// moved there once, never over settings already there.
-TEST(ProgramFolders, TheSettingsLiveInTheirOwnXdgConfigFolder) {
-    TempFolder config;
-    const char* env = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = env ? env : "";
-    setEnvironment("XDG_CONFIG_HOME", pcText(config.path()));
-    writeBytes(config.path() / "Belltide.conf", "[Window]\nMaximized=1\n");
-    const fs::path file = config.path() / "belltide" / "belltide.conf";
-    EXPECT_EQ(ProgramFolders::settingsFile(), file);
-    EXPECT_EQ(readBytes(file), "[Window]\nMaximized=1\n");
-    writeBytes(config.path() / "Belltide.conf", "older");
-    EXPECT_EQ(ProgramFolders::settingsFile(), file);
-    EXPECT_EQ(readBytes(file), "[Window]\nMaximized=1\n");
-    setEnvironment("XDG_CONFIG_HOME", saved);
+    TempFolder folder;
+    setEnvironment("XDG_CONFIG_HOME", pcText(folder.path()));
+    const fs::path file = folder.path() / "belltide" / "belltide.conf";
+    for (const char* loose : {"[Window]\nMaximized=1\n", "older"}) {
+        writeBytes(folder.path() / "Belltide.conf", loose);
+        EXPECT_EQ(ProgramFolders::settingsFile(), file);
+        EXPECT_EQ(readBytes(file), "[Window]\nMaximized=1\n");
+    }
+    setEnvironment("XDG_DATA_HOME", savedData);
+    setEnvironment("XDG_CONFIG_HOME", savedConfig);
 }
 #endif

@@ -4,40 +4,17 @@
 
 #include <algorithm>
 #include <functional>
-#include <map>
 #include <memory>
+#include <set>
 #include <tuple>
 
 namespace fs = std::filesystem;
 
-class MainWindowStart : public MainWindowFixture {};
-
-TEST_F(MainWindowStart, WelcomesWithWhatWorksWithoutATheme) {
-    EXPECT_TRUE(fs::equivalent(fs::current_path(), folder.path()));
-    const std::string themes = folder.dir() + "themes" + PathSeparator;
-    EXPECT_EQ(dlg->folders().themesDir, themes);
-    EXPECT_EQ(dlg->folders().soundsDir, themes + "sounds" + PathSeparator);
-    dlg->OnInitDialog();
-    EXPECT_TRUE(fs::is_directory(testPath(dlg->folders().soundsDir)));
-    EXPECT_EQ(statusBar.text, "Welcome to Belltide");
-    EXPECT_EQ(title.text, "Belltide");
-    EXPECT_TRUE(sound.played.empty()) << "before the window is on screen";
-    progressWindows.runPending();
-    EXPECT_EQ(sound.played, std::vector<std::string>{"Belltide.wav"});
-    EXPECT_FALSE(playButton.enabled || changeButton.enabled || noSoundButton.enabled ||
-                 saveThemeButton.enabled || uploadButton.enabled || extendedCheck.enabled);
-    EXPECT_TRUE(extendedCheck.checked);
-}
-
-class ThemeCommands : public MainWindowFixture {
-public:
-    void SetUp() override { dlg->OnInitDialog(); }
-};
+using ThemeCommands = SampleThemeFixture;
 
 #ifndef _WIN32
 // A disk that fills up while a theme is opened leaves the editor and its sounds as they were.
 TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
-    loadSampleTheme();
     const auto before = rows();
     const fs::path volume = folder.path() / "volume";
     const auto mounted = folder.mountTmpfs("volume", "size=256k");
@@ -61,7 +38,6 @@ TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
 // A save that fails says why, from the call that failed; a long name that the file system takes
 // is saved, its temporary name shortened to fit.
 TEST_F(ThemeCommands, AFailedSaveSaysWhy) {
-    loadSampleTheme();
     std::vector<std::pair<std::string, std::string>> cases{
         {themesDir() + "missing" + PathSeparator + "x.kbt", ": the folder does not exist."},
         {themesDir() + std::string(245, 'L') + ".kbt", ""}};
@@ -94,19 +70,21 @@ TEST_F(ThemeCommands, AFailedSaveSaysWhy) {
 TEST_F(ThemeCommands, EverySoundOfAThemeOpenedIsAWaveOfItsOwn) {
     const std::string mp3 = readBytes(BELLTIDE_TEST_DATA "/audio/tone-44100-stereo.mp3");
     const std::string path = pcText(folder.path() / "foreign.kbt");
-    writeBytes(path, memberBytes("theme.dsc", "7\r\nAsterisk\r\ntone\r\n.mp3\r\n"
-                                              "Exclamation\r\nring\r\n.wav\r\n"
-                                              "Infrared Begin\r\njunk\r\n.txt\r\n"
-                                              "Infrared End\r\nR\xEAve \x80\r\n.wav\r\n"
-                                              "Menu Pop\r\nMöwe\r\n.wav\r\n"
-                                              "Question\r\nbeep\r\n.WAV\r\n"
-                                              "Start Up\r\nRing\r\n.wav\r\n") +
-                         memberBytes("tone.mp3", mp3) + memberBytes("ring.wav", waveBytes("r")) +
-                         memberBytes("junk.txt", "no sound") +
-                         memberBytes("R\xEAve \x80.wav", waveBytes("1252")) +
-                         memberBytes("Möwe.wav", waveBytes("utf-8")) +
-                         memberBytes("beep.WAV", waveBytes("beep")) +
-                         memberBytes("Ring.wav", waveBytes("R")));
+    std::string descriptor = "7\r\n", members;
+    for (const auto& [event, file, bytes] :
+         {std::tuple{"Asterisk", "tone.mp3", mp3},
+          {"Exclamation", "ring.wav", waveBytes("r")},
+          {"Infrared Begin", "junk.txt", std::string("no sound")},
+          {"Infrared End", "R\xEAve \x80.wav", waveBytes("1252")},
+          {"Menu Pop", "Möwe.wav", waveBytes("utf-8")},
+          {"Question", "beep.WAV", waveBytes("beep")},
+          {"Start Up", "Ring.wav", waveBytes("R")}}) {
+        const std::string name = file;
+        descriptor += std::string(event) + "\r\n" + name.substr(0, name.rfind('.')) + "\r\n" +
+                      name.substr(name.rfind('.')) + "\r\n";
+        members += memberBytes(name, bytes);
+    }
+    writeBytes(path, memberBytes("theme.dsc", descriptor) + members);
     dlg->loadTheme(path);
     EXPECT_EQ(prompts.messages, std::vector<std::string>{"The theme's sound \"junk.txt\" is no "
                                                          "sound Belltide can read; its events have "
@@ -122,17 +100,15 @@ TEST_F(ThemeCommands, EverySoundOfAThemeOpenedIsAWaveOfItsOwn) {
     EXPECT_EQ(shown, "Asterisk=tone.wav;Exclamation=ring.wav;Infrared Begin=(none);"
                      "Infrared End=Rêve €.wav;Menu Pop=Möwe.wav;Question=beep.wav;Start Up=" +
                          upper + ";");
-    const auto bytesOf = [&](const char* eventName) {
-        return readBytes(dlg->theme().find(eventName)->second.path());
-    };
-    EXPECT_EQ(bytesOf("Question"), waveBytes("beep"));
-    EXPECT_EQ(readBytes(dlg->folders().soundsDir + "Rêve €.wav"), waveBytes("1252"));
-    EXPECT_EQ(bytesOf("Menu Pop"), waveBytes("utf-8"));
-    EXPECT_EQ(bytesOf("Start Up"), waveBytes("R"));
-    EXPECT_EQ(bytesOf("Exclamation"), lowerBytes);
+    for (const auto& [file, bytes] : {std::pair{std::string("beep.wav"), waveBytes("beep")},
+                                      {"Rêve €.wav", waveBytes("1252")},
+                                      {"Möwe.wav", waveBytes("utf-8")},
+                                      {upper, waveBytes("R")},
+                                      {"ring.wav", lowerBytes}})
+        EXPECT_EQ(readBytes(soundsDir() + file), bytes) << file;
     const auto tone = readWaveFormat(dlg->theme().find("Asterisk")->second.path());
     EXPECT_TRUE(tone && isHandheldWave(*tone));
-    EXPECT_FALSE(fs::exists(testPath(dlg->folders().soundsDir + "tone.mp3")));
+    EXPECT_FALSE(fs::exists(testPath(soundsDir() + "tone.mp3")));
     EXPECT_FALSE(extendedCheck.enabled) << "a theme without notifications";
 
     const auto before = rows();
@@ -162,28 +138,15 @@ public:
     // Opens a damaged theme file of these bytes: nothing is extracted, nothing written elsewhere
     // nor copied into the library.
     void openDamaged(const std::string& bytes) {
-        const auto sounds = [&] {
-            std::map<fs::path, std::string> files;
-            for (const auto& file : fs::directory_iterator(testPath(dlg->folders().soundsDir)))
-                files[file.path()] = readBytes(file.path());
-            return files;
-        };
-        const auto before = sounds();
         writeBytes(folder.path() / "secret.txt", "private");
         writeBytes(folder.path() / "damaged.kbt", bytes);
         open(folder.dir() + "damaged.kbt");
-        EXPECT_EQ(sounds(), before);
+        EXPECT_EQ(folder.names("themes/sounds"),
+                  (std::set<std::string>{"alarm1.wav", "chime.wav", "theme.dsc"}));
+        EXPECT_EQ(readBytes(soundsDir() + "chime.wav"), waveBytes(std::string(2002, 'c')));
         EXPECT_EQ(readBytes(folder.path() / "secret.txt"), "private");
         EXPECT_FALSE(fs::exists(testPath(themesDir() + "damaged.kbt")));
     }
-    static std::string respelled(std::string folder) {
-        folder += std::string("sounds") + PathSeparator + ".." + PathSeparator;
-#ifdef _WIN32
-        std::transform(folder.begin(), folder.end(), folder.begin(), ::toupper);
-#endif
-        return folder;
-    }
-    const std::string away = pcText(folder.path() / pcPath("Mélodie.KBT"));
 };
 
 struct CommandCase {
@@ -192,17 +155,11 @@ struct CommandCase {
     std::string title, status, message = {}; // message: empty for none
     std::string shown = "sample.kbt";        // the theme the list names
     char rows = 'S'; // S: the sample's, N: 25 without sound, -: the case checks them
+    friend void PrintTo(const CommandCase& c, std::ostream* out) { *out << c.label; }
 };
-
-void PrintTo(const CommandCase& c, std::ostream* out) {
-    *out << c.label;
-}
 
 TEST_P(ThemeCommand, LeavesTheWindowTellingThePresent) {
     const CommandCase& c = GetParam();
-    writeSampleTheme(away);
-    writeSampleTheme(themesDir() + "pick.kbt");
-    loadSampleTheme();
     statusBar.setText("Sounds exported");
     c.act(*this);
     EXPECT_EQ(title.text, "Belltide \xE2\x80\x94 " + c.title);
@@ -225,15 +182,29 @@ CommandCase damaged(const char* label, const std::string& bytes) {
     return {label, [bytes](T t) { t.openDamaged(bytes); }, "sample", "Sounds exported",
             "The theme file \"{folder}damaged.kbt\" is damaged."};
 }
-CommandCase openOverItsCopy(const char* label, bool replace) {
+// A theme opened from elsewhere is copied into the library, asking before replacing a copy.
+CommandCase openOver(const char* label, std::optional<bool> replace) {
     const auto act = [replace](T t) {
-        writeBytes(t.themesDir() + "Mélodie.KBT", "library copy");
-        t.prompts.answers = {replace}, t.open(t.away);
+        if (replace)
+            writeBytes(t.themesDir() + "Mélodie.KBT", "library copy"),
+                t.prompts.answers = {*replace};
+        t.open(t.away);
         EXPECT_EQ(readBytes(t.themesDir() + "Mélodie.KBT"),
-                  replace ? readBytes(t.away) : "library copy");
-        EXPECT_EQ(t.prompts.questions.size(), 1u);
+                  replace.value_or(true) ? readBytes(t.away) : "library copy");
+        EXPECT_EQ(t.prompts.questions.size(), replace ? 1u : 0u);
     };
-    return {label, act, "Mélodie", "", "", replace ? "Mélodie.KBT" : ""};
+    return {label, act, "Mélodie", "", "", replace.value_or(true) ? "Mélodie.KBT" : ""};
+}
+// A theme without a sound would silence the handheld: asked first; No changes nothing.
+CommandCase silentUpload(const char* label, bool upload) {
+    const auto act = [upload](T t) {
+        t.dlg->OnNewTheme(), t.statusBar.setText("Sounds exported");
+        t.prompts.answers = {upload}, t.dlg->OnUploadTheme();
+        EXPECT_EQ(t.prompts.questions.at(0),
+                  "This theme has no sounds: the Pocket PC will play none. Upload it?");
+    };
+    return {label, act, "Untitled", upload ? "Sounds not exported" : "Sounds exported",
+            "",    "",  'N'};
 }
 std::string rowNaming(const std::string& wave) {
     return memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + wave + "\r\n\r\n") +
@@ -246,25 +217,15 @@ const CommandCase CommandCases[] = {
          EXPECT_TRUE(t.saveThemeButton.enabled && t.uploadButton.enabled && !t.playButton.enabled);
      },
      "Untitled", "", "", "", 'N'},
-    // A theme opened from elsewhere is copied into the library, asking before replacing a copy.
-    {"OpenTheme",
-     [](T t) {
-         t.open(t.away);
-         EXPECT_EQ(readBytes(t.themesDir() + "Mélodie.KBT"), readBytes(t.away));
-         EXPECT_TRUE(t.prompts.questions.empty());
-     },
-     "Mélodie", "", "", "Mélodie.KBT"},
-    openOverItsCopy("OpenThemeReplacingItsCopy", true),
-    openOverItsCopy("OpenThemeKeepingItsCopy", false),
-    damaged("NotAnArchive", std::string(100, 'x')),
+    openOver("OpenTheme", std::nullopt),
+    openOver("OpenThemeReplacingItsCopy", true),
+    openOver("OpenThemeKeepingItsCopy", false),
     damaged("RowNamingParent", rowNaming("../secret.txt")),
-    damaged("RowNamingParentBackslashed", rowNaming("..\\secret.txt")),
     damaged("HugeDescriptor", rowNaming("chime\r\n.wav" + std::string(1 << 20, '\n'))),
     {"PickTheme",
      [](T t) {
          t.dlg->OnNewTheme(), t.pick("pick.kbt");
-         EXPECT_EQ(t.dlg->theme().find("Question")->second.path(),
-                   t.dlg->folders().soundsDir + "alarm1.wav");
+         EXPECT_EQ(t.dlg->theme().find("Question")->second.path(), t.soundsDir() + "alarm1.wav");
      },
      "pick", "", "", "pick.kbt"},
     // A file without descriptor is refused before anything changes.
@@ -272,15 +233,21 @@ const CommandCase CommandCases[] = {
      [](T t) {
          writeBytes(t.themesDir() + "bad.kbt", memberBytes("new.wav", "n"));
          t.pick("bad.kbt");
-         EXPECT_FALSE(fs::exists(testPath(t.dlg->folders().soundsDir + "new.wav")));
+         EXPECT_FALSE(fs::exists(testPath(t.soundsDir() + "new.wav")));
          EXPECT_EQ(t.prompts.waitDepth, 0);
      },
      "sample", "Sounds exported", "The file \"{themes}bad.kbt\" is not a Belltide theme."},
     // A theme handed over, or named at start, from the library under another spelling, on Windows
     // also in other letter case, is never copied onto itself: a question would find no answer.
     {"HandedOverFromTheLibraryRespelled",
-     [](T t) { t.dlg->OnOpenFromAnotherStart(t.respelled(t.themesDir()) + "pick.kbt"); }, "pick",
-     "", "", "pick.kbt"},
+     [](T t) {
+         std::string path = t.themesDir() + "sounds" + PathSeparator + ".." + PathSeparator;
+#ifdef _WIN32
+         std::transform(path.begin(), path.end(), path.begin(), ::toupper);
+#endif
+         t.dlg->OnOpenFromAnotherStart(path + "pick.kbt");
+     },
+     "pick", "", "", "pick.kbt"},
     {"HandedOverGone", [](T t) { t.dlg->OnOpenFromAnotherStart(t.folder.dir() + "gone.kbt"); },
      "sample", "Sounds exported", "Could not open file \"{folder}gone.kbt\"."},
     // Notifications are saved too, whatever the check box says.
@@ -303,7 +270,7 @@ const CommandCase CommandCases[] = {
     {"SaveWithASoundGone",
      [](T t) {
          const std::string before = readBytes(t.themesDir() + "sample.kbt");
-         fs::remove(testPath(t.dlg->folders().soundsDir + "alarm1.wav"));
+         fs::remove(testPath(t.soundsDir() + "alarm1.wav"));
          t.save(t.themesDir() + "sample.kbt");
          EXPECT_EQ(readBytes(t.themesDir() + "sample.kbt"), before);
      },
@@ -320,58 +287,23 @@ const CommandCase CommandCases[] = {
      },
      "*sample", "", "", "sample.kbt", '-'},
     {"SelectingARowKeepsTheTransfersWord", [](T t) { t.select(1); }, "sample", "Sounds exported"},
-    // A theme without a sound would silence the handheld: asked first; No changes nothing.
-    {"SilentThemeUploadDeclined",
-     [](T t) {
-         t.dlg->OnNewTheme();
-         t.statusBar.setText("Sounds exported");
-         t.prompts.answers = {false};
-         t.dlg->OnUploadTheme();
-         EXPECT_EQ(t.prompts.questions.at(0),
-                   "This theme has no sounds: the Pocket PC will play none. Upload it?");
-     },
-     "Untitled", "Sounds exported", "", "", 'N'},
-    {"SilentThemeUploaded",
-     [](T t) { t.dlg->OnNewTheme(), t.prompts.answers = {true}, t.dlg->OnUploadTheme(); },
-     "Untitled", "Sounds not exported", "", "", 'N'},
+    silentUpload("SilentThemeUploadDeclined", false),
+    silentUpload("SilentThemeUploaded", true),
     {"NoHandheldAtTheFirstStart", [](T t) { t.dlg->InitialBackupCheck(); }, "sample",
      "Sounds not backed up; Belltide tries again at its next start"},
 };
 INSTANTIATE_TEST_SUITE_P(Commands, ThemeCommand, ::testing::ValuesIn(CommandCases),
                          [](const auto& param) { return std::string(param.param.label); });
 
-// A note too wide for the line gives up the middles of its names, never its words; a measure
-// that counts characters stands for the toolkit's.
-TEST(StatusNoteFit, ShortensTheNamesInTheirMiddles) {
-    const auto characters = [](const std::string& text) {
-        return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) {
-            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        }));
-    };
-    const StatusNote note = StatusNote()
-                                .name("beginsync-long-recording.wav")
-                                .text(" is converted into ")
-                                .name("b\xC3\xA9gin.wav");
-    const std::pair<int, std::string> fits[] = {
-        {60, "\"beginsync-long-recording.wav\" is converted into \"b\xC3\xA9gin.wav\""},
-        {50, "\"beginsyn\xE2\x80\xA6rding.wav\" is converted into \"b\xC3\xA9gin.wav\""},
-        // Names are never cut below a dozen characters, even when the note still does not fit.
-        {10, "\"begin\xE2\x80\xA6ng.wav\" is converted into \"b\xC3\xA9gin.wav\""},
-    };
-    for (const auto& [width, text] : fits)
-        EXPECT_EQ(note.fitted(width, characters), text) << width;
-}
-
 // A theme handed over by a later start is opened as one named at start, never in a running
 // transfer's modal loop; the save question is asked as for the other actions.
 TEST_F(ThemeCommands, AThemeFromAnotherStartWaitsForTheTransferAndTheSaveQuestion) {
-    const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
     progressWindows.callAfter([&] { dlg->OnOpenFromAnotherStart(away); });
     dlg->OnDownloadTheme(); // the call comes while its dialog is shown
-    EXPECT_TRUE(rows().empty());
+    EXPECT_EQ(shownTheme(), "sample.kbt");
     progressWindows.runPending();
-    EXPECT_EQ(rows(), SampleRows);
-    EXPECT_EQ(shownTheme(), "away.kbt") << "copied into the library";
+    EXPECT_EQ(title.text, "Belltide \xE2\x80\x94 Mélodie");
+    EXPECT_EQ(shownTheme(), "Mélodie.KBT") << "copied into the library";
     dlg->m_modified = true;
     dlg->OnOpenFromAnotherStart(""); // only raises the window
     EXPECT_TRUE(prompts.questions.empty());
@@ -386,23 +318,17 @@ class SaveQuestion : public ThemeCommands,
 
 TEST_P(SaveQuestion, LetsTheActionGoOnOnlyOnceTheEditsAreSavedOrDropped) {
     const auto [action, reply] = GetParam();
-    writeSampleTheme(themesDir() + "pick.kbt");
-    const std::string away = writeSampleTheme(pcText(folder.path() / "away.kbt"));
-    loadSampleTheme();
     drop(0, "edited.wav", waveBytes("edited"));
-    ASSERT_TRUE(dlg->isModified());
     const auto edited = rows();
-
     prompts.choices = {reply == "No"       ? Answer::No
                        : reply == "Cancel" ? Answer::Cancel
                                            : Answer::Yes};
-    const std::string saved = themesDir() + "saved.kbt";
-    const std::map<std::string, std::optional<std::string>> saveDialog{
-        {"YesCancelledDialog", std::nullopt},
-        {"YesFailedSave", themesDir() + "missing" + PathSeparator + "saved.kbt"},
-        {"YesSaved", saved}};
-    if (saveDialog.contains(reply))
-        prompts.files.push_back(saveDialog.at(reply));
+    const std::string saved = themesDir() + "saved.kbt",
+                      unsaved = themesDir() + "missing" + PathSeparator + "saved.kbt";
+    if (reply.starts_with("Yes"))
+        prompts.files = {reply == "YesCancelledDialog"
+                             ? std::nullopt
+                             : std::optional(reply == "YesSaved" ? saved : unsaved)};
     if (action == "Open")
         prompts.files.push_front(away);
     // The exit question, or replacing the library's copy.
@@ -448,14 +374,11 @@ INSTANTIATE_TEST_SUITE_P(Replies, SaveQuestion,
 TEST(SavePathRule, AddsTheExtensionOnlyWhereThereIsNoneAndAsksOnlyAboutANameAdded) {
     const std::string t = std::string("t") + PathSeparator;
     const auto exists = [&](const std::string& path) { return path == t + "x.kbt"; };
-    const std::tuple<const char*, const char*, bool> cases[] = {{"x", "x.kbt", true},
-                                                                {"y", "y.kbt", false},
-                                                                {"foo.bar", "foo.bar", false},
-                                                                {"x.kbt", "x.kbt", false},
-                                                                {".hidden", ".hidden.kbt", false}};
-    for (const auto& [typed, written, ask] : cases) {
-        const SavePath decided = savePathFor(t + typed, "kbt", exists);
-        EXPECT_EQ(decided.path, t + written) << typed;
-        EXPECT_EQ(decided.askToReplace, ask) << typed;
+    // What is typed > what is written, with "?" where the user is asked about replacing it.
+    for (const std::string row :
+         {"x>x.kbt?", "y>y.kbt", "foo.bar>foo.bar", "x.kbt>x.kbt", ".hidden>.hidden.kbt"}) {
+        const auto at = row.find('>');
+        const SavePath decided = savePathFor(t + row.substr(0, at), "kbt", exists);
+        EXPECT_EQ(decided.path + (decided.askToReplace ? "?" : ""), t + row.substr(at + 1)) << row;
     }
 }
