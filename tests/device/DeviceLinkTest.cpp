@@ -78,9 +78,6 @@ protected:
         file.set(key, name, value);
         ASSERT_TRUE(replaceFileBytes(registry, file.toBytes()));
     }
-    std::vector<std::uint8_t> value(const std::string& key, const std::string& name) const {
-        return RegistryFile::fromBytes(readFileBytes(registry)).find(key, name)->data;
-    }
 
     TempFolder folder;
     const std::string pc = folder.dir(), registry = pc + "registry.reg";
@@ -254,7 +251,7 @@ TEST_P(SessionValues, ReachTheFileWholeAndTogetherOrAreToldLost) {
     EXPECT_EQ(isNew, row.newValues);
     EXPECT_EQ(file.find(EventKey, "Curr0")->data, isNew ? list(" ", 21) : list("old", 21));
     if (row.otherWriter) {
-        EXPECT_EQ(value(RemindersKey, "Other"), utf16Bytes("theirs"));
+        EXPECT_EQ(file.find(RemindersKey, "Other")->data, utf16Bytes("theirs"));
     }
 }
 
