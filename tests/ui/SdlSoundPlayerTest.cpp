@@ -69,9 +69,7 @@ TEST_F(SdlSoundPlayerTest, ANewSoundOrStopCutsOffTheOnePlayingAndTheOutputIsKept
     player.releaseIdleOutput();
     waitForFrames(-2000, Rate / 2);
     // SDL's own handlers would swallow SIGTERM while a sound plays.
-    struct sigaction onTerm {};
-    sigaction(SIGTERM, nullptr, &onTerm);
-    EXPECT_EQ(onTerm.sa_handler, SIG_DFL);
+    EXPECT_EQ(std::signal(SIGTERM, SIG_DFL), SIG_DFL);
     const Span first = framesOf(1000), second = framesOf(-2000);
     EXPECT_GT(first.frames, 0u);
     EXPECT_LT(first.frames, std::size_t{2 * Rate}) << "the long sound was not cut off";
