@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 
 #ifndef _WIN32

@@ -104,7 +104,7 @@ TEST(StagedFolder, AKilledSwapLeavesTheOldSetOrTheNew) {
         TempFolder folder;
         const fs::path target = folder.path() / "sounds";
         for (const auto& [name, bytes] : OldSet)
-            folder.writeFile("sounds/" + name, 0), writeBytes(target / name, bytes);
+            writeBytes(folder.writeFile("sounds/" + name, 0), bytes);
         static Kill at;
         at = kill;
         const pid_t child = ::fork();
@@ -159,8 +159,7 @@ TEST(StagedFolder, ASwapStoppedBetweenItsRenamesIsPutRight) {
     TempFolder folder;
     const fs::path target = folder.path() / "sounds";
     for (const auto& [name, bytes] : OldSet)
-        folder.writeFile("sounds.old/" + name, 0),
-            writeBytes(target.string() + ".old/" + name, bytes);
+        writeBytes(folder.writeFile("sounds.old/" + name, 0), bytes);
     folder.writeFile("sounds.new/a.wav", 3, 'n');
     {
         StagedFolder staged(target);

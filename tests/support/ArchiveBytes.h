@@ -32,10 +32,7 @@ inline std::string memberBytes(const std::string& name, const std::string& data)
 inline std::filesystem::path testPath(const std::filesystem::path& path) {
     return path;
 }
-inline std::filesystem::path testPath(const std::string& utf8) {
-    return pcPath(utf8);
-}
-inline std::filesystem::path testPath(const char* utf8) {
+template <class Text> std::filesystem::path testPath(const Text& utf8) {
     return pcPath(utf8);
 }
 
