@@ -236,8 +236,7 @@ enum class Trouble { None, LengthUntold, NoSound, DiskFull, NoFlush, SourceIsTar
 
 struct Bound {
     const char* label;
-    int rate;
-    int seconds;
+    int rate, seconds;
     Trouble trouble;
     // How the message begins, {source} and {target} standing for those; nullptr: converted.
     const char* refusal;

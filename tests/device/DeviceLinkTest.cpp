@@ -180,8 +180,7 @@ struct SessionCase {
     const char* name;
     End end;
     bool otherWriter, damaged; // another program sets a value, or damages the file, meanwhile
-    bool reload;               // written by the reload, else at the session's end
-    bool newValues;
+    bool reload, newValues;    // written by the reload, else at the session's end; new in the file
     // When not killed: the file's writes, +8 when a setting is said unwritten, +16 when the write
     // is said failed, +32 when the handheld's refusal is told, +64 when the session reads the new
     // value back, +128 when anything else is told (a full disk: that the key was not found).
