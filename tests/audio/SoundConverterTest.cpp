@@ -46,19 +46,13 @@ double tone(double seconds) {
     return std::sin(2 * std::numbers::pi * 440 * seconds) * fade;
 }
 
-// The level of each output channel: stereo keeps its two, anything else is their average.
-std::vector<double> expectedLevels(int sourceChannels) {
-    if (sourceChannels == 2)
-        return {ChannelLevels[0], ChannelLevels[1]};
-    return {std::accumulate(ChannelLevels.begin(), ChannelLevels.begin() + sourceChannels, 0.0) /
-            sourceChannels};
-}
-
-void writeTone(const fs::path& path, int format, int channels, int rate) {
+// The tone, silent after ToneSeconds.
+void writeTone(const fs::path& path, int format, int channels, int rate,
+               double seconds = ToneSeconds) {
     SF_INFO info{0, rate, channels, format, 0, 0};
     SNDFILE* sound = openSound(path, SFM_WRITE, &info);
     ASSERT_NE(sound, nullptr) << sf_strerror(nullptr);
-    const auto frames = static_cast<sf_count_t>(std::lround(ToneSeconds * rate));
+    const auto frames = static_cast<sf_count_t>(std::lround(seconds * rate));
     std::vector<double> samples;
     for (sf_count_t frame = 0; frame < frames; ++frame)
         for (int channel = 0; channel < channels; ++channel)
@@ -139,14 +133,11 @@ std::vector<Case> allCases() {
     return cases;
 }
 
-std::string caseName(const Case& param) {
+void PrintTo(const Case& param, std::ostream* out) {
     std::string name = param.encoding->name;
     std::replace_if(
         name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
-    return name + "_" + std::to_string(param.channels) + "ch_" + std::to_string(param.rate);
-}
-void PrintTo(const Case& param, std::ostream* out) {
-    *out << caseName(param);
+    *out << name << "_" << param.channels << "ch_" << param.rate;
 }
 
 class SoundConverterTest : public testing::Test {
@@ -197,7 +188,13 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
                      : param.rate < 22050 ? 11025
                      : param.rate < 44100 ? 22050
                                           : 44100;
-    const std::vector<double> levels = expectedLevels(param.channels);
+    // Stereo keeps its two channels; anything else becomes their average.
+    const std::vector<double> levels =
+        param.channels == 2
+            ? std::vector{ChannelLevels[0], ChannelLevels[1]}
+            : std::vector{std::accumulate(ChannelLevels.begin(),
+                                          ChannelLevels.begin() + param.channels, 0.0) /
+                          param.channels};
     EXPECT_EQ(format->sampleRate, static_cast<std::uint32_t>(rate));
     EXPECT_EQ(format->channels, levels.size());
     const auto length = waveLength(pcText(m_target));
@@ -218,16 +215,13 @@ TEST_P(SoundConversion, MakesAHandheldWaveThatSoundsLikeTheSource) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SoundConversion, testing::ValuesIn(allCases()),
-                         [](const auto& row) { return caseName(row.param); });
+                         [](const auto& row) { return testing::PrintToString(row.param); });
 
 TEST_F(SoundConverterTest, ClipsSamplesBeyondFullScale) {
     const fs::path source = m_folder.path() / "loud.wav";
-    SF_INFO info{0, 11025, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0, 0};
-    SNDFILE* sound = openSound(source, SFM_WRITE, &info);
-    ASSERT_NE(sound, nullptr);
     const float loud[] = {2.0f, -2.0f, 1e20f, -1e20f, std::nanf(""), 0.5f};
-    sf_writef_float(sound, loud, std::size(loud));
-    sf_close(sound);
+    writeBytes(source,
+               waveBytes({reinterpret_cast<const char*>(loud), sizeof loud}, {3, 1, 11025, 32}));
     convertToHandheldWave(pcText(source), pcText(m_target));
     EXPECT_EQ(readSamples(m_target).values,
               (std::vector<double>{32767 / 32768.0, -1, 32767 / 32768.0, -1, 0, 0.5}));
@@ -242,8 +236,7 @@ enum class Trouble { None, LengthUntold, NoSound, DiskFull, NoFlush, SourceIsTar
 
 struct Bound {
     const char* label;
-    int rate;
-    int seconds;
+    int rate, seconds;
     Trouble trouble;
     // How the message begins, {source} and {target} standing for those; nullptr: converted.
     const char* refusal;
@@ -262,16 +255,11 @@ TEST_P(ConversionBounds, KeepWhatTheHandheldCanUseAndRefuseTheRestSayingWhy) {
         GTEST_SKIP() << "no file size limit";
 #endif
     const fs::path source = m_folder.path() / "source.flac";
-    if (bound.trouble == Trouble::NoSound) {
+    if (bound.trouble == Trouble::NoSound)
         std::ofstream(source, std::ios::binary) << "not a sound at all";
-    } else {
-        SF_INFO info{0, bound.rate, 1, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0, 0};
-        SNDFILE* sound = openSound(source, SFM_WRITE, &info);
-        ASSERT_NE(sound, nullptr) << sf_strerror(nullptr);
-        const std::vector<short> silence(static_cast<std::size_t>(bound.rate) * bound.seconds);
-        sf_writef_short(sound, silence.data(), static_cast<sf_count_t>(silence.size()));
-        sf_close(sound);
-    }
+    else
+        ASSERT_NO_FATAL_FAILURE(
+            writeTone(source, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, bound.rate, bound.seconds));
     if (bound.trouble == Trouble::LengthUntold) {
         // The stream info's 36-bit sample count, 0 for "not known".
         std::string bytes = readBytes(source);

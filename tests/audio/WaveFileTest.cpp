@@ -1,48 +1,31 @@
 // Wave headers: what the handheld plays as it stands, and the length shown in the list.
 #include "audio/WaveFile.h"
+#include "support/ArchiveBytes.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <fstream>
 #include <string>
 
 using namespace std::string_literals;
 
 namespace {
 
-// A 16-bit stereo wave, 44.1 kHz unless told, the header made canonical or not by the parts given.
+// A second of 16-bit stereo, the header made canonical or not by the layout.
 struct Header {
     const char* name;
     bool handheld;
-    std::string fmtPadding = {};
-    std::string before = {}; // chunks between "fmt " and "data"
-    std::string after = {};  // bytes after the data
-    char byteRateError = 0;
-    std::uint32_t rate = 44100;
+    WaveLayout layout;
 };
 
 void PrintTo(const Header& header, std::ostream* out) {
     *out << header.name;
 }
 
-std::string waveBytes(const Header& header, std::uint32_t frames) {
-    const auto word = [](std::uint32_t value) {
-        return std::string(reinterpret_cast<char*>(&value), 4);
-    };
-    const std::string fmt = "fmt " + word(16 + header.fmtPadding.size()) + "\1\0\2\0"s +
-                            word(header.rate) + word(header.rate * 4 + header.byteRateError) +
-                            "\4\0\20\0"s + header.fmtPadding;
-    const std::string body = "WAVE" + fmt + header.before + "data" + word(frames * 4) +
-                             std::string(frames * 4, '\x11') + header.after;
-    return "RIFF" + word(static_cast<std::uint32_t>(body.size())) + body;
-}
-
 class WaveFileTest : public testing::Test {
 protected:
     std::string write(const std::string& bytes) {
-        std::ofstream(m_folder.path() / "sound.wav", std::ios::binary) << bytes;
+        writeBytes(m_folder.path() / "sound.wav", bytes);
         return pcText(m_folder.path() / "sound.wav");
     }
     TempFolder m_folder;
@@ -50,34 +33,36 @@ protected:
 
 class WaveHeader : public WaveFileTest, public testing::WithParamInterface<Header> {};
 
+// A second of sound, its length from the data chunk alone, whatever chunks lie around it.
 TEST_P(WaveHeader, IsPlayedAsItStandsOnlyWhenCanonical) {
-    const auto format = readWaveFormat(write(waveBytes(GetParam(), 100)));
+    const WaveLayout& layout = GetParam().layout;
+    const std::string path = write(waveBytes(std::string(layout.sampleRate * 4, '\x11'), layout));
+    const auto format = readWaveFormat(path);
     ASSERT_TRUE(format);
     EXPECT_EQ(isHandheldWave(*format), GetParam().handheld);
+    EXPECT_EQ(waveLength(path), std::chrono::seconds(1));
 }
 
 const Header Headers[] = {
-    {"Canonical", true},
-    {"LongFormatChunk", false, "\0\0"s},
-    {"ListChunkBeforeData", false, "", "LIST\4\0\0\0INFO"s},
+    {"Canonical", true, {1, 2, 44100, 16}},
+    {"LongFormatChunk", false, {1, 2, 44100, 16, "\0\0"s}},
+    {"ListChunkBeforeData", false, {1, 2, 44100, 16, "", "LIST\4\0\0\0INFO"s}},
     // A chunk of odd length is followed by a padding byte that its length does not count.
-    {"OddChunkBeforeData", false, "", "odd \3\0\0\0abc\0"s},
-    {"BytesAfterData", false, "", "", "junk"},
-    {"WrongByteRate", false, "", "", "", 4},
+    {"OddChunkBeforeData", false, {1, 2, 44100, 16, "", "odd \3\0\0\0abc\0"s}},
+    {"BytesAfterData", false, {1, 2, 44100, 16, "", "", "junk"}},
+    {"WrongByteRate", false, {1, 2, 44100, 16, "", "", "", 4}},
     // The handheld plays 8 kHz to 44.1 kHz.
-    {"At8000Hz", true, "", "", "", 0, 8000},
-    {"Below8000Hz", false, "", "", "", 0, 7999},
-    {"Above44100Hz", false, "", "", "", 0, 48000},
+    {"At8000Hz", true, {1, 2, 8000, 16}},
+    {"Below8000Hz", false, {1, 2, 7999, 16}},
+    {"Above44100Hz", false, {1, 2, 48000, 16}},
 };
 INSTANTIATE_TEST_SUITE_P(Headers, WaveHeader, testing::ValuesIn(Headers),
                          [](const auto& test) { return std::string(test.param.name); });
 
-TEST_F(WaveFileTest, LengthComesFromTheDataChunkAlone) {
-    // 66150 frames at 44.1 kHz: 1.5 s, whatever chunks lie around the data.
-    const std::string bytes = waveBytes({"", false, "", "LIST\4\0\0\0INFO"s, "trailing"}, 66150);
-    EXPECT_EQ(waveLength(write(bytes)), std::chrono::microseconds(1'500'000));
-    // A recording cut short counts only the data that is there.
-    EXPECT_EQ(waveLength(write(bytes.substr(0, bytes.size() - 8 - 44100 * 2))),
+// A recording cut short counts only the data that is there.
+TEST_F(WaveFileTest, LengthCountsOnlyTheDataThatIsThere) {
+    const std::string bytes = waveBytes(std::string(66150 * 4, '\x11'), {1, 2, 44100, 16});
+    EXPECT_EQ(waveLength(write(bytes.substr(0, bytes.size() - 44100 * 2))),
               std::chrono::microseconds(1'000'000));
     EXPECT_FALSE(waveLength(write("RIFF\4\0\0\0WAVE")));
 }

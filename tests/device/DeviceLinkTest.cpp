@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 
 #ifndef _WIN32
@@ -77,9 +76,6 @@ protected:
         auto file = RegistryFile::fromBytes(readFileBytes(registry));
         file.set(key, name, value);
         ASSERT_TRUE(replaceFileBytes(registry, file.toBytes()));
-    }
-    std::vector<std::uint8_t> value(const std::string& key, const std::string& name) const {
-        return RegistryFile::fromBytes(readFileBytes(registry)).find(key, name)->data;
     }
 
     TempFolder folder;
@@ -184,8 +180,7 @@ struct SessionCase {
     const char* name;
     End end;
     bool otherWriter, damaged; // another program sets a value, or damages the file, meanwhile
-    bool reload;               // written by the reload, else at the session's end
-    bool newValues;
+    bool reload, newValues;    // written by the reload, else at the session's end; new in the file
     // When not killed: the file's writes, +8 when a setting is said unwritten, +16 when the write
     // is said failed, +32 when the handheld's refusal is told, +64 when the session reads the new
     // value back, +128 when anything else is told (a full disk: that the key was not found).
@@ -254,7 +249,7 @@ TEST_P(SessionValues, ReachTheFileWholeAndTogetherOrAreToldLost) {
     EXPECT_EQ(isNew, row.newValues);
     EXPECT_EQ(file.find(EventKey, "Curr0")->data, isNew ? list(" ", 21) : list("old", 21));
     if (row.otherWriter) {
-        EXPECT_EQ(value(RemindersKey, "Other"), utf16Bytes("theirs"));
+        EXPECT_EQ(file.find(RemindersKey, "Other")->data, utf16Bytes("theirs"));
     }
 }
 

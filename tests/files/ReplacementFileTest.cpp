@@ -23,13 +23,13 @@
 
 namespace fs = std::filesystem;
 
-// The library lists its themes sorted without regard to case. What a save or a run killed
-// half-way left behind goes; a save or a run still going and the user's own files stay.
+// The library lists its theme files only, sorted without regard to case. What a save or a run
+// killed half-way left behind goes; a save or a run still going and the user's own files stay.
 TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed) {
     TempFolder folder;
     const std::vector<std::string> kept = {
-        "b.kbt", "A.kbt",           "D.KBT",         "sub/c.kbt",         "dir.kbt/x",
-        ".kbt",  "notes.kbt.new-1", "b.kbt.new-x-2", "backup.zip.new-1-2"};
+        "b.kbt",     "A.kbt",           "D.KBT",         "sub/c.kbt",          "dir.kbt/x", ".kbt",
+        "notes.txt", "notes.kbt.new-1", "b.kbt.new-x-2", "backup.zip.new-1-2", "x.kbt.wav", "kbt"};
     for (const auto& name : kept)
         folder.writeFile(name, 10);
     folder.writeFile("killed.KBT.new-3620-7", 10);
@@ -52,6 +52,14 @@ TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed)
 
     std::ofstream(running.path()) << "new";
     ASSERT_TRUE(running.commit());
+    fs::path temporary;
+    {
+        ReplacementFile taken(pcText(folder.path() / "dir.kbt")); // a folder has the name
+        temporary = taken.path();
+        std::ofstream(temporary) << "new";
+        EXPECT_FALSE(taken.commit()) << "a failed rename is a failure";
+    }
+    EXPECT_FALSE(fs::exists(temporary));
     EXPECT_EQ(themeFileNames(folder.dir()).size(), themes.size() + 1);
 #ifndef _WIN32
     // The temporary folder, in the user's own of mode 0700 where TMPDIR points: a killed run's
@@ -75,19 +83,6 @@ TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed)
 #endif
 }
 
-TEST(ReplacementFile, AFailedRenameIsAFailure) {
-    TempFolder folder;
-    folder.writeFile("taken.kbt/theme.dsc", 1);
-    fs::path temporary;
-    {
-        ReplacementFile replacement(pcText(folder.path() / "taken.kbt"));
-        temporary = replacement.path();
-        std::ofstream(temporary) << "new";
-        EXPECT_FALSE(replacement.commit());
-    }
-    EXPECT_FALSE(fs::exists(temporary));
-}
-
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> contentOf(const fs::path& folder) {
     std::map<std::string, std::string> files;
@@ -109,7 +104,7 @@ TEST(StagedFolder, AKilledSwapLeavesTheOldSetOrTheNew) {
         TempFolder folder;
         const fs::path target = folder.path() / "sounds";
         for (const auto& [name, bytes] : OldSet)
-            folder.writeFile("sounds/" + name, 0), writeBytes(target / name, bytes);
+            writeBytes(folder.writeFile("sounds/" + name, 0), bytes);
         static Kill at;
         at = kill;
         const pid_t child = ::fork();
@@ -164,8 +159,7 @@ TEST(StagedFolder, ASwapStoppedBetweenItsRenamesIsPutRight) {
     TempFolder folder;
     const fs::path target = folder.path() / "sounds";
     for (const auto& [name, bytes] : OldSet)
-        folder.writeFile("sounds.old/" + name, 0),
-            writeBytes(target.string() + ".old/" + name, bytes);
+        writeBytes(folder.writeFile("sounds.old/" + name, 0), bytes);
     folder.writeFile("sounds.new/a.wav", 3, 'n');
     {
         StagedFolder staged(target);

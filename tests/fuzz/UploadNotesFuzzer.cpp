@@ -6,14 +6,6 @@
 #include "device/DeviceUpload.h"
 #include "device/VirtualHandheld.h"
 
-namespace {
-
-struct SilentMessages : DeviceMessages {
-    void showMessage(const std::string&) override {}
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A handheld with waves of the names notes are likely to hold, and a file beside its folder
     // that no name in a note may reach.
@@ -32,7 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         writeFuzzFile(windows / DeviceUpload::PlacingName, bytes.substr(split + 2));
 
     VirtualHandheld handheld(device);
-    SilentMessages messages;
+    struct : DeviceMessages {
+        void showMessage(const std::string&) override {}
+    } messages;
     DeviceLink link(handheld, messages);
     if (link.connect())
         static_cast<void>(link.disconnect());

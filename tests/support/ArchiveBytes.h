@@ -32,10 +32,7 @@ inline std::string memberBytes(const std::string& name, const std::string& data)
 inline std::filesystem::path testPath(const std::filesystem::path& path) {
     return path;
 }
-inline std::filesystem::path testPath(const std::string& utf8) {
-    return pcPath(utf8);
-}
-inline std::filesystem::path testPath(const char* utf8) {
+template <class Text> std::filesystem::path testPath(const Text& utf8) {
     return pcPath(utf8);
 }
 
@@ -53,23 +50,28 @@ struct WaveLayout {
     std::uint16_t channels = 1;
     std::uint32_t sampleRate = 8000;
     std::uint16_t bitsPerSample = 8;
+    // For headers of other shapes: bytes that end the "fmt " chunk, chunks between it and "data",
+    // bytes after the data, and an error in the byte rate.
+    std::string fmtEnd = {}, before = {}, after = {};
+    std::uint32_t byteRateError = 0;
 };
 
 // A wave file holding these bytes as its samples, by default 8-bit mono ones at 8 kHz.
 inline std::string waveBytes(const std::string& samples, const WaveLayout& layout = {}) {
-    const auto number = [](std::uint32_t value, int bytes) {
+    const auto number = [](std::size_t value, int bytes) {
         std::string text;
         for (int i = 0; i < bytes; ++i)
             text += static_cast<char>(value >> (8 * i));
         return text;
     };
-    const auto size = static_cast<std::uint32_t>(samples.size());
     const std::uint32_t blockAlign = layout.channels * layout.bitsPerSample / 8u;
-    return "RIFF" + number(36 + size + (size & 1), 4) + "WAVEfmt " + number(16, 4) +
-           number(layout.formatTag, 2) + number(layout.channels, 2) + number(layout.sampleRate, 4) +
-           number(layout.sampleRate * blockAlign, 4) + number(blockAlign, 2) +
-           number(layout.bitsPerSample, 2) + "data" + number(size, 4) + samples +
-           std::string(size & 1, '\0');
+    const std::string body =
+        "WAVEfmt " + number(16 + layout.fmtEnd.size(), 4) + number(layout.formatTag, 2) +
+        number(layout.channels, 2) + number(layout.sampleRate, 4) +
+        number(layout.sampleRate * blockAlign + layout.byteRateError, 4) + number(blockAlign, 2) +
+        number(layout.bitsPerSample, 2) + layout.fmtEnd + layout.before + "data" +
+        number(samples.size(), 4) + samples + std::string(samples.size() & 1, '\0') + layout.after;
+    return "RIFF" + number(body.size(), 4) + body;
 }
 
 // A 32-bit float stereo wave at 48 kHz of a quiet tone: no wave the handheld plays.

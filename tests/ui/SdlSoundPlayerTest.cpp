@@ -42,11 +42,13 @@ protected:
                 run = {run.frames + 1, std::min(run.first, i / 2), i / 2};
         return run;
     }
-    // A wave whose every sample holds one value, so that its frames can be found in the output.
-    std::string flatWave(const std::string& name, std::int16_t value, double seconds) {
-        const auto path = (folder.path() / name).string();
-        EXPECT_TRUE(writeMonoWave(path, Rate, std::vector<std::int16_t>(seconds * Rate, value)));
-        return path;
+    // Plays a wave whose every sample holds value, so that its frames can be found in the
+    // output, until so many of them are out.
+    void play(SdlSoundPlayer& player, std::int16_t value, double seconds, std::size_t frames) {
+        const auto path = (folder.path() / (std::to_string(value) + ".wav")).string();
+        ASSERT_TRUE(writeMonoWave(path, Rate, std::vector<std::int16_t>(seconds * Rate, value)));
+        player.playFile(path);
+        waitForFrames(value, frames);
     }
     void waitForFrames(std::int16_t value, std::size_t frames) {
         for (auto end = std::chrono::steady_clock::now() + 10s;
@@ -59,19 +61,15 @@ protected:
 };
 
 // A new sound cuts off the one playing, and so does stop; the output is given back only once a
-// sound has ended.
+// sound has ended; a file that is no wave plays the default sound.
 TEST_F(SdlSoundPlayerTest, ANewSoundOrStopCutsOffTheOnePlayingAndTheOutputIsKeptWhilePlaying) {
     SdlSoundPlayer player;
-    player.playFile(flatWave("long.wav", 1000, 3.0));
-    waitForFrames(1000, Rate / 5);
-    player.playFile(flatWave("short.wav", -2000, 0.5));
-    waitForFrames(-2000, Rate / 10);
+    play(player, 1000, 3.0, Rate / 5);
+    play(player, -2000, 0.5, Rate / 10);
     player.releaseIdleOutput();
     waitForFrames(-2000, Rate / 2);
     // SDL's own handlers would swallow SIGTERM while a sound plays.
-    struct sigaction onTerm {};
-    sigaction(SIGTERM, nullptr, &onTerm);
-    EXPECT_EQ(onTerm.sa_handler, SIG_DFL);
+    EXPECT_EQ(std::signal(SIGTERM, SIG_DFL), SIG_DFL);
     const Span first = framesOf(1000), second = framesOf(-2000);
     EXPECT_GT(first.frames, 0u);
     EXPECT_LT(first.frames, std::size_t{2 * Rate}) << "the long sound was not cut off";
@@ -82,22 +80,17 @@ TEST_F(SdlSoundPlayerTest, ANewSoundOrStopCutsOffTheOnePlayingAndTheOutputIsKept
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(fs::file_size(output), size) << "no more silence is written";
     // The next sound opens the output again; stopped, it ends at once.
-    player.playFile(flatWave("flat.wav", 3000, 2.0));
-    waitForFrames(3000, Rate / 10);
+    play(player, 3000, 2.0, Rate / 10);
     player.stop();
     std::this_thread::sleep_for(500ms);
     EXPECT_GE(framesOf(3000).frames, std::size_t{Rate / 10}) << "the next sound opens the output";
     EXPECT_LT(framesOf(3000).frames, std::size_t{Rate / 4}) << "the sound went on after stop";
-}
-
-// SDL reads a missing file and one that is no wave alike: both fail to load.
-TEST_F(SdlSoundPlayerTest, AFileThatIsNoWaveGivesTheDefaultSound) {
-    {
-        SdlSoundPlayer player;
-        player.playFile(folder.writeFile("text.wav", 500, 'z').string());
-        std::this_thread::sleep_for(400ms);
-    }
+    // SDL reads a missing file and one that is no wave alike: both give the default sound.
+    const std::size_t before = samples().size();
+    player.playFile(folder.writeFile("text.wav", 500, 'z').string());
+    std::this_thread::sleep_for(400ms);
     const auto all = samples();
-    EXPECT_GT(std::count_if(all.begin(), all.end(), [](auto s) { return std::abs(s) > 1000; }),
+    EXPECT_GT(std::count_if(all.begin() + before, all.end(),
+                            [](auto sample) { return std::abs(sample) > 1000; }),
               Rate / 20);
 }
