@@ -8,74 +8,11 @@
 
 using namespace ControlId;
 
-// Every control and menu item has an access key, none used twice on the window.
-TEST_F(MainWindowGui, ShowsItsColumnsControlsAndMenusWithAccessKeys) {
-    wxString columns, menus;
-    for (int column = 0; column < list()->GetColumnCount(); ++column) {
-        wxListItem item;
-        item.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_FORMAT);
-        list()->GetColumn(column, item);
-        columns << item.GetText()
-                << (item.GetAlign() == wxLIST_FORMAT_RIGHT ? " right|" : " left|");
-    }
-    EXPECT_EQ(columns, "Events left|Sounds left|Size right|Length right|");
-    for (int command : {CommandId::NewTheme, CommandId::OpenTheme, CommandId::SaveTheme,
-                        CommandId::Exit, CommandId::Help, CommandId::About})
-        menus += frame->GetMenuBar()->GetLabel(BelltideFrame::menuId(command)) + "|";
-    EXPECT_EQ(menus, "&New Theme\tCtrl+N|&Open Theme...\tCtrl+O|&Save Theme...\tCtrl+S|"
-                     "E&xit\tCtrl+Q|&Help\tF1|&About|");
-    wxString keys = "fh"; // the menu bar's
-    for (int id : {PlaySound, ChangeSound, NoSound, ExtendedCheck, DownloadTheme, UploadTheme,
-                   OpenTheme, SaveTheme, Close}) {
-        const wxString label = control(id)->GetLabel();
-        ASSERT_NE(label.Find('&'), wxNOT_FOUND) << label;
-        const wxString key = label.AfterFirst('&').Left(1).Lower();
-        EXPECT_EQ(keys.Find(key), wxNOT_FOUND) << label;
-        keys += key;
-    }
-
-    // The columns' widths stay as themes of other names come and go.
-    send(wxEVT_MENU, CommandId::NewTheme);
-    const std::vector<int> before = columnWidths();
-    writeBytes(themesDir() + "t.kbt",
-               memberBytes("theme.dsc", "1\r\nAsterisk\r\nhwandsw\r\n.wav\r\n") +
-                   memberBytes("hwandsw.wav", waveBytes("w")));
-    frame->logic().loadTheme(themesDir() + "t.kbt");
-    EXPECT_EQ(columnWidths(), before);
-}
-
-TEST_F(MainWindowGui, TheThemeListIsOneDropDownShowingTheLibraryAndEscOnlyClosesPopups) {
-    // The open menu or drop-down, if any.
-    const auto popupOpen = [] {
-        return shownWindow([](GtkWidget* window) {
-            return gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP;
-        });
-    };
-    prompts->answers = {false};
-    EXPECT_EQ(combo()->GetSize().y, control(OpenTheme)->GetSize().y) << "the buttons' height";
-    // Themes added since the start, to a library that was empty, are all offered.
-    for (const char* name : {"a.kbt", "b.kbt", "c.kbt"})
-        writeBytes(themesDir() + name, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
-    const wxRect rect = combo()->GetScreenRect();
-    const wxRect bar = frame->GetMenuBar()->GetScreenRect();
-    for (const wxPoint& at : {wxPoint(rect.GetRight() - 10, rect.y + rect.height / 2),
-                              wxPoint(bar.x + 15, bar.y + bar.height / 2)}) {
-        clickAt(at);
-        ASSERT_TRUE(waitUntil(popupOpen)) << "the drop-down or the File menu does not open";
-        pressKey(WXK_ESCAPE);
-        ASSERT_TRUE(waitUntil([&] { return !popupOpen(); }));
-    }
-    EXPECT_EQ(combo()->GetCount(), 3u);
-    waitUntil([] { return false; }, 300);
-    EXPECT_TRUE(prompts->questions.empty()) << "Esc that closed a popup asked to exit";
-    pressKey(WXK_ESCAPE);
-    EXPECT_TRUE(waitUntil([&] { return !prompts->questions.empty(); }));
-}
-
 // The keyboard alone: Tab follows the window's reading order, passing the empty theme list with a
-// single Tab and passing the logo by, the first Down selects the first row, and the shortcut keys
-// still reach their commands once the help, opened with F1 with the program's icons, is closed.
-TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
+// single Tab and passing the logo by, the first Down selects the first row, Esc that closes the
+// theme list's drop-down or a menu closes only that, and the shortcut keys still reach their
+// commands once the help, opened with F1 with the program's icons, is closed.
+TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveThePopupsAndTheHelp) {
     send(wxEVT_MENU, CommandId::NewTheme);
     const std::vector<std::string> copy{dropWave(0, 1)};
     // Into the list by Tab, as the window may start with the focus elsewhere.
@@ -99,6 +36,27 @@ TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
             focused = focusIsIn(id) ? id : focused;
     }
     EXPECT_EQ(tabbed, order);
+
+    // Themes added since the start, to a library that was empty, are all offered.
+    for (const char* name : {"a.kbt", "b.kbt", "c.kbt"})
+        writeBytes(themesDir() + name, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
+    const auto popupOpen = [] {
+        return shownWindow([](GtkWidget* window) {
+            return gtk_window_get_window_type(GTK_WINDOW(window)) == GTK_WINDOW_POPUP;
+        });
+    };
+    prompts->answers = {false};
+    const wxRect rect = combo()->GetScreenRect(), bar = frame->GetMenuBar()->GetScreenRect();
+    for (const wxPoint& at : {wxPoint(rect.GetRight() - 10, rect.y + rect.height / 2),
+                              wxPoint(bar.x + 15, bar.y + bar.height / 2)}) {
+        clickAt(at);
+        ASSERT_TRUE(waitUntil(popupOpen)) << "the drop-down or the File menu does not open";
+        pressKey(WXK_ESCAPE);
+        ASSERT_TRUE(waitUntil([&] { return !popupOpen(); }));
+    }
+    EXPECT_EQ(combo()->GetCount(), 3u);
+    waitUntil([] { return false; }, 300);
+    EXPECT_TRUE(prompts->questions.empty()) << "Esc that closed a popup asked to exit";
 
     fs::create_symlink(fs::path(BELLTIDE_BUILD_DIR) / "Belltide.htb",
                        folder.path() / "Belltide.htb");
@@ -129,10 +87,31 @@ TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveTheHelp) {
     }
 }
 
-// Event names and sizes are shown whole and no column is out of sight, however large the user
-// pulls the window: the list takes the room, the buttons keep to the right and the bottom, and the
-// file names give way.
-TEST_F(MainWindowGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom) {
+// The columns' headings and alignment, the menus, and an access key on every control, none used
+// twice on the window. Event names and sizes are shown whole and no column is out of sight,
+// whatever theme is shown and however large the user pulls the window: the list takes the room,
+// the buttons keep to the right and the bottom, and the file names give way.
+TEST_F(MainWindowGui, ShowsItsControlsWithAccessKeysAndEveryColumnInSightAtAnySize) {
+    wxString columns, menus, keys = "fh"; // the menu bar's keys
+    for (int column = 0; column < list()->GetColumnCount(); ++column) {
+        wxListItem item;
+        item.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_FORMAT);
+        list()->GetColumn(column, item);
+        columns << item.GetText()
+                << (item.GetAlign() == wxLIST_FORMAT_RIGHT ? " right|" : " left|");
+    }
+    EXPECT_EQ(columns, "Events left|Sounds left|Size right|Length right|");
+    for (int command : {CommandId::NewTheme, CommandId::OpenTheme, CommandId::SaveTheme,
+                        CommandId::Exit, CommandId::Help, CommandId::About})
+        menus += frame->GetMenuBar()->GetLabel(BelltideFrame::menuId(command)) + "|";
+    EXPECT_EQ(menus, "&New Theme\tCtrl+N|&Open Theme...\tCtrl+O|&Save Theme...\tCtrl+S|"
+                     "E&xit\tCtrl+Q|&Help\tF1|&About|");
+    for (int id : {PlaySound, ChangeSound, NoSound, ExtendedCheck, DownloadTheme, UploadTheme,
+                   OpenTheme, SaveTheme, Close})
+        keys += control(id)->GetLabel().AfterFirst('&').Left(1).Lower();
+    EXPECT_EQ(keys, "fhpcnxduosl");
+    EXPECT_EQ(combo()->GetSize().y, control(OpenTheme)->GetSize().y) << "the buttons' height";
+
     const std::string name = std::string(196, 'n') + ".wav";
     writeBytes(themesDir() + "long.kbt",
                memberBytes("theme.dsc", "2\r\nAsterisk\r\n" + name.substr(0, 196) +
@@ -140,6 +119,14 @@ TEST_F(MainWindowGui, EveryColumnStaysInSightAndALargerWindowGivesTheListTheRoom
                                             "chime\r\n.wav\r\n") +
                    memberBytes(name, "w") +
                    memberBytes("chime.wav", waveBytes(std::string(8000 * 62, 'x'))));
+    // The columns' widths stay as themes of other names and of more rows come and go.
+    send(wxEVT_MENU, CommandId::NewTheme);
+    const std::vector<int> widths0 = columnWidths();
+    writeBytes(themesDir() + "t.kbt",
+               memberBytes("theme.dsc", "1\r\nAsterisk\r\nhwandsw\r\n.wav\r\n") +
+                   memberBytes("hwandsw.wav", waveBytes("w")));
+    frame->logic().loadTheme(themesDir() + "t.kbt");
+    EXPECT_EQ(columnWidths(), widths0);
     frame->logic().loadTheme(themesDir() + "long.kbt");
     wxYield();
     ASSERT_EQ(list()->GetItemCount(), 2);
@@ -193,24 +180,19 @@ TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
     prompts->files = {themesDir() + "a.kbt", std::nullopt, std::nullopt, std::nullopt,
                       std::nullopt};
     prompts->answers = {false, false};
-    const auto shown = [&](std::size_t dialogs, std::size_t questions) {
-        return [=, this] {
-            return prompts->dialogs.size() == dialogs && prompts->questions.size() == questions;
-        };
-    };
-    using Command = std::tuple<wxEventType, int, std::function<bool()>>;
-    for (const auto& [type, id, reached] :
-         {Command{wxEVT_BUTTON, SaveTheme, shown(1, 0)},
-          Command{wxEVT_MENU, CommandId::SaveTheme, shown(2, 0)},
-          Command{wxEVT_BUTTON, OpenTheme, shown(3, 0)},
-          Command{wxEVT_MENU, CommandId::OpenTheme, shown(4, 0)},
-          Command{wxEVT_BUTTON, ChangeSound, shown(5, 0)},
-          Command{wxEVT_BUTTON, PlaySound, [&] { return sound->played.back() == copy; }},
-          Command{wxEVT_BUTTON, Close, shown(5, 1)},
-          Command{wxEVT_MENU, CommandId::Exit, shown(5, 2)}}) {
+    // The file dialogs and the questions shown so far, after each command; Play plays the row's.
+    using Command = std::tuple<wxEventType, int, std::size_t, std::size_t>;
+    for (const auto& [type, id, dialogs, questions] :
+         {Command{wxEVT_BUTTON, SaveTheme, 1, 0}, Command{wxEVT_MENU, CommandId::SaveTheme, 2, 0},
+          Command{wxEVT_BUTTON, OpenTheme, 3, 0}, Command{wxEVT_MENU, CommandId::OpenTheme, 4, 0},
+          Command{wxEVT_BUTTON, ChangeSound, 5, 0}, Command{wxEVT_BUTTON, PlaySound, 5, 0},
+          Command{wxEVT_BUTTON, Close, 5, 1}, Command{wxEVT_MENU, CommandId::Exit, 5, 2}}) {
         send(type, id);
-        EXPECT_TRUE(reached()) << id;
+        EXPECT_EQ(std::pair(prompts->dialogs.size(), prompts->questions.size()),
+                  std::pair(dialogs, questions))
+            << id;
     }
+    EXPECT_EQ(sound->played.back(), copy);
     EXPECT_FALSE(wxTheApp->IsScheduledForDestruction(frame)) << "No keeps the window open";
     sound->fails = true; // shown, where the toolkit would end the program
     send(wxEVT_BUTTON, PlaySound);

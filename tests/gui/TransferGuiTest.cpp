@@ -53,25 +53,22 @@ protected:
 // bar moves, and the download ends after that file. The dialog is modal over the main
 // window, and only its worker ends it.
 TEST_F(ProgressDialogGui, CancelStopsADownloadAfterTheCurrentFile) {
-    delayMs = 400;    // time enough to see the button change before the file is done
-    std::string text; // the dialog's last
-    int escapedAt = 0, tick = 0;
-    bool acknowledged = false, hintsChecked = false;
+    delayMs = 400; // time enough to see the button change before the file is done
     // The bar as the first file starts, and at its fullest once Cancel is pressed.
-    int barFirst = -1, barSecond = -1;
-    const Ticking driver(
+    int escapedAt = 0, tick = 0, barFirst = -1, barSecond = -1;
+    bool acknowledged = false, hintsChecked = false;
+    const auto driver = ticking(
         [&] {
             ProgressDialog* dialog = shownTopLevel<ProgressDialog>();
             if (!dialog)
                 return;
             ++tick;
-            text = textOf(*dialog);
+            const std::string text = textOf(*dialog);
             auto* cancel =
                 static_cast<wxButton*>(dialog->FindWindow(ProgressDialog::CancelButtonId));
             auto* bar = dynamic_cast<wxGauge*>(dialog->FindWindow(ProgressDialog::ProgressBarId));
             ASSERT_TRUE(cancel && bar);
-            if (!hintsChecked) {
-                hintsChecked = true;
+            if (!std::exchange(hintsChecked, true)) {
                 EXPECT_FALSE(frame->IsEnabled()) << "the main window waits";
                 GtkWindow* window = GTK_WINDOW(dialog->GetHandle());
                 EXPECT_EQ(gtk_window_get_type_hint(window), GDK_WINDOW_TYPE_HINT_DIALOG);
@@ -155,7 +152,7 @@ TEST_F(SynceGui, BacksUpDownloadsAndUploadsTheHandheldItServes) {
     EXPECT_TRUE(prompts->messages.empty());
     EXPECT_EQ(callsHere(), callsHereBefore);
     std::string about;
-    const Ticking reader([&] {
+    const auto reader = ticking([&] {
         if (auto* box = shownTopLevel<AboutDialog>(); box && box->IsModal()) {
             about = textOf(*box);
             box->EndModal(wxID_OK);

@@ -83,11 +83,10 @@ std::wstring cellText(HWND list, HANDLE process, int row, int column) {
 
 // Each row of the list as "event|sound|size".
 std::vector<std::wstring> rowTexts(HWND list, HANDLE process) {
-    std::vector<std::wstring> rows;
-    const auto count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
-    for (int row = 0; row < count; ++row)
-        rows.push_back(cellText(list, process, row, 0) + L"|" + cellText(list, process, row, 1) +
-                       L"|" + cellText(list, process, row, 2));
+    std::vector<std::wstring> rows(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < int(rows.size()); ++row)
+        for (int column = 0; column < 3; ++column)
+            rows[row] += (column ? L"|" : L"") + cellText(list, process, row, column);
     return rows;
 }
 
@@ -216,15 +215,12 @@ TEST_P(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
     // than it is wide. A check box keeps the size of its text (width 0).
     HWND listControl = control(main, ControlId::EventList);
     EXPECT_FALSE(GetWindowLongW(listControl, GWL_STYLE) & WS_HSCROLL) << "a horizontal scroll bar";
-    const auto columnWidth = [&](int column) {
-        return static_cast<int>(SendMessageW(listControl, LVM_GETCOLUMNWIDTH, column, 0));
-    };
-    int column = 0;
-    for (const wchar_t* heading : {L"Events", L"Sounds", L"Size"})
-        EXPECT_GT(columnWidth(column++), stringWidth(listControl, process, heading)) << heading;
-    for (int row = 0; row < 2; ++row)
-        EXPECT_GT(columnWidth(2),
-                  stringWidth(listControl, process, cellText(listControl, process, row, 2)));
+    for (const auto& [column, whole] :
+         {std::pair{0, L"Events"}, std::pair{1, L"Sounds"}, std::pair{2, L"Size"},
+          std::pair{2, L"3 KB"}, std::pair{2, L"147 KB"}})
+        EXPECT_GT(SendMessageW(listControl, LVM_GETCOLUMNWIDTH, column, 0),
+                  stringWidth(listControl, process, whole))
+            << pcText(whole);
     RECT list{}, status{};
     GetWindowRect(listControl, &list);
     HWND statusLine = FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr);
@@ -265,33 +261,26 @@ TEST_P(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
     EXPECT_TRUE(waitFor([&] { return fs::exists(program / "themes" / "Second.kbt"); }));
     // A click on the status line makes the window the one the keyboard types in.
     SetCursorPos(status.left + 20, (status.top + status.bottom) / 2);
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == main; }));
     keybd_event(VK_ESCAPE, 0, 0, 0);
     keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
     // The exit question, once its text is there.
     HWND question = nullptr;
-    std::wstring texts;
-    EXPECT_TRUE(waitFor([&] {
+    ASSERT_TRUE(waitFor([&] {
         question = FindWindowW(L"#32770", L"Belltide");
-        texts.clear();
-        for (HWND child = question ? GetWindow(question, GW_CHILD) : nullptr; child;
-             child = GetWindow(child, GW_HWNDNEXT))
-            texts += text(child) + L"|";
-        return texts.find(L"|Are you absolutely sure you want to exit Belltide?|") !=
-               std::wstring::npos;
-    })) << "Esc asked nothing; a box showed "
-        << pcText(texts);
-    ASSERT_TRUE(question);
+        return question && FindWindowExW(question, nullptr, L"Static",
+                                         L"Are you absolutely sure you want to exit Belltide?");
+    })) << "Esc asked nothing";
     PostMessageW(GetDlgItem(question, IDNO), BM_CLICK, 0, 0);
     EXPECT_TRUE(waitFor([] { return FindWindowW(L"#32770", L"Belltide") == nullptr; }));
     EXPECT_TRUE(IsWindowVisible(main)) << "No keeps the window open";
 
-    PostMessageW(control(main, ControlId::DownloadTheme), BM_CLICK, 0, 0);
-    EXPECT_TRUE(waitFor([&] { return text(statusLine) == L"Sounds imported"; }));
-    PostMessageW(control(main, ControlId::UploadTheme), BM_CLICK, 0, 0);
-    EXPECT_TRUE(waitFor([&] { return text(statusLine) == L"Sounds exported"; }));
+    for (const auto& [id, status] : {std::pair{ControlId::DownloadTheme, L"Sounds imported"},
+                                     std::pair{ControlId::UploadTheme, L"Sounds exported"}}) {
+        PostMessageW(control(main, id), BM_CLICK, 0, 0);
+        EXPECT_TRUE(waitFor([&] { return text(statusLine) == status; })) << id;
+    }
     // The system menu's About entry (its text is checked with the resources).
     PostMessageW(main, WM_SYSCOMMAND, ResourceId::SystemAbout, 0);
     EXPECT_TRUE(waitFor([] { return shown(L"About Belltide"); }));
