@@ -18,6 +18,7 @@
 // A macro of the system's that would rename a control id.
 #undef PlaySound
 
+#include <array>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -212,7 +213,7 @@ TEST_P(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
     EXPECT_TRUE(fs::exists(program / "themes" / theme.filename()));
 
     // The template's layout in dialog units, measured by the list's 266 x 185; a unit is taller
-    // than it is wide. A check box keeps the size of its text (width 0).
+    // than it is wide.
     HWND listControl = control(main, ControlId::EventList);
     EXPECT_FALSE(GetWindowLongW(listControl, GWL_STYLE) & WS_HSCROLL) << "a horizontal scroll bar";
     for (const auto& [column, whole] :
@@ -226,24 +227,21 @@ TEST_P(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
     HWND statusLine = FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr);
     GetWindowRect(statusLine, &status);
     const double unitX = (list.right - list.left) / 266.0, unitY = (list.bottom - list.top) / 185.0;
-    struct Box {
-        int id, x, y, width, height;
-    };
-    for (const Box& e :
+    // Each control's place and size; a check box keeps the size of its text (width 0).
+    using Box = std::array<int, 5>; // id, x, y, width, height
+    for (const auto& [id, x, y, width, height] :
          {Box{ControlId::Close, 294, 197, 50, 14}, Box{ControlId::ChangeSound, 275, 75, 68, 14},
           Box{ControlId::PlaySound, 275, 58, 68, 14}, Box{ControlId::UploadTheme, 275, 152, 68, 14},
           Box{ControlId::DownloadTheme, 275, 134, 68, 14}, Box{ControlId::NoSound, 275, 92, 68, 14},
           Box{ControlId::OpenTheme, 151, 197, 55, 14}, Box{ControlId::SaveTheme, 213, 197, 55, 14},
           Box{ControlId::ExtendedCheck, 5, 187, 0, 0}, Box{ControlId::Logo, 275, 0, 68, 55}}) {
         RECT r{};
-        ASSERT_TRUE(GetWindowRect(control(main, e.id), &r)) << e.id;
-        EXPECT_LE(r.bottom, status.top) << e.id << " hidden under the status line";
-        EXPECT_NEAR((r.left - list.left) / unitX, e.x - 2, 2) << e.id;
-        EXPECT_NEAR((r.top - list.top) / unitY, e.y, 2) << e.id;
-        if (e.width != 0) {
-            EXPECT_NEAR((r.right - r.left) / unitX, e.width, 2) << e.id;
-            EXPECT_NEAR((r.bottom - r.top) / unitY, e.height, 2) << e.id;
-        }
+        ASSERT_TRUE(GetWindowRect(control(main, id), &r)) << id;
+        EXPECT_LE(r.bottom, status.top) << id << " hidden under the status line";
+        EXPECT_NEAR((r.left - list.left) / unitX, x - 2, 2) << id;
+        EXPECT_NEAR((r.top - list.top) / unitY, y, 2) << id;
+        EXPECT_NEAR(width ? (r.right - r.left) / unitX : 0, width, 2) << id;
+        EXPECT_NEAR(height ? (r.bottom - r.top) / unitY : 0, height, 2) << id;
     }
 
     PostMessageW(control(main, ControlId::EventList), WM_KEYDOWN, VK_F1, 0);
@@ -276,10 +274,10 @@ TEST_P(Program, BacksUpTransfersThroughRapiAndTakesKeysAndHandOversAfterTheHelp)
     EXPECT_TRUE(waitFor([] { return FindWindowW(L"#32770", L"Belltide") == nullptr; }));
     EXPECT_TRUE(IsWindowVisible(main)) << "No keeps the window open";
 
-    for (const auto& [id, status] : {std::pair{ControlId::DownloadTheme, L"Sounds imported"},
-                                     std::pair{ControlId::UploadTheme, L"Sounds exported"}}) {
+    for (const auto& [id, said] : {std::pair{ControlId::DownloadTheme, L"Sounds imported"},
+                                   std::pair{ControlId::UploadTheme, L"Sounds exported"}}) {
         PostMessageW(control(main, id), BM_CLICK, 0, 0);
-        EXPECT_TRUE(waitFor([&] { return text(statusLine) == status; })) << id;
+        EXPECT_TRUE(waitFor([&] { return text(statusLine) == said; })) << id;
     }
     // The system menu's About entry (its text is checked with the resources).
     PostMessageW(main, WM_SYSCOMMAND, ResourceId::SystemAbout, 0);
