@@ -8,13 +8,16 @@
 
 using namespace ControlId;
 
-// The keyboard alone: Tab follows the window's reading order, passing the empty theme list with a
-// single Tab and passing the logo by, the first Down selects the first row, Esc that closes the
-// theme list's drop-down or a menu closes only that, and the shortcut keys still reach their
-// commands once the help, opened with F1 with the program's icons, is closed.
-TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveThePopupsAndTheHelp) {
+// The keyboard, the mouse, the buttons and the menus reach their commands. Tab follows the
+// window's reading order, passing the empty theme list with a single Tab and passing the logo by;
+// the first Down selects the first row. Esc that closes the theme list's drop-down or a menu closes
+// only that, and the shortcut keys still reach their commands once the help, opened with F1 with
+// the program's icons, is closed. A theme picked in the list is loaded anew and leaves no row
+// highlighted, so that a click on one selects it again.
+TEST_F(MainWindowGui, KeysClicksButtonsAndMenusReachTheirCommands) {
+    EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
     send(wxEVT_MENU, CommandId::NewTheme);
-    const std::vector<std::string> copy{dropWave(0, 1)};
+    const std::string copy = dropWave(0, 1);
     // Into the list by Tab, as the window may start with the focus elsewhere.
     control(SaveTheme)->SetFocus();
     ASSERT_TRUE(waitUntil([&] { return focusIsIn(SaveTheme); }));
@@ -38,7 +41,7 @@ TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveThePopupsAndTheHelp
     EXPECT_EQ(tabbed, order);
 
     // Themes added since the start, to a library that was empty, are all offered.
-    for (const char* name : {"a.kbt", "b.kbt", "c.kbt"})
+    for (const char* name : {"b.kbt", "c.kbt", "d.kbt"})
         writeBytes(themesDir() + name, memberBytes("theme.dsc", "1\r\nAsterisk\r\n(none)\r\n\r\n"));
     const auto popupOpen = [] {
         return shownWindow([](GtkWidget* window) {
@@ -72,25 +75,58 @@ TEST_F(MainWindowGui, TabFollowsTheReadingOrderAndKeysOutliveThePopupsAndTheHelp
     ASSERT_TRUE(waitUntil([&] { return frame->IsActive() && (!help || !help->IsShown()); }));
     list()->SetFocus();
     sound->played.clear(); // the welcome
-    prompts->files = {std::nullopt, std::nullopt};
-    prompts->choices = {Answer::No};
-    prompts->answers = {false};
-    using Key = std::tuple<int, int, std::function<bool()>>;
-    for (const auto& [key, modifiers, reached] :
-         {Key{WXK_SPACE, wxMOD_NONE, [&] { return sound->played == copy; }},
-          Key{WXK_F2, wxMOD_NONE, [&] { return prompts->dialogs.size() == 1; }},
-          Key{'S', wxMOD_CONTROL, [&] { return prompts->dialogs.size() == 2; }},
-          Key{WXK_DELETE, wxMOD_NONE, [&] { return list()->GetItemText(0, 1) == "(none)"; }},
-          Key{WXK_ESCAPE, wxMOD_NONE, [&] { return prompts->questions.size() == 2; }}}) {
-        pressKey(key, modifiers);
-        EXPECT_TRUE(waitUntil(reached)) << "key " << key;
+    // Each command shows its own file dialog or question: Ctrl+S saves, then all are cancelled.
+    prompts->files = {std::nullopt, themesDir() + "a.kbt", std::nullopt, std::nullopt,
+                      std::nullopt, std::nullopt,          std::nullopt};
+    prompts->answers = {false, false, false};
+    // A key (type 0) or a command, and the file dialogs and questions shown after it.
+    using Input = std::tuple<wxEventType, int, int, std::size_t, std::size_t>;
+    for (const auto& [type, id, modifiers, dialogs, questions] :
+         {Input{0, WXK_SPACE, wxMOD_NONE, 0, 0}, Input{0, WXK_F2, wxMOD_NONE, 1, 0},
+          Input{0, 'S', wxMOD_CONTROL, 2, 0}, Input{wxEVT_BUTTON, SaveTheme, 0, 3, 0},
+          Input{wxEVT_MENU, CommandId::SaveTheme, 0, 4, 0}, Input{wxEVT_BUTTON, OpenTheme, 0, 5, 0},
+          Input{wxEVT_MENU, CommandId::OpenTheme, 0, 6, 0},
+          Input{wxEVT_BUTTON, ChangeSound, 0, 7, 0}, Input{wxEVT_BUTTON, PlaySound, 0, 7, 0},
+          Input{wxEVT_BUTTON, Close, 0, 7, 1}, Input{wxEVT_MENU, CommandId::Exit, 0, 7, 2},
+          Input{0, WXK_ESCAPE, wxMOD_NONE, 7, 3}, Input{0, WXK_DELETE, wxMOD_NONE, 7, 3}}) {
+        if (type == 0)
+            pressKey(id, modifiers);
+        else
+            send(type, id);
+        EXPECT_TRUE(waitUntil([&] {
+            return prompts->dialogs.size() == dialogs && prompts->questions.size() == questions;
+        })) << id;
     }
+    EXPECT_TRUE(waitUntil([&] { return list()->GetItemText(0, 1) == "(none)"; })) << "Delete";
+    EXPECT_EQ(sound->played, (std::vector<std::string>{copy, copy})) << "Space and Play";
+    EXPECT_FALSE(wxTheApp->IsScheduledForDestruction(frame)) << "No keeps the window open";
+
+    prompts->choices = {Answer::No};
+    list()->SetItemCount(0); // the pick must fill the list again
+    combo()->SetStringSelection("a.kbt");
+    send(wxEVT_CHOICE, ThemeList);
+    EXPECT_EQ(list()->GetItemCount(), 25);
+    EXPECT_EQ(list()->GetSelectedItemCount(), 0);
+    EXPECT_FALSE(control(PlaySound)->IsEnabled());
+    wxRect row;
+    ASSERT_TRUE(list()->GetItemRect(0, row));
+    clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(60, row.height / 2)));
+    EXPECT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
+    sound->fails = true; // shown, where the toolkit would end the program
+    send(wxEVT_BUTTON, PlaySound);
+    EXPECT_TRUE(prompts->messages.back().starts_with(
+        "Belltide could not finish this because of an unexpected problem: "));
+    send(wxEVT_MENU, CommandId::PopupNoSound);
+    EXPECT_EQ(list()->GetItemText(0, 1), "(none)");
+    static_cast<wxCheckBox*>(control(ExtendedCheck))->SetValue(false);
+    send(wxEVT_CHECKBOX, ExtendedCheck);
+    EXPECT_EQ(list()->GetItemTextColour(24), wxColour(0x80, 0x80, 0x80)) << "not greyed";
 }
 
-// The columns' headings and alignment, the menus, and an access key on every control, none used
-// twice on the window. Event names and sizes are shown whole and no column is out of sight,
-// whatever theme is shown and however large the user pulls the window: the list takes the room,
-// the buttons keep to the right and the bottom, and the file names give way.
+// The columns' headings and alignment, the menus, an access key on every control, none used twice
+// on the window, and a progress bar's steps. Event names and sizes are shown whole and no column is
+// out of sight, whatever theme is shown and however large the user pulls the window: the list takes
+// the room, the buttons keep to the right and the bottom, and the file names give way.
 TEST_F(MainWindowGui, ShowsItsControlsWithAccessKeysAndEveryColumnInSightAtAnySize) {
     wxString columns, menus, keys = "fh"; // the menu bar's keys
     for (int column = 0; column < list()->GetColumnCount(); ++column) {
@@ -164,60 +200,8 @@ TEST_F(MainWindowGui, ShowsItsControlsWithAccessKeysAndEveryColumnInSightAtAnySi
     wxUIActionSimulator().MouseMove(list()->ClientToScreen(cell.GetPosition() + wxPoint(30, 5)));
     wxWindow* rows = list()->GetChildren().front();
     EXPECT_TRUE(waitUntil([&] { return rows->GetToolTipText() == name; }));
-}
 
-// Buttons, menus, the theme list, the check box and a click on a row reach their commands.
-TEST_F(MainWindowGui, ButtonsMenusAndTheListReachTheirCommands) {
-    EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
-    send(wxEVT_MENU, CommandId::NewTheme);
-    // A row selected with a real click enables the sound commands, which act on it.
-    const std::string copy = dropWave(1, 1500);
-    wxRect row;
-    ASSERT_TRUE(list()->GetItemRect(1, row));
-    clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(20, row.height / 2)));
-    ASSERT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
-    // Each command shows its own file dialog or question: saved once, then all cancelled.
-    prompts->files = {themesDir() + "a.kbt", std::nullopt, std::nullopt, std::nullopt,
-                      std::nullopt};
-    prompts->answers = {false, false};
-    // The file dialogs and the questions shown so far, after each command; Play plays the row's.
-    using Command = std::tuple<wxEventType, int, std::size_t, std::size_t>;
-    for (const auto& [type, id, dialogs, questions] :
-         {Command{wxEVT_BUTTON, SaveTheme, 1, 0}, Command{wxEVT_MENU, CommandId::SaveTheme, 2, 0},
-          Command{wxEVT_BUTTON, OpenTheme, 3, 0}, Command{wxEVT_MENU, CommandId::OpenTheme, 4, 0},
-          Command{wxEVT_BUTTON, ChangeSound, 5, 0}, Command{wxEVT_BUTTON, PlaySound, 5, 0},
-          Command{wxEVT_BUTTON, Close, 5, 1}, Command{wxEVT_MENU, CommandId::Exit, 5, 2}}) {
-        send(type, id);
-        EXPECT_EQ(std::pair(prompts->dialogs.size(), prompts->questions.size()),
-                  std::pair(dialogs, questions))
-            << id;
-    }
-    EXPECT_EQ(sound->played.back(), copy);
-    EXPECT_FALSE(wxTheApp->IsScheduledForDestruction(frame)) << "No keeps the window open";
-    sound->fails = true; // shown, where the toolkit would end the program
-    send(wxEVT_BUTTON, PlaySound);
-    EXPECT_TRUE(prompts->messages.back().starts_with(
-        "Belltide could not finish this because of an unexpected problem: "));
-    send(wxEVT_MENU, CommandId::PopupNoSound);
-    EXPECT_EQ(list()->GetItemText(1, 1), "(none)");
-
-    // A theme picked in the list is loaded anew and leaves no row highlighted, so that a click
-    // on it selects it again.
-    prompts->choices = {Answer::No};
-    list()->SetItemCount(0); // the pick must fill the list again
-    combo()->SetSelection(0);
-    send(wxEVT_CHOICE, ThemeList);
-    EXPECT_EQ(list()->GetItemCount(), 25);
-    EXPECT_EQ(list()->GetSelectedItemCount(), 0);
-    EXPECT_FALSE(control(PlaySound)->IsEnabled());
-    // Farther from the first click than a double click may lie.
-    clickAt(list()->ClientToScreen(row.GetPosition() + wxPoint(60, row.height / 2)));
-    EXPECT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
-    static_cast<wxCheckBox*>(control(ExtendedCheck))->SetValue(false);
-    send(wxEVT_CHECKBOX, ExtendedCheck);
-    EXPECT_EQ(list()->GetItemTextColour(24), wxColour(0x80, 0x80, 0x80)) << "not greyed";
-
-    // The bar is full at its last step, and starts over past it, as a native one does.
+    // The progress bar is full at its last step, and starts over past it, as a native one does.
     ProgressDialog dialog(frame, {1, "Progress", "", TextAlign::Centre}, {});
     auto* gauge = static_cast<wxGauge*>(dialog.FindWindow(ProgressDialog::ProgressBarId));
     dialog.setRange(0, 3);
