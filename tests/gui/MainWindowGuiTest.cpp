@@ -6,6 +6,8 @@
 #include <wx/menu.h>
 #include <wx/weakref.h>
 
+#include <numeric>
+
 using namespace ControlId;
 
 // The keyboard, the mouse, the buttons and the menus reach their commands. Tab follows the
@@ -15,14 +17,10 @@ using namespace ControlId;
 // the program's icons, is closed. A theme picked in the list is loaded anew and leaves no row
 // highlighted, so that a click on one selects it again.
 TEST_F(MainWindowGui, KeysClicksButtonsAndMenusReachTheirCommands) {
-    EXPECT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
+    // The list holds the focus from the start.
+    ASSERT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
     send(wxEVT_MENU, CommandId::NewTheme);
     const std::string copy = dropWave(0, 1);
-    // Into the list by Tab, as the window may start with the focus elsewhere.
-    control(SaveTheme)->SetFocus();
-    ASSERT_TRUE(waitUntil([&] { return focusIsIn(SaveTheme); }));
-    pressKey(WXK_TAB);
-    ASSERT_TRUE(waitUntil([&] { return focusIsIn(EventList); }));
     pressKey(WXK_DOWN);
     EXPECT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
     EXPECT_EQ(list()->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED), 0);
@@ -137,6 +135,7 @@ TEST_F(MainWindowGui, ShowsItsControlsWithAccessKeysAndEveryColumnInSightAtAnySi
                 << (item.GetAlign() == wxLIST_FORMAT_RIGHT ? " right|" : " left|");
     }
     EXPECT_EQ(columns, "Events left|Sounds left|Size right|Length right|");
+    const wxString headings[] = {"Events", "Sounds", "Size", "Length"};
     for (int command : {CommandId::NewTheme, CommandId::OpenTheme, CommandId::SaveTheme,
                         CommandId::Exit, CommandId::Help, CommandId::About})
         menus += frame->GetMenuBar()->GetLabel(BelltideFrame::menuId(command)) + "|";
@@ -176,18 +175,14 @@ TEST_F(MainWindowGui, ShowsItsControlsWithAccessKeysAndEveryColumnInSightAtAnySi
         EXPECT_EQ(control(Close)->GetPosition(), close0 + wxPoint(larger.x, larger.y));
         EXPECT_EQ(control(PlaySound)->GetPosition(), play0 + wxPoint(larger.x, 0));
         EXPECT_EQ(combo()->GetPosition(), combo0 + wxPoint(0, larger.y));
-        int widths = 0;
-        for (int column = 0; column < list()->GetColumnCount(); ++column) {
-            widths += list()->GetColumnWidth(column);
-            for (int row = 0; row < 2 && column != 1; ++row) {
-                const wxString text = list()->GetItemText(row, column);
-                EXPECT_LE(list()->GetTextExtent(text).x + 8, list()->GetColumnWidth(column))
-                    << text;
-            }
-        }
-        for (const auto& [column, heading] : {std::pair{2, "Size"}, std::pair{3, "Length"}})
-            EXPECT_GE(list()->GetColumnWidth(column), list()->GetTextExtent(heading).x + 8);
-        EXPECT_LE(widths, list()->GetClientSize().x) << "a column is out of sight";
+        const std::vector<int> widths = columnWidths();
+        EXPECT_LE(std::reduce(widths.begin(), widths.end()), list()->GetClientSize().x)
+            << "a column is out of sight";
+        // Event names, sizes and lengths whole, and the headings over them.
+        for (int column : {0, 2, 3})
+            for (const wxString& text :
+                 {list()->GetItemText(0, column), list()->GetItemText(1, column), headings[column]})
+                EXPECT_LE(list()->GetTextExtent(text).x + 8, widths[column]) << text;
         // A long event name, and a long sound's mark, still leave room for a handheld's name.
         EXPECT_GT(list()->GetColumnWidth(1), list()->GetTextExtent("beginsync.wav").x);
         const wxString shown = list()->GetItemText(0, 1);

@@ -15,10 +15,8 @@ std::string filtersOf(GtkFileChooser* chooser, const std::vector<std::string>& n
     for (GSList* item = list; item; item = item->next) {
         filters += std::string(gtk_file_filter_get_name(GTK_FILE_FILTER(item->data))) + ":";
         for (const std::string& name : names) {
-            GtkFileFilterInfo info{};
-            info.contains =
-                GtkFileFilterFlags(GTK_FILE_FILTER_DISPLAY_NAME | GTK_FILE_FILTER_FILENAME);
-            info.display_name = info.filename = name.c_str();
+            GtkFileFilterInfo info{GTK_FILE_FILTER_DISPLAY_NAME, nullptr, nullptr, name.c_str(),
+                                   nullptr};
             if (gtk_file_filter_filter(GTK_FILE_FILTER(item->data), &info))
                 filters += " " + name;
         }
@@ -30,10 +28,11 @@ std::string filtersOf(GtkFileChooser* chooser, const std::vector<std::string>& n
 
 } // namespace
 
-// The title names the event, the dialog opens in the folder it is given, and both filters let
-// sounds through whatever the case of their extension. The dialog selects the first entry by
-// itself; only what the user then selects is played.
-TEST_F(MainWindowGui, TheSoundDialogShowsSoundsOfAnyCaseAndPlaysOnlyWhatTheUserSelects) {
+// The sound dialog's title names the event, the dialog opens in the folder it is given, and both
+// filters let sounds through whatever the case of their extension. The dialog selects the first
+// entry by itself; only what the user then selects is played. A question shows its icon and its
+// buttons, and answers with the one pressed.
+TEST_F(MainWindowGui, TheNativeDialogsShowSoundsOfAnyCasePlayOnlyWhatTheUserSelectsAndAnswer) {
     const std::vector<std::string> names{"LOUD.WAV", "quiet.wav", "song.Mp3", "notes.txt"};
     for (const std::string& name : names)
         folder.writeFile("My Sounds/" + name, 10);
@@ -74,11 +73,9 @@ TEST_F(MainWindowGui, TheSoundDialogShowsSoundsOfAnyCaseAndPlaysOnlyWhatTheUserS
                        "quiet.wav song.Mp3|All files: LOUD.WAV quiet.wav song.Mp3 notes.txt|");
     EXPECT_NE(keys, 0) << "played before any key";
     EXPECT_EQ(preview.played.size(), 1u) << "a file the user selects is played";
-}
 
-// A question carries the question icon and its buttons, the one pressed is the answer, and the
-// hooks that hold back work while a modal dialog is open see it.
-TEST(QuestionGui, ShowsTheQuestionIconAndAnswersWithTheButtonPressed) {
+    // A question carries the question icon and its buttons, the one pressed is the answer, and
+    // the hooks that hold back work while a modal dialog is open see it.
     struct Watch : wxModalDialogHook {
         int Enter(wxDialog*) override { return ++entered, wxID_NONE; }
         void Exit(wxDialog*) override {}
@@ -89,7 +86,7 @@ TEST(QuestionGui, ShowsTheQuestionIconAndAnswersWithTheButtonPressed) {
          {std::pair{GTK_RESPONSE_YES, Answer::Yes}, std::pair{GTK_RESPONSE_NO, Answer::No},
           std::pair{GTK_RESPONSE_CANCEL, Answer::Cancel}}) {
         std::string icon, buttons;
-        const auto driver = ticking([&, press = press] {
+        const auto presser = ticking([&, press = press] {
             GtkWidget* box =
                 shownWindow([](GtkWidget* w) -> bool { return GTK_IS_MESSAGE_DIALOG(w); });
             if (!box)
