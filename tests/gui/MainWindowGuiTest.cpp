@@ -73,7 +73,7 @@ TEST_F(MainWindowGui, KeysClicksButtonsAndMenusReachTheirCommands) {
     ASSERT_TRUE(waitUntil([&] { return frame->IsActive() && (!help || !help->IsShown()); }));
     list()->SetFocus();
     sound->played.clear(); // the welcome
-    // Each command shows its own file dialog or question: Ctrl+S saves, then all are cancelled.
+    // Each command shows its own file dialog or question: Ctrl+S saves, every other is cancelled.
     prompts->files = {std::nullopt, themesDir() + "a.kbt", std::nullopt, std::nullopt,
                       std::nullopt, std::nullopt,          std::nullopt};
     prompts->answers = {false, false, false};
