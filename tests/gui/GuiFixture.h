@@ -53,16 +53,12 @@ template <class Window = wxTopLevelWindow> Window* shownTopLevel(const wxWindow*
 }
 
 // Acts every few milliseconds while the test waits in a modal dialog's own event loop.
-class Ticking {
-public:
-    explicit Ticking(std::function<void()> act, int milliseconds = 50) {
-        m_timer.Bind(wxEVT_TIMER, [act = std::move(act)](wxTimerEvent&) { act(); });
-        m_timer.Start(milliseconds);
-    }
-
-private:
-    wxTimer m_timer;
-};
+inline std::unique_ptr<wxTimer> ticking(std::function<void()> act, int milliseconds = 50) {
+    auto timer = std::make_unique<wxTimer>();
+    timer->Bind(wxEVT_TIMER, [act = std::move(act)](wxTimerEvent&) { act(); });
+    timer->Start(milliseconds);
+    return timer;
+}
 
 class MainWindowGui : public ::testing::Test {
 protected:

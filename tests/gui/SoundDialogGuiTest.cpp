@@ -8,53 +8,52 @@
 
 namespace {
 
-// The names of the files the filter lets through.
-std::string passed(GtkFileFilter* filter, const std::vector<std::string>& names) {
-    std::string through;
-    for (const std::string& name : names) {
-        GtkFileFilterInfo info{};
-        info.contains = GtkFileFilterFlags(GTK_FILE_FILTER_DISPLAY_NAME | GTK_FILE_FILTER_FILENAME);
-        info.display_name = name.c_str();
-        info.filename = name.c_str();
-        if (gtk_file_filter_filter(filter, &info))
-            through += name + " ";
+// Each filter of the chooser by name, with the names of the files it lets through.
+std::string filtersOf(GtkFileChooser* chooser, const std::vector<std::string>& names) {
+    std::string filters;
+    GSList* list = gtk_file_chooser_list_filters(chooser);
+    for (GSList* item = list; item; item = item->next) {
+        filters += std::string(gtk_file_filter_get_name(GTK_FILE_FILTER(item->data))) + ":";
+        for (const std::string& name : names) {
+            GtkFileFilterInfo info{GTK_FILE_FILTER_DISPLAY_NAME, nullptr, nullptr, name.c_str(),
+                                   nullptr};
+            if (gtk_file_filter_filter(GTK_FILE_FILTER(item->data), &info))
+                filters += " " + name;
+        }
+        filters += "|";
     }
-    return through;
+    g_slist_free(list);
+    return filters;
 }
 
 } // namespace
 
-// The title names the event, the dialog opens in the folder it is given, and both filters let
-// sounds through whatever the case of their extension. The dialog selects the first entry by
-// itself; only what the user then selects is played.
-TEST_F(MainWindowGui, TheSoundDialogShowsSoundsOfAnyCaseAndPlaysOnlyWhatTheUserSelects) {
+// The sound dialog's title names the event, the dialog opens in the folder it is given, and both
+// filters let sounds through whatever the case of their extension. The dialog selects the first
+// entry by itself; only what the user then selects is played. A question shows its icon and its
+// buttons, and answers with the one pressed.
+TEST_F(MainWindowGui, TheNativeDialogsShowSoundsOfAnyCasePlayOnlyWhatTheUserSelectsAndAnswer) {
     const std::vector<std::string> names{"LOUD.WAV", "quiet.wav", "song.Mp3", "notes.txt"};
     for (const std::string& name : names)
         folder.writeFile("My Sounds/" + name, 10);
     const std::string sounds = pcText(folder.path() / "My Sounds");
     RecordingSoundPlayer preview;
     CSoundFileDialog dialog(preview, CSoundFileDialog::optionsFor("Asterisk", sounds));
-    std::string title, openedIn, filters;   // each filter's name and the files it lets through
+    std::string title, openedIn, filters;   // as the dialog shows them once it has settled
     int tick = 0, selectedAt = 0, keys = 0; // ticks of 50 ms
-    const Ticking driver([&] {
+    const auto driver = ticking([&] {
         auto* shown =
             shownWindow([](GtkWidget* w) -> bool { return GTK_IS_FILE_CHOOSER_DIALOG(w); });
         if (!shown)
             return;
         GtkFileChooser* chooser = GTK_FILE_CHOOSER(shown);
-        gchar* selected = gtk_file_chooser_get_filename(chooser);
-        g_free(selected);
+        g_autofree gchar* selected = gtk_file_chooser_get_filename(chooser);
         if (++tick && !selectedAt && (selected || tick > 60)) {
             selectedAt = tick;
             title = gtk_window_get_title(GTK_WINDOW(shown));
-            gchar* current = gtk_file_chooser_get_current_folder(chooser);
+            g_autofree gchar* current = gtk_file_chooser_get_current_folder(chooser);
             openedIn = current ? current : "";
-            g_free(current);
-            GSList* list = gtk_file_chooser_list_filters(chooser);
-            for (GSList* item = list; item; item = item->next)
-                filters += std::string(gtk_file_filter_get_name(GTK_FILE_FILTER(item->data))) +
-                           ": " + passed(GTK_FILE_FILTER(item->data), names) + "|";
-            g_slist_free(list);
+            filters = filtersOf(chooser, names);
             gtk_window_present(GTK_WINDOW(shown));
         }
         if (!selectedAt || tick < selectedAt + 10)
@@ -71,14 +70,12 @@ TEST_F(MainWindowGui, TheSoundDialogShowsSoundsOfAnyCaseAndPlaysOnlyWhatTheUserS
     EXPECT_EQ(title, "Choose a sound for Asterisk");
     EXPECT_EQ(openedIn, sounds);
     EXPECT_EQ(filters, "Sound Files (*.wav, *.mp3, *.ogg, *.opus, *.flac, *.aiff): LOUD.WAV "
-                       "quiet.wav song.Mp3 |All files: LOUD.WAV quiet.wav song.Mp3 notes.txt |");
+                       "quiet.wav song.Mp3|All files: LOUD.WAV quiet.wav song.Mp3 notes.txt|");
     EXPECT_NE(keys, 0) << "played before any key";
     EXPECT_EQ(preview.played.size(), 1u) << "a file the user selects is played";
-}
 
-// A question carries the question icon and its buttons, the one pressed is the answer, and the
-// hooks that hold back work while a modal dialog is open see it.
-TEST(QuestionGui, ShowsTheQuestionIconAndAnswersWithTheButtonPressed) {
+    // A question carries the question icon and its buttons, the one pressed is the answer, and
+    // the hooks that hold back work while a modal dialog is open see it.
     struct Watch : wxModalDialogHook {
         int Enter(wxDialog*) override { return ++entered, wxID_NONE; }
         void Exit(wxDialog*) override {}
@@ -89,7 +86,7 @@ TEST(QuestionGui, ShowsTheQuestionIconAndAnswersWithTheButtonPressed) {
          {std::pair{GTK_RESPONSE_YES, Answer::Yes}, std::pair{GTK_RESPONSE_NO, Answer::No},
           std::pair{GTK_RESPONSE_CANCEL, Answer::Cancel}}) {
         std::string icon, buttons;
-        const Ticking driver([&, press = press] {
+        const auto presser = ticking([&, press = press] {
             GtkWidget* box =
                 shownWindow([](GtkWidget* w) -> bool { return GTK_IS_MESSAGE_DIALOG(w); });
             if (!box)
