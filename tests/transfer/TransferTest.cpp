@@ -778,3 +778,16 @@ const Scenario ScenarioRows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Transfer, Scenarios, ::testing::ValuesIn(ScenarioRows),
                          [](const auto& param) { return param.param.name; });
+
+// A theme named at the first start is copied into the library and shown again, as that copy,
+// once the backup is taken.
+class FirstStart : public ::testing::Test, public Handheld {};
+TEST_F(FirstStart, ShowsTheThemeNamedAtStartFromTheLibraryOnceTheBackupIsTaken) {
+    dlg->setStartupTheme(writeSampleTheme(pcText(folder.path() / "named.kbt")));
+    dlg->OnInitDialog();
+    dlg->InitialBackupCheck();
+    EXPECT_TRUE(fs::exists(backupFile()));
+    EXPECT_EQ(rows(), SampleRows);
+    ASSERT_GE(themeCombo.selected, 0);
+    EXPECT_EQ(themeCombo.itemText(themeCombo.selected), "named.kbt");
+}
