@@ -7,16 +7,21 @@
 #include <csignal>
 #include <future>
 
+// What each device made for a test is to do, and what it counts, shared by them all.
+struct DeviceFaults {
+    // failAt counts the calls that can fail, from 0; -1 fails none. The name of the call made to
+    // fail goes to failedCall; with killAtFailure, the process is killed at it instead (not on
+    // Windows). Before call number strayAt, another thread makes a call too. openKeys counts the
+    // keys opened and not yet closed.
+    int failAt = -1, strayAt = -1, deviceCalls = 0, openKeys = 0;
+    bool killAtFailure = false;
+    std::string failedCall;
+};
+
 class FailingDevice : public RemoteDevice {
 public:
-    // failAt counts the calls that can fail, from 0; -1 fails none. The name of the call made to
-    // fail goes to failedCall; with kill, the process is killed at it instead (not on Windows).
-    // Before call number strayAt, another thread makes a call too. openKeys counts the keys
-    // opened and not yet closed.
-    FailingDevice(std::unique_ptr<RemoteDevice> device, int failAt, int& callCount,
-                  std::string& failedCall, int& openKeys, bool kill = false, int strayAt = -1)
-        : m_device(std::move(device)), m_failAt(failAt), m_strayAt(strayAt), m_count(callCount),
-          m_failedCall(failedCall), m_openKeys(openKeys), m_kill(kill) {}
+    FailingDevice(std::unique_ptr<RemoteDevice> device, DeviceFaults& faults)
+        : m_device(std::move(device)), m_faults(faults) {}
 
     // A refused connection, as a handheld that is not there answers.
     std::shared_ptr<Rapi::InitAttempt> CeRapiInitEx() override {
@@ -33,7 +38,7 @@ public:
     long CeRegOpenKeyEx(Rapi::Key root, const std::u16string& subKey, Rapi::Key* key) override {
         const long result =
             fails("CeRegOpenKeyEx") ? Denied : m_device->CeRegOpenKeyEx(root, subKey, key);
-        m_openKeys += result == Rapi::ErrorSuccess ? 1 : 0;
+        m_faults.openKeys += result == Rapi::ErrorSuccess ? 1 : 0;
         return result;
     }
     long CeRegQueryValueEx(Rapi::Key k, const std::u16string& n, std::uint32_t* t, std::uint8_t* d,
@@ -46,7 +51,7 @@ public:
     }
     // Closing always reaches the device, failed or not.
     long CeRegCloseKey(Rapi::Key key) override {
-        --m_openKeys;
+        --m_faults.openKeys;
         return std::max(m_device->CeRegCloseKey(key), fails("CeRegCloseKey") ? Denied : 0L);
     }
 
@@ -87,26 +92,22 @@ private:
     static constexpr long Denied = 5;
 
     bool fails(const char* call) {
-        if (m_count == m_strayAt) {
+        if (m_faults.deviceCalls == m_faults.strayAt) {
             std::async(std::launch::async, [this] {
                 std::uint32_t high = 0;
                 static_cast<void>(m_device->CeGetFileSize(Rapi::InvalidHandle, &high));
             }).wait();
         }
-        if (m_count++ != m_failAt)
+        if (m_faults.deviceCalls++ != m_faults.failAt)
             return false;
 #ifndef _WIN32
-        if (m_kill)
+        if (m_faults.killAtFailure)
             ::raise(SIGKILL);
 #endif
-        m_failedCall = call;
+        m_faults.failedCall = call;
         return true;
     }
 
     std::unique_ptr<RemoteDevice> m_device;
-    int m_failAt, m_strayAt;
-    int& m_count;
-    std::string& m_failedCall;
-    int& m_openKeys;
-    bool m_kill;
+    DeviceFaults& m_faults;
 };

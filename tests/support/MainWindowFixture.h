@@ -25,7 +25,7 @@ public:
 };
 
 // Everything a main window logic needs, in memory; the window's program lies in a fresh folder.
-struct MainWindowHarness {
+struct MainWindowHarness : DeviceFaults {
     MainWindowHarness() {
         dlg = std::make_unique<TestableBelltideDlg>(pcText(folder.path() / "belltide"), controls());
     }
@@ -47,9 +47,7 @@ struct MainWindowHarness {
                 .sound = sound,
                 .progressWindows = progressWindows,
                 .deviceFactory = [this] {
-                    return std::make_unique<FailingDevice>(makeDevice(deviceFolder), failAt,
-                                                           deviceCalls, failedCall, openKeys,
-                                                           killAtFailure, strayAt);
+                    return std::make_unique<FailingDevice>(makeDevice(deviceFolder), *this);
                 }};
     }
 
@@ -84,13 +82,12 @@ struct MainWindowHarness {
         return themeCombo.selected < 0 ? "" : themeCombo.itemText(themeCombo.selected);
     }
     // As the user does: a row clicked, a file of these bytes dropped on a row, a theme picked from
-    // the dropped-down list.
+    // the dropped-down list, saved or opened through the file dialog.
     void select(int row) { dlg->eventList().setSelectionMark(row), dlg->OnListClick(); }
-    std::string drop(int row, const std::string& name, const std::string& bytes) {
+    void drop(int row, const std::string& name, const std::string& bytes) {
         const std::string path = pcText(folder.writeFile(name, 0));
         writeBytes(path, bytes);
         dlg->OnDropSoundFile(row, path);
-        return path;
     }
     void pick(const std::string& name) {
         dlg->OnThemeDropDown();
@@ -98,6 +95,8 @@ struct MainWindowHarness {
         themeCombo.selected = static_cast<int>(at - themeCombo.items.begin());
         dlg->OnThemeSelChange();
     }
+    void save(const std::string& path) { prompts.files = {path}, dlg->OnSaveTheme(); }
+    void open(const std::string& path) { prompts.files = {path}, dlg->OnOpenTheme(); }
 
     FakeListView listView;
     FakeComboBox themeCombo;
@@ -109,16 +108,12 @@ struct MainWindowHarness {
     ScriptedPrompts prompts;
     RecordingSoundPlayer sound;
     FakeProgressWindows progressWindows;
-    // Each worker gets a device on this folder that fails call number failAt (-1: none), or
-    // kills the process there, and before call number strayAt a call from another thread.
+    // Each worker gets a device on this folder that fails as the harness's DeviceFaults say.
     std::filesystem::path deviceFolder = folder.path() / "no-device";
     // How each worker's device is made: the virtual handheld on the folder, unless a test says
     // otherwise.
     std::function<std::unique_ptr<RemoteDevice>(const std::filesystem::path& folder)> makeDevice =
         [](const auto& at) { return std::make_unique<VirtualHandheld>(at); };
-    int failAt = -1, strayAt = -1, deviceCalls = 0, openKeys = 0;
-    bool killAtFailure = false;
-    std::string failedCall;
     std::unique_ptr<TestableBelltideDlg> dlg;
 };
 

@@ -15,7 +15,6 @@ using ThemeCommands = SampleThemeFixture;
 #ifndef _WIN32
 // A disk that fills up while a theme is opened leaves the editor and its sounds as they were.
 TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
-    const auto before = rows();
     const fs::path volume = folder.path() / "volume";
     const auto mounted = folder.mountTmpfs("volume", "size=256k");
     if (!mounted)
@@ -28,7 +27,7 @@ TEST_F(ThemeCommands, AThemeWhoseSoundsDoNotFitIsNotOpened) {
     writeBytes(big, memberBytes("theme.dsc", "1\r\nAsterisk\r\nbig\r\n.wav\r\n") +
                         memberBytes("big.wav", std::string(300 << 10, 'b')));
     EXPECT_THROW(small.loadTheme(big), MessageError);
-    EXPECT_EQ(small.eventList().rows(), before);
+    EXPECT_EQ(small.eventList().rows(), SampleRows);
     EXPECT_EQ(readBytes(volume / "themes" / "sounds" / "alarm1.wav"),
               waveBytes(std::string(2004, 'g')));
     EXPECT_FALSE(fs::exists(volume / "themes" / "sounds.new"));
@@ -52,12 +51,10 @@ TEST_F(ThemeCommands, AFailedSaveSaysWhy) {
 #endif
     for (const auto& [path, reason] : cases) {
         prompts.messages.clear();
-        prompts.files = {path};
-        dlg->OnSaveTheme();
+        save(path);
         EXPECT_EQ(prompts.messages,
-                  reason.empty()
-                      ? std::vector<std::string>{}
-                      : std::vector<std::string>{"Could not save theme \"" + path + "\"" + reason});
+                  reason.empty() ? std::vector<std::string>{}
+                                 : std::vector{"Could not save theme \"" + path + "\"" + reason});
         std::error_code unreadable;
         EXPECT_EQ(fs::exists(testPath(path), unreadable), reason.empty()) << path;
     }
@@ -112,8 +109,7 @@ TEST_F(ThemeCommands, EverySoundOfAThemeOpenedIsAWaveOfItsOwn) {
     EXPECT_FALSE(extendedCheck.enabled) << "a theme without notifications";
 
     const auto before = rows();
-    prompts.files = {themesDir() + "mine.kbt"};
-    dlg->OnSaveTheme();
+    save(themesDir() + "mine.kbt");
     dlg->loadTheme(themesDir() + "mine.kbt");
     EXPECT_EQ(rows(), before);
 }
@@ -125,8 +121,6 @@ struct CommandCase;
 
 class ThemeCommand : public ThemeCommands, public ::testing::WithParamInterface<CommandCase> {
 public:
-    void save(const std::string& path) { prompts.files = {path}, dlg->OnSaveTheme(); }
-    void open(const std::string& path) { prompts.files = {path}, dlg->OnOpenTheme(); }
     // Replaces {folder} and {themes} by the test's folder and its theme library.
     std::string filled(std::string text) const {
         for (const auto& [key, value] :
@@ -178,7 +172,9 @@ TEST_P(ThemeCommand, LeavesTheWindowTellingThePresent) {
 
 using T = ThemeCommand&;
 // A theme file may name only its own members, and no theme's descriptor runs to megabytes.
-CommandCase damaged(const char* label, const std::string& bytes) {
+CommandCase damaged(const char* label, const std::string& wave) {
+    const std::string bytes = memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + wave + "\r\n\r\n") +
+                              memberBytes("chime.wav", "c");
     return {label, [bytes](T t) { t.openDamaged(bytes); }, "sample", "Sounds exported",
             "The theme file \"{folder}damaged.kbt\" is damaged."};
 }
@@ -206,10 +202,6 @@ CommandCase silentUpload(const char* label, bool upload) {
     return {label, act, "Untitled", upload ? "Sounds not exported" : "Sounds exported",
             "",    "",  'N'};
 }
-std::string rowNaming(const std::string& wave) {
-    return memberBytes("theme.dsc", "1\r\nAsterisk\r\n" + wave + "\r\n\r\n") +
-           memberBytes("chime.wav", "c");
-}
 const CommandCase CommandCases[] = {
     {"NewTheme",
      [](T t) {
@@ -220,8 +212,8 @@ const CommandCase CommandCases[] = {
     openOver("OpenTheme", std::nullopt),
     openOver("OpenThemeReplacingItsCopy", true),
     openOver("OpenThemeKeepingItsCopy", false),
-    damaged("RowNamingParent", rowNaming("../secret.txt")),
-    damaged("HugeDescriptor", rowNaming("chime\r\n.wav" + std::string(1 << 20, '\n'))),
+    damaged("RowNamingParent", "../secret.txt"),
+    damaged("HugeDescriptor", "chime\r\n.wav" + std::string(1 << 20, '\n')),
     {"PickTheme",
      [](T t) {
          t.dlg->OnNewTheme(), t.pick("pick.kbt");
