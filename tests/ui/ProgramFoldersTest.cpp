@@ -10,19 +10,13 @@
 
 namespace fs = std::filesystem;
 
-class ProgramFoldersTest : public ::testing::Test {
-protected:
-    fs::path userData() const { return folder.path() / "user" / "belltide"; }
-
-    TempFolder folder;
-};
-
 // A build folder or an unpacked copy holds the welcome sound beside the program and keeps
 // everything there. Installed, the data goes to the user's folder: on Linux the assets lie at a
 // fixed place from the program; on Windows they stay beside it, and the installer's marker says
 // that the folder is not for data.
-TEST_F(ProgramFoldersTest, WhereTheAssetsAndTheDataAreFollowsHowTheProgramWasPut) {
-    const fs::path bin = folder.path() / "prefix/bin";
+TEST(ProgramFolders, WhereTheAssetsAndTheDataAreFollowsHowTheProgramWasPut) {
+    TempFolder folder;
+    const fs::path userData = folder.path() / "user/belltide", bin = folder.path() / "prefix/bin";
     const fs::path installedAssets =
         (bin / ProgramFolders::InstalledAssetsFromProgram).lexically_normal();
     const fs::path wave = bin / "Belltide.wav", installedWave = installedAssets / "Belltide.wav",
@@ -30,13 +24,13 @@ TEST_F(ProgramFoldersTest, WhereTheAssetsAndTheDataAreFollowsHowTheProgramWasPut
     const std::tuple<const char*, std::vector<fs::path>, fs::path, fs::path> cases[] = {
         {"build folder", {wave}, bin, bin},
         {"build folder in a prefix", {wave, installedWave}, bin, bin},
-        {"installed under a prefix", {installedWave}, installedAssets, userData()},
-        {"installed on Windows", {wave, marker}, bin, userData()}};
+        {"installed under a prefix", {installedWave}, installedAssets, userData},
+        {"installed on Windows", {wave, marker}, bin, userData}};
     for (const auto& [how, files, assets, data] : cases) {
         fs::remove_all(folder.path() / "prefix");
         for (const fs::path& file : files)
             folder.writeFile(pcText(fs::relative(file, folder.path())), 10);
-        const auto folders = ProgramFolders::locate(pcText(bin / "belltide"), userData());
+        const auto folders = ProgramFolders::locate(pcText(bin / "belltide"), userData);
         EXPECT_EQ(folders.assetsDir, assets) << how;
         EXPECT_EQ(folders.dataDir, data) << how;
         // Whether the program's folder can be written is tried, and the try leaves nothing.
@@ -49,22 +43,23 @@ TEST_F(ProgramFoldersTest, WhereTheAssetsAndTheDataAreFollowsHowTheProgramWasPut
 
 // The first start in a new data folder brings the factory handheld and a theme library that an
 // earlier version kept beside the program; a library that is there is the user's and stays as is.
-TEST_F(ProgramFoldersTest, PreparingCopiesTheHandheldAndAnEarlierLibraryOnlyWhereThereIsNone) {
+TEST(ProgramFolders, PreparingCopiesTheHandheldAndAnEarlierLibraryOnlyWhereThereIsNone) {
+    TempFolder folder;
     folder.writeFile("program/device/registry.reg", 10);
     folder.writeFile("program/themes/mine.kbt", 20);
     folder.writeFile("program/themes/sounds/a.wav", 30);
-    const ProgramFolders folders{folder.path() / "program", userData()};
+    const ProgramFolders folders{folder.path() / "program", folder.path() / "user/belltide"};
     folders.prepare();
-    EXPECT_EQ(fs::file_size(userData() / "device/registry.reg"), 10u);
-    EXPECT_EQ(fs::file_size(userData() / "themes/mine.kbt"), 20u);
-    EXPECT_EQ(fs::file_size(userData() / "themes/sounds/a.wav"), 30u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(userData()), {}), 2);
+    EXPECT_EQ(fs::file_size(folders.dataDir / "device/registry.reg"), 10u);
+    EXPECT_EQ(fs::file_size(folders.dataDir / "themes/mine.kbt"), 20u);
+    EXPECT_EQ(fs::file_size(folders.dataDir / "themes/sounds/a.wav"), 30u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folders.dataDir), {}), 2);
 
-    fs::remove_all(userData() / "themes");
-    fs::create_directory(userData() / "themes");
+    fs::remove_all(folders.dataDir / "themes");
+    fs::create_directory(folders.dataDir / "themes");
     folder.writeFile("program/themes/later.kbt", 5);
     folders.prepare();
-    EXPECT_TRUE(fs::is_empty(userData() / "themes"));
+    EXPECT_TRUE(fs::is_empty(folders.dataDir / "themes"));
 }
 
 #ifdef _WIN32
