@@ -18,7 +18,7 @@ public:
         void setRange(int lower, int top) override { upper = top, position = lower; }
         void setStep(int) override {}
         void stepIt() override { ++position; }
-        void setStepPart(double part) override { parts.push_back(part); }
+        void setStepPart(double) override {}
         void setText(const std::string& line) override {
             texts.push_back(line);
             copying += line.rfind("Copying ", 0) == 0 || line.rfind("Converting ", 0) == 0;
@@ -33,11 +33,9 @@ public:
         void endWaitCursor() override { --waitDepth; }
         void endModal() override { ended = true; }
 
-        int upper = -1, position = 0; // upper -1: no range set
-        std::vector<std::string> messages;
-        std::vector<double> parts;
-        std::vector<std::string> texts;     // set by the worker, after the template's
-        int copying = 0, cancelDuring = -1; // files whose copy or conversion was shown
+        int upper = -1, position = 0;             // upper -1: no range set
+        std::vector<std::string> messages, texts; // texts: set by the worker, after the template's
+        int copying = 0, cancelDuring = -1;       // files whose copy or conversion was shown
         int waitDepth = 0;
         bool ended = false;
     };
