@@ -16,11 +16,8 @@ struct Header {
     const char* name;
     bool handheld;
     WaveLayout layout;
+    friend void PrintTo(const Header& header, std::ostream* out) { *out << header.name; }
 };
-
-void PrintTo(const Header& header, std::ostream* out) {
-    *out << header.name;
-}
 
 class WaveFileTest : public testing::Test {
 protected:
