@@ -323,13 +323,3 @@ TEST(RegistryFileText, AValueOfAKnownKindThatCannotBeReadIsDamage) {
                   ->data,
               (std::vector<std::uint8_t>{10, 0, 0, 0}));
 }
-
-TEST(VirtualHandheldFolder, ARelativeChoiceIsMeantFromWhereBelltideStarted) {
-    TempFolder started;
-    fs::current_path(started.path());
-    setEnvironment("BELLTIDE_DEVICE", "handhelds/mine");
-    const fs::path chosen = VirtualHandheld::defaultFolder("/elsewhere");
-    setEnvironment("BELLTIDE_DEVICE", "");
-    EXPECT_EQ(chosen, started.path() / "handhelds" / "mine");
-    EXPECT_EQ(VirtualHandheld::defaultFolder("/elsewhere"), fs::path("/elsewhere") / "device");
-}

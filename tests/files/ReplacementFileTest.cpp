@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 
 #ifndef _WIN32
 #include <csignal>
@@ -52,13 +53,12 @@ TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed)
 
     std::ofstream(running.path()) << "new";
     ASSERT_TRUE(running.commit());
-    fs::path temporary;
-    {
-        ReplacementFile taken(pcText(folder.path() / "dir.kbt")); // a folder has the name
-        temporary = taken.path();
-        std::ofstream(temporary) << "new";
-        EXPECT_FALSE(taken.commit()) << "a failed rename is a failure";
-    }
+    // A folder has the name.
+    std::optional<ReplacementFile> taken(std::in_place, pcText(folder.path() / "dir.kbt"));
+    const fs::path temporary = taken->path();
+    std::ofstream(temporary) << "new";
+    EXPECT_FALSE(taken->commit()) << "a failed rename is a failure";
+    taken.reset();
     EXPECT_FALSE(fs::exists(temporary));
     EXPECT_EQ(themeFileNames(folder.dir()).size(), themes.size() + 1);
 #ifndef _WIN32
@@ -86,8 +86,7 @@ TEST(ReplacementFile, LeftoversOfKilledSavesAreRemovedWhenTheirFolderIsNextUsed)
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> contentOf(const fs::path& folder) {
     std::map<std::string, std::string> files;
-    std::error_code error;
-    for (const auto& item : fs::directory_iterator(folder, error))
+    for (const auto& item : fs::directory_iterator(folder))
         files[pcText(item.path().filename())] = readBytes(item.path());
     return files;
 }
@@ -141,14 +140,13 @@ TEST(Removals, FreeTheNameAtOnceAndLeaveNothingBehind) {
     for (const char* name : {"file.wav", "set/a.wav", "set/b.wav", "bin/killed run/c.wav",
                              "other bin/d.wav", "held.wav", "blocked"})
         folder.writeFile(name, 100);
-    for (const char* name : {"file.wav", "set"}) {
-        EXPECT_TRUE(removeLater(folder.path() / name, folder.path() / "bin"));
+    // The last with a file where its bin would be.
+    for (const auto& [name, bin] :
+         {std::pair{"file.wav", "bin"}, {"set", "bin"}, {"held.wav", "blocked"}}) {
+        EXPECT_TRUE(removeLater(folder.path() / name, folder.path() / bin));
         EXPECT_FALSE(fs::exists(folder.path() / name)) << name;
     }
     emptyBinLater(folder.path() / "other bin");
-    // A file where the bin would be.
-    EXPECT_TRUE(removeLater(folder.path() / "held.wav", folder.path() / "blocked"));
-    EXPECT_FALSE(fs::exists(folder.path() / "held.wav"));
     waitForRemovals();
     EXPECT_EQ(folder.names(), std::set<std::string>{"blocked"});
 }
@@ -161,10 +159,7 @@ TEST(StagedFolder, ASwapStoppedBetweenItsRenamesIsPutRight) {
     for (const auto& [name, bytes] : OldSet)
         writeBytes(folder.writeFile("sounds.old/" + name, 0), bytes);
     folder.writeFile("sounds.new/a.wav", 3, 'n');
-    {
-        StagedFolder staged(target);
-        EXPECT_TRUE(fs::is_empty(staged.path()));
-    }
+    EXPECT_TRUE(fs::is_empty(StagedFolder(target).path()));
     EXPECT_EQ(contentOf(target), OldSet);
     EXPECT_FALSE(fs::exists(folder.path() / "sounds.old") ||
                  fs::exists(folder.path() / "sounds.new"));

@@ -23,16 +23,3 @@ TEST(Utf8Text, KeepsUtf8AndReadsAnythingElseAsWindows1252) {
         EXPECT_TRUE(isUtf8(asUtf8(bytes))) << what;
     }
 }
-
-// A message's long path or name gets line breaks, after a folder where it can; words stay whole.
-TEST(Utf8Text, BreaksRunsTooLongForAMessageBoxAfterTheirFolders) {
-    const std::string e5 = "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", e20 = e5 + e5 + e5 + e5;
-    const std::pair<std::string, std::string> cases[] = {
-        {"Could not save \"/home/j/themes\".", "Could not save \"/home/j/themes\"."},
-        {"at /home/j\xC3\xB6s/themes/LLLLLLLLLLLL.kbt now",
-         "at /home/j\xC3\xB6s/themes/\nLLLLLLLLLLLL.kbt now"},
-        {e20 + e20 + e5, e20 + "\n" + e20 + "\n" + e5},
-    };
-    for (const auto& [text, wrapped] : cases)
-        EXPECT_EQ(wrappableText(text, 20), wrapped) << text;
-}

@@ -107,14 +107,6 @@ protected:
             widths.push_back(list()->GetColumnWidth(column));
         return widths;
     }
-    // A wave of this many bytes dropped on the row; its path in the theme's sounds folder.
-    std::string dropWave(int row, std::size_t bytes) {
-        const std::string wave = pcText(folder.writeFile("ding.wav", 0));
-        writeBytes(wave, waveBytes(std::string(bytes, 'd')));
-        frame->logic().OnDropSoundFile(row, wave);
-        return frame->logic().folders().soundsDir + "ding.wav";
-    }
-
     bool focusIsIn(int id) const {
         GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
         GtkWidget* widget = control(id)->GetHandle();

@@ -20,7 +20,9 @@ TEST_F(MainWindowGui, KeysClicksButtonsAndMenusReachTheirCommands) {
     // The list holds the focus from the start.
     ASSERT_TRUE(waitUntil([&] { return wxWindow::FindFocus() == list(); }));
     send(wxEVT_MENU, CommandId::NewTheme);
-    const std::string copy = dropWave(0, 1);
+    writeBytes(folder.path() / "ding.wav", waveBytes("d"));
+    frame->logic().OnDropSoundFile(0, folder.dir() + "ding.wav");
+    const std::string copy = frame->logic().folders().soundsDir + "ding.wav";
     pressKey(WXK_DOWN);
     EXPECT_TRUE(waitUntil([&] { return control(PlaySound)->IsEnabled(); }));
     EXPECT_EQ(list()->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED), 0);

@@ -6,10 +6,8 @@
 
 #include <wx/modalhook.h>
 
-namespace {
-
 // Each filter of the chooser by name, with the names of the files it lets through.
-std::string filtersOf(GtkFileChooser* chooser, const std::vector<std::string>& names) {
+static std::string filtersOf(GtkFileChooser* chooser, const std::vector<std::string>& names) {
     std::string filters;
     GSList* list = gtk_file_chooser_list_filters(chooser);
     for (GSList* item = list; item; item = item->next) {
@@ -25,8 +23,6 @@ std::string filtersOf(GtkFileChooser* chooser, const std::vector<std::string>& n
     g_slist_free(list);
     return filters;
 }
-
-} // namespace
 
 // The sound dialog's title names the event, the dialog opens in the folder it is given, and both
 // filters let sounds through whatever the case of their extension. The dialog selects the first

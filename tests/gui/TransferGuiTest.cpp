@@ -15,16 +15,12 @@
 #include <dlfcn.h>
 #include <thread>
 
-namespace {
-
-std::string textOf(const wxWindow& dialog) {
+static std::string textOf(const wxWindow& dialog) {
     for (const wxWindow* child : dialog.GetChildren())
         if (const auto* text = dynamic_cast<const wxStaticText*>(child))
             return text->GetLabel().utf8_string();
     return {};
 }
-
-} // namespace
 
 // The main window over a virtual handheld that takes delayMs to move each chunk; the first
 // start's backup runs at full speed.

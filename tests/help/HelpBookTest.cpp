@@ -1,6 +1,5 @@
-// The built help book: the pages the program opens are in its contents, every entry of the
-// contents and the index opens a page of the book, and the book speaks of the platform it was
-// built for only.
+// The built help book: the pages the program opens are in its contents, and every entry of the
+// contents and the index opens a page of the book.
 #include "ui/HelpCommands.h"
 
 #include <gtest/gtest.h>
@@ -10,13 +9,11 @@
 #include <wx/html/helpdata.h>
 #include <wx/init.h>
 
-#include <wx/stream.h>
-
 #include <memory>
 #include <set>
 #include <string>
 
-TEST(HelpBook, HoldsThePagesTheProgramOpensAndSpeaksOfItsOwnPlatformOnly) {
+TEST(HelpBook, HoldsThePagesTheProgramOpensAndEveryPageOfItOpens) {
     wxInitializer wx;
     wxFileSystem::AddHandler(new wxArchiveFSHandler);
     wxHtmlHelpData data;
@@ -28,25 +25,6 @@ TEST(HelpBook, HoldsThePagesTheProgramOpensAndSpeaksOfItsOwnPlatformOnly) {
             pages.insert((*items)[i].page.BeforeFirst('#').utf8_string());
     for (const char* page : HelpCommands::PagesOpened)
         EXPECT_TRUE(pages.count(page)) << page;
-    std::string text; // the whole book
-    for (const std::string& page : pages) {
-        const std::unique_ptr<wxFSFile> file(wxFileSystem().OpenFile(book + page));
-        ASSERT_TRUE(file) << page;
-        for (char c; file->GetStream()->Read(&c, 1).LastRead() == 1;)
-            text += c;
-    }
-    // Words of one platform's help only: the other's never show, nor the marks around them.
-    std::set<std::string> own = {"%APPDATA%\\Belltide", "Windows Mobile Device Center",
-                                 "Programs and Features", "Start menu", "Belltide.exe"},
-                          other = {"XDG_DATA_HOME", "/usr/local", "bin/belltide", "On Linux",
-                                   "file manager"};
-#ifndef _WIN32
-    own.swap(other);
-#endif
-    for (const auto& words : own)
-        EXPECT_NE(text.find(words), std::string::npos) << words;
-    for (const char* mark : {"<!--linux-->", "<!--/linux-->", "<!--windows-->", "<!--/windows-->"})
-        other.insert(mark);
-    for (const auto& words : other)
-        EXPECT_EQ(text.find(words), std::string::npos) << words;
+    for (const std::string& page : pages)
+        EXPECT_TRUE(std::unique_ptr<wxFSFile>(wxFileSystem().OpenFile(book + page))) << page;
 }
