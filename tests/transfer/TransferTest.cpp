@@ -635,40 +635,41 @@ Scenario throughSynce(const std::string& label, Operation operation, const std::
                       bool done, Library how = {}) {
     using Clock = std::chrono::steady_clock;
     const auto since = std::make_shared<std::pair<unsigned, Clock::time_point>>();
-    return {"Synce" + label,
-            operation,
-            [=](Handheld& h) {
-                if (operation == Upload)
-                    h.changeEveryWave();
-                h.cleanUps.push_back([variable = how.environment.first] {
-                    for (const char* name : {variable, "BELLTIDE_DEVICE", "BELLTIDE_RAPI_LIBRARY"})
-                        name&& unsetenv(name);
-                });
-                // Chosen as at the program's start.
-                h.makeDevice = [&h, how](const fs::path& at) {
-                    if (how.environment.first)
-                        setEnvironment(how.environment.first, how.environment.second);
-                    setEnvironment("BELLTIDE_RAPI_DEVICE",
-                                   pcText(how.handheld == There ? at : at / "absent"));
-                    setEnvironment("BELLTIDE_RAPI_LIBRARY", how.library);
-                    return chooseHandheld(h.folder.path()).factory();
-                };
-                h.strayAt = how.strayAt;
-                h.progressWindows.goneWhileWaiting = how.handheld == AbsentAndDialogGone;
-                h.progressWindows.cancelDuring = how.handheld == AbsentAndCancelled ? 0 : -1;
-                *since = {refusedCalls(), Clock::now()};
-            },
-            !done                 ? notDone(operation)
-            : operation == Backup ? "Welcome to Belltide"
-                                  : outcome(0, operation == Upload ? "exported" : "imported"),
-            message.empty() ? std::vector<std::string>{} : std::vector{message},
-            [=](Handheld& h) {
-                const auto took = Clock::now() - since->second;
-                EXPECT_EQ(h.done(operation), done);
-                EXPECT_EQ(refusedCalls() > since->first, how.strayAt >= 0);
-                EXPECT_GE(took, std::chrono::milliseconds(how.atLeastMs));
-                EXPECT_LE(took, std::chrono::milliseconds(how.atMostMs));
-            }};
+    return {
+        "Synce" + label,
+        operation,
+        [=](Handheld& h) {
+            if (operation == Upload)
+                h.changeEveryWave();
+            h.cleanUps.push_back([variable = how.environment.first] {
+                for (const char* name : {variable, "BELLTIDE_RAPI_DEVICE", "BELLTIDE_RAPI_LIBRARY"})
+                    name&& unsetenv(name);
+            });
+            // Chosen as at the program's start.
+            h.makeDevice = [&h, how](const fs::path& at) {
+                if (how.environment.first)
+                    setEnvironment(how.environment.first, how.environment.second);
+                setEnvironment("BELLTIDE_RAPI_DEVICE",
+                               pcText(how.handheld == There ? at : at / "absent"));
+                setEnvironment("BELLTIDE_RAPI_LIBRARY", how.library);
+                return chooseHandheld(h.folder.path()).factory();
+            };
+            h.strayAt = how.strayAt;
+            h.progressWindows.goneWhileWaiting = how.handheld == AbsentAndDialogGone;
+            h.progressWindows.cancelDuring = how.handheld == AbsentAndCancelled ? 0 : -1;
+            *since = {refusedCalls(), Clock::now()};
+        },
+        !done                 ? notDone(operation)
+        : operation == Backup ? "Welcome to Belltide"
+                              : outcome(0, operation == Upload ? "exported" : "imported"),
+        message.empty() ? std::vector<std::string>{} : std::vector{message},
+        [=](Handheld& h) {
+            const auto took = Clock::now() - since->second;
+            EXPECT_EQ(h.done(operation), done);
+            EXPECT_EQ(refusedCalls() > since->first, how.strayAt >= 0);
+            EXPECT_GE(took, std::chrono::milliseconds(how.atLeastMs));
+            EXPECT_LE(took, std::chrono::milliseconds(how.atMostMs));
+        }};
 }
 const std::string Lost = Rapi::ConnectionLost::Text;
 #endif
