@@ -1,8 +1,6 @@
 // The least a wxWidgets program shows: a frame with a 25-row list, on the same toolkit as
-// Belltide, for its start-up time and memory to be measured against (bench/startup.sh). With
-// "--checked", also a ticked check box, whose tick GTK draws from a picture it loads for it.
+// Belltide, for its start-up time and memory to be measured against (bench/startup.sh).
 #include <wx/app.h>
-#include <wx/checkbox.h>
 #include <wx/frame.h>
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
@@ -31,11 +29,6 @@ public:
         }
         auto* sizer = new wxBoxSizer(wxVERTICAL);
         sizer->Add(list, 1, wxEXPAND);
-        if (argc > 1 && argv[1] == "--checked") {
-            auto* check = new wxCheckBox(frame, wxID_ANY, "Checked");
-            check->SetValue(true);
-            sizer->Add(check);
-        }
         frame->SetSizer(sizer);
         frame->Show();
         return true;

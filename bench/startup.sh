@@ -2,11 +2,10 @@
 # Times the release program from its start to its first shown window, and its resident memory
 # three seconds after, against a bare frame of the same toolkit with a 25-row list
 # (belltide_startup_frame): each started in turn, ROUNDS times (7), on a display of its own (Xvfb
-# with openbox), and the medians compared. The memory is also given against the frame with a
-# ticked check box, whose tick GTK draws from a picture it needs an SVG renderer for. Belltide
-# runs from a copy of the build's program and assets, with its data beside it; a first start, not
-# counted, takes the initial backup. bench/compare-tar.sh builds what it needs and runs it; with
-# RESULTS set, the two ratios are added to that file for the table of goals.
+# with openbox), and the medians compared. Belltide runs from a copy of the build's program and
+# assets, with its data beside it; a first start, not counted, takes the initial backup.
+# bench/compare-tar.sh builds what it needs and runs it; with RESULTS set, the two ratios are added
+# to that file for the table of goals.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$PWD/build-release
@@ -47,22 +46,17 @@ for _ in $(seq "${ROUNDS:-7}"); do
     echo "frame $("$probe" 3 "$frame" 2>/dev/null)"
     echo "belltide $("$probe" 3 "$program" 2>/dev/null)"
 done >"$work/runs"
-for _ in 1 2 3; do
-    echo "checked $("$probe" 3 "$frame" --checked 2>/dev/null)"
-done >>"$work/runs"
 
 median() { # NAME COLUMN
     awk -v name="$1" -v column="$2" '$1 == name && NF == 3 { print $column }' "$work/runs" |
         sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print 0 }'
 }
 startFrame=$(median frame 2) startOurs=$(median belltide 2)
-memoryFrame=$(median frame 3) memoryOurs=$(median belltide 3) memoryChecked=$(median checked 3)
+memoryFrame=$(median frame 3) memoryOurs=$(median belltide 3)
 awk -v f="$startFrame" -v b="$startOurs" -v mf="$memoryFrame" -v mb="$memoryOurs" \
-    -v mc="$memoryChecked" -v results="${RESULTS:-/dev/null}" 'BEGIN {
+    -v results="${RESULTS:-/dev/null}" 'BEGIN {
     if (f <= 0 || b <= 0 || mf <= 0 || mb <= 0) { print "startup: a program showed no window"; exit 1 }
     printf "start    belltide %7.1f ms  frame %7.1f ms  ratio %5.2f\n", b, f, b / f
-    printf "memory   belltide %7d kB  frame %7d kB  ratio %5.2f", mb, mf, mb / mf
-    if (mc > 0) printf "  (frame with a ticked box %d kB: %.2f)", mc, mb / mc
-    printf "\n"
+    printf "memory   belltide %7d kB  frame %7d kB  ratio %5.2f\n", mb, mf, mb / mf
     printf "start %.2f\nmemory %.2f\n", b / f, mb / mf >> results
 }'

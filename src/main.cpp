@@ -10,6 +10,7 @@ using PlatformSoundPlayer = WinSoundPlayer;
 using PlatformSoundPlayer = SdlSoundPlayer;
 #endif
 #include "ui/wx/BelltideFrame.h"
+#include "ui/wx/NativeInput.h"
 #include "ui/wx/SingleInstance.h"
 #include "ui/wx/WxControls.h"
 #include "ui/wx/WxText.h"
@@ -62,6 +63,7 @@ public:
         wxLog::SetLogLevel(wxLOG_Info);
 #endif
         wxInitAllImageHandlers();
+        drawTicksFromPictures();
         // The settings' name: HKCU\Software\Belltide on Windows.
         SetAppName("Belltide");
 #ifndef _WIN32

@@ -2,7 +2,8 @@
 # Starts the built program as a user does, under a window manager, with the window's place, size
 # and state left by an earlier start, and reads back where the window manager put it, also once a
 # window started maximised is restored. Only the first window of a program shows this: wxGTK
-# defers it until it knows the frame's size.
+# defers it until it knows the frame's size. Also that GTK's own theme draws the ticked box without
+# loading an SVG renderer.
 # Usage: placement-test.sh PROGRAM
 set -euo pipefail
 program=$1
@@ -43,6 +44,9 @@ startWith() { # Rect, maximised
 }
 
 startWith 137,91,902,725 0
+if [ -z "${GTK_THEME:-}" ] && grep -q librsvg "/proc/$pid/maps"; then
+    fail "an SVG renderer was loaded to draw the ticked box"
+fi
 [ "$(placed "$id")" = 137,91,902,725 ] || fail "placed at $(placed "$id"), not at 137,91,902,725"
 kill "$pid"
 wait "$pid" 2>/dev/null || true

@@ -37,6 +37,38 @@ void pressed(GtkGestureMultiPress*, gint, gdouble, gdouble, gpointer handler) {
     (*static_cast<Handler*>(handler))();
 }
 
+// The theme's tick at the normal scale from its pre-drawn picture; at a higher one the SVG, which
+// a picture for that scale would be blurred against.
+constexpr const char* TickStyle =
+    "check:checked { -gtk-icon-source: -gtk-scaled("
+    "-gtk-recolor(url('resource:///org/gtk/libgtk/theme/Adwaita/assets/"
+    "check-symbolic.symbolic.png')), "
+    "-gtk-recolor(url('resource:///org/gtk/libgtk/theme/Adwaita/assets/check-symbolic.svg'))); }";
+
+// Whether the theme in use is GTK's own: only its ticks are those pictures.
+bool usesGtksOwnTheme(GtkSettings* settings) {
+    std::string name;
+    if (const char* forced = g_getenv("GTK_THEME"); forced && *forced) {
+        name = forced;
+        name = name.substr(0, name.find(':')); // "Adwaita:dark"
+    } else {
+        gchar* chosen = nullptr;
+        g_object_get(settings, "gtk-theme-name", &chosen, nullptr);
+        name = chosen ? chosen : "";
+        g_free(chosen);
+    }
+    return name == "Adwaita";
+}
+
+// Also when the desktop changes the theme while the program runs.
+void styleTicksFor(GtkSettings* settings, GParamSpec*, gpointer style) {
+    GdkScreen* screen = gdk_screen_get_default();
+    gtk_style_context_remove_provider_for_screen(screen, GTK_STYLE_PROVIDER(style));
+    if (usesGtksOwnTheme(settings))
+        gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(style),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
 // The keys with which a focused GTK drop-down list opens.
 gboolean keyPressed(GtkEventControllerKey*, guint key, guint, GdkModifierType state,
                     gpointer handler) {
@@ -102,6 +134,18 @@ void restoreFocus(wxWindow* control) {
                            GTK_DIR_TAB_FORWARD);
 }
 
+void drawTicksFromPictures() {
+    GdkScreen* screen = gdk_screen_get_default();
+    if (!screen)
+        return;
+    // Kept for the program's life, as the settings it listens to.
+    GtkCssProvider* style = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(style, TickStyle, -1, nullptr);
+    GtkSettings* settings = gtk_settings_get_for_screen(screen);
+    styleTicksFor(settings, nullptr, style);
+    g_signal_connect(settings, "notify::gtk-theme-name", G_CALLBACK(styleTicksFor), style);
+}
+
 void placeBeforeShow(wxTopLevelWindow* window) {
     // wxGTK keeps a position set before the window exists to itself until the window is shown,
     // and then the window manager has already placed it where it likes.
@@ -144,6 +188,8 @@ bool hasScreenPlace(const wxWindow* window) {
 void restoreFocus(wxWindow* control) {
     control->SetFocus();
 }
+
+void drawTicksFromPictures() {}
 
 void placeBeforeShow(wxTopLevelWindow*) {}
 

@@ -26,6 +26,11 @@ void restoreFocus(wxWindow* control);
 // True once the toolkit has made the window's native one, so that it has a place on screen.
 bool hasScreenPlace(const wxWindow* window);
 
+// Has GTK's own theme draw the ticks of check boxes from its pre-drawn pictures: drawn from its
+// SVG pictures, one tick would load an SVG renderer, some 9 MB, for a program that shows no other
+// SVG. Other themes draw as they are made to. Once, before the first window.
+void drawTicksFromPictures();
+
 // Places a window not yet shown at its position on screen, where the window manager finds it
 // when the window first appears.
 void placeBeforeShow(wxTopLevelWindow* window);
