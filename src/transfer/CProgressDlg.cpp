@@ -99,19 +99,31 @@ void CProgressDlg::runWorker() {
         progress.setText(m_template.text);
         SoundTheme working = prepare(*device);
         const SoundFileSet files = working.soundFiles();
-        progress.setRange(0, static_cast<int>((files.size() + 1) & 0xFFFF));
-        progress.setStep(1);
-        progress.stepIt();
+        progress.together([&files](ProgressWindow& window) {
+            window.setRange(0, static_cast<int>((files.size() + 1) & 0xFFFF));
+            window.setStep(1);
+            window.stepIt();
+        });
         std::vector<std::string> failures = m_notes;
         std::size_t number = 0;
+        // One trip per file: the step past the file before, the look for a Cancel, and the line
+        // of the next file; after the last, its step and the last look.
+        const auto nextFile = [&](const std::string& text) {
+            progress.together([&](ProgressWindow& window) {
+                if (number > 0)
+                    window.stepIt();
+                m_cancelled = window.cancelRequested();
+                if (!m_cancelled && !text.empty())
+                    window.setText(text);
+            });
+            return !m_cancelled;
+        };
         for (const SoundEntry& file : files) {
-            if (progress.cancelRequested()) {
-                m_cancelled = true;
-                break;
-            }
             const std::string fileName = file.name + file.extension;
-            progress.setText("Copying " + fileName + " (" + std::to_string(++number) + " of " +
-                             std::to_string(files.size()) + ")");
+            if (!nextFile("Copying " + fileName + " (" + std::to_string(number + 1) + " of " +
+                          std::to_string(files.size()) + ")"))
+                break;
+            ++number;
             try {
                 copyFile(*device, file, partOfStep(progress));
             } catch (const MessageError& error) {
@@ -121,12 +133,12 @@ void CProgressDlg::runWorker() {
                 failures.push_back(unexpected(error.what()));
                 onCopyFailed(file);
             }
-            progress.stepIt();
         }
+        // A Cancel during the last file still stops short of the completion.
+        if (!m_cancelled)
+            nextFile("");
         if (!failures.empty())
             progress.showMessage(failedCopiesText(failures));
-        // A Cancel during the last file still stops short of the completion.
-        m_cancelled = m_cancelled || progress.cancelRequested();
         if (m_cancelled) {
             onCancelled();
             connected = false;

@@ -2,7 +2,7 @@
 
 #include <future>
 
-void ProgressSink::onUiThread(const std::function<void(ProgressWindow&)>& call) {
+void ProgressSink::together(const std::function<void(ProgressWindow&)>& call) {
     // Only the posted call holds the promise: a call that is dropped unrun breaks it.
     auto promise = std::make_shared<std::promise<void>>();
     auto done = promise->get_future();
@@ -52,45 +52,45 @@ void ProgressSink::abandon() {
 }
 
 void ProgressSink::setRange(int lower, int upper) {
-    onUiThread([=](ProgressWindow& window) { window.setRange(lower, upper); });
+    together([=](ProgressWindow& window) { window.setRange(lower, upper); });
 }
 
 void ProgressSink::setStep(int step) {
-    onUiThread([=](ProgressWindow& window) { window.setStep(step); });
+    together([=](ProgressWindow& window) { window.setStep(step); });
 }
 
 void ProgressSink::stepIt() {
-    onUiThread([](ProgressWindow& window) { window.stepIt(); });
+    together([](ProgressWindow& window) { window.stepIt(); });
 }
 
 void ProgressSink::setStepPart(double part) {
-    onUiThread([=](ProgressWindow& window) { window.setStepPart(part); });
+    together([=](ProgressWindow& window) { window.setStepPart(part); });
 }
 
 void ProgressSink::setText(const std::string& text) {
-    onUiThread([&](ProgressWindow& window) { window.setText(text); });
+    together([&](ProgressWindow& window) { window.setText(text); });
 }
 
 bool ProgressSink::cancelRequested() {
     bool requested = false;
-    onUiThread([&](ProgressWindow& window) { requested = window.cancelRequested(); });
+    together([&](ProgressWindow& window) { requested = window.cancelRequested(); });
     return requested;
 }
 
 void ProgressSink::showMessage(const std::string& text) {
-    onUiThread([&](ProgressWindow& window) { window.showMessage(text); });
+    together([&](ProgressWindow& window) { window.showMessage(text); });
 }
 
 void ProgressSink::beginWaitCursor() {
-    onUiThread([](ProgressWindow& window) { window.beginWaitCursor(); });
+    together([](ProgressWindow& window) { window.beginWaitCursor(); });
 }
 
 void ProgressSink::endWaitCursor() {
-    onUiThread([](ProgressWindow& window) { window.endWaitCursor(); });
+    together([](ProgressWindow& window) { window.endWaitCursor(); });
 }
 
 void ProgressSink::close() {
-    onUiThread([](ProgressWindow& window) { window.endModal(); });
+    together([](ProgressWindow& window) { window.endModal(); });
 }
 
 void releaseWorker(std::optional<ProgressSink>& progress, std::thread& worker) {

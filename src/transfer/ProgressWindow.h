@@ -64,6 +64,9 @@ public:
     ProgressSink(ProgressWindows& windows, ProgressWindow& window)
         : m_windows(windows), m_window(window) {}
 
+    // Several calls in one trip to the UI thread: each trip costs the worker two thread switches.
+    void together(const std::function<void(ProgressWindow&)>& calls);
+
     void setRange(int lower, int upper);
     void setStep(int step);
     void stepIt();
@@ -86,8 +89,6 @@ private:
         std::weak_ptr<std::promise<void>> pending;
         bool gone = false;
     };
-
-    void onUiThread(const std::function<void(ProgressWindow&)>& call);
 
     ProgressWindows& m_windows;
     ProgressWindow& m_window;
