@@ -4,6 +4,7 @@
 #include "catalog/SoundCatalog.h"
 #include "device/DeviceLink.h"
 #include "device/VirtualHandheld.h"
+#include "files/Removals.h"
 #include "support/ArchiveBytes.h"
 #include "support/FakeProgressWindows.h"
 #include "transfer/CExportDlg.h"
@@ -13,6 +14,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +26,12 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t WaveHeaderBytes = 44;
+
+// A transfer that fails is no measure: it says why, where a run shows it.
+[[noreturn]] void fail(const std::string& why) {
+    std::fprintf(stderr, "belltide_transfer_bench: %s\n", why.c_str());
+    std::abort();
+}
 
 void run(const std::string& command) {
     if (std::system(command.c_str()) != 0)
@@ -51,7 +59,12 @@ struct Workspace {
         handhelds[0] = make("factory", false);
         handhelds[1] = make("large", true);
     }
-    ~Workspace() { fs::remove_all(root); }
+    ~Workspace() {
+        // The transfers' removals may still be emptying their bins in there.
+        waitForRemovals();
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
 
     Handheld make(const std::string& name, bool large) {
         Handheld handheld;
@@ -123,8 +136,10 @@ void BM_BelltideDownload(benchmark::State& state) {
     for (auto _ : state) {
         CImportDlg dlg((handheld.soundsDir / "").string(), services(windows, handheld));
         dlg.DoModal();
-        if (!windows.runs.back().messages.empty() || !dlg.commitSounds())
-            std::abort();
+        if (!windows.runs.back().messages.empty())
+            fail(windows.runs.back().messages.front());
+        if (!dlg.commitSounds())
+            fail("the sounds downloaded did not take their place");
     }
     state.SetBytesProcessed(state.iterations() * themeBytes(handheld));
 }
@@ -135,8 +150,10 @@ void BM_BelltideUpload(benchmark::State& state) {
     for (auto _ : state) {
         CExportDlg dlg(handheld.theme, services(windows, handheld));
         dlg.DoModal();
-        if (!dlg.m_succeeded || !windows.runs.back().messages.empty())
-            std::abort();
+        if (!windows.runs.back().messages.empty())
+            fail(windows.runs.back().messages.front());
+        if (!dlg.m_succeeded)
+            fail("the upload did not succeed");
     }
     state.SetBytesProcessed(state.iterations() * themeBytes(handheld));
 }
