@@ -63,7 +63,6 @@ public:
         wxLog::SetLogLevel(wxLOG_Info);
 #endif
         wxInitAllImageHandlers();
-        drawTicksFromPictures();
         // The settings' name: HKCU\Software\Belltide on Windows.
         SetAppName("Belltide");
 #ifndef _WIN32
@@ -126,6 +125,8 @@ public:
                                                m_frame->logic().OnOpenFromAnotherStart(theme);
                                            });
                                        }});
+        // Only a start that shows the window: it loads the toolkit's theme.
+        drawTicksFromPictures();
         m_frame =
             new BelltideFrame(programPath, startupTheme,
                               FrameServices{std::make_unique<PlatformSoundPlayer>(), nullptr, {}});
