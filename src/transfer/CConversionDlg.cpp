@@ -20,8 +20,12 @@ ConversionProgress conversionProgress(ProgressSink& progress, std::string text) 
         else if (now < *next)
             return true;
         next = now + CancelReadEvery;
-        progress.setStepPart(part);
-        return !progress.cancelRequested();
+        bool asked = false;
+        progress.together([&](ProgressWindow& window) {
+            window.setStepPart(part);
+            asked = window.cancelRequested();
+        });
+        return !asked;
     };
 }
 
@@ -64,8 +68,10 @@ void CConversionDlg::OnInitDialog(ProgressWindow& window) {
 void CConversionDlg::ConvertThreadProc() {
     ProgressSink& progress = *m_progress;
     try {
-        progress.setRange(0, 1);
-        progress.setStep(1);
+        progress.together([](ProgressWindow& window) {
+            window.setRange(0, 1);
+            window.setStep(1);
+        });
         m_wave = std::make_unique<PreviewWave>(
             m_source, PreviewPart::Whole,
             conversionProgress(progress, "Converting " + fileNameOf(m_source)));

@@ -109,14 +109,16 @@ void CProgressDlg::runWorker() {
         // One trip per file: the step past the file before, the look for a Cancel, and the line
         // of the next file; after the last, its step and the last look.
         const auto nextFile = [&](const std::string& text) {
+            bool asked = false;
             progress.together([&](ProgressWindow& window) {
                 if (number > 0)
                     window.stepIt();
-                m_cancelled = window.cancelRequested();
-                if (!m_cancelled && !text.empty())
+                asked = window.cancelRequested();
+                if (!asked && !text.empty())
                     window.setText(text);
             });
-            return !m_cancelled;
+            m_cancelled = asked;
+            return !asked;
         };
         for (const SoundEntry& file : files) {
             const std::string fileName = file.name + file.extension;

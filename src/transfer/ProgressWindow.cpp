@@ -51,14 +51,6 @@ void ProgressSink::abandon() {
     }
 }
 
-void ProgressSink::setRange(int lower, int upper) {
-    together([=](ProgressWindow& window) { window.setRange(lower, upper); });
-}
-
-void ProgressSink::setStep(int step) {
-    together([=](ProgressWindow& window) { window.setStep(step); });
-}
-
 void ProgressSink::stepIt() {
     together([](ProgressWindow& window) { window.stepIt(); });
 }

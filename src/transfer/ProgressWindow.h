@@ -67,8 +67,6 @@ public:
     // Several calls in one trip to the UI thread: each trip costs the worker two thread switches.
     void together(const std::function<void(ProgressWindow&)>& calls);
 
-    void setRange(int lower, int upper);
-    void setStep(int step);
     void stepIt();
     void setStepPart(double part);
     void setText(const std::string& text);
